@@ -1,0 +1,49 @@
+# Every folder of src/ is one static library made of all the sources found in it,
+# so adding a file pair needs no edit here. A folder with no sources yet becomes an
+# interface library, which lets the others name it before it has code.
+function(pomu_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${dir}/*.cpp ${dir}/*.h ${dir}/*.c)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${ex}")
+  endforeach()
+  set(have_cpp FALSE)
+  foreach(s IN LISTS srcs)
+    if(s MATCHES "\\.(cpp|c)$")
+      set(have_cpp TRUE)
+    endif()
+  endforeach()
+  if(have_cpp)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_compile_options(${name} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+    if(NOT "${name}" STREQUAL "pz_platform")
+      target_precompile_headers(${name} REUSE_FROM pz_platform)
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One test program per tests/<folder>/tst_<name>.cpp, linked against the given
+# libraries and the shared test support; run offscreen so no display is needed.
+function(pomu_tests folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/tst_*.cpp)
+  foreach(t IN LISTS tests)
+    get_filename_component(base ${t} NAME_WE)
+    set(target ${folder}_${base})
+    add_executable(${target} ${t})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} pz_testsupport Qt6::Test)
+    target_compile_options(${target} PRIVATE -Wall -Wno-unused-parameter)
+    target_precompile_headers(${target} REUSE_FROM pz_platform)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POMU_TEMPLATE=${CMAKE_BINARY_DIR}/NewPomuZenit.pbk;POMU_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      TIMEOUT 300)
+  endforeach()
+endfunction()

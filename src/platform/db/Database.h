@@ -1,0 +1,131 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// An error of the database engine, carrying the engine's own text so that the
+// user sees what the engine said (the book opening shows it as it stands).
+class EDatabaseError : public std::runtime_error
+{
+public:
+    EDatabaseError(const QString &message, int code = 0);
+    QString message() const { return m_message; }
+    int code() const { return m_code; }
+    // SQLITE_BUSY or SQLITE_LOCKED: another connection holds the book; the
+    // record-number loops count this as one failed try.
+    bool isBusy() const;
+
+private:
+    QString m_message;
+    int m_code;
+};
+
+class Database;
+
+// One prepared statement. Parameters are bound by position (1-based) or by name
+// (":Code"); values come back as QVariant: integers as qlonglong, reals as double,
+// text as QString, NULL as an invalid QVariant.
+class Statement
+{
+public:
+    Statement(Database &db, const QString &sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    void bind(int index, const QVariant &value);
+    void bind(const QString &name, const QVariant &value);
+    int parameterCount() const;
+    QString parameterName(int index) const;
+
+    // Steps once; true while a row is available.
+    bool next();
+    // Runs to completion (for statements without result rows).
+    void exec();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QVariant value(int column) const;
+    bool isNull(int column) const;
+    qlonglong intValue(int column) const;
+    double doubleValue(int column) const;
+    QString textValue(int column) const;
+
+    sqlite3_stmt *handle() const { return m_stmt; }
+
+private:
+    Database &m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// One SQLCipher connection on a book's database file. The book keeps the rollback
+// journal (never WAL): a book may live on a network folder, where WAL's shared
+// memory is unsafe, and the "-journal" file is what lets a crashed save roll back.
+class Database
+{
+public:
+    enum class TransactionMode { Deferred, Immediate, Exclusive };
+
+    Database();
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens (and with create, makes) the file. A non-empty key is given to the
+    // engine before anything is read, so an encrypted book opens with it.
+    void open(const QString &path, const QString &key = QString(), bool create = false);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
+
+    // Tests whether the key opens the file: false for a wrong or missing key.
+    bool canRead();
+    void rekey(const QString &key);
+
+    void exec(const QString &sql);
+    // First column of the first row, or an invalid QVariant when there is none.
+    QVariant scalar(const QString &sql, const QVariantList &params = {});
+
+    void begin(TransactionMode mode = TransactionMode::Deferred);
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    qlonglong lastInsertRowId() const;
+    int changes() const;
+
+    // Milliseconds the engine itself waits on a locked book before answering busy.
+    void setBusyTimeout(int ms);
+
+    bool tableExists(const QString &table);
+    QStringList tableNames();
+
+    sqlite3 *handle() const { return m_db; }
+    [[noreturn]] void raise(int code) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+};
+
+// Rolls back unless committed: every multi-row write runs inside one of these so
+// that an exception anywhere leaves the book as it was.
+class Transaction
+{
+public:
+    explicit Transaction(Database &db,
+                         Database::TransactionMode mode = Database::TransactionMode::Deferred);
+    ~Transaction();
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Gives a test its own world: HOME, the configuration folder and the temporary
+// folder all point into one temporary directory that is removed afterwards, so no
+// test reads or writes the developer's own settings or books.
+class TestEnv
+{
+public:
+    TestEnv();
+    ~TestEnv();
+    QString root() const { return m_dir.path(); }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldHome, m_oldConfig, m_oldTmp;
+};
