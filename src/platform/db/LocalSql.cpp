@@ -1,0 +1,11 @@
+#include "LocalSql.h"
+
+QString LocalSql::translate(const QString &sql)
+{
+    return sql;
+}
+
+QString LocalSql::tableName(const QString &fileName)
+{
+    return fileName;
+}
