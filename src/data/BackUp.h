@@ -1,0 +1,144 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// A file the archive code could not create, read or write, with the system's text.
+class EBackUpError : public std::runtime_error
+{
+public:
+    explicit EBackUpError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+enum TCompressMode { cmNone = 0, cmSimple = 1, cmZlib = 2 };
+
+// Called once per restore, before any file is written, with the archive's ID and its
+// DATANAME; the handler may change the name, and clears mayContinue to stop.
+using TRestoreEvent = std::function<void(const QString &backUpId, QString &dataName, bool &mayContinue)>;
+
+// Packs a list of files into one archive and unpacks it again; knows nothing of books.
+//
+// Every volume file: "KirBackUpData", the header length H (int64 little-endian), the
+// header text (six CR LF lines, Shift-JIS), then the next slice of the data. The data
+// is the payload, stored plain, run-length coded or deflated: the list length L
+// (int64 little-endian), the list text ("name=size" CR LF per file) and the file bytes
+// in list order.
+//
+// Backing up:
+//     TBackUp b;
+//     b.BackUpFileName = folder + "/Book.pbk";
+//     b.DataKind = ...; b.DataName = ...;
+//     b.FileList() << fullPath1 << fullPath2;
+//     b.setCompressMode(cmZlib); b.setCompressLevel(2);
+//     b.onMessage = ...;           // the questions below
+//     bool written = b.BackUp();
+// Restoring:
+//     b.BackUpFileName = archive; b.RestoreDir = folder; b.DataKind = ...;
+//     bool restored = b.Restore(); // DataName is the archive's afterwards
+class TBackUp : public QObject
+{
+    Q_OBJECT
+public:
+    enum class MessageKind { Confirmation, Information, Error };
+    enum class Buttons { YesNo, OkCancel };
+    // Shows a message and answers true for Yes or OK, false for No or Cancel.
+    using MessageEvent = std::function<bool(MessageKind kind, Buttons buttons, const QString &text)>;
+    // Files done out of the files to do, while packing and while writing restored files.
+    using ProgressEvent = std::function<void(qint64 done, qint64 total)>;
+
+    explicit TBackUp(QObject *parent = nullptr);
+
+    bool AutoBackUpId = true;
+    QString BackUpId = QStringLiteral("BackUp");
+    QString DataKind = QStringLiteral("BackUpData");
+    QString DataName = QStringLiteral("DataBase");
+    QString BackUpFileName = QStringLiteral("BackUp.Dat");
+    bool IncludePath = false;
+    QString RestoreDir;
+    TRestoreEvent OnBeforeWriteRestore;
+    bool CheckOverWrite = true;
+    bool NoMessage = false;
+    bool RenameOldFile = false;
+
+    // Every question and refusal goes through here. Until the caller sets it, every
+    // question is answered No / Cancel, so an unattended run never overwrites anything.
+    MessageEvent onMessage;
+    ProgressEvent onProgress;
+    // Drive facts of the folder holding the archive; default to DriveInfo. Tests set
+    // them to stand in for a small or removable medium.
+    std::function<bool(const QString &path)> isRemovableDrive;
+    std::function<qint64(const QString &path)> freeBytes;
+
+    TCompressMode CompressMode() const { return m_compressMode; }
+    void setCompressMode(TCompressMode mode);
+    int CompressLevel() const { return m_compressLevel; }
+    void setCompressLevel(int level);
+
+    QStringList &FileList() { return m_fileList; }
+    const QStringList &FileList() const { return m_fileList; }
+    int FileCount() const { return int(m_fileList.size()); }
+
+    virtual void PackFiles();
+    virtual bool WriteRestoredFiles();
+    virtual bool BackUp();
+    virtual bool Restore();
+
+    static QByteArray RleEncode(const QByteArray &data);
+    // Empty when a pair of equal bytes lacks its count byte.
+    static std::optional<QByteArray> RleDecode(const QByteArray &data);
+    // Level choice 0..3 to zlib's level.
+    static int zlibLevel(int compressLevel);
+    static QByteArray zlibCompress(const QByteArray &data, int compressLevel);
+    // Empty when the stream is damaged, cut short or followed by other bytes.
+    static std::optional<QByteArray> zlibDecompress(const QByteArray &data);
+
+    static const QString WrongDiskMessage;
+
+private:
+    struct Entry
+    {
+        QString name;
+        qint64 size = 0;
+    };
+    enum class ReadResult { Stop, Retry, Accepted };
+
+    void clear();
+    bool ask(MessageKind kind, Buttons buttons, const QString &text);
+    void progress(qint64 done, qint64 total);
+    QByteArray headerText(int diskNo, bool more) const;
+    bool writeSingleFile();
+    bool writeVolumes();
+    bool writeVolume(int diskNo);
+    void writeArchiveFile(int diskNo, bool more, const QByteArray &slice);
+    ReadResult readVolume(int diskNo, bool &last);
+    bool readVolumes();
+    bool unpackPayload();
+
+    TCompressMode m_compressMode = cmNone;
+    int m_compressLevel = 0;
+    QStringList m_fileList;
+
+    QByteArray m_listText;
+    QByteArray m_packed;
+    QByteArray m_data;
+    qsizetype m_written = 0;
+    QString m_compressHeader;
+    QString m_firstId;
+    QString m_firstName;
+    QList<Entry> m_entries;
+    qsizetype m_filesStart = 0;
+};
