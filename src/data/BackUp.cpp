@@ -385,7 +385,14 @@ bool TBackUp::writeVolume(int diskNo)
     const qint64 overhead = MediaReserve + headerText(diskNo, false).size() + m_listText.size() + 4;
     qint64 room = 0;
     for (;;) {
-        room = freeBytes(folder) - overhead;
+        const qint64 free = freeBytes(folder);
+        // When the system cannot tell, the write itself finds out, and a failed
+        // write keeps the old archive.
+        if (free < 0) {
+            room = remaining;
+            break;
+        }
+        room = free - overhead;
         if (removable ? room >= 1 : room >= remaining)
             break;
         if (!ask(MessageKind::Error, Buttons::OkCancel,

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "data/BackUp.h"
+#include "platform/system/DriveInfo.h"
 #include "platform/system/ShiftJis.h"
 #include "TestEnv.h"
 
@@ -68,12 +69,14 @@ struct Dialogs
 {
     QList<bool> answers;
     QStringList shown;
+    QList<std::pair<TBackUp::MessageKind, TBackUp::Buttons>> kinds;
     std::function<void(const QString &)> onShow;
 
     void attach(TBackUp &b)
     {
-        b.onMessage = [this](TBackUp::MessageKind, TBackUp::Buttons, const QString &text) {
+        b.onMessage = [this](TBackUp::MessageKind kind, TBackUp::Buttons buttons, const QString &text) {
             shown << text;
+            kinds << std::pair(kind, buttons);
             if (onShow)
                 onShow(text);
             return answers.isEmpty() ? false : answers.takeFirst();
@@ -179,7 +182,10 @@ private slots:
         b.setCompressMode(TCompressMode(mode));
         b.setCompressLevel(level);
         dialogs.answers << true; // create the archive folder
+        QList<qint64> progress;
+        b.onProgress = [&progress](qint64 done, qint64 total) { progress = {done, total}; };
         QVERIFY(b.BackUp());
+        QCOMPARE(progress, (QList<qint64>{4, 4}));
         QCOMPARE(dialogs.shown, QStringList{QStringLiteral("バックアップ先のフォルダを作成しますか？")});
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{17}$")).match(b.BackUpId).hasMatch());
 
@@ -213,7 +219,9 @@ private slots:
         r.BackUpFileName = b.BackUpFileName;
         r.RestoreDir = env.path(QStringLiteral("restored"));
         restoreDialogs.answers << true;
+        r.onProgress = [&progress](qint64 done, qint64 total) { progress = {done, total}; };
         QVERIFY(r.Restore());
+        QCOMPARE(progress, (QList<qint64>{2, 2}));
         QCOMPARE(restoreDialogs.shown, QStringList{MakeRestoreDir});
         QCOMPARE(r.DataName, QStringLiteral("我が家"));
         QCOMPARE(QDir(r.RestoreDir).entryList(QDir::Files, QDir::Name),
@@ -348,6 +356,7 @@ private slots:
         }
         QVERIFY(!restored);
         QCOMPARE(dialogs.shown, QStringList{message});
+        QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Error, TBackUp::Buttons::OkCancel));
         QVERIFY(!handlerCalled);
         QCOMPARE(QDir(env.path(QStringLiteral("work/out"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
@@ -373,6 +382,7 @@ private slots:
         r.RestoreDir = env.path(QStringLiteral("out"));
         QVERIFY(!r.Restore());
         QCOMPARE(dialogs.shown, QStringList{QStringLiteral("上書きしますか？")});
+        QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Information, TBackUp::Buttons::YesNo));
         QVERIFY(!QFile::exists(env.path(QStringLiteral("out/new.txt"))));
         QCOMPARE(readAll(env.path(QStringLiteral("out/old.txt"))), QByteArray("OLD"));
 
@@ -465,6 +475,8 @@ private slots:
         dialogs.answers << true << true; // overwrite; OK after "freeing room" that did not help
         QVERIFY(!b.BackUp());
         QCOMPARE(dialogs.shown, (QStringList{Overwrite, MediaFull, MediaFull}));
+        QVERIFY(dialogs.kinds[0] == std::pair(TBackUp::MessageKind::Confirmation, TBackUp::Buttons::YesNo));
+        QVERIFY(dialogs.kinds[1] == std::pair(TBackUp::MessageKind::Error, TBackUp::Buttons::OkCancel));
         QCOMPARE(readAll(archive), QByteArray("OLD"));
         QStringList files = QDir(env.root()).entryList(QDir::Files | QDir::Hidden);
         files.sort();
@@ -482,6 +494,15 @@ private slots:
         QVERIFY(b.BackUp());
         QCOMPARE(dialogs.shown, (QStringList{Overwrite, MediaFull}));
         QVERIFY(readAll(archive).contains("DISKNO=1\r\nCONTINUE=FALSE"));
+    }
+
+    // The archive's folder may not exist yet when the room is asked for.
+    void driveFreeBytesOfMissingFolder()
+    {
+        TestEnv env;
+        const qint64 free = DriveInfo::freeBytes(env.root());
+        QVERIFY(free > 0);
+        QVERIFY(qAbs(DriveInfo::freeBytes(env.path(QStringLiteral("not/yet/made"))) - free) < 1024 * 1024);
     }
 
     // On removable media the archive spans volumes of the same name, one per medium:
