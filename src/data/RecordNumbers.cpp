@@ -1,0 +1,127 @@
+#include "data/RecordNumbers.h"
+
+#include <functional>
+
+#include <QThread>
+#include <QVariant>
+
+#include "platform/db/Database.h"
+
+using namespace Qt::StringLiterals;
+
+ERecordNumberError::ERecordNumberError(const QString &message)
+    : std::runtime_error(message.toStdString()), m_message(message)
+{
+}
+
+namespace {
+
+// Runs step in one try: its own BEGIN IMMEDIATE transaction, or a savepoint inside
+// the caller's transaction. Any engine error (a busy book above all) rolls the try
+// back, so a failed try leaves no half-done counter row behind, and yields false.
+bool runTry(Database &db, const std::function<void()> &step)
+{
+    const bool nested = db.inTransaction();
+    try {
+        if (nested)
+            db.exec(u"SAVEPOINT record_number"_s);
+        else
+            db.begin(Database::TransactionMode::Immediate);
+    } catch (const EDatabaseError &) {
+        return false;
+    }
+    try {
+        step();
+        if (nested)
+            db.exec(u"RELEASE record_number"_s);
+        else
+            db.commit();
+        return true;
+    } catch (const EDatabaseError &) {
+        try {
+            if (nested) {
+                db.exec(u"ROLLBACK TO record_number"_s);
+                db.exec(u"RELEASE record_number"_s);
+            } else if (db.inTransaction()) {
+                db.rollback();
+            }
+        } catch (const EDatabaseError &) {
+            // The engine rolls back on its own after some errors; nothing is left.
+        }
+        return false;
+    }
+}
+
+// Up to Tries tries of step, RetryDelayMs apart, with the engine's own wait off: a
+// busy book must answer at once so that the tries, not the engine, pace the wait.
+bool retry(Database &db, const std::function<void()> &step)
+{
+    // An error here (no book, no counter table) is not a busy counter: it reaches
+    // the caller with the engine's text.
+    Statement probe(db, u"SELECT NAME, MAXNO FROM AutoInc WHERE 0"_s);
+    const int oldTimeout = db.scalar(u"PRAGMA busy_timeout"_s).toInt();
+    db.setBusyTimeout(0);
+    bool done = false;
+    for (int attempt = 0; attempt < RecordNumbers::Tries && !done; ++attempt) {
+        done = runTry(db, step);
+        if (!done && attempt + 1 < RecordNumbers::Tries)
+            QThread::msleep(RecordNumbers::RetryDelayMs);
+    }
+    db.setBusyTimeout(oldTimeout);
+    return done;
+}
+
+// The counter row (exact, case-sensitive name); rowid 0 when there is none.
+qlonglong findCounter(Database &db, const QString &name, qlonglong *maxNo)
+{
+    Statement st(db, u"SELECT rowid, MAXNO FROM AutoInc WHERE NAME = ? ORDER BY rowid LIMIT 1"_s);
+    st.bind(1, name);
+    if (!st.next())
+        return 0;
+    *maxNo = st.isNull(1) ? 0 : st.intValue(1);
+    return st.intValue(0);
+}
+
+void writeCounter(Database &db, qlonglong rowid, const QString &name, qlonglong value)
+{
+    if (rowid) {
+        Statement st(db, u"UPDATE AutoInc SET MAXNO = ? WHERE rowid = ?"_s);
+        st.bind(1, value);
+        st.bind(2, rowid);
+        st.exec();
+    } else {
+        Statement st(db, u"INSERT INTO AutoInc (NAME, MAXNO) VALUES (?, ?)"_s);
+        st.bind(1, name);
+        st.bind(2, value);
+        st.exec();
+    }
+}
+
+} // namespace
+
+int RecordNumbers::GetNewDataNo(Database &db, const QString &tableName)
+{
+    const QString name = tableName.toLower();
+    int result = -1;
+    const bool done = retry(db, [&] {
+        qlonglong maxNo = 0;
+        const qlonglong rowid = findCounter(db, name, &maxNo);
+        const qlonglong next = rowid ? maxNo + 1 : 1;
+        writeCounter(db, rowid, name, next);
+        result = int(next);
+    });
+    if (!done)
+        throw ERecordNumberError(u"データ番号を取得できません"_s);
+    return result;
+}
+
+void RecordNumbers::SetDataNo(Database &db, const QString &tableName, int value)
+{
+    const QString name = tableName.toLower();
+    const bool done = retry(db, [&] {
+        qlonglong maxNo = 0;
+        writeCounter(db, findCounter(db, name, &maxNo), name, value);
+    });
+    if (!done)
+        throw ERecordNumberError(u"データ番号を設定できません"_s);
+}
