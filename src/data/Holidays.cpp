@@ -259,20 +259,22 @@ QList<TDayRow> LoadYearDays(Database &db, int year)
 
 void SaveYearDays(Database &db, QList<TDayRow> &days, const std::function<qint32()> &nextDataNo)
 {
-    // Numbers are taken first: the record-number counter runs its own
-    // transaction, which cannot nest inside the write below.
-    for (TDayRow &row : days) {
+    // Numbers are taken inside the write's transaction (the counter joins it), so
+    // a failed save gives back its numbers too; the rows learn them only after
+    // the commit, so a retried save never stores a number the counter gives again.
+    QList<TDayRow> saved = days;
+    Transaction tx(db);
+    for (TDayRow &row : saved) {
         if (row.DataNo == 0) {
             row.DataNo = nextDataNo();
             row.Changed = true;
         }
     }
-    Transaction tx(db);
     Statement update(db, QStringLiteral("UPDATE DateList SET DATANO = ?, RECDATE = ?, NAME = ?, TYPE = ?, COMMENT = ? "
                                         "WHERE rowid = ?"));
     Statement insert(db, QStringLiteral("INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE, COMMENT) "
                                         "VALUES (?, ?, ?, ?, ?)"));
-    for (TDayRow &row : days) {
+    for (TDayRow &row : saved) {
         if (!row.Changed)
             continue;
         Statement &st = row.RowId ? update : insert;
@@ -287,10 +289,10 @@ void SaveYearDays(Database &db, QList<TDayRow> &days, const std::function<qint32
         st.exec();
         if (!row.RowId)
             row.RowId = db.lastInsertRowId();
+        row.Changed = false;
     }
     tx.commit();
-    for (TDayRow &row : days)
-        row.Changed = false;
+    days = saved;
 }
 
 void GenerateYearInBook(Database &db, int year, const std::function<qint32()> &nextDataNo)

@@ -91,8 +91,9 @@ void WriteDayRow(QList<TDayRow> &days, const QDate &date, const QString &name, i
 // Book layer.
 QList<TDayRule> LoadDayRules(Database &db);
 QList<TDayRow> LoadYearDays(Database &db, int year);
-// Numbers unnumbered rows with nextDataNo and writes changed and new rows in one
-// transaction.
+// Numbers unnumbered rows with nextDataNo and writes changed and new rows, all in
+// one transaction (nextDataNo must be able to join it, as the record-number
+// counter does); the rows are updated only when it commits.
 void SaveYearDays(Database &db, QList<TDayRow> &days, const std::function<qint32()> &nextDataNo);
 // Generates a year in the book from its own rules and saves it.
 void GenerateYearInBook(Database &db, int year, const std::function<qint32()> &nextDataNo);

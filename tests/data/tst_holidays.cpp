@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QSet>
 
+#include "data/BookSchema.h"
 #include "data/Holidays.h"
+#include "data/RecordNumbers.h"
 #include "platform/db/Database.h"
 #include "TestEnv.h"
 
@@ -47,14 +49,6 @@ const TDayRow *dayOf(const QList<TDayRow> &days, const QDate &date)
         if (r.RecDate == date)
             return &r;
     return nullptr;
-}
-
-void createDayTables(Database &db)
-{
-    db.exec(QStringLiteral("CREATE TABLE DateMast (DATANO INTEGER, NAME TEXT, AYEAR INTEGER, AMONTH INTEGER, "
-                           "ADAY INTEGER, AWEEK INTEGER, YOBI INTEGER, TYPE INTEGER, STARTDAY TEXT, ENDDAY TEXT)"));
-    db.exec(QStringLiteral("CREATE TABLE DateList (DATANO INTEGER, RECDATE TEXT, NAME TEXT, TYPE INTEGER, "
-                           "COMMENT TEXT)"));
 }
 
 void addDay(Database &db, int dataNo, const QDate &date, const QString &name, int type)
@@ -140,7 +134,7 @@ private slots:
         TestEnv env;
         Database db;
         db.open(env.path(QStringLiteral("book.db")), QString(), true);
-        createDayTables(db);
+        BookSchema::createEmptyBook(db);
         addDay(db, 1, QDate(2024, 5, 3), QStringLiteral("憲法記念日"), 1);
         addDay(db, 2, QDate(2024, 5, 6), QStringLiteral("誕生日"), 6);
         addDay(db, 3, QDate(2024, 5, 6), QStringLiteral("振替休日"), 1);
@@ -265,6 +259,32 @@ private slots:
         QCOMPARE(days[2].RecDate, QDate(2024, 11, 4));
     }
 
+    void saveIsAllOrNothing()
+    {
+        TestEnv env;
+        Database db;
+        db.open(env.path(QStringLiteral("book.db")), QString(), true);
+        BookSchema::createEmptyBook(db);
+        QList<TDayRow> days = generate(2024, {rule(u"元日"_s, 0, 1, 1), rule(u"文化の日"_s, 0, 11, 3)});
+        QCOMPARE(days.size(), 3);
+        int calls = 0;
+        const auto failing = [&calls]() -> qint32 {
+            if (++calls == 3)
+                throw EDatabaseError(QStringLiteral("disk I/O error"));
+            return calls;
+        };
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, SaveYearDays(db, days, failing));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM DateList")).toInt(), 0);
+        for (const TDayRow &r : days) {
+            QCOMPARE(r.DataNo, 0);
+            QVERIFY(r.Changed);
+        }
+        SaveYearDays(db, days, [&calls] { return ++calls; });
+        QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM DateList WHERE DATANO IS NOT NULL")).toInt(), 3);
+        QCOMPARE(LoadYearDays(db, 2024).size(), 3);
+        QCOMPARE(LoadYearDays(db, 2024).at(2).Name, u"振替休日"_s);
+    }
+
     // The seed rules, expanded year by year through the book, give the national
     // holidays exactly, one-off days included (they are rules of a single year).
     void seedRulesGiveTheNationalHolidays()
@@ -272,12 +292,12 @@ private slots:
         TestEnv env;
         Database db;
         db.open(env.path(QStringLiteral("book.db")), QString(), true);
-        createDayTables(db);
+        BookSchema::createEmptyBook(db);
         loadSeed(db, QFINDTESTDATA("../../resources/seed/DateMast.tsv"), QStringLiteral("DateMast"));
         QVERIFY(!YearHasHolidays(db, 2024));
-        qint32 next = 0;
+        const auto nextDataNo = [&db] { return RecordNumbers::GetNewDataNo(db, QStringLiteral("DateList.db")); };
         for (int year = 1990; year <= 2030; ++year)
-            GenerateYearInBook(db, year, [&next] { return ++next; });
+            GenerateYearInBook(db, year, nextDataNo);
         QVERIFY(YearHasHolidays(db, 2024));
 
         QFile f(QFINDTESTDATA("japanese_holidays_1990_2030.txt"));
@@ -304,7 +324,7 @@ private slots:
         QCOMPARE(got.size(), expected.size());
 
         // Generating a year again rewrites its days in place.
-        GenerateYearInBook(db, 2024, [&next] { return ++next; });
+        GenerateYearInBook(db, 2024, nextDataNo);
         QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM DateList")).toInt(), got.size());
     }
 };

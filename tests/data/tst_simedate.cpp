@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "data/BookSchema.h"
 #include "data/SimeDate.h"
 #include "platform/db/Database.h"
 #include "TestEnv.h"
@@ -321,12 +322,10 @@ private slots:
         TestEnv env;
         Database db;
         db.open(env.path(QStringLiteral("book.db")), QString(), true);
-        db.exec(u"CREATE TABLE SimebiList (DATANO INTEGER, CODE INTEGER, STARTDATE TEXT, SIMEBI INTEGER)"_s);
-        db.exec(u"CREATE TABLE Himoku (CODE INTEGER PRIMARY KEY, NAME TEXT, SIMEBI INTEGER, CYCLE INTEGER, "
-                "FURIKOMIBI INTEGER)"_s);
-        db.exec(u"INSERT INTO SimebiList VALUES (1, 200, '2024-04-01', 10), (2, 200, '2024-02-01', 0), "
+        BookSchema::createEmptyBook(db);
+        db.exec(u"INSERT INTO SimebiList (DATANO, CODE, STARTDATE, SIMEBI) VALUES (1, 200, '2024-04-01', 10), (2, 200, '2024-02-01', 0), "
                 "(3, 201, '2024-01-01', 5), (4, 200, '2023-06-01', -1)"_s);
-        db.exec(u"INSERT INTO Himoku VALUES (200, 'カード', 15, 2, 27)"_s);
+        db.exec(u"INSERT INTO Himoku (CODE, NAME, SIMEBI, CYCLE, FURIKOMIBI) VALUES (200, 'カード', 15, 2, 27)"_s);
         const TSimebiChangeList list = LoadSimebiHistory(db, 200);
         QCOMPARE(list.size(), 3);
         QCOMPARE(list[0].StartDate, QDate(2023, 6, 1));
