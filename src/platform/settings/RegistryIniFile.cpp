@@ -1,0 +1,6 @@
+#include "platform/settings/RegistryIniFile.h"
+
+RegistryIniFile::RegistryIniFile(const QString &fileName)
+    : MemIniFile(fileName)
+{
+}
