@@ -52,22 +52,46 @@ bool runTry(Database &db, const std::function<void()> &step)
     }
 }
 
+// Puts the connection's own busy wait back however the tries end.
+class BusyTimeoutOff
+{
+public:
+    explicit BusyTimeoutOff(Database &db) : m_db(db), m_old(db.scalar(u"PRAGMA busy_timeout"_s).toInt())
+    {
+        m_db.setBusyTimeout(0);
+    }
+    ~BusyTimeoutOff() { m_db.setBusyTimeout(m_old); }
+
+private:
+    Database &m_db;
+    int m_old;
+};
+
 // Up to Tries tries of step, RetryDelayMs apart, with the engine's own wait off: a
 // busy book must answer at once so that the tries, not the engine, pace the wait.
 bool retry(Database &db, const std::function<void()> &step)
 {
-    // An error here (no book, no counter table) is not a busy counter: it reaches
-    // the caller with the engine's text.
-    Statement probe(db, u"SELECT NAME, MAXNO FROM AutoInc WHERE 0"_s);
-    const int oldTimeout = db.scalar(u"PRAGMA busy_timeout"_s).toInt();
-    db.setBusyTimeout(0);
+    BusyTimeoutOff noWait(db);
+    bool probed = false;
     bool done = false;
     for (int attempt = 0; attempt < RecordNumbers::Tries && !done; ++attempt) {
-        done = runTry(db, step);
+        if (!probed) {
+            // A missing counter table is not a busy counter: that error reaches
+            // the caller with the engine's text. Busy while reading the schema is
+            // one failed try like any other.
+            try {
+                Statement probe(db, u"SELECT NAME, MAXNO FROM AutoInc WHERE 0"_s);
+                probed = true;
+            } catch (const EDatabaseError &e) {
+                if (!e.isBusy())
+                    throw;
+            }
+        }
+        if (probed)
+            done = runTry(db, step);
         if (!done && attempt + 1 < RecordNumbers::Tries)
             QThread::msleep(RecordNumbers::RetryDelayMs);
     }
-    db.setBusyTimeout(oldTimeout);
     return done;
 }
 
