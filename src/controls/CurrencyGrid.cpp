@@ -1,0 +1,224 @@
+#include "controls/CurrencyGrid.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "controls/ColorValue.h"
+
+namespace {
+
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+void verticalGradient(QPainter &painter, const QRect &rect, const QColor &top, const QColor &bottom)
+{
+    QLinearGradient g(rect.topLeft(), rect.bottomLeft());
+    g.setColorAt(0, top);
+    g.setColorAt(1, bottom);
+    painter.fillRect(rect, g);
+}
+
+void horizontalGradient(QPainter &painter, const QRect &rect, const QColor &left, const QColor &right)
+{
+    QLinearGradient g(rect.topLeft(), rect.topRight());
+    g.setColorAt(0, left);
+    g.setColorAt(1, right);
+    painter.fillRect(rect, g);
+}
+
+// Lines in the cell's own pixel coordinates; right and bottom are exclusive, as
+// the layout rules are written.
+void hLine(QPainter &painter, const QColor &color, int x1, int x2, int y)
+{
+    if (x2 > x1)
+        painter.fillRect(QRect(x1, y, x2 - x1, 1), color);
+}
+
+void vLine(QPainter &painter, const QColor &color, int x, int y1, int y2)
+{
+    if (y2 > y1)
+        painter.fillRect(QRect(x, y1, 1, y2 - y1), color);
+}
+
+} // namespace
+
+TCurrencyGrid::TCurrencyGrid(QWidget *parent)
+    : TSoftStringGrid(new CurrencyGridModel, parent)
+    , m_cmodel(static_cast<CurrencyGridModel *>(TSoftStringGrid::model()))
+{
+}
+
+bool TCurrencyGrid::editingAllowed() const
+{
+    // The editing option alone does not open the editor: the page must allow it.
+    return m_cmodel->allowEdit() && TSoftStringGrid::editingAllowed();
+}
+
+bool TCurrencyGrid::acceptsEditorChar(QChar ch) const
+{
+    return m_cmodel->acceptsEditorChar(ch);
+}
+
+void TCurrencyGrid::drawCell(QPainter &painter, int col, int row, const QRect &cellRect, GridDrawState state)
+{
+    m_cmodel->clearChanged(col, row);
+    QRect rect = cellRect;
+    bool background = defaultDrawing();
+    if (onBeforeDrawCellEX)
+        onBeforeDrawCellEX(painter, col, row, rect, background, state);
+    painter.setFont(font());
+    GridCellColors colors = m_cmodel->cellColors(col, row, state);
+    if (background)
+        paintBackground(painter, col, row, cellRect, rect, state, colors);
+    painter.setPen(colors.font);
+    if (onDrawCell) {
+        onDrawCell(painter, col, row, rect, state);
+        return;
+    }
+    bool done = false;
+    if (onDrawCellEX)
+        onDrawCellEX(painter, col, row, rect, state, done);
+    if (defaultDrawing() && !done)
+        drawCellContent(painter, col, row, rect, state);
+}
+
+void TCurrencyGrid::paintBackground(QPainter &painter, int col, int row, const QRect &cellRect, const QRect &rect,
+                                    GridDrawState state, GridCellColors &colors)
+{
+    const CurrencyGridModel &m = *m_cmodel;
+    const int L = rect.x(), T = rect.y(), R = rect.x() + rect.width(), B = rect.y() + rect.height();
+    const bool fixed = state.testFlag(GridDrawFlag::Fixed);
+    const bool lastCol = col == m.colCount() - 1, lastRow = row == m.rowCount() - 1;
+    const QColor rowColor = row % 2 ? m.rowOddColor() : m.rowEvenColor();
+
+    switch (m.fixCellStyle()) {
+    case FixCellStyle::fsRect:
+        painter.fillRect(rect, colors.brush);
+        return;
+
+    case FixCellStyle::fsRoundRect:
+        if (fixed) {
+            painter.fillRect(rect.adjusted(0, 0, 1, 1), col > 0 && row > 0 ? rowColor : m.color());
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setPen(kSilver);
+            painter.setBrush(kSilver);
+            painter.drawRoundedRect(QRectF(L + 2, T + 1, R - 1 - (L + 2) - 1, B - 1 - (T + 1) - 1), 4, 4);
+            const QColor face = m.isHotTracked(col, row) ? m.hotTrackColor() : m.fixedColor();
+            painter.setPen(face);
+            painter.setBrush(face);
+            painter.drawRoundedRect(QRectF(L + 1, T, R - 2 - (L + 1) - 1, B - 2 - T - 1), 4, 4);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setBrush(Qt::NoBrush);
+        } else {
+            painter.fillRect(rect, colors.brush);
+            if (!lastCol)
+                vLine(painter, colors.pen, R - 1, T - 1, B);
+            if (!lastRow)
+                hLine(painter, colors.pen, L, R, B - 1);
+        }
+        if (lastCol)
+            vLine(painter, kSilver, R - 1, row == 0 ? T + 4 : T - 1, B);
+        if (lastRow)
+            hLine(painter, kSilver, col == 0 ? L + 4 : L, R, B - 1);
+        return;
+
+    case FixCellStyle::fsFrame:
+        if (fixed) {
+            if (rect != cellRect)
+                painter.fillRect(cellRect.adjusted(0, 0, 1, 1), m.color());
+            const bool byRow = m.rowHotTrack() && col < m.noSelectCols() && (row == m.row() || row == m.hotRow());
+            const bool byCol = m.colHotTrack() && row < m.noSelectRows() && (col == m.col() || col == m.hotCol());
+            if (byRow)
+                verticalGradient(painter, rect, m.rowOddColor(), m.fixedColor());
+            else if (byCol)
+                horizontalGradient(painter, rect, m.fixedColor(), m.rowOddColor());
+            else
+                painter.fillRect(rect, m.fixedColor());
+            hLine(painter, Qt::white, L, R - 1, B - 1);
+            vLine(painter, Qt::white, R - 1, T - 1, B);
+            if (byRow || byCol) {
+                painter.setPen(m.hotTrackColor());
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(L, T, R - 1 - L - 1, B - 1 - T - 1);
+            }
+        } else {
+            if (state.testFlag(GridDrawFlag::Selected))
+                verticalGradient(painter, rect, ColorValue::adjustLuma(colors.brush, 45), colors.brush);
+            else
+                painter.fillRect(rect, colors.brush);
+            if (!lastCol)
+                vLine(painter, colors.pen, R - 1, T - 1, B);
+            if (!lastRow)
+                hLine(painter, colors.pen, L, R, B - 1);
+        }
+        if (col == 0)
+            vLine(painter, Qt::white, 0, T - 1, B);
+        if (row == 0)
+            hLine(painter, Qt::white, L, R, 0);
+        if (lastCol)
+            vLine(painter, kSilver, R - 1, T - 1, B);
+        if (lastRow)
+            hLine(painter, kSilver, L, R, B - 1);
+        return;
+    }
+}
+
+void TCurrencyGrid::drawText(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state,
+                             QString text, int x, int y, const QColor &color)
+{
+    QFont cellFont = painter.font();
+    painter.setPen(color);
+    bool done = false;
+    if (onDrawText)
+        onDrawText(painter, col, row, rect, state, text, cellFont, done);
+    if (done)
+        return;
+    painter.setFont(cellFont);
+    painter.drawText(QPoint(x, y + QFontMetrics(cellFont).ascent()), text);
+}
+
+void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
+{
+    CurrencyGridModel &m = *m_cmodel;
+    const QFontMetrics fm(painter.font());
+    const int co = m.charOffset();
+    const int L = rect.x(), T = rect.y(), R = rect.x() + rect.width(), B = rect.y() + rect.height();
+    const int h8 = fm.height();
+    const QColor textColor = painter.pen().color();
+    const bool hasString = !m.cells(col, row).isEmpty();
+
+    auto drawAligned = [&](const QString &text) {
+        const int w = fm.horizontalAdvance(text);
+        int x = L + co + 1;
+        switch (m.getCellAlignment(col, row)) {
+        case CellAlignment::taLeftJustify: break;
+        case CellAlignment::taRightJustify: x = R - w - co; break;
+        case CellAlignment::taCenter: x = L + (R - L - w) / 2; break;
+        }
+        const int y = h8 + co + 1 < m.rowHeight(row) ? T + co : T;
+        drawText(painter, col, row, rect, state, text, x, y, textColor);
+    };
+
+    if (hasString)
+        drawAligned(m.displayText(col, row));
+    if (m.dataDraw()) {
+        const Currency value = m.getValue(col, row);
+        if (!value.isZero()) {
+            const QString text = m.displayText(col, row);
+            const int y = m.stack() ? T + co : B - h8 - co + 1;
+            drawText(painter, col, row, rect, state, text, R - fm.horizontalAdvance(text) - co, y,
+                     value < Currency() ? QColor(Qt::red) : textColor);
+        }
+        if (m.stack()) {
+            const Currency sv = m.getStackValue(col, row);
+            if (!sv.isZero()) {
+                const QString text = m.stackText(col, row);
+                drawText(painter, col, row, rect, state, text, R - fm.horizontalAdvance(text) - co, B - h8 - co,
+                         sv < Currency() ? QColor(Qt::red) : textColor);
+            }
+        }
+    } else if (!hasString) {
+        drawAligned(m.displayText(col, row));
+    }
+    painter.setPen(textColor);
+}

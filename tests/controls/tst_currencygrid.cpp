@@ -1,0 +1,351 @@
+#include <QtTest>
+
+#include <QImage>
+#include <QLineEdit>
+
+#include "controls/ColorValue.h"
+#include "controls/CurrencyGrid.h"
+#include "controls/CurrencyGridModel.h"
+
+namespace {
+
+Currency yen(qint64 v)
+{
+    return Currency::fromInt(v);
+}
+
+// Whether the cell shows pixels of a clearly red text.
+bool hasRedPixels(const QImage &image, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    return false;
+}
+
+bool hasDarkPixels(const QImage &image, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() < 90 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class TestCurrencyGrid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { CurrencyGridModel::setCurrencyDecimals(0); }
+
+    void displayText_data()
+    {
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<bool>("dataDraw");
+        QTest::addColumn<qlonglong>("raw");
+        QTest::addColumn<QString>("string");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("zero is blank") << 0 << true << 0LL << "" << "";
+        QTest::newRow("thousands") << 0 << true << 12340000LL << "" << "1,234";
+        QTest::newRow("negative") << 0 << true << -50000LL << "" << "-5";
+        QTest::newRow("two decimals") << 2 << true << 12345000LL << "" << "1,234.50";
+        QTest::newRow("zero shows the cell's string") << 0 << true << 0LL << "合 計" << "合 計";
+        QTest::newRow("amounts off: the string") << 0 << false << 12340000LL << "x" << "x";
+    }
+    void displayText()
+    {
+        QFETCH(int, decimals);
+        QFETCH(bool, dataDraw);
+        QFETCH(qlonglong, raw);
+        QFETCH(QString, string);
+        QFETCH(QString, shown);
+        CurrencyGridModel::setCurrencyDecimals(decimals);
+        CurrencyGridModel m;
+        m.setDataDraw(dataDraw);
+        m.setValue(1, 1, Currency::fromRaw(raw));
+        m.setCells(1, 1, string);
+        QCOMPARE(m.displayText(1, 1), shown);
+    }
+
+    // The decimals of the book opened last apply to a grid made earlier.
+    void decimalsFollowTheOpenBook()
+    {
+        CurrencyGridModel m;
+        m.setValue(1, 1, Currency::fromRaw(123400)); // 12.34
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("12"));
+        CurrencyGridModel::setCurrencyDecimals(2);
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("12.34"));
+        CurrencyGridModel::setCurrencyDecimals(0);
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("12"));
+    }
+
+    void textEventsReplaceTexts()
+    {
+        CurrencyGridModel m;
+        m.setStack(true);
+        m.setValue(2, 2, yen(10));
+        m.setStackValue(2, 2, yen(-3000));
+        QCOMPARE(m.stackText(2, 2), QStringLiteral("-3,000"));
+        m.onGetText = [](int c, int r, QString &t) { t += QStringLiteral("円"); };
+        m.onGetText2 = [](int, int, QString &t) { t = QStringLiteral("s"); };
+        QCOMPARE(m.displayText(2, 2), QStringLiteral("10円"));
+        QCOMPARE(m.stackText(2, 2), QStringLiteral("s"));
+        // A negative index leaves the caller's text alone.
+        QString keep = QStringLiteral("keep");
+        m.cellText(-1, 2, keep);
+        QCOMPARE(keep, QStringLiteral("keep"));
+    }
+
+    void setValueFlagsOnlyDifferences()
+    {
+        CurrencyGridModel m;
+        m.setCells(1, 1, QStringLiteral("text"));
+        m.setValue(1, 1, Currency());
+        QCOMPARE(m.cells(1, 1), QString()); // emptied even though the amount is the same
+        QVERIFY(!m.isChanged(1, 1));
+        m.setValue(1, 1, yen(5));
+        QVERIFY(m.isChanged(1, 1));
+
+        QSignalSpy spy(&m, &SoftStringGridModel::cellChanged);
+        m.invalidateChangedCells();
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 1);
+        QCOMPARE(spy.at(0).at(1).toInt(), 1);
+    }
+
+    void indexRule()
+    {
+        CurrencyGridModel m; // 5 × 5
+        QCOMPARE(m.getValue(-1, -1), Currency());
+        m.setValue(-1, -1, yen(1));
+        QVERIFY(m.lastIndexError().isEmpty());
+        QCOMPARE(m.getCellAlignment(-1, -1), CellAlignment::taLeftJustify);
+
+        QCOMPARE(m.getValue(5, 0), Currency());
+        QVERIFY(m.lastIndexError().startsWith(QStringLiteral("TCurrencyGrid　インデックスが範囲を超えています")));
+        QVERIFY(m.lastIndexError().endsWith(QStringLiteral(" Col= 5 Row= 0")));
+        m.setValue(0, 7, yen(1));
+        QVERIFY(m.lastIndexError().endsWith(QStringLiteral(" Col= 0 Row= 7")));
+        QVERIFY(!m.getRowStack(5));
+    }
+
+    void stackValues()
+    {
+        CurrencyGridModel m;
+        m.setStackValue(1, 1, yen(9));
+        QCOMPARE(m.getStackValue(1, 1), Currency());
+        QVERIFY(!m.getRowStack(1));
+        m.setStack(true);
+        QVERIFY(m.getRowStack(1));
+        m.setCells(1, 1, QStringLiteral("a"));
+        m.setStackValue(1, 1, yen(9));
+        QCOMPARE(m.getStackValue(1, 1), yen(9));
+        QCOMPARE(m.cells(1, 1), QStringLiteral("a")); // the string stays
+        m.clearValues();
+        QCOMPARE(m.getStackValue(1, 1), Currency());
+        QCOMPARE(m.cells(1, 1), QStringLiteral("a"));
+        m.clearAll();
+        QCOMPARE(m.cells(1, 1), QString());
+    }
+
+    void resizeClearsEverything()
+    {
+        CurrencyGridModel m;
+        m.setStack(true);
+        m.setValue(1, 1, yen(1));
+        m.setStackValue(1, 1, yen(2));
+        m.setCellAlignment(0, 1, CellAlignment::taCenter);
+        m.setCells(0, 1, QStringLiteral("食費"));
+        m.setObjects(0, 1, 12);
+        m.setRowCount(6);
+        QCOMPARE(m.getValue(1, 1), Currency());
+        QCOMPARE(m.getStackValue(1, 1), Currency());
+        QCOMPARE(m.getCellAlignment(0, 1), CellAlignment::taLeftJustify);
+        QCOMPARE(m.cells(0, 1), QString());
+        QVERIFY(!m.objects(0, 1).isValid());
+    }
+
+    // Kinds follow the header band also when a form sets the fixed counts after
+    // the counts; otherwise former header cells would refuse every selection.
+    void kindsFollowFixedCounts()
+    {
+        CurrencyGridModel m;
+        m.setColCount(6);
+        m.setRowCount(6);
+        m.setFixedCols(3);
+        m.setFixedRows(2);
+        QCOMPARE(m.cellKind(2, 3), CellKind::csFixed);
+        QCOMPARE(m.cellKind(3, 2), CellKind::csNormal);
+        m.setFixedCols(2);
+        QCOMPARE(m.cellKind(2, 3), CellKind::csNormal);
+        QVERIFY(m.canSelectCell(2, 3));
+    }
+
+    void refusedCellInFirstDataRowScrollsToTop()
+    {
+        CurrencyGridModel m;
+        m.setColCount(5);
+        m.setRowCount(100);
+        m.setFixedRows(2);
+        m.setClientSize(300, 200);
+        m.setTopRow(40);
+        QVERIFY(!m.canSelectCell(0, 2)); // a header column of the first data row
+        QCOMPARE(m.topRow(), 2);
+    }
+
+    // The monthly table's totals: column 1 sums the day columns, row 1 sums the
+    // category rows (the percentage column 2 left out); they follow every change.
+    void totalsFollowCells()
+    {
+        CurrencyGridModel m;
+        m.setColCount(8);
+        m.setRowCount(6);
+        m.setFixedCols(3);
+        m.setFixedRows(2);
+        m.setTotalsLayout(GridTotalsLayout{1, 1, 2, 3, {2}});
+        m.setValue(2, 3, yen(55)); // a percentage: counted nowhere
+        m.setValue(3, 2, yen(100));
+        m.setValue(4, 2, yen(-30));
+        m.setValue(4, 5, yen(7));
+        QCOMPARE(m.getValue(1, 2), yen(70));
+        QCOMPARE(m.getValue(1, 5), yen(7));
+        QCOMPARE(m.getValue(3, 1), yen(100));
+        QCOMPARE(m.getValue(4, 1), yen(-23));
+        QCOMPARE(m.getValue(2, 1), Currency());
+        QCOMPARE(m.getValue(1, 1), yen(77));
+
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 8; ++c)
+                m.clearChanged(c, r);
+        m.setValue(3, 2, yen(150));
+        // Only the cell and the totals it feeds are flagged for repainting.
+        int flagged = 0;
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 8; ++c)
+                flagged += m.isChanged(c, r);
+        QCOMPARE(flagged, 4);
+        QCOMPARE(m.getValue(1, 1), yen(127));
+
+        // A recount gives the same totals and flags nothing new.
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 8; ++c)
+                m.clearChanged(c, r);
+        m.recalcTotals();
+        QCOMPARE(m.getValue(1, 1), yen(127));
+        QCOMPARE(m.getValue(4, 1), yen(-23));
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 8; ++c)
+                QVERIFY(!m.isChanged(c, r));
+    }
+
+    void colours_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QColor>("brush");
+        QTest::addColumn<QColor>("font");
+        const int sel = int(GridDrawFlag::Selected), foc = int(GridDrawFlag::Focused), fix = int(GridDrawFlag::Fixed);
+        QTest::newRow("selected, unfocused") << 2 << 2 << sel << ColorValue::fromBgr(0x800000) << QColor(Qt::white);
+        QTest::newRow("selected and focused") << 2 << 2 << (sel | foc) << ColorValue::fromBgr(0xECFFDF)
+                                              << QColor(Qt::white);
+        QTest::newRow("odd row") << 2 << 3 << 0 << QColor(Qt::yellow) << QColor(Qt::black);
+        QTest::newRow("even row") << 2 << 2 << 0 << QColor(Qt::cyan) << QColor(Qt::black);
+        QTest::newRow("header") << 0 << 2 << fix << QColor(Qt::gray) << QColor(Qt::black);
+    }
+    void colours()
+    {
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(int, state);
+        QFETCH(QColor, brush);
+        QFETCH(QColor, font);
+        CurrencyGridModel m;
+        m.setRowOddColor(Qt::yellow);
+        m.setRowEvenColor(Qt::cyan);
+        m.setFixedColor(Qt::gray);
+        const GridCellColors colors = m.cellColors(col, row, GridDrawState(state));
+        QCOMPARE(colors.brush, brush);
+        QCOMPARE(colors.font, font);
+        m.onDrawColor = [](int, int, GridDrawState, QColor &f, QColor &, QColor &b) {
+            f = Qt::green;
+            b = Qt::magenta;
+        };
+        QCOMPARE(m.cellColors(col, row, GridDrawState(state)).brush, QColor(Qt::magenta));
+    }
+
+    void hotTracking()
+    {
+        CurrencyGridModel m;
+        m.setColCount(6);
+        m.setRowCount(6);
+        m.setFixedCols(2);
+        m.setFixedRows(2);
+        m.setNoSelectCols(2);
+        m.setRowHotTrack(true);
+        m.chooseCell(3, 4);
+        QVERIFY(m.isHotTracked(0, 4));
+        QVERIFY(m.isHotTracked(1, 4));
+        QVERIFY(!m.isHotTracked(0, 3));
+        QVERIFY(!m.isHotTracked(3, 0)); // columns are not tracked
+        QVERIFY(!m.isHotTracked(3, 4)); // data cells never
+    }
+
+    // Painted: a negative amount is red, a positive one dark, a zero one blank;
+    // painting clears the changed flag.
+    void paintsNegativeInRed()
+    {
+        TCurrencyGrid grid;
+        grid.resize(400, 200);
+        CurrencyGridModel *m = grid.model();
+        m->setColCount(4);
+        m->setRowCount(4);
+        m->setRowOddColor(Qt::white);
+        m->setRowEvenColor(Qt::white);
+        m->clearSelection();
+        grid.setValue(1, 1, yen(-1234));
+        grid.setValue(2, 1, yen(1234));
+        grid.setValue(3, 1, Currency());
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const QImage image = grid.viewport()->grab().toImage();
+        QVERIFY(hasRedPixels(image, m->cellRect(1, 1)));
+        QVERIFY(!hasRedPixels(image, m->cellRect(2, 1)));
+        QVERIFY(hasDarkPixels(image, m->cellRect(2, 1)));
+        QVERIFY(!hasDarkPixels(image, m->cellRect(3, 1)));
+        QVERIFY(!m->isChanged(1, 1));
+    }
+
+    void editorNeedsAllowEdit()
+    {
+        TCurrencyGrid grid;
+        grid.resize(300, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.setFocus();
+        grid.model()->chooseCell(1, 1);
+        QVERIFY(grid.model()->options().testFlag(GridOption::Editing));
+        QTest::keyClick(&grid, Qt::Key_5);
+        QVERIFY(!grid.isEditorOpen());
+
+        grid.model()->setAllowEdit(true);
+        QTest::keyClick(&grid, Qt::Key_5);
+        QVERIFY(grid.isEditorOpen());
+        QTest::keyClick(grid.inplaceEditor(), Qt::Key_A); // refused
+        QTest::keyClick(grid.inplaceEditor(), Qt::Key_Plus);
+        QCOMPARE(grid.inplaceEditor()->text(), QStringLiteral("5+"));
+        QTest::keyClick(grid.inplaceEditor(), Qt::Key_Return);
+        QVERIFY(!grid.isEditorOpen());
+        QCOMPARE(grid.model()->cells(1, 1), QStringLiteral("5+"));
+    }
+};
+
+QTEST_MAIN(TestCurrencyGrid)
+#include "tst_currencygrid.moc"
