@@ -1,0 +1,32 @@
+#pragma once
+
+class QComboBox;
+class QWidget;
+
+// Routines for controls that forms of every page share: focus, and the year and
+// month combo boxes whose items carry their number as item data.
+
+// False without a control; focuses it when it can take the focus; true when it
+// has the focus afterwards.
+bool TrySetFocus(QWidget *control);
+// Focuses it when it can take the focus; true when it could.
+bool SetFocusIfCan(QWidget *control);
+
+// Selects the item whose data equals the number, else writes the number as the
+// combo's text (editable combos) and selects nothing.
+void SelectComboNumber(QComboBox *combo, int number);
+// Selects the item whose data equals the value; no change when none does.
+void SelectComboObject(QComboBox *combo, int value);
+// SelectComboObject, then writes the text when the combo shows another one.
+void SelectComboObjectText(QComboBox *combo, int value, const QString &text);
+
+// Years from this year - before to this year + after; then, for a plain
+// QComboBox only, the given year (0 = this year) is selected or written as text.
+void FillYearCombo(QComboBox *combo, int before, int after, int year = 0);
+// The twelve months of a fiscal year that starts after the closing month (12
+// starts at 1); then, for a plain QComboBox only, the given month (0 = this
+// month) is selected.
+void FillMonthCombo(QComboBox *combo, int simeTuki, int month = 0);
+
+// The help context of a control (kept as its "helpContext" property).
+void SetControlHelpContext(QWidget *control, int context);
