@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <set>
 
 #include <QList>
@@ -94,9 +95,10 @@ public:
     QVariant fieldOldValue(int index) const override;
     QVariant fieldCurValue(int index, bool *has) const override;
     QVariant fieldNewValue(int index, bool *has) const override;
+    void setFieldNewValue(Field &field, const QVariant &value) override;
 
     // Used by Provider while applying.
-    void beginReconcile(MemoryRow *row, const QVector<QVariant> *current);
+    void beginReconcile(MemoryRow *row, UpdateKind kind, const QVector<QVariant> *current);
     void endReconcile();
     void rowsApplied(const std::vector<std::shared_ptr<MemoryRow>> &rows);
     void revertRow(const std::shared_ptr<MemoryRow> &row);
@@ -104,8 +106,8 @@ public:
 protected:
     void internalOpen() override;
     void internalRefresh() override;
-    void writeRow(MemoryRow &row, bool inserting, const QVector<QVariant> &before) override;
-    void removeRow(MemoryRow &row) override;
+    void writeRow(MemoryRow &row, bool inserting, QVector<QVariant> &values) override;
+    bool removeRow(MemoryRow &row) override;
     bool statusVisible(UpdateStatus status) const override;
     void internalClose() override;
 
@@ -115,8 +117,10 @@ private:
     QList<Param> m_params;
     std::set<UpdateStatus> m_statusFilter{UpdateStatus::Unmodified, UpdateStatus::Modified, UpdateStatus::Inserted};
     bool m_created = false;
-    bool m_cloning = false;
+    ClientDataSet *m_cloneSource = nullptr;
     MemoryRow *m_reconcileRow = nullptr;
     const QVector<QVariant> *m_reconcileCurrent = nullptr;
-    QVector<QVariant> *m_reconcileSaved = nullptr;
+    UpdateKind m_reconcileKind = UpdateKind::Modify;
+    std::unique_ptr<DataSet::RecordScope> m_reconcileScope;
+    friend class Provider;
 };

@@ -36,6 +36,10 @@ enum class DataEvent {
     LayoutChange     // fields changed (open, close)
 };
 
+// Orders values as the book's indexes do: empty first, then numbers, dates and
+// texts by their natural order. -1, 0 or 1.
+int compareValues(const QVariant &a, const QVariant &b, bool caseInsensitive = false);
+
 // A position that survives inserts and deletes of other rows; an invalid
 // QVariant is no bookmark.
 using Bookmark = QVariant;
@@ -182,6 +186,7 @@ public:
     virtual QVariant fieldOldValue(int index) const;
     virtual QVariant fieldCurValue(int index, bool *has) const;
     virtual QVariant fieldNewValue(int index, bool *has) const;
+    virtual void setFieldNewValue(Field &field, const QVariant &value) { setFieldValue(field, value); }
 
     // Data sources (used by DataSource).
     void attachSource(DataSource *source);
@@ -211,9 +216,10 @@ protected:
     virtual Bookmark internalBookmark() const = 0;
     virtual bool internalGotoBookmark(const Bookmark &bookmark) = 0;
     virtual bool internalBookmarkValid(const Bookmark &bookmark) const = 0;
-    // Default: a scan over the visible records; Table answers with one query.
-    virtual bool internalLocate(const QStringList &fields, const QVariantList &values, LocateOptions options,
-                                bool move, QVariantList *result, const QStringList &resultFields);
+    // The first visible record matching (a bookmark; invalid when none), with
+    // the resultFields' values of it when asked. Table answers with one query.
+    virtual Bookmark internalLocate(const QList<int> &fields, const QVariantList &values, LocateOptions options,
+                                    QVariantList *result, const QList<int> &resultFields) = 0;
     virtual void filterChanged() = 0;
     // Whether the current record is in the data set at all (false when empty).
     virtual bool internalHasRecord() const = 0;
@@ -222,8 +228,9 @@ protected:
     QVector<QVariant> &buffer() { return m_buffer; }
     const QVector<QVariant> &buffer() const { return m_buffer; }
     void createFields(const QList<FieldDef> &columns);
-    bool recordAccepted();   // applies OnFilterRecord to the buffer
-    bool matchesFilterText() const;  // the in-memory reading of setFilter's text
+    // Whether a record with these values passes the filter (filter text read
+    // in memory when useText, then OnFilterRecord); true while not filtered.
+    bool acceptRecord(const QVector<QVariant> &values, bool useText);
     void calculateFields();
     void notify(DataEvent event, Field *field = nullptr);
     void setState(DataSetState state);
@@ -231,6 +238,8 @@ protected:
     const QVector<QVariant> &savedBuffer() const { return m_saved; }
     bool valuesMatch(const QVector<QVariant> &values, const QList<int> &fields, const QVariantList &keys,
                      LocateOptions options) const;
+    bool hasCalcHandler() const;
+    int m_insertRecNo = 0;
 
     QString m_filterText;
     bool m_filtered = false;

@@ -79,11 +79,15 @@ protected:
     bool internalBookmarkValid(const Bookmark &bookmark) const override;
     void filterChanged() override;
     bool internalHasRecord() const override;
+    Bookmark internalLocate(const QList<int> &fields, const QVariantList &values, LocateOptions options,
+                            QVariantList *result, const QList<int> &resultFields) override;
 
-    // Hooks for the subclasses: a post or delete about to change the row (a live
-    // query writes it to the table here and may throw to refuse).
-    virtual void writeRow(MemoryRow &row, bool inserting, const QVector<QVariant> &before) {}
-    virtual void removeRow(MemoryRow &row) {}
+    // Hooks for the subclasses, called before the store changes (a throw refuses):
+    // a post about to give the row these values (row.values still holds the old
+    // ones; a live query writes the row here and may fill in an assigned key),
+    // and a delete (false: the row stays in the store, hidden by its status).
+    virtual void writeRow(MemoryRow &row, bool inserting, QVector<QVariant> &values) {}
+    virtual bool removeRow(MemoryRow &row) { return true; }
     // Whether a row of this status is shown (client data sets: the status filter).
     virtual bool statusVisible(UpdateStatus status) const { return status != UpdateStatus::Deleted; }
 
@@ -91,7 +95,6 @@ protected:
     std::shared_ptr<RowStore> store() const { return m_store; }
     void clearRows();
     MemoryRow &addRow(const QVector<QVariant> &values);   // as read (unmodified)
-    void log(const ChangeLogEntry &entry);
     void touch() { ++m_store->version; }
     // Rebuilds the view when the store or the filters changed; keeps the current row.
     void ensureView() const;
@@ -99,11 +102,14 @@ protected:
     bool moveToRow(const MemoryRow *row);
     void loadCurrent();
     int indexInStore(const MemoryRow *row) const;
+    std::shared_ptr<MemoryRow> sharedRow(const MemoryRow *row) const;
 
+    // The row being inserted while writeRow runs for it.
+    std::shared_ptr<MemoryRow> m_newRow;
     mutable QVector<MemoryRow *> m_view;
     mutable int m_pos = -1;
     mutable quint64 m_viewVersion = ~quint64(0);
-    mutable const MemoryRow *m_follow = nullptr;
+    mutable quint64 m_followId = 0;     // the current row, followed through view rebuilds
     QString m_indexFieldNames;
     std::shared_ptr<RowStore> m_store;
 };

@@ -75,8 +75,8 @@ public:
 protected:
     void internalOpen() override;
     void internalRefresh() override;
-    void writeRow(MemoryRow &row, bool inserting, const QVector<QVariant> &before) override;
-    void removeRow(MemoryRow &row) override;
+    void writeRow(MemoryRow &row, bool inserting, QVector<QVariant> &values) override;
+    bool removeRow(MemoryRow &row) override;
 
 private:
     void syncParams();

@@ -90,10 +90,10 @@ protected:
     Bookmark internalBookmark() const override;
     bool internalGotoBookmark(const Bookmark &bookmark) override;
     bool internalBookmarkValid(const Bookmark &bookmark) const override;
-    bool internalLocate(const QStringList &fields, const QVariantList &values, LocateOptions options, bool move,
-                        QVariantList *result, const QStringList &resultFields) override;
+    Bookmark internalLocate(const QList<int> &fields, const QVariantList &values, LocateOptions options,
+                            QVariantList *result, const QList<int> &resultFields) override;
     void filterChanged() override;
-    bool internalHasRecord() const override { return m_rowId != 0 || m_hasRow; }
+    bool internalHasRecord() const override { return m_hasRow; }
 
 private:
     struct Cond
@@ -106,8 +106,10 @@ private:
     Cond baseWhere() const;
     bool fetchOne(const Cond &extra, bool descending, QVector<QVariant> *into, qlonglong *rowId) const;
     bool loadRow(const Cond &extra, bool descending);
+    bool loadByRowId(qlonglong rowId, bool inRange);
+    bool seek(const QVariantList &from, bool forward);
     bool step(bool forward);
-    QVariantList orderValues() const;
+    int countWhere(const Cond &extra) const;
     int columnOf(const QString &field) const;
     void invalidateCounts() { m_countCache = -1; m_windowStart = -1; }
 
@@ -124,6 +126,8 @@ private:
     QVariantList m_rangeStart, m_rangeEnd;
     qlonglong m_rowId = 0;
     bool m_hasRow = false;
+    QVariantList m_orderRaw;      // the current row's order values as stored (the cursor position)
+    QVariantList m_fetchedOrder;
     mutable int m_countCache = -1;
     // A small window of rows for grids reading many records by number.
     mutable int m_windowStart = -1;

@@ -1,0 +1,336 @@
+#include "platform/db/MemoryDataSet.h"
+
+#include <algorithm>
+
+MemoryDataSet::MemoryDataSet() : m_store(std::make_shared<RowStore>()) {}
+
+MemoryDataSet::~MemoryDataSet() = default;
+
+void MemoryDataSet::setStore(std::shared_ptr<RowStore> store)
+{
+    m_store = std::move(store);
+    invalidateView();
+}
+
+void MemoryDataSet::clearRows()
+{
+    m_store->rows.clear();
+    m_store->log.clear();
+    m_followId = 0;
+    m_pos = -1;
+    touch();
+}
+
+MemoryRow &MemoryDataSet::addRow(const QVector<QVariant> &values)
+{
+    auto row = std::make_shared<MemoryRow>();
+    row->id = m_store->nextId++;
+    row->values = values;
+    row->values.resize(fieldCount());
+    row->original = row->values;
+    m_store->rows.push_back(row);
+    touch();
+    return *row;
+}
+
+int MemoryDataSet::indexInStore(const MemoryRow *row) const
+{
+    for (size_t i = 0; i < m_store->rows.size(); ++i)
+        if (m_store->rows[i].get() == row)
+            return int(i);
+    return -1;
+}
+
+std::shared_ptr<MemoryRow> MemoryDataSet::sharedRow(const MemoryRow *row) const
+{
+    const int i = indexInStore(row);
+    return i < 0 ? nullptr : m_store->rows[size_t(i)];
+}
+
+void MemoryDataSet::setIndexFieldNames(const QString &names)
+{
+    if (isActive())
+        checkBrowseMode();
+    m_indexFieldNames = names;
+    invalidateView();
+    if (isActive()) {
+        ensureView();
+        loadCurrent();
+        resync();
+    }
+}
+
+void MemoryDataSet::ensureView() const
+{
+    if (m_viewVersion == m_store->version)
+        return;
+    auto *self = const_cast<MemoryDataSet *>(this);
+    const int oldPos = m_pos;
+    m_view.clear();
+    for (const auto &row : m_store->rows)
+        if (statusVisible(row->status) && self->acceptRecord(row->values, true))
+            m_view.push_back(row.get());
+    QList<int> order;
+    for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (Field *f = findField(n.trimmed()))
+            order << f->index();
+    if (!order.isEmpty())
+        std::stable_sort(m_view.begin(), m_view.end(), [&order](const MemoryRow *a, const MemoryRow *b) {
+            for (int f : order) {
+                const int c = compareValues(a->values.value(f), b->values.value(f));
+                if (c != 0)
+                    return c < 0;
+            }
+            return false;
+        });
+    m_viewVersion = m_store->version;
+    m_pos = -1;
+    if (m_view.isEmpty())
+        return;
+    for (int i = 0; i < m_view.size(); ++i)
+        if (m_view[i]->id == m_followId) {
+            m_pos = i;
+            return;
+        }
+    // The current row went away (deleted here or by a clone): the row now at
+    // its place, or the last one.
+    m_pos = qBound(0, oldPos, int(m_view.size()) - 1);
+    m_followId = m_view[m_pos]->id;
+}
+
+MemoryRow *MemoryDataSet::currentRow() const
+{
+    if (!isActive())
+        return nullptr;
+    ensureView();
+    return m_pos >= 0 && m_pos < m_view.size() ? m_view[m_pos] : nullptr;
+}
+
+bool MemoryDataSet::moveToRow(const MemoryRow *row)
+{
+    ensureView();
+    const int i = m_view.indexOf(const_cast<MemoryRow *>(row));
+    if (i < 0)
+        return false;
+    m_pos = i;
+    m_followId = row->id;
+    loadCurrent();
+    return true;
+}
+
+void MemoryDataSet::loadCurrent()
+{
+    MemoryRow *row = m_pos >= 0 && m_pos < m_view.size() ? m_view[m_pos] : nullptr;
+    if (row) {
+        m_followId = row->id;
+        buffer() = row->values;
+        buffer().resize(fieldCount());
+    } else {
+        buffer() = QVector<QVariant>(fieldCount());
+    }
+}
+
+void MemoryDataSet::internalClose()
+{
+    m_store = std::make_shared<RowStore>();
+    m_view.clear();
+    m_pos = -1;
+    m_followId = 0;
+    invalidateView();
+}
+
+bool MemoryDataSet::internalFirst()
+{
+    ensureView();
+    if (m_view.isEmpty()) {
+        m_pos = -1;
+        loadCurrent();
+        return false;
+    }
+    m_pos = 0;
+    loadCurrent();
+    return true;
+}
+
+bool MemoryDataSet::internalLast()
+{
+    ensureView();
+    if (m_view.isEmpty()) {
+        m_pos = -1;
+        loadCurrent();
+        return false;
+    }
+    m_pos = int(m_view.size()) - 1;
+    loadCurrent();
+    return true;
+}
+
+bool MemoryDataSet::internalNext()
+{
+    ensureView();
+    if (m_pos + 1 >= m_view.size())
+        return false;
+    ++m_pos;
+    loadCurrent();
+    return true;
+}
+
+bool MemoryDataSet::internalPrior()
+{
+    ensureView();
+    if (m_pos <= 0)
+        return false;
+    --m_pos;
+    loadCurrent();
+    return true;
+}
+
+int MemoryDataSet::internalRecordCount() const
+{
+    ensureView();
+    return int(m_view.size());
+}
+
+int MemoryDataSet::internalRecNo() const
+{
+    ensureView();
+    return m_pos + 1;
+}
+
+bool MemoryDataSet::internalSetRecNo(int recNo)
+{
+    ensureView();
+    if (recNo < 1 || recNo > m_view.size())
+        return false;
+    m_pos = recNo - 1;
+    loadCurrent();
+    return true;
+}
+
+bool MemoryDataSet::internalHasRecord() const
+{
+    return currentRow() != nullptr;
+}
+
+void MemoryDataSet::internalPost(bool inserting, bool append)
+{
+    QVector<QVariant> values = buffer();
+    if (inserting) {
+        auto row = std::make_shared<MemoryRow>();
+        row->id = m_store->nextId;
+        row->values = values;
+        row->original = values;
+        m_newRow = row;
+        try {
+            writeRow(*row, true, values);
+        } catch (...) {
+            m_newRow.reset();
+            throw;
+        }
+        m_newRow.reset();
+        ++m_store->nextId;
+        row->values = values;
+        int at = int(m_store->rows.size());
+        if (!append)
+            if (MemoryRow *current = currentRow())
+                at = indexInStore(current);
+        m_store->rows.insert(m_store->rows.begin() + at, row);
+        m_followId = row->id;
+    } else {
+        MemoryRow *row = currentRow();
+        if (!row)
+            throw EDataSetError(QStringLiteral("レコードが見つかりません"));
+        writeRow(*row, false, values);
+        row->values = values;
+        m_followId = row->id;
+    }
+    touch();
+    ensureView();
+    loadCurrent();
+}
+
+bool MemoryDataSet::internalDelete()
+{
+    MemoryRow *row = currentRow();
+    if (!row)
+        return false;
+    if (removeRow(*row)) {
+        const int i = indexInStore(row);
+        if (i >= 0)
+            m_store->rows.erase(m_store->rows.begin() + i);
+    }
+    m_followId = 0;
+    touch();
+    ensureView();
+    loadCurrent();
+    return !m_view.isEmpty();
+}
+
+bool MemoryDataSet::internalRefetch()
+{
+    ensureView();
+    if (!currentRow())
+        return false;
+    loadCurrent();
+    return true;
+}
+
+Bookmark MemoryDataSet::internalBookmark() const
+{
+    const MemoryRow *row = currentRow();
+    return row ? Bookmark(qulonglong(row->id)) : Bookmark();
+}
+
+bool MemoryDataSet::internalGotoBookmark(const Bookmark &bookmark)
+{
+    ensureView();
+    const quint64 id = bookmark.toULongLong();
+    for (int i = 0; i < m_view.size(); ++i)
+        if (m_view[i]->id == id) {
+            m_pos = i;
+            loadCurrent();
+            return true;
+        }
+    return false;
+}
+
+bool MemoryDataSet::internalBookmarkValid(const Bookmark &bookmark) const
+{
+    ensureView();
+    const quint64 id = bookmark.toULongLong();
+    return std::any_of(m_view.begin(), m_view.end(), [id](const MemoryRow *r) { return r->id == id; });
+}
+
+void MemoryDataSet::filterChanged()
+{
+    invalidateView();
+    ensureView();
+    m_pos = m_view.isEmpty() ? -1 : 0;
+    loadCurrent();
+}
+
+Bookmark MemoryDataSet::internalLocate(const QList<int> &fields, const QVariantList &values, LocateOptions options,
+                                       QVariantList *result, const QList<int> &resultFields)
+{
+    ensureView();
+    for (const MemoryRow *row : std::as_const(m_view))
+        if (valuesMatch(row->values, fields, values, options)) {
+            if (result)
+                for (int f : resultFields)
+                    *result << row->values.value(f);
+            return Bookmark(qulonglong(row->id));
+        }
+    return Bookmark();
+}
+
+bool MemoryDataSet::fetchRecord(int recNo, QVector<QVariant> &values) const
+{
+    if (!isActive())
+        return false;
+    ensureView();
+    if (recNo < 1 || recNo > m_view.size())
+        return false;
+    values = m_view[recNo - 1]->values;
+    values.resize(fieldCount());
+    return true;
+}
