@@ -14,6 +14,7 @@
 
 #include "platform/system/DriveInfo.h"
 #include "platform/system/ShiftJis.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
@@ -79,9 +80,19 @@ TBackUp::TBackUp(QObject *parent)
     // The home folder stands in for a fixed restore folder on the system drive;
     // callers always set their own.
     , RestoreDir(QDir::homePath() + QStringLiteral("/Restore"))
+    , onMessage(&TBackUp::showMessage)
     , isRemovableDrive(&DriveInfo::isRemovable)
     , freeBytes(&DriveInfo::freeBytes)
 {
+}
+
+bool TBackUp::showMessage(MessageKind kind, Buttons buttons, const QString &text)
+{
+    const MsgDlgType type = kind == MessageKind::Confirmation ? MsgDlgType::Confirmation
+        : kind == MessageKind::Error                          ? MsgDlgType::Error
+                                                              : MsgDlgType::Information;
+    const int answer = MessageDlg(text, type, buttons == Buttons::YesNo ? mbYesNo : mbOKCancel);
+    return answer == mrYes || answer == mrOk;
 }
 
 void TBackUp::setCompressMode(TCompressMode mode)
@@ -114,6 +125,7 @@ void TBackUp::setCompressLevel(int level)
 
 bool TBackUp::ask(MessageKind kind, Buttons buttons, const QString &text)
 {
+    // Without anyone to ask, nothing is overwritten or created.
     return onMessage ? onMessage(kind, buttons, text) : false;
 }
 

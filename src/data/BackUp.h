@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <optional>
-#include <stdexcept>
 
 #include <QByteArray>
 #include <QList>
@@ -10,18 +9,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/system/Exception.h"
+
 // A file the archive code could not create, read or write, with the system's text.
-class EBackUpError : public std::runtime_error
+class EBackUpError : public Exception
 {
 public:
-    explicit EBackUpError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using Exception::Exception;
 };
 
 enum TCompressMode { cmNone = 0, cmSimple = 1, cmZlib = 2 };
@@ -74,8 +68,7 @@ public:
     bool NoMessage = false;
     bool RenameOldFile = false;
 
-    // Every question and refusal goes through here. Until the caller sets it, every
-    // question is answered No / Cancel, so an unattended run never overwrites anything.
+    // Every question and refusal goes through here; by default the message dialogs.
     MessageEvent onMessage;
     ProgressEvent onProgress;
     // Drive facts of the folder holding the archive; default to DriveInfo. Tests set
@@ -107,6 +100,8 @@ public:
     static std::optional<QByteArray> zlibDecompress(const QByteArray &data);
 
     static const QString WrongDiskMessage;
+    // The default of onMessage: a message dialog of the kind, Yes/No or OK/Cancel.
+    static bool showMessage(MessageKind kind, Buttons buttons, const QString &text);
 
 private:
     struct Entry

@@ -6,6 +6,8 @@
 #include "data/BackUp.h"
 #include "platform/system/DriveInfo.h"
 #include "platform/system/ShiftJis.h"
+#include "platform/ui/DialogScript.h"
+#include "platform/ui/Dialogs.h"
 #include "TestEnv.h"
 
 namespace {
@@ -494,6 +496,26 @@ private slots:
         QVERIFY(b.BackUp());
         QCOMPARE(dialogs.shown, (QStringList{Overwrite, MediaFull}));
         QVERIFY(readAll(archive).contains("DISKNO=1\r\nCONTINUE=FALSE"));
+    }
+
+    // Without a handler of its own the component asks through the message dialogs.
+    void defaultQuestionsUseMessageDialogs()
+    {
+        TestEnv env;
+        TBackUp r;
+        useFixedDrive(r);
+        r.BackUpFileName = env.path(QStringLiteral("none.pbk"));
+        DialogScript::start();
+        DialogScript::push({DialogScript::Kind::Message, mrOk, QString(), TBackUp::WrongDiskMessage});
+        DialogScript::push({DialogScript::Kind::Message, mrCancel, QString(), TBackUp::WrongDiskMessage});
+        const bool restored = r.Restore();
+        const QList<DialogScript::Shown> shown = DialogScript::shown();
+        const QStringList failures = DialogScript::failures();
+        DialogScript::stop();
+        QVERIFY(!restored);
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(shown.size(), 2); // OK tried again, Cancel stopped
+        QCOMPARE(shown.at(0).caption, QStringLiteral("エラー"));
     }
 
     // The archive's folder may not exist yet when the room is asked for.
