@@ -38,43 +38,39 @@ QList<TableDef> buildTables()
                          f(u"ZEIATUKAI"_s, u'S')},
                         {u"CODE"_s});
     tables << makeTable(u"HinmeiList"_s, u"HinmeiList.db"_s, u"HinmeiLstTbl"_s,
-                        {f(u"DATANO"_s, u'I'), f(u"HIMOKUCODE"_s, u'S'), f(u"OYACODE"_s, u'I'),
-                         f(u"KOCODE"_s, u'I'), f(u"VISIBLE"_s, u'L')},
+                        {f(u"DATANO"_s, u'I'), f(u"HIMOKUCODE"_s, u'S'), f(u"OYACODE"_s, u'I'), f(u"KOCODE"_s, u'I'),
+                         f(u"VISIBLE"_s, u'L')},
                         {u"DATANO"_s}, {u"HIMOKUCODE"_s});
     tables << makeTable(u"Person"_s, u"Person.DB"_s, u"PersonTbl"_s,
                         {f(u"CODE"_s, u'I'), f(u"NAME"_s, u'A', 20), f(u"VISIBLE"_s, u'L')}, {u"CODE"_s});
     tables << makeTable(u"ShopList"_s, u"ShopList.db"_s, u"ShopLstTbl"_s,
-                        {f(u"DATANO"_s, u'I'), f(u"HIMOKUCODE"_s, u'S'), f(u"VISIBLE"_s, u'L'),
-                         f(u"OYACODE"_s, u'I'), f(u"KOCODE"_s, u'I')},
+                        {f(u"DATANO"_s, u'I'), f(u"HIMOKUCODE"_s, u'S'), f(u"VISIBLE"_s, u'L'), f(u"OYACODE"_s, u'I'),
+                         f(u"KOCODE"_s, u'I')},
                         {u"DATANO"_s}, {u"HIMOKUCODE"_s});
-    tables << makeTable(u"ShopMast"_s, u"ShopMast.db"_s, u"ShopMstTbl"_s,
-                        {f(u"CODE"_s, u'I'), f(u"NAME"_s, u'A', 40)}, {u"CODE"_s});
-    tables << makeTable(u"Himoku"_s, u"Himoku.db"_s, u"HimokuTbl"_s,
-                        {f(u"CODE"_s, u'S'),         f(u"POS"_s, u'S'),
-                         f(u"NAME"_s, u'A', 20),     f(u"MEMO"_s, u'A', 40),
-                         f(u"BUNRUI"_s, u'S'),       f(u"SYOKIZAN"_s, u'$'),
-                         f(u"SIMEBI"_s, u'S'),       f(u"CYCLE"_s, u'S'),
-                         f(u"FURIKOMIBI"_s, u'S'),   f(u"HOLIDAYSHIFT"_s, u'S'),
-                         f(u"VISIBLE"_s, u'L'),      f(u"SYSTEM"_s, u'L'),
-                         f(u"STARTDATE"_s, u'D'),    f(u"TOKUBETU"_s, u'L'),
-                         f(u"AITECODE"_s, u'S'),     f(u"SIMEHISTROY"_s, u'L'),
-                         f(u"SIMESHIFT"_s, u'S'),    f(u"OTHERCODE"_s, u'S'),
-                         f(u"ZEIATUKAI"_s, u'S'),    f(u"YOSANWARN"_s, u'L'),
-                         f(u"SIMEHOLIDAYSHIFT"_s, u'S'), f(u"SIMEADDDAY"_s, u'S')},
+    tables << makeTable(u"ShopMast"_s, u"ShopMast.db"_s, u"ShopMstTbl"_s, {f(u"CODE"_s, u'I'), f(u"NAME"_s, u'A', 40)},
                         {u"CODE"_s});
-    tables << makeTable(u"AutoInc"_s, u"AutoInc.db"_s, u"AutoIncTbl"_s,
-                        {f(u"NAME"_s, u'A', 20), f(u"MAXNO"_s, u'I')});
+    tables << makeTable(u"Himoku"_s, u"Himoku.db"_s, u"HimokuTbl"_s,
+                        {f(u"CODE"_s, u'S'),         f(u"POS"_s, u'S'),       f(u"NAME"_s, u'A', 20),
+                         f(u"MEMO"_s, u'A', 40),     f(u"BUNRUI"_s, u'S'),    f(u"SYOKIZAN"_s, u'$'),
+                         f(u"SIMEBI"_s, u'S'),       f(u"CYCLE"_s, u'S'),     f(u"FURIKOMIBI"_s, u'S'),
+                         f(u"HOLIDAYSHIFT"_s, u'S'), f(u"VISIBLE"_s, u'L'),   f(u"SYSTEM"_s, u'L'),
+                         f(u"STARTDATE"_s, u'D'),    f(u"TOKUBETU"_s, u'L'),  f(u"AITECODE"_s, u'S'),
+                         f(u"SIMEHISTROY"_s, u'L'),  f(u"SIMESHIFT"_s, u'S'), f(u"OTHERCODE"_s, u'S'),
+                         f(u"ZEIATUKAI"_s, u'S'),    f(u"YOSANWARN"_s, u'L'), f(u"SIMEHOLIDAYSHIFT"_s, u'S'),
+                         f(u"SIMEADDDAY"_s, u'S')},
+                        {u"CODE"_s});
+    tables << makeTable(u"AutoInc"_s, u"AutoInc.db"_s, u"AutoIncTbl"_s, {f(u"NAME"_s, u'A', 20), f(u"MAXNO"_s, u'I')});
     tables << makeTable(u"Master"_s, u"Master.DB"_s, u"MasterTbl"_s,
-                        {f(u"DATANO"_s, u'I'),     f(u"GYONO"_s, u'S'),      f(u"RECDATE"_s, u'D'),
-                         f(u"KINGAKU"_s, u'$'),    f(u"QUANTITY"_s, u'N'),   f(u"SHOPCODE"_s, u'I'),
-                         f(u"HINMEICODE"_s, u'I'), f(u"PERSONCODE"_s, u'I'), f(u"KARISIDE"_s, u'L'),
-                         f(u"KARICODE"_s, u'S'),   f(u"KASICODE"_s, u'S'),   f(u"RESERVED"_s, u'L'),
-                         f(u"LOOKUPNO"_s, u'I'),   f(u"RECEIPTNO"_s, u'I'),  f(u"RECKIND"_s, u'S'),
-                         f(u"STYLE"_s, u'S'),      f(u"ORIGIN"_s, u'S'),     f(u"ZEIATUKAI"_s, u'S')},
+                        {f(u"DATANO"_s, u'I'), f(u"GYONO"_s, u'S'), f(u"RECDATE"_s, u'D'), f(u"KINGAKU"_s, u'$'),
+                         f(u"QUANTITY"_s, u'N'), f(u"SHOPCODE"_s, u'I'), f(u"HINMEICODE"_s, u'I'),
+                         f(u"PERSONCODE"_s, u'I'), f(u"KARISIDE"_s, u'L'), f(u"KARICODE"_s, u'S'),
+                         f(u"KASICODE"_s, u'S'), f(u"RESERVED"_s, u'L'), f(u"LOOKUPNO"_s, u'I'),
+                         f(u"RECEIPTNO"_s, u'I'), f(u"RECKIND"_s, u'S'), f(u"STYLE"_s, u'S'), f(u"ORIGIN"_s, u'S'),
+                         f(u"ZEIATUKAI"_s, u'S')},
                         {u"DATANO"_s}, {u"RECEIPTNO"_s, u"LOOKUPNO"_s, u"RECDATE"_s});
     tables << makeTable(u"Yosan"_s, u"Yosan.db"_s, u"YosanTbl"_s,
-                        {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"HIMOKUCODE"_s, u'S'),
-                         f(u"KINGAKU"_s, u'$'), f(u"BUNRUI"_s, u'S')});
+                        {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"HIMOKUCODE"_s, u'S'), f(u"KINGAKU"_s, u'$'),
+                         f(u"BUNRUI"_s, u'S')});
     tables << makeTable(u"Memo"_s, u"Memo.db"_s, u"MemoTbl"_s,
                         {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"MEMO"_s, u'M')}, {u"DATANO"_s},
                         {u"RECDATE"_s});
@@ -123,9 +119,28 @@ QVariantList himokuRow(int code, int pos, const QString &name, const QString &me
                        int furikomibi, bool visible, int aiteCode, int zeiAtukai, bool yosanWarn)
 {
     const QVariant null;
-    return {code, pos, name, memo, bunrui, 0.0, simebi, cycle, furikomibi, 0 /*HOLIDAYSHIFT*/, visible,
-            true /*SYSTEM*/, null /*STARTDATE*/, false /*TOKUBETU*/, aiteCode, false /*SIMEHISTROY*/,
-            0 /*SIMESHIFT*/, 0 /*OTHERCODE*/, zeiAtukai, yosanWarn, 0 /*SIMEHOLIDAYSHIFT*/, 0 /*SIMEADDDAY*/};
+    return {code,
+            pos,
+            name,
+            memo,
+            bunrui,
+            0.0,
+            simebi,
+            cycle,
+            furikomibi,
+            0 /*HOLIDAYSHIFT*/,
+            visible,
+            true /*SYSTEM*/,
+            null /*STARTDATE*/,
+            false /*TOKUBETU*/,
+            aiteCode,
+            false /*SIMEHISTROY*/,
+            0 /*SIMESHIFT*/,
+            0 /*OTHERCODE*/,
+            zeiAtukai,
+            yosanWarn,
+            0 /*SIMEHOLIDAYSHIFT*/,
+            0 /*SIMEADDDAY*/};
 }
 
 void seed(Database &db)
@@ -139,9 +154,11 @@ void seed(Database &db)
     insertRow(db, himoku, himokuRow(2, 0, u"支出"_s, QString(), 2, 0, -1, -1, false, -1, 3, false));
     insertRow(db, himoku, himokuRow(3, 0, u"口座"_s, QString(), 3, 0, -1, -1, false, -1, 3, false));
     // The input-only categories and the sundry account are hidden system rows.
-    insertRow(db, himoku, himokuRow(11, -1, u"口座フリー入力用"_s, u"口座フリー入力用"_s, 0, -1, -1, -1, false, 100, 3, false));
+    insertRow(db, himoku,
+              himokuRow(11, -1, u"口座フリー入力用"_s, u"口座フリー入力用"_s, 0, -1, -1, -1, false, 100, 3, false));
     insertRow(db, himoku, himokuRow(12, -1, u"金券入力用"_s, u"金券入力用"_s, 0, -1, -1, -1, false, 100, 3, false));
-    insertRow(db, himoku, himokuRow(13, -1, u"レシート入力用"_s, u"レシート入力用"_s, 0, -1, -1, -1, false, 100, 3, false));
+    insertRow(db, himoku,
+              himokuRow(13, -1, u"レシート入力用"_s, u"レシート入力用"_s, 0, -1, -1, -1, false, 100, 3, false));
     insertRow(db, himoku, himokuRow(99, -1, u"諸口"_s, QString(), 0, 31, -1, -1, false, 100, 3, false));
     // Cash: the first account and the default counter-account of everything.
     insertRow(db, himoku, himokuRow(100, 1, u"現金"_s, QString(), 3, 31, 0, 31, true, 100, 0, true));
@@ -244,9 +261,9 @@ const QList<FieldDef> &BookSchema::meisaiCalcFields()
 const QList<FieldDef> &BookSchema::receiptCalcFields()
 {
     static const QList<FieldDef> fields = {
-        calc(u"RecDate"_s, u'D'),  calc(u"ShopCode"_s, u'I'),      calc(u"CreditCode"_s, u'I'),
-        calc(u"PayKouza"_s, u'I'), calc(u"PayDate"_s, u'D'),       calc(u"LookupNo"_s, u'I'),
-        calc(u"ShopName"_s, u'A', 40), calc(u"KariGaku"_s, u'$'),  calc(u"KasiGaku"_s, u'$'),
+        calc(u"RecDate"_s, u'D'),      calc(u"ShopCode"_s, u'I'), calc(u"CreditCode"_s, u'I'),
+        calc(u"PayKouza"_s, u'I'),     calc(u"PayDate"_s, u'D'),  calc(u"LookupNo"_s, u'I'),
+        calc(u"ShopName"_s, u'A', 40), calc(u"KariGaku"_s, u'$'), calc(u"KasiGaku"_s, u'$'),
     };
     return fields;
 }

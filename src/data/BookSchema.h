@@ -21,15 +21,15 @@ struct FieldDef
 
 struct IndexDef
 {
-    QString name;   // <Table>_<FIELD>
+    QString name; // <Table>_<FIELD>
     QStringList fields;
 };
 
 struct TableDef
 {
-    QString name;      // the table in the book database: Master
-    QString fileName;  // the table's file name as the system refers to it: "Master.DB"
-    QString component; // the data module's table on it: MasterTbl
+    QString name;           // the table in the book database: Master
+    QString fileName;       // the table's file name as the system refers to it: "Master.DB"
+    QString component;      // the data module's table on it: MasterTbl
     QList<FieldDef> fields; // in stored order
     QStringList keyFields;  // empty: the table keeps insertion order
     QList<IndexDef> indexes;

@@ -1,9 +1,9 @@
 #include <QtTest>
 
+#include "TestEnv.h"
 #include "data/BookSchema.h"
 #include "platform/db/Database.h"
 #include "platform/db/LocalSql.h"
-#include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
 
@@ -62,8 +62,7 @@ private slots:
                                    u"AITECODE S, SIMEHISTROY L, SIMESHIFT S, OTHERCODE S, ZEIATUKAI S, YOSANWARN L, "
                                    u"SIMEHOLIDAYSHIFT S, SIMEADDDAY S"_s;
         QTest::newRow("HinmeiMast") << u"HinmeiMast"_s << u"CODE KEY, NAME A40, QUANTITY N, GAKU $, ZEIATUKAI S"_s;
-        QTest::newRow("HinmeiList") << u"HinmeiList"_s
-                                    << u"DATANO KEY, HIMOKUCODE S, OYACODE I, KOCODE I, VISIBLE L"_s;
+        QTest::newRow("HinmeiList") << u"HinmeiList"_s << u"DATANO KEY, HIMOKUCODE S, OYACODE I, KOCODE I, VISIBLE L"_s;
         QTest::newRow("ShopMast") << u"ShopMast"_s << u"CODE KEY, NAME A40"_s;
         QTest::newRow("ShopList") << u"ShopList"_s << u"DATANO KEY, HIMOKUCODE S, VISIBLE L, OYACODE I, KOCODE I"_s;
         QTest::newRow("Person") << u"Person"_s << u"CODE KEY, NAME A20, VISIBLE L"_s;
@@ -93,10 +92,10 @@ private slots:
 
     void everyTableAndNothingElse()
     {
-        QStringList expected = {u"AutoInc"_s,  u"DateList"_s,  u"DateMast"_s, u"Himoku"_s,     u"HinmeiList"_s,
-                                u"HinmeiMast"_s, u"Master"_s,  u"Memo"_s,     u"Number"_s,     u"Person"_s,
-                                u"ReserveList"_s, u"ShopList"_s, u"ShopMast"_s, u"SimebiList"_s, u"Yosan"_s,
-                                u"ZeiList"_s};
+        QStringList expected = {u"AutoInc"_s,    u"DateList"_s,   u"DateMast"_s,    u"Himoku"_s,
+                                u"HinmeiList"_s, u"HinmeiMast"_s, u"Master"_s,      u"Memo"_s,
+                                u"Number"_s,     u"Person"_s,     u"ReserveList"_s, u"ShopList"_s,
+                                u"ShopMast"_s,   u"SimebiList"_s, u"Yosan"_s,       u"ZeiList"_s};
         QStringList names = m_db.tableNames();
         names.sort();
         QCOMPARE(names, expected);
@@ -140,7 +139,8 @@ private slots:
 
     void indexes()
     {
-        Statement st(m_db, u"SELECT name, tbl_name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name"_s);
+        Statement st(
+            m_db, u"SELECT name, tbl_name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name"_s);
         QStringList found;
         while (st.next()) {
             const QString name = st.textValue(0);
@@ -150,10 +150,10 @@ private slots:
                 cols << info.textValue(2);
             found << st.textValue(1) + u'.' + name + u'(' + cols.join(u',') + u')';
         }
-        QCOMPARE(found, QStringList({u"HinmeiList.HinmeiList_HIMOKUCODE(HIMOKUCODE)"_s,
-                                     u"Master.Master_LOOKUPNO(LOOKUPNO)"_s, u"Master.Master_RECDATE(RECDATE)"_s,
-                                     u"Master.Master_RECEIPTNO(RECEIPTNO)"_s, u"Memo.Memo_RECDATE(RECDATE)"_s,
-                                     u"ShopList.ShopList_HIMOKUCODE(HIMOKUCODE)"_s}));
+        QCOMPARE(found,
+                 QStringList({u"HinmeiList.HinmeiList_HIMOKUCODE(HIMOKUCODE)"_s, u"Master.Master_LOOKUPNO(LOOKUPNO)"_s,
+                              u"Master.Master_RECDATE(RECDATE)"_s, u"Master.Master_RECEIPTNO(RECEIPTNO)"_s,
+                              u"Memo.Memo_RECDATE(RECDATE)"_s, u"ShopList.ShopList_HIMOKUCODE(HIMOKUCODE)"_s}));
     }
 
     void himokuSeed_data()

@@ -3,10 +3,10 @@
 
 #include <QtTest>
 
+#include "TestEnv.h"
 #include "data/BookSchema.h"
 #include "data/RecordNumbers.h"
 #include "platform/db/Database.h"
-#include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
 

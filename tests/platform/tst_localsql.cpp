@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "TestEnv.h"
 #include "platform/db/Database.h"
 #include "platform/db/LocalSql.h"
-#include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
 
@@ -23,8 +23,8 @@ private slots:
         QTest::newRow("unquoted upper-case file name") << u"SELECT * FROM MASTER.DB"_s << u"SELECT * FROM \"Master\""_s;
         QTest::newRow("unquoted file name with alias, join")
             << u"FROM \"HinmeiList.db\" L, HinmeiMast.db H"_s << u"FROM \"HinmeiList\" L, \"HinmeiMast\" H"_s;
-        QTest::newRow("file name not of the book") << u"CREATE TABLE \"Memo2.db\" (X INTEGER)"_s
-                                                    << u"CREATE TABLE \"Memo2\" (X INTEGER)"_s;
+        QTest::newRow("file name not of the book")
+            << u"CREATE TABLE \"Memo2.db\" (X INTEGER)"_s << u"CREATE TABLE \"Memo2\" (X INTEGER)"_s;
         QTest::newRow("already SQLite") << u"SELECT CODE FROM \"Himoku\" WHERE NAME = 'a''b'"_s
                                         << u"SELECT CODE FROM \"Himoku\" WHERE NAME = 'a''b'"_s;
         QTest::newRow("alias.column is not a file name")
@@ -35,28 +35,29 @@ private slots:
         QTest::newRow("double-quoted strings become SQL strings")
             << u"UPDATE DATELIST\nSET NAME = \"みどりの日\"\nWHERE NAME = \"it's \"\"x\"\"\""_s
             << u"UPDATE DATELIST\nSET NAME = 'みどりの日'\nWHERE NAME = 'it''s \"x\"'"_s;
-        QTest::newRow("LIKE with escape") << uR"(WHERE (H.NAME LIKE "%10^%%" ESCAPE "^"))"_s
-                                          << uR"(WHERE (H.NAME LIKE '%10^%%' ESCAPE '^'))"_s;
+        QTest::newRow("LIKE with escape")
+            << uR"(WHERE (H.NAME LIKE "%10^%%" ESCAPE "^"))"_s << uR"(WHERE (H.NAME LIKE '%10^%%' ESCAPE '^'))"_s;
         QTest::newRow("month-first dates, double quotes")
             << uR"(  (RECDATE >= "01/01/2003") AND (RECDATE <= "12/31/2003"))"_s
             << uR"(  (RECDATE >= '2003-01-01') AND (RECDATE <= '2003-12-31'))"_s;
         QTest::newRow("month-first date, single quotes, alias")
-            << uR"((D.RECDATE = '2/9/2026') and (KASICODE = 5))"_s << uR"((D.RECDATE = '2026-02-09') and (KASICODE = 5))"_s;
+            << uR"((D.RECDATE = '2/9/2026') and (KASICODE = 5))"_s
+            << uR"((D.RECDATE = '2026-02-09') and (KASICODE = 5))"_s;
         QTest::newRow("date on the left, between")
             << uR"(WHERE "1/1/2007" < STARTDAY AND ENDDAY BETWEEN "1/1/2007" AND "12/31/2007")"_s
             << uR"(WHERE '2007-01-01' < STARTDAY AND ENDDAY BETWEEN '2007-01-01' AND '2007-12-31')"_s;
         QTest::newRow("date-like text beside a text column stays")
             << uR"(WHERE NAME = "1/1/2007")"_s << uR"(WHERE NAME = '1/1/2007')"_s;
-        QTest::newRow("impossible date stays") << uR"(WHERE RECDATE = "2/30/2026")"_s
-                                               << uR"(WHERE RECDATE = '2/30/2026')"_s;
+        QTest::newRow("impossible date stays")
+            << uR"(WHERE RECDATE = "2/30/2026")"_s << uR"(WHERE RECDATE = '2/30/2026')"_s;
         QTest::newRow("extract")
             << u"WHERE (EXTRACT(YEAR FROM RECDATE) = 2026)\nAND EXTRACT(MONTH FROM D.RECDATE) = 5\nAND EXTRACT( day FROM RECDATE) = 4"_s
             << u"WHERE (CAST(strftime('%Y', RECDATE) AS INTEGER) = 2026)\nAND CAST(strftime('%m', D.RECDATE) AS INTEGER) = 5\nAND CAST(strftime('%d', RECDATE) AS INTEGER) = 4"_s;
         QTest::newRow("string concatenation")
             << uR"(SELECT CODE, NAME ,CAST(CODE AS CHAR(5)) +": " +  NAME AS CODENAME FROM Himoku.db)"_s
             << uR"(SELECT CODE, NAME ,CAST(CODE AS CHAR(5)) ||': ' ||  NAME AS CODENAME FROM "Himoku")"_s;
-        QTest::newRow("numeric plus stays") << u"SELECT KINGAKU + 1, CODE+2 FROM Master.db"_s
-                                            << u"SELECT KINGAKU + 1, CODE+2 FROM \"Master\""_s;
+        QTest::newRow("numeric plus stays")
+            << u"SELECT KINGAKU + 1, CODE+2 FROM Master.db"_s << u"SELECT KINGAKU + 1, CODE+2 FROM \"Master\""_s;
         QTest::newRow("memo column")
             << u"CREATE TABLE \"Memo2.db\"\n(\n  DATANO INTEGER\n ,RECDATE DATE\n ,MEMO BLOB(240,1)\n)"_s
             << u"CREATE TABLE \"Memo2\"\n(\n  DATANO INTEGER\n ,RECDATE DATE\n ,MEMO TEXT\n)"_s;
@@ -96,7 +97,7 @@ private slots:
 
     void columnTypesRoundTrip()
     {
-        const QList<QPair<QChar, int>> letters = {{u'S', 0}, {u'I', 0}, {u'N', 0}, {u'$', 0},
+        const QList<QPair<QChar, int>> letters = {{u'S', 0}, {u'I', 0}, {u'N', 0},  {u'$', 0},
                                                   {u'D', 0}, {u'L', 0}, {u'A', 20}, {u'M', 0}};
         for (const auto &[letter, size] : letters) {
             int back = -1;
@@ -115,7 +116,8 @@ private slots:
         Database db;
         db.open(env.path(u"t.db"_s), QString(), true);
         db.exec(LocalSql::translate(u"CREATE TABLE \"Memo.db\" (DATANO INTEGER, RECDATE DATE, MEMO BLOB(240,1))"_s));
-        db.exec(u"CREATE TABLE Master (DATANO INTEGER PRIMARY KEY, RECDATE DATE, KINGAKU MONEY REAL, RESERVED BOOLEAN)"_s);
+        db.exec(
+            u"CREATE TABLE Master (DATANO INTEGER PRIMARY KEY, RECDATE DATE, KINGAKU MONEY REAL, RESERVED BOOLEAN)"_s);
         for (const QString &s : LocalSql::statements(u"ALTER TABLE \"Master.db\" ADD NOTE CHAR(10), ADD RATE MONEY"_s))
             db.exec(s);
         db.exec(u"INSERT INTO Memo VALUES (1, '2026-12-31', '1.50')"_s);
@@ -136,18 +138,21 @@ private slots:
         QCOMPARE(count(u"EXTRACT(YEAR FROM RECDATE) = 2006"_s), 1);
         QCOMPARE(count(u"RESERVED = TRUE"_s), 1);
         QCOMPARE(count(u"RESERVED = FALSE"_s), 1); // the empty flag is neither
-        QCOMPARE(db.scalar(LocalSql::translate(u"SELECT NOTE + \"-\" + CAST(DATANO AS CHAR(5)) FROM Master.db WHERE DATANO = 2"_s))
+        QCOMPARE(db.scalar(LocalSql::translate(
+                               u"SELECT NOTE + \"-\" + CAST(DATANO AS CHAR(5)) FROM Master.db WHERE DATANO = 2"_s))
                      .toString(),
                  u"b-2"_s);
 
-        db.exec(LocalSql::translate(u"UPDATE \"Master.db\" M SET M.KINGAKU = 9 WHERE M.DATANO IN (SELECT S.DATANO FROM Master.db S WHERE S.RESERVED = TRUE)"_s));
+        db.exec(LocalSql::translate(
+            u"UPDATE \"Master.db\" M SET M.KINGAKU = 9 WHERE M.DATANO IN (SELECT S.DATANO FROM Master.db S WHERE S.RESERVED = TRUE)"_s));
         QCOMPARE(db.scalar(u"SELECT KINGAKU FROM Master WHERE DATANO = 1"_s).toDouble(), 9.0);
         QCOMPARE(db.scalar(u"SELECT SUM(KINGAKU) FROM Master"_s).toDouble(), 36.5);
     }
 
     void severalStatements()
     {
-        const QStringList parts = LocalSql::statements(u"UPDATE Himoku.db SET NAME = \"a;b\"; DELETE FROM Himoku.db WHERE CODE > 100;"_s);
+        const QStringList parts =
+            LocalSql::statements(u"UPDATE Himoku.db SET NAME = \"a;b\"; DELETE FROM Himoku.db WHERE CODE > 100;"_s);
         QCOMPARE(parts.size(), 2);
         QCOMPARE(parts.at(0), u"UPDATE \"Himoku\" SET NAME = 'a;b'"_s);
         QCOMPARE(parts.at(1), u"DELETE FROM \"Himoku\" WHERE CODE > 100"_s);

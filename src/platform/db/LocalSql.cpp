@@ -114,8 +114,8 @@ QList<Token> tokenize(const QString &sql)
             while (i < n && isWordChar(sql.at(i)))
                 ++i;
             // Name.db is one word: the file name of a table.
-            if (i + 2 < n && sql.at(i) == u'.' && sql.mid(i + 1, 2).compare(u"db", Qt::CaseInsensitive) == 0
-                && (i + 3 >= n || !isWordChar(sql.at(i + 3)))) {
+            if (i + 2 < n && sql.at(i) == u'.' && sql.mid(i + 1, 2).compare(u"db", Qt::CaseInsensitive) == 0 &&
+                (i + 3 >= n || !isWordChar(sql.at(i + 3)))) {
                 i += 3;
                 Token t{Kind::Word, sql.mid(start, i - start), {}};
                 t.table = true;
@@ -170,8 +170,7 @@ bool isDateColumn(const QList<Token> &tokens, int i)
 {
     if (i < 0 || tokens[i].kind != Kind::Word)
         return false;
-    static const QSet<QString> dateColumns = {u"RECDATE"_s, u"STARTDATE"_s, u"ENDDATE"_s, u"STARTDAY"_s,
-                                              u"ENDDAY"_s};
+    static const QSet<QString> dateColumns = {u"RECDATE"_s, u"STARTDATE"_s, u"ENDDATE"_s, u"STARTDAY"_s, u"ENDDAY"_s};
     return dateColumns.contains(tokens[i].text.toUpper());
 }
 
@@ -195,8 +194,8 @@ bool comparedWithDateColumn(const QList<Token> &tokens, int i)
     if (before >= 0 && isWord(tokens[before], u"AND")) {
         const int low = prevSig(tokens, before);
         const int between = prevSig(tokens, low);
-        if (low >= 0 && tokens[low].kind == Kind::String && between >= 0 && isWord(tokens[between], u"BETWEEN")
-            && isDateColumn(tokens, prevSig(tokens, between)))
+        if (low >= 0 && tokens[low].kind == Kind::String && between >= 0 && isWord(tokens[between], u"BETWEEN") &&
+            isDateColumn(tokens, prevSig(tokens, between)))
             return true;
     }
     return false;
@@ -252,11 +251,10 @@ bool isTextOperand(const QList<Token> &tokens, int i)
         for (int k = open + 1; k < i; ++k) {
             if (isWord(tokens[k], u"AS")) {
                 const int type = nextSig(tokens, k);
-                return type >= 0 && tokens[type].kind == Kind::Word
-                       && QRegularExpression(u"^(VAR)?CHAR(ACTER)?$|^TEXT$"_s,
-                                             QRegularExpression::CaseInsensitiveOption)
-                              .match(tokens[type].text)
-                              .hasMatch();
+                return type >= 0 && tokens[type].kind == Kind::Word &&
+                       QRegularExpression(u"^(VAR)?CHAR(ACTER)?$|^TEXT$"_s, QRegularExpression::CaseInsensitiveOption)
+                           .match(tokens[type].text)
+                           .hasMatch();
             }
         }
     }
@@ -342,8 +340,8 @@ void rewriteUpdateAlias(QList<Token> &tokens)
         if (i + 2 >= tokens.size() || tokens[i + 1].text != u"." || tokens[i + 1].kind != Kind::Punct)
             continue;
         const int before = prevSig(tokens, i);
-        const bool target = inSet && depth == 0 && before >= 0
-                            && (isWord(tokens[before], u"SET") || tokens[before].text == u",");
+        const bool target =
+            inSet && depth == 0 && before >= 0 && (isWord(tokens[before], u"SET") || tokens[before].text == u",");
         if (target) {
             tokens.erase(tokens.begin() + i, tokens.begin() + i + 2);
             --i;
@@ -403,10 +401,9 @@ QString translateStatement(const QString &sql)
             // A double-quoted name after FROM, JOIN, UPDATE, INTO or TABLE is a table
             // even without its file extension.
             const int before = prevSig(tokens, i);
-            if (before >= 0
-                && (isWord(tokens[before], u"FROM") || isWord(tokens[before], u"JOIN")
-                    || isWord(tokens[before], u"UPDATE") || isWord(tokens[before], u"INTO")
-                    || isWord(tokens[before], u"TABLE"))) {
+            if (before >= 0 && (isWord(tokens[before], u"FROM") || isWord(tokens[before], u"JOIN") ||
+                                isWord(tokens[before], u"UPDATE") || isWord(tokens[before], u"INTO") ||
+                                isWord(tokens[before], u"TABLE"))) {
                 t.kind = Kind::Identifier;
                 t.text = quoteIdentifier(LocalSql::tableName(t.value));
                 continue;
@@ -432,8 +429,8 @@ QString translateStatement(const QString &sql)
     }
     for (int i = 0; i < tokens.size(); ++i) {
         Token &t = tokens[i];
-        if (t.kind == Kind::Punct && t.text == u"+"
-            && (isTextOperand(tokens, prevSig(tokens, i)) || isTextOperand(tokens, nextSig(tokens, i))))
+        if (t.kind == Kind::Punct && t.text == u"+" &&
+            (isTextOperand(tokens, prevSig(tokens, i)) || isTextOperand(tokens, nextSig(tokens, i))))
             t.text = QStringLiteral("||");
     }
 
@@ -467,9 +464,9 @@ QString translateStatement(const QString &sql)
         return joinTokens(tokens);
     const int second = nextSig(tokens, first);
     const bool alterTable = isWord(tokens[first], u"ALTER") && second >= 0 && isWord(tokens[second], u"TABLE");
-    const bool createTable = isWord(tokens[first], u"CREATE") && second >= 0
-                             && (isWord(tokens[second], u"TABLE") || isWord(tokens[second], u"TEMP")
-                                 || isWord(tokens[second], u"TEMPORARY"));
+    const bool createTable =
+        isWord(tokens[first], u"CREATE") && second >= 0 &&
+        (isWord(tokens[second], u"TABLE") || isWord(tokens[second], u"TEMP") || isWord(tokens[second], u"TEMPORARY"));
     if (alterTable || createTable)
         rewriteColumnTypes(tokens);
     rewriteUpdateAlias(tokens);
@@ -519,9 +516,9 @@ QStringList LocalSql::statements(const QString &sql)
 const QStringList &LocalSql::bookTables()
 {
     static const QStringList tables = {
-        u"Master"_s,     u"Himoku"_s,     u"HinmeiMast"_s, u"HinmeiList"_s,  u"ShopMast"_s,   u"ShopList"_s,
-        u"Person"_s,     u"Yosan"_s,      u"Memo"_s,       u"Number"_s,      u"DateMast"_s,   u"DateList"_s,
-        u"ReserveList"_s, u"SimebiList"_s, u"ZeiList"_s,   u"AutoInc"_s,
+        u"Master"_s,      u"Himoku"_s,     u"HinmeiMast"_s, u"HinmeiList"_s, u"ShopMast"_s, u"ShopList"_s,
+        u"Person"_s,      u"Yosan"_s,      u"Memo"_s,       u"Number"_s,     u"DateMast"_s, u"DateList"_s,
+        u"ReserveList"_s, u"SimebiList"_s, u"ZeiList"_s,    u"AutoInc"_s,
     };
     return tables;
 }
