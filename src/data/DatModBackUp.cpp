@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "data/BackUp.h"
+
 namespace {
 
 // rename(2) replaces an existing target in one step, unlike QFile::rename.
@@ -15,6 +17,41 @@ bool replaceFile(const QString &from, const QString &to)
 }
 
 } // namespace
+
+QStringList BookFileList(const QString &bookFolder)
+{
+    const QDir dir(bookFolder);
+    return {dir.filePath(QStringLiteral("PomuZenitData.ini")), dir.filePath(QStringLiteral("MemoRandum.txt")),
+            dir.filePath(QStringLiteral("PomuZenitData.db"))};
+}
+
+bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName, QString *error)
+{
+    TBackUp archive;
+    archive.AutoBackUpId = true;
+    archive.BackUpId = QStringLiteral("BackUp");
+    archive.BackUpFileName = file;
+    archive.CheckOverWrite = false;
+    archive.setCompressMode(cmZlib);
+    archive.setCompressLevel(2);
+    archive.DataKind = QStringLiteral("ZenitBackUp_100 ");
+    // The archive carries the name of the book it holds, whatever book is
+    // marked current in the user's settings.
+    archive.DataName = bookName;
+    archive.IncludePath = false;
+    archive.NoMessage = true;
+    archive.FileList() = BookFileList(bookFolder);
+    try {
+        if (archive.BackUp())
+            return true;
+        if (error)
+            *error = QStringLiteral("バックアップファイルを書けません。\r") + file;
+    } catch (const EBackUpError &e) {
+        if (error)
+            *error = e.message();
+    }
+    return false;
+}
 
 QString BackUpGenerationName(const QString &bookName, int n)
 {

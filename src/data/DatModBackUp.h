@@ -3,10 +3,21 @@
 #include <functional>
 
 #include <QString>
+#include <QStringList>
 
 // Writes an archive of the book to the given file; false (with a reason in
 // *error when it can say one) when nothing usable was written.
 using TArchiveWriter = std::function<bool(const QString &file, QString *error)>;
+
+// The files of a book folder that make up the book, as full paths, in archive
+// order: the settings file, the notepad and the book database.
+QStringList BookFileList(const QString &bookFolder);
+
+// Packs the book in bookFolder into the archive file (the kind every book
+// archive has, stamped with bookName, deflated at level 2), asking nothing.
+// False with the reason in *error when the archive was not written.
+bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName,
+                      QString *error = nullptr);
 
 // Name of automatic generation n of a book: the book name, "_", n and ".pbk".
 QString BackUpGenerationName(const QString &bookName, int n);
