@@ -67,6 +67,9 @@ private slots:
         QTest::newRow("update with alias")
             << u"UPDATE \"Master.db\" M\nSET M.HINMEICODE = 120\nWHERE (M.HINMEICODE IN (SELECT S.CODE \n                FROM \"HinmeiMast.db\" S\n                WHERE S.NAME = \"繰越残高\"\n                      AND S.CODE <> 120))\nAND M.DATANO <> 0"_s
             << u"UPDATE \"Master\"\nSET HINMEICODE = 120\nWHERE (\"Master\".HINMEICODE IN (SELECT S.CODE \n                FROM \"HinmeiMast\" S\n                WHERE S.NAME = '繰越残高'\n                      AND S.CODE <> 120))\nAND \"Master\".DATANO <> 0"_s;
+        QTest::newRow("Japanese names and stray full-width signs")
+            << u"SELECT 分類名 FROM \"支出データ.db\" WHERE 分類名 = （1）"_s
+            << u"SELECT 分類名 FROM \"支出データ\" WHERE 分類名 = （1）"_s;
         QTest::newRow("parameters and comments untouched")
             << u"SELECT * FROM ReserveList.DB WHERE RECEIPTNO = :ReceiptNo -- \"x\" TRUE"_s
             << u"SELECT * FROM \"ReserveList\" WHERE RECEIPTNO = :ReceiptNo -- \"x\" TRUE"_s;

@@ -110,7 +110,7 @@ QList<Token> tokenize(const QString &sql)
             while (i < n && (sql.at(i).isLetterOrNumber() || sql.at(i) == u'.'))
                 ++i;
             tokens.append({Kind::Number, sql.mid(start, i - start), {}});
-        } else if (isWordStart(c) || c.unicode() > 127) {
+        } else if (isWordStart(c)) {
             while (i < n && isWordChar(sql.at(i)))
                 ++i;
             // Name.db is one word: the file name of a table.

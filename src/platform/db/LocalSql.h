@@ -9,7 +9,8 @@
 // EXTRACT(YEAR FROM x), month-first date literals ("12/31/2026"), strings in double
 // quotes, the BLOB(240,1) memo type, + on strings and UPDATE with a table alias.
 // translate() rewrites such a text into the SQLite dialect the book database
-// speaks; a text already in SQLite's dialect passes through unchanged.
+// speaks; a text already in SQLite's dialect passes through unchanged, except that
+// double quotes name only a table (as in the dialect): write other names bare.
 //
 // What the rewrite cannot do, because it is not a text rewrite on SQLite 3.15:
 // ALTER TABLE ... DROP (a table rebuild). Such a statement keeps its form and the
