@@ -1,5 +1,6 @@
 #include "controls/MyPanel.h"
 
+#include <QEvent>
 #include <QPainter>
 
 #include "controls/ColorValue.h"

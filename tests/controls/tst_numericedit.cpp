@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QtWidgets>
 
 #include "controls/ColorValue.h"
 #include "controls/FloatEdit.h"

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QtWidgets>
 
 #include "controls/ColorUpDown.h"
 #include "controls/ColorValue.h"
