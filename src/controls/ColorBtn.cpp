@@ -155,6 +155,11 @@ void TColorBtn::onClicked()
         window()->close();
         return;
     }
+    if (m_kind == bkHelp && kind() == bkHelp) {
+        // No help file comes with the program; the help button says so.
+        ShowMessage(NoHelpText());
+        return;
+    }
     if (m_modalResult != mrNone)
         if (auto *dialog = qobject_cast<QDialog *>(window()))
             dialog->done(m_modalResult);

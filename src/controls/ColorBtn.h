@@ -4,13 +4,11 @@
 #include <QShortcut>
 
 #include "controls/MySpeedButton.h"
+#include "platform/ui/Dialogs.h" // ModalResult
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
 enum TButtonMode { bmNormal, bmToggle };
 enum TTextAlignment { taLeftJustify, taRightJustify, taCenter };
-// The dialog results a button hands to its dialog, numbered as the forms store them.
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                    mrNo = 7, mrAll = 8 };
 
 // The focusable push button with its own face colours, the standard kinds (OK,
 // キャンセル, …) and an optional toggle mode in which a click latches it.

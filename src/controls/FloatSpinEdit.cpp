@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include "controls/ColorValue.h"
+#include "platform/ui/InputMethod.h"
 #include "controls/TimerSpeedButton.h"
 
 namespace {
@@ -68,8 +69,7 @@ void TSpinButton::buttonPressed()
 TFloatSpinEdit::TFloatSpinEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    setAttribute(Qt::WA_InputMethodEnabled, false);
-    setInputMethodHints(Qt::ImhFormattedNumbersOnly | Qt::ImhNoPredictiveText);
+    SetInputMethodOff(this);
     m_button = new TSpinButton(this);
     m_button->resize(15, 17);
     m_button->setFocusControl(this);

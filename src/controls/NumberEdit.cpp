@@ -6,14 +6,14 @@
 #include <QMouseEvent>
 
 #include "controls/ColorValue.h"
+#include "platform/ui/InputMethod.h"
 
 TNumberEdit::TNumberEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Amounts and counts are typed in half-width digits; the input method stays closed.
-    setAttribute(Qt::WA_InputMethodEnabled, false);
-    setInputMethodHints(Qt::ImhFormattedNumbersOnly | Qt::ImhNoPredictiveText);
+    SetInputMethodOff(this);
     setText(QStringLiteral("0"));
 }
 
