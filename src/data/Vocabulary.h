@@ -56,10 +56,9 @@ struct THinmeiRec
     int16_t zeiAtukai;
 };
 
-// Day kinds of DateList.db and DateMast.DB TYPE. Kind 1 is the national holiday.
+// Day kinds of DateList.db and DateMast.DB TYPE (kind 1 is the national holiday).
 inline constexpr std::array<QStringView, 8> DayKindNames{
     u"平日", u"国民の祝日", u"会社の休日", u"学校の休日", u"個人の休日", u"記念日", u"誕生日", u"その他"};
-inline constexpr int DayKindNationalHoliday = 1;
 
 // HOLIDAYSHIFT and SIMEHOLIDAYSHIFT: how a date that falls on a holiday moves.
 inline constexpr std::array<QStringView, 5> HolidayShiftNames{
