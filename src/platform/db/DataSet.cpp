@@ -959,7 +959,9 @@ void DataSet::setFieldValue(Field &field, const QVariant &value)
     }
     if (!isEditing())
         throw EDataSetError(QStringLiteral("データセットが編集モードではありません"));
-    if (field.readOnly())
+    // A calculated field is recomputed on every fetch, so a write outside the
+    // calculation would be lost: refused, as a read-only field is.
+    if (field.readOnly() || field.kind() == FieldKind::Calculated)
         throw EDataSetError(QStringLiteral("フィールド '%1' は変更できません").arg(field.fieldName()));
     const QVariant old = m_buffer[i];
     m_buffer[i] = value;
