@@ -8,6 +8,7 @@
 #include "controls/ColorTabControl.h"
 #include "controls/ColorValue.h"
 #include "controls/MyPanel.h"
+#include "platform/ui/DialogScript.h"
 
 // Colour values, the colour button, the boxed label and panel, the bevel and the
 // coloured tab and page controls.
@@ -103,6 +104,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(mrCancel));
+    }
+
+    void helpAndCloseButtons()
+    {
+        QWidget w;
+        auto *help = new TColorBtn(&w);
+        help->setKind(bkHelp);
+        auto *close = new TColorBtn(&w);
+        close->setKind(bkClose);
+        close->move(0, 40);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        DialogScript::start();
+        DialogScript::push({DialogScript::Kind::Any, mrOk, QString(), NoHelpText()});
+        QTest::mouseClick(help, Qt::LeftButton);
+        const QStringList failures = DialogScript::failures();
+        const int pending = DialogScript::pending();
+        DialogScript::stop();
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+        QCOMPARE(pending, 0);
+        QVERIFY(w.isVisible());
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
     }
 
     void colorButtonToggle()

@@ -87,6 +87,45 @@ private slots:
         QCOMPARE(g.clicks[0], 0);
     }
 
+    void acceleratorAndDisabledState()
+    {
+        Group g;
+        g.b[1]->setText(QStringLiteral("月(&M)"));
+        QVERIFY(QTest::qWaitForWindowExposed(&g.parent));
+        g.parent.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&g.parent));
+        QTest::keyClick(&g.parent, Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(g.clicks[1], 1);
+
+        g.b[0]->SetDown(true);
+        g.b[0]->setEnabled(false);
+        g.b[0]->grab();
+        QCOMPARE(g.b[0]->state(), TMySpeedButton::bsDisabled);
+        QTest::mouseClick(g.b[0], Qt::LeftButton);
+        QCOMPARE(g.clicks[0], 0);
+        g.b[0]->setEnabled(true);
+        g.b[0]->grab();
+        QCOMPARE(g.b[0]->state(), TMySpeedButton::bsExclusive);
+    }
+
+    void latchedContentMovesOnePixel()
+    {
+        QWidget parent;
+        TMySpeedButton b(&parent);
+        b.setGroupIndex(1);
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        img.setPixelColor(0, 7, Qt::white);
+        b.setGlyph(img);
+        const TGlyphLayout l = TButtonGlyph::calcLayout(b.rect().adjusted(1, 1, -1, -1), QSize(8, 8), QSize(),
+                                                        blGlyphLeft, -1, 4, false, QPoint());
+        QCOMPARE(b.grab().toImage().pixelColor(l.glyphPos), QColor(Qt::red));
+        b.SetDown(true);
+        const QImage latched = b.grab().toImage();
+        QCOMPARE(latched.pixelColor(l.glyphPos), ColorValue::fromBgr(0xBFFFBF));
+        QCOMPARE(latched.pixelColor(l.glyphPos + QPoint(1, 1)), QColor(Qt::red));
+    }
+
     void numGlyphsFromBitmap_data()
     {
         QTest::addColumn<QSize>("size");
