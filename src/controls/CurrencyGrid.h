@@ -57,6 +57,7 @@ protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
     bool editingAllowed() const override;
     bool acceptsEditorChar(QChar ch) const override;
+    bool editorTakesInputMethod() const override { return false; }
 
 private:
     void paintBackground(QPainter &painter, int col, int row, const QRect &cellRect, const QRect &rect,

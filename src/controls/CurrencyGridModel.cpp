@@ -6,26 +6,16 @@
 #include <QWidget>
 
 #include "controls/ColorValue.h"
-
-namespace {
-
-int g_currencyDecimals = 0;
-
-} // namespace
+#include "data/FormatSettings.h"
 
 int CurrencyGridModel::currencyDecimals()
 {
-    return g_currencyDecimals;
-}
-
-void CurrencyGridModel::setCurrencyDecimals(int decimals)
-{
-    g_currencyDecimals = std::clamp(decimals, 0, 4);
+    return std::clamp(Formats().currencyDecimals, 0, 4);
 }
 
 QString CurrencyGridModel::formatAmount(Currency value)
 {
-    return value.toString(g_currencyDecimals, true);
+    return value.toString(currencyDecimals(), true);
 }
 
 CurrencyGridModel::CurrencyGridModel(QObject *parent)
@@ -292,8 +282,8 @@ void CurrencyGridModel::stackText(int col, int row, QString &text)
         const Currency v = m_stackValues[at(col, row)];
         switch (m_currencyFormat) {
         case GridFloatFormat::ffCurrency:
-        case GridFloatFormat::ffNumber: text = v.toString(g_currencyDecimals, true); break;
-        case GridFloatFormat::ffFixed: text = v.toString(g_currencyDecimals, false); break;
+        case GridFloatFormat::ffNumber: text = v.toString(currencyDecimals(), true); break;
+        case GridFloatFormat::ffFixed: text = v.toString(currencyDecimals(), false); break;
         case GridFloatFormat::ffGeneral: text = QString::number(v.toDouble(), 'g', 15); break;
         case GridFloatFormat::ffExponent: text = QString::number(v.toDouble(), 'E', 14); break;
         }

@@ -45,11 +45,10 @@ class CurrencyGridModel : public SoftStringGridModel
 public:
     explicit CurrencyGridModel(QObject *parent = nullptr);
 
-    // The program's number of currency decimals (0 or 2), read at every formatting
-    // so that it follows the book opened last, not the one open when a grid was
-    // made. The main window sets it at every opening of a book.
+    // The program's number of currency decimals (0 or 2, Formats().currencyDecimals),
+    // read at every formatting so that it follows the book opened last, not the one
+    // open when a grid was made or first shown.
     static int currencyDecimals();
-    static void setCurrencyDecimals(int decimals);
     // Amount text as the grid shows it: thousands separators, no symbol.
     static QString formatAmount(Currency value);
 

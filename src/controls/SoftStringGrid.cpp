@@ -381,6 +381,7 @@ bool TSoftStringGrid::showEditor(const QString &initialText, bool selectAll)
     pal.setColor(QPalette::Base, m_inplaceEditorColor);
     m_editor->setPalette(pal);
     m_editor->setFont(font());
+    m_editor->setAttribute(Qt::WA_InputMethodEnabled, editorTakesInputMethod());
     m_editor->setGeometry(r);
     m_editor->setText(initialText.isEmpty() ? m_model->cells(m_editCol, m_editRow) : initialText);
     if (selectAll)

@@ -73,6 +73,8 @@ protected:
     virtual void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
     virtual bool editingAllowed() const;
     virtual bool acceptsEditorChar(QChar ch) const;
+    // Whether the in-place editor takes the input method (off for amounts).
+    virtual bool editorTakesInputMethod() const { return true; }
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

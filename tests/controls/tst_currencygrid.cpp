@@ -6,8 +6,14 @@
 #include "controls/ColorValue.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/CurrencyGridModel.h"
+#include "data/FormatSettings.h"
 
 namespace {
+
+void setDecimals(int decimals)
+{
+    Formats().currencyDecimals = decimals;
+}
 
 Currency yen(qint64 v)
 {
@@ -43,7 +49,7 @@ class TestCurrencyGrid : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup() { CurrencyGridModel::setCurrencyDecimals(0); }
+    void cleanup() { setDecimals(0); }
 
     void displayText_data()
     {
@@ -66,7 +72,7 @@ private slots:
         QFETCH(qlonglong, raw);
         QFETCH(QString, string);
         QFETCH(QString, shown);
-        CurrencyGridModel::setCurrencyDecimals(decimals);
+        setDecimals(decimals);
         CurrencyGridModel m;
         m.setDataDraw(dataDraw);
         m.setValue(1, 1, Currency::fromRaw(raw));
@@ -80,9 +86,9 @@ private slots:
         CurrencyGridModel m;
         m.setValue(1, 1, Currency::fromRaw(123400)); // 12.34
         QCOMPARE(m.displayText(1, 1), QStringLiteral("12"));
-        CurrencyGridModel::setCurrencyDecimals(2);
+        setDecimals(2);
         QCOMPARE(m.displayText(1, 1), QStringLiteral("12.34"));
-        CurrencyGridModel::setCurrencyDecimals(0);
+        setDecimals(0);
         QCOMPARE(m.displayText(1, 1), QStringLiteral("12"));
     }
 
