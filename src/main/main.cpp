@@ -1,12 +1,9 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "main/Startup.h"
+#include "platform/ui/Application.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("ぽむぜにっと"));
-    window.resize(1024, 720);
-    window.show();
-    return app.exec();
+    Application app(argc, argv);
+    Startup startup;
+    return startup.execute();
 }
