@@ -41,9 +41,13 @@ function(pomu_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} pz_testsupport Qt6::Test)
     target_compile_options(${target} PRIVATE -Wall -Wno-unused-parameter)
     target_precompile_headers(${target} REUSE_FROM pz_db)
+    # Tests restore their books from the template the build writes.
+    if(TARGET pomu_template)
+      add_dependencies(${target} pomu_template)
+    endif()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POMU_TEMPLATE=${CMAKE_BINARY_DIR}/NewPomuZenit.pbk;POMU_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;POMU_TEMPLATE=${CMAKE_BINARY_DIR}/src/NewPomuZenit.pbk;POMU_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       TIMEOUT 300)
   endforeach()
 endfunction()
