@@ -170,6 +170,7 @@ private slots:
         Table t(db, QStringLiteral("Master"));
         t.setIndexName(QStringLiteral("Master_RECDATE"));
         t.open();
+        QCOMPARE(t.recordCount(), Rows);
         int rows = 0;
         countRows(db, &rows);
         t.setRange(from, to);
@@ -188,6 +189,18 @@ private slots:
         QCOMPARE(t.recNo(), expected.size());
         QVERIFY(t["RECDATE"].asDate() <= to);
         QVERIFY(!t.findKey(QDate(2012, 4, 2)));   // outside the range
+        // A grid reads rows by number without moving the cursor.
+        QList<int> walked;
+        for (t.first(); !t.eof(); t.next())
+            walked << t["DATANO"].asInteger();
+        t.setRecNo(3);
+        QVector<QVariant> values;
+        for (int r = walked.size(); r >= 1; --r) {
+            QVERIFY(t.fetchRecord(r, values));
+            QCOMPARE(values[t["DATANO"].index()].toInt(), walked[r - 1]);
+        }
+        QVERIFY(!t.fetchRecord(walked.size() + 1, values));
+        QCOMPARE(t.recNo(), 3);
         t.cancelRange();
         QCOMPARE(t.recordCount(), Rows);
     }
@@ -248,6 +261,27 @@ private slots:
         other.exec(QStringLiteral("INSERT INTO Master (DATANO, NAME) VALUES (500, 'back')"));
         t.refresh();
         QCOMPARE(t.recordCount(), Rows + 1);
+    }
+
+    void fieldsAndEventsSurviveReopen()
+    {
+        // The table flush closes and reopens every table; handlers set on
+        // their fields must still be there afterwards.
+        Database db;
+        db.open(m_path);
+        Table t(db, QStringLiteral("Master.DB"));
+        t.open();
+        Field *name = t.fieldByName(QStringLiteral("NAME"));
+        name->OnGetText = [](Field &, QString &text, bool) { text = QStringLiteral("<") + text + QStringLiteral(">"); };
+        int opened = 0;
+        t.AfterOpen = [&opened](DataSet &) { ++opened; };
+        t.close();
+        QVERIFY(!t.isActive());
+        QVERIFY(t.isEmpty());
+        t.open();
+        QCOMPARE(opened, 1);
+        QCOMPARE(t.fieldByName(QStringLiteral("NAME")), name);
+        QCOMPARE(t["NAME"].displayText(), QStringLiteral("<Item1>"));
     }
 
     void unkeyedTableAndFilter()

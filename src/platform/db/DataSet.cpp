@@ -276,7 +276,8 @@ DataSet::DataSet() = default;
 
 DataSet::~DataSet()
 {
-    for (DataSource *s : std::as_const(m_sources))
+    const auto sources = m_sources;   // setDataSet detaches, changing the list
+    for (DataSource *s : sources)
         s->setDataSet(nullptr);
 }
 

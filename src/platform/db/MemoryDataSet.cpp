@@ -60,6 +60,11 @@ void MemoryDataSet::setIndexFieldNames(const QString &names)
     }
 }
 
+bool MemoryDataSet::viewIsPlain() const
+{
+    return m_viewVersion == m_store->version && m_indexFieldNames.trimmed().isEmpty() && !m_filtered;
+}
+
 void MemoryDataSet::ensureView() const
 {
     if (m_viewVersion == m_store->version)
@@ -234,17 +239,31 @@ void MemoryDataSet::internalPost(bool inserting, bool append)
         if (!append)
             if (MemoryRow *current = currentRow())
                 at = indexInStore(current);
+        // Without a sort or filter the view is the store's visible rows in
+        // store order, so it can take the row in place instead of a rebuild
+        // (bulk edits of many lines stay linear).
+        const bool simple = viewIsPlain() && statusVisible(row->status);
+        int viewAt = append || m_pos < 0 ? int(m_view.size()) : m_pos;
         m_store->rows.insert(m_store->rows.begin() + at, row);
         m_followId = row->id;
+        touch();
+        if (simple) {
+            m_view.insert(viewAt, row.get());
+            m_pos = viewAt;
+            m_viewVersion = m_store->version;
+        }
     } else {
         MemoryRow *row = currentRow();
         if (!row)
             throw EDataSetError(QStringLiteral("レコードが見つかりません"));
+        const bool plain = viewIsPlain();
         writeRow(*row, false, values);
         row->values = values;
         m_followId = row->id;
+        touch();
+        if (plain && statusVisible(row->status))
+            m_viewVersion = m_store->version;
     }
-    touch();
     ensureView();
     loadCurrent();
 }

@@ -98,6 +98,8 @@ protected:
     void touch() { ++m_store->version; }
     // Rebuilds the view when the store or the filters changed; keeps the current row.
     void ensureView() const;
+    // True while the view is current and neither sorted nor filtered.
+    bool viewIsPlain() const;
     void invalidateView() { m_viewVersion = ~quint64(0); }
     bool moveToRow(const MemoryRow *row);
     void loadCurrent();

@@ -299,6 +299,7 @@ bool Table::loadRow(const Cond &extra, bool descending)
     m_rowId = rowId;
     m_orderRaw = m_fetchedOrder;
     m_hasRow = true;
+    m_recNoCache = -1;
     return true;
 }
 
@@ -457,6 +458,8 @@ int Table::internalRecNo() const
 {
     if (!m_hasRow)
         return 0;
+    if (m_recNoCache > 0)
+        return m_recNoCache;
     // Rows before the current one, counted level by level on the index.
     const QStringList order = fullOrder(m_order, m_primaryKey);
     int before = 0;
@@ -486,7 +489,8 @@ int Table::internalRecNo() const
         nul.sql = q.join(QStringLiteral(" AND "));
         before += countWhere(nul);
     }
-    return before + 1;
+    m_recNoCache = before + 1;
+    return m_recNoCache;
 }
 
 bool Table::internalSetRecNo(int recNo)
@@ -507,7 +511,10 @@ bool Table::internalSetRecNo(int recNo)
         st.bind(i++, p);
     if (!st.next())
         return false;
-    return loadByRowId(st.intValue(0), true);
+    if (!loadByRowId(st.intValue(0), true))
+        return false;
+    m_recNoCache = recNo;
+    return true;
 }
 
 bool Table::fetchRecord(int recNo, QVector<QVariant> &values) const
@@ -768,6 +775,7 @@ void Table::setRange(const QVariant &start, const QVariant &end)
     if (m_rangeStart.size() > m_order.size() || m_rangeEnd.size() > m_order.size())
         throw EDataSetError(QStringLiteral("範囲の値がインデックスのフィールドより多すぎます"));
     m_rangeActive = true;
+    invalidateCounts();
     if (isActive())
         first();
 }

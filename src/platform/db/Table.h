@@ -111,7 +111,7 @@ private:
     bool step(bool forward);
     int countWhere(const Cond &extra) const;
     int columnOf(const QString &field) const;
-    void invalidateCounts() { m_countCache = -1; m_windowStart = -1; }
+    void invalidateCounts() { m_countCache = -1; m_recNoCache = -1; m_windowStart = -1; }
 
     Database &m_db;
     QString m_tableName;
@@ -129,6 +129,7 @@ private:
     QVariantList m_orderRaw;      // the current row's order values as stored (the cursor position)
     QVariantList m_fetchedOrder;
     mutable int m_countCache = -1;
+    mutable int m_recNoCache = -1;  // RecNo of the current row, counted once per move
     // A small window of rows for grids reading many records by number.
     mutable int m_windowStart = -1;
     mutable QVector<QVector<QVariant>> m_window;
