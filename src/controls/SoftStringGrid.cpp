@@ -399,9 +399,13 @@ void TSoftStringGrid::hideEditor(bool commit)
         return;
     const int col = m_editCol, row = m_editRow;
     const QString text = m_editor->text();
+    // Closed from its own keys the editor hands the focus back to the grid;
+    // closed because the user went elsewhere, the focus stays where it went.
+    const bool hadFocus = m_editor->hasFocus();
     m_editor->hide();
     m_editCol = m_editRow = -1;
-    setFocus();
+    if (hadFocus)
+        setFocus();
     if (commit && text != m_model->cells(col, row)) {
         m_model->setCells(col, row, text);
         if (onSetEditText)

@@ -43,6 +43,22 @@ bool hasDarkPixels(const QImage &image, const QRect &rect)
     return false;
 }
 
+// Records the regions the viewport is asked to paint.
+class PaintSpy : public QObject
+{
+public:
+    QRegion painted;
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent *>(e)->region();
+            ++count;
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 class TestCurrencyGrid : public QObject
@@ -327,6 +343,33 @@ private slots:
         QVERIFY(hasDarkPixels(image, m->cellRect(2, 1)));
         QVERIFY(!hasDarkPixels(image, m->cellRect(3, 1)));
         QVERIFY(!m->isChanged(1, 1));
+    }
+
+    // Recomputing a table repaints only the cells whose amounts changed.
+    void repaintsOnlyChangedCells()
+    {
+        TCurrencyGrid grid;
+        grid.resize(700, 400);
+        CurrencyGridModel *m = grid.model();
+        m->setColCount(40);
+        m->setRowCount(300);
+        m->setFixedCols(2);
+        m->setFixedRows(2);
+        for (int r = 2; r < 300; ++r)
+            for (int c = 2; c < 40; ++c)
+                m->setValue(c, r, yen(r));
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QTRY_VERIFY(!m->isChanged(5, 6)); // painted once
+        PaintSpy spy;
+        grid.viewport()->installEventFilter(&spy);
+        for (int r = 2; r < 300; ++r)
+            for (int c = 2; c < 40; ++c)
+                m->setValue(c, r, yen(r)); // as before: nothing differs
+        m->setValue(5, 6, yen(1));
+        m->invalidateChangedCells();
+        QTRY_VERIFY(spy.count > 0);
+        QVERIFY(m->cellRect(5, 6).adjusted(-1, -1, 2, 2).contains(spy.painted.boundingRect()));
     }
 
     void editorNeedsAllowEdit()
