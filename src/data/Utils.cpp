@@ -249,7 +249,7 @@ bool CheckFolderWritable(const QString &folder)
         return false;
     }
     const auto refuse = [] {
-        MessageDlg(QStringLiteral("指定されたフォルダは使用できません。\nファイル操作権限など確認してください。"),
+        MessageDlg(QStringLiteral("指定されたフォルダは使用できません。\rファイル操作権限など確認してください。"),
                    MsgDlgType::Error, mbOK);
         return false;
     };

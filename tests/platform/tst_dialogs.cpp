@@ -135,7 +135,7 @@ private slots:
         QFETCH(QString, press);
         QFETCH(int, result);
         DialogScript::setRefuseUnscripted(false);
-        QString seenCaption;
+        QString seenCaption, seenBody;
         QStringList seenTexts;
         bool helpLeftItOpen = false;
         QTimer::singleShot(0, this, [&] {
@@ -143,6 +143,7 @@ private slots:
             if (!box)
                 return;
             seenCaption = box->windowTitle();
+            seenBody = box->text();
             QPushButton *target = nullptr;
             for (QAbstractButton *b : box->buttons()) {
                 seenTexts << b->text();
@@ -163,9 +164,10 @@ private slots:
             else if (target)
                 target->click();
         });
-        const int got = MessageDlg(QStringLiteral("本文"), MsgDlgType(type), buttons);
+        const int got = MessageDlg(QStringLiteral("本文\r二行目"), MsgDlgType(type), buttons);
         DialogScript::setRefuseUnscripted(true);
         QCOMPARE(seenCaption, caption);
+        QCOMPARE(seenBody, QStringLiteral("本文\n二行目")); // "\r" breaks the line as written
         seenTexts.sort();
         texts.sort();
         QCOMPARE(seenTexts, texts);

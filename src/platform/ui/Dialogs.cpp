@@ -62,6 +62,16 @@ QWidget *dialogParent()
     return QApplication::activeWindow();
 }
 
+// Texts are kept as written, with "\r" or "\r\n" as the line break; the window
+// breaks lines at "\n" only.
+QString displayText(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
 } // namespace
 
 QString NoHelpText()
@@ -79,7 +89,7 @@ int MessageDlg(const QString &text, MsgDlgType type, MsgDlgButtons buttons, int 
     if (DialogScript::answerFor(DialogScript::Kind::Message, caption, text, &answer))
         return answer.result;
 
-    QMessageBox box(iconOf(type), caption, text, QMessageBox::NoButton, dialogParent());
+    QMessageBox box(iconOf(type), caption, displayText(text), QMessageBox::NoButton, dialogParent());
     QHash<QAbstractButton *, int> results;
     QPushButton *helpButton = nullptr;
     for (const ButtonSpec &spec : ButtonSpecs) {
@@ -125,7 +135,7 @@ void ShowMessage(const QString &text)
     DialogScript::Answer answer;
     if (DialogScript::answerFor(DialogScript::Kind::Message, caption, text, &answer))
         return;
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, dialogParent());
+    QMessageBox box(QMessageBox::NoIcon, caption, displayText(text), QMessageBox::NoButton, dialogParent());
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -141,7 +151,7 @@ bool InputQuery(const QString &caption, const QString &prompt, QString &value)
     }
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(value);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("キャンセル"));
@@ -206,7 +216,7 @@ void ShowExceptionBox(const QString &text)
     const QString caption = applicationTitle();
     if (DialogScript::answerErrorBox(caption, text))
         return;
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::NoButton, dialogParent());
+    QMessageBox box(QMessageBox::Critical, caption, displayText(text), QMessageBox::NoButton, dialogParent());
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
