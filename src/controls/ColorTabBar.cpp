@@ -11,6 +11,7 @@ TColorTabBar::TColorTabBar(Rules rules, QWidget *parent)
 {
     setMouseTracking(true);
     setDrawBase(false);
+    setExpanding(false);
 }
 
 void TColorTabBar::setOwnerDraw(bool value)
