@@ -5,7 +5,7 @@
 
 #include "DialogQueue.h"
 #include "platform/system/Exception.h"
-#include "platform/ui/Abort.h"
+#include "platform/db/Abort.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "platform/system/Exception.h"
-#include "platform/ui/Abort.h"
+#include "platform/db/Abort.h"
 #include "platform/ui/Dialogs.h"
 
 Application::Application(int &argc, char **argv)
