@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "platform/system/Exception.h"
 #include "platform/db/Abort.h"
+#include "platform/system/Exception.h"
 #include "platform/ui/Dialogs.h"
 
 Application::Application(int &argc, char **argv)
