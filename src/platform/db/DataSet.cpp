@@ -394,6 +394,19 @@ void DataSet::close()
         AfterClose(*this);
 }
 
+void DataSet::closeQuietly()
+{
+    if (!isActive())
+        return;
+    m_state = DataSetState::Inactive;
+    try {
+        internalClose();
+    } catch (...) {
+        // Nothing can be reported from a destructor; the data set is gone anyway.
+    }
+    m_bof = m_eof = true;
+}
+
 bool DataSet::isEmpty() const
 {
     if (!isActive())

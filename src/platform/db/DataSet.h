@@ -225,6 +225,9 @@ protected:
     virtual bool internalHasRecord() const = 0;
 
     // Helpers for subclasses.
+    // For destructors: closes without events or notifications (the handlers
+    // may belong to objects already gone).
+    void closeQuietly();
     QVector<QVariant> &buffer() { return m_buffer; }
     const QVector<QVariant> &buffer() const { return m_buffer; }
     void createFields(const QList<FieldDef> &columns);

@@ -63,7 +63,7 @@ Query::Query(Database &db) : m_db(db) {}
 
 Query::~Query()
 {
-    close();
+    closeQuietly();
 }
 
 void Query::syncParams()

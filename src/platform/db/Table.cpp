@@ -44,7 +44,7 @@ Table::Table(Database &db, const QString &tableName) : m_db(db)
 
 Table::~Table()
 {
-    close();
+    closeQuietly();
 }
 
 void Table::setTableName(const QString &name)
