@@ -1,6 +1,10 @@
 #include "data/ControlUtils.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPalette>
 #include <QDate>
 #include <QWidget>
 
@@ -94,4 +98,63 @@ void SetControlHelpContext(QWidget *control, int context)
 {
     if (control)
         control->setProperty("helpContext", context);
+}
+
+void MeasureMenuItem(const QAction *item, int &height, double factor)
+{
+    if (item && item->isSeparator())
+        height = 3;
+    else
+        height = int(height * factor);
+}
+
+void DrawMenuItem(QPainter &painter, const QAction *item, const QRect &rect, bool selected,
+                  const QColor &selectedColor, const QColor &normalColor, int iconSize)
+{
+    if (!item)
+        return;
+    const QPalette palette = QGuiApplication::palette();
+    const QColor highlight = palette.color(QPalette::Light);
+    const QColor shadow = palette.color(QPalette::Dark);
+    const bool enabled = item->isEnabled();
+    painter.save();
+    painter.fillRect(rect, selected && enabled ? selectedColor : normalColor);
+    if (item->isSeparator()) {
+        // A 2-pixel etched band across the middle.
+        const int y = rect.top() + rect.height() / 2 - 1;
+        painter.setPen(shadow);
+        painter.drawLine(rect.left(), y, rect.right(), y);
+        painter.setPen(highlight);
+        painter.drawLine(rect.left(), y + 1, rect.right(), y + 1);
+        painter.restore();
+        return;
+    }
+    if (selected && enabled) {
+        painter.setPen(highlight);
+        painter.drawLine(rect.topLeft(), rect.topRight());
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+        painter.setPen(shadow);
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+    }
+    int textLeft = rect.left() + 5;
+    if (!item->icon().isNull()) {
+        const QPixmap pixmap = item->icon().pixmap(iconSize, enabled ? QIcon::Normal : QIcon::Disabled);
+        painter.drawPixmap(rect.left() + 1, rect.top() + (rect.height() - iconSize) / 2, pixmap);
+        textLeft = rect.left() + 1 + iconSize + 8;
+    }
+    QString caption = item->text();
+    caption.remove(QLatin1Char('&'));
+    const QRect textRect(textLeft, rect.top(), rect.right() - textLeft, rect.height());
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    if (enabled) {
+        painter.setPen(selected ? QColor(Qt::blue) : QColor(Qt::black));
+        painter.drawText(textRect, flags, caption);
+    } else {
+        painter.setPen(highlight);
+        painter.drawText(textRect.translated(1, 1), flags, caption);
+        painter.setPen(shadow);
+        painter.drawText(textRect, flags, caption);
+    }
+    painter.restore();
 }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
+
+class QAction;
 class QComboBox;
+class QPainter;
 class QWidget;
 
 // Routines for controls that forms of every page share: focus, and the year and
@@ -30,3 +35,14 @@ void FillMonthCombo(QComboBox *combo, int simeTuki, int month = 0);
 
 // The help context of a control (kept as its "helpContext" property).
 void SetControlHelpContext(QWidget *control, int context);
+
+// Owner-drawn pop-up menus of the pages. A separator is 3 pixels high; any other
+// item the given height times factor (truncated).
+void MeasureMenuItem(const QAction *item, int &height, double factor);
+// Paints one item: the background in the selected colour (selected and enabled)
+// or the normal colour; a separator as an etched line; a selected enabled item
+// with a raised 1-pixel frame; the icon 1 pixel from the left with the caption
+// icon width + 8 further (5 in without an icon); an enabled caption in blue when
+// selected, black otherwise; a disabled caption embossed.
+void DrawMenuItem(QPainter &painter, const QAction *item, const QRect &rect, bool selected,
+                  const QColor &selectedColor, const QColor &normalColor, int iconSize = 16);

@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QPainter>
 #include <QtTest>
 
 #include "DialogQueue.h"
@@ -448,6 +450,48 @@ private slots:
         QCOMPARE(good, ok);
         if (ok)
             QCOMPARE(StringToColor(ColorToString(color)), color);
+    }
+
+    void menuItems()
+    {
+        QAction separator;
+        separator.setSeparator(true);
+        QAction item(QStringLiteral("削除(&D)"));
+        int height = 20;
+        MeasureMenuItem(&separator, height, 1.5);
+        QCOMPARE(height, 3);
+        height = 20;
+        MeasureMenuItem(&item, height, 1.25);
+        QCOMPARE(height, 25);
+
+        const QRect rect(0, 0, 120, 20);
+        const QColor selectedColor(0xC0, 0xE0, 0xFF), normalColor(Qt::white);
+        const auto paint = [&](const QAction *a, bool selected) {
+            QImage image(rect.size(), QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QPainter painter(&image);
+            DrawMenuItem(painter, a, rect, selected, selectedColor, normalColor);
+            return image;
+        };
+        const auto hasColour = [](const QImage &image, const QColor &c) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) == c)
+                        return true;
+            return false;
+        };
+        QImage selected = paint(&item, true);
+        QCOMPARE(selected.pixelColor(60, 3), selectedColor);
+        QVERIFY(hasColour(selected, QColor(Qt::blue)));   // the caption of a selected item
+        QImage normal = paint(&item, false);
+        QCOMPARE(normal.pixelColor(60, 3), normalColor);
+        QVERIFY(!hasColour(normal, QColor(Qt::blue)));
+        QVERIFY(hasColour(normal, QColor(Qt::black)));
+        item.setEnabled(false);
+        QCOMPARE(paint(&item, true).pixelColor(60, 3), normalColor); // disabled is never highlighted
+        QImage sep = paint(&separator, false);
+        QCOMPARE(sep.pixelColor(60, 3), normalColor);
+        QVERIFY(sep.pixelColor(60, 9) != normalColor);  // the etched line in the middle
     }
 
     void monthAndYearCombos()
