@@ -62,7 +62,9 @@ public:
     // as soon as the errors exceed it. Everything is one transaction: after a
     // rollback (too many errors, a reconcile Abort) the table is untouched and the
     // whole log is kept; after a commit the applied changes leave the log and
-    // rows skipped by the reconcile stay in it.
+    // rows skipped by the reconcile stay in it. The reconcile handler runs
+    // inside that transaction (so that its Abort can still undo everything),
+    // holding the book's write lock while it asks the user.
     int applyUpdates(int maxErrors);
     // Takes back every change.
     void cancelUpdates();
