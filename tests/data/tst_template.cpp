@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(db.scalar("SELECT PERCENT FROM ZeiList WHERE STARTDATE = '2019-10-01'").toDouble(), 10.0);
         QCOMPARE(db.scalar("SELECT COUNT(*) FROM Master WHERE DATANO = 0").toInt(), 1);
         QVERIFY(db.scalar("SELECT COUNT(*) FROM DateMast WHERE TYPE = 1").toInt() > 10);
-        QVERIFY(db.scalar("SELECT COUNT(*) FROM Himoku WHERE CODE > 100").toInt() > 0);
+        QVERIFY(db.scalar("SELECT COUNT(*) FROM Himoku WHERE CODE >= 100").toInt() > 0);
 
         // The calendar is there for every year a user may start in.
         for (int year : {1990, 2026, 2040})

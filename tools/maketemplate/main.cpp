@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,13 +33,16 @@ namespace {
 constexpr int FirstYear = 1990;
 constexpr int LastYear = 2040;
 
+// A column definition of the schema, whatever the schema calls its type.
+using SeedField = std::remove_cvref_t<decltype(*std::declval<TableDef>().field(QString()))>;
+
 class ETemplateError : public std::runtime_error
 {
 public:
     explicit ETemplateError(const QString &message) : std::runtime_error(message.toStdString()) {}
 };
 
-QVariant seedValue(const FieldDef &field, const QString &text, const QString &where)
+QVariant seedValue(const SeedField &field, const QString &text, const QString &where)
 {
     if (text.isEmpty())
         return QVariant();
@@ -83,16 +88,16 @@ void loadSeedFile(Database &db, const QString &path)
     QTextStream in(&file);
     in.setEncoding(QStringConverter::Utf8);
 
-    QList<const FieldDef *> columns;
+    QList<const SeedField *> columns;
     QString header = in.readLine();
     for (const QString &name : header.split(u'\t')) {
-        const FieldDef *field = table->field(name.trimmed());
+        const SeedField *field = table->field(name.trimmed());
         if (!field)
             throw ETemplateError(path + QStringLiteral(": no column %1 in %2").arg(name, table->name));
         columns << field;
     }
     QStringList names, marks;
-    for (const FieldDef *field : columns) {
+    for (const SeedField *field : columns) {
         names << field->name;
         marks << QStringLiteral("?");
     }

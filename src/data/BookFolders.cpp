@@ -1,0 +1,165 @@
+#include "data/BookFolders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "data/BackUp.h"
+#include "data/MyRegistryIniFile.h"
+#include "platform/system/Folders.h"
+#include "platform/ui/Dialogs.h"
+
+const QString BookArchiveKind = QStringLiteral("ZenitBackUp_100 ");
+const QString TemplateArchiveName = QStringLiteral("NewPomuZenit.pbk");
+
+namespace {
+
+const QString FoldersSection = QStringLiteral("DataFolders");
+const QString CurrentSection = QStringLiteral("CurrentFolders");
+const QString CurrentKey = QStringLiteral("Current");
+
+TMyRegistryIniFile &store()
+{
+    // The data module makes the store first thing; the book list is never
+    // touched before it exists, but a tool or test may come without it.
+    if (!RegIni)
+        RegIni = new TMyRegistryIniFile();
+    return *RegIni;
+}
+
+} // namespace
+
+QString NewBookName()
+{
+    const QString base = QStringLiteral("家計簿");
+    for (int n = 1;; ++n) {
+        const QString name = base + QString::number(n);
+        if (!store().valueExists(FoldersSection, name))
+            return name;
+    }
+}
+
+void NewBookName(QString &name)
+{
+    name = NewBookName();
+}
+
+QString BookNameFault(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("家計簿の名称を入力してください。");
+    if (name == QLatin1String(".") || name == QLatin1String("..") || name.trimmed() != name)
+        return QStringLiteral("この名称は使えません。\r") + name;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("\\/:*?\"<>|").contains(c))
+            return QStringLiteral("家計簿の名称に次の文字は使えません。\r\\ / : * ? \" < > |");
+    }
+    return QString();
+}
+
+bool CheckBookName(const QString &name)
+{
+    const QString fault = BookNameFault(name);
+    if (fault.isEmpty())
+        return true;
+    MessageDlg(fault, MsgDlgType::Error, mbOK);
+    return false;
+}
+
+QString TemplateFileName()
+{
+    const QString given = qEnvironmentVariable("POMU_TEMPLATE");
+    if (!given.isEmpty())
+        return given;
+    const QDir program(Folders::programFolder());
+    const QString beside = program.filePath(TemplateArchiveName);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = program.filePath(QStringLiteral("../share/pomuzenit/") + TemplateArchiveName);
+    if (QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return beside;
+}
+
+bool CreateBookFromTemplate(const QString &folder)
+{
+    TBackUp archive;
+    archive.BackUpFileName = TemplateFileName();
+    archive.DataKind = BookArchiveKind;
+    archive.NoMessage = true;
+    archive.RestoreDir = folder;
+    try {
+        return archive.Restore();
+    } catch (const EBackUpError &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+        return false;
+    }
+}
+
+QStringList BookNames()
+{
+    return store().readSection(FoldersSection);
+}
+
+bool IsRegisteredBook(const QString &name)
+{
+    return !name.isEmpty() && store().valueExists(FoldersSection, name);
+}
+
+QString BookFolder(const QString &name)
+{
+    return store().readString(FoldersSection, name, QString());
+}
+
+void RegisterBook(const QString &name, const QString &folder, bool makeCurrent)
+{
+    store().WriteStringAndUpdate(FoldersSection, name, folder);
+    if (makeCurrent)
+        store().WriteStringAndUpdate(CurrentSection, CurrentKey, name);
+}
+
+void UnregisterBook(const QString &name)
+{
+    store().deleteKey(FoldersSection, name);
+    store().UpdateFile();
+    const QString current = store().readString(CurrentSection, CurrentKey, QString());
+    if (current == name) {
+        const QStringList rest = BookNames();
+        store().WriteStringAndUpdate(CurrentSection, CurrentKey, rest.isEmpty() ? QString() : rest.first());
+    }
+}
+
+void RenameBook(const QString &oldName, const QString &newName)
+{
+    const QString folder = BookFolder(oldName);
+    store().deleteKey(FoldersSection, oldName);
+    store().WriteStringAndUpdate(FoldersSection, newName, folder);
+    if (store().readString(CurrentSection, CurrentKey, QString()) == oldName)
+        store().WriteStringAndUpdate(CurrentSection, CurrentKey, newName);
+}
+
+QString CurrentBookName()
+{
+    return store().ReadOrWriteString(CurrentSection, CurrentKey, QStringLiteral("Default"));
+}
+
+bool AskNewBookName(QString &name)
+{
+    const QString caption = QStringLiteral("データベース登録");
+    QString prompt = QStringLiteral("データの名称を入力してください。");
+    QString text = name;
+    for (;;) {
+        if (!InputQuery(caption, prompt, text))
+            return false;
+        if (text.isEmpty())
+            return false;
+        if (store().valueExists(FoldersSection, text)) {
+            prompt = QStringLiteral("この名称はすでに使われています。");
+            continue;
+        }
+        if (!CheckBookName(text))
+            continue;
+        name = text;
+        return true;
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The list of books and the folders they live in. A book is a folder
+// registered by name in the per-user store: "DataFolders"/<name> = folder, with
+// "CurrentFolders"/"Current" naming the book to open next. New books are made
+// only by restoring the template archive that lies beside the program.
+
+// The kind every book archive carries (16 characters, the last a blank).
+extern const QString BookArchiveKind;
+// The template's file name in the program's folder.
+extern const QString TemplateArchiveName;
+
+// "家計簿" followed by the smallest number from 1 up that is no registered book.
+QString NewBookName();
+void NewBookName(QString &name);
+
+// Why a name cannot be a book's name (it becomes a folder name, the name of
+// its backup files and a key of the store), or an empty text when it can:
+// empty, "." or "..", a path separator or another character no file name
+// may hold, or a control character.
+QString BookNameFault(const QString &name);
+// Shows the fault (error, OK) and answers false; true for a usable name.
+bool CheckBookName(const QString &name);
+
+// The template archive: the program's folder, else the installed data folder.
+// POMU_TEMPLATE names another file (the build tree's, for the tests).
+QString TemplateFileName();
+// Restores the template into folder, asking nothing; false when the restore
+// failed (a missing or damaged template is said to the user).
+bool CreateBookFromTemplate(const QString &folder);
+
+// The registered books, by name in the store's order.
+QStringList BookNames();
+bool IsRegisteredBook(const QString &name);
+QString BookFolder(const QString &name);
+// Registers (or moves) a book; makeCurrent also makes it the book to open next.
+void RegisterBook(const QString &name, const QString &folder, bool makeCurrent);
+// Takes a book off the list (its folder stays). When it was the current book,
+// another listed book becomes current, so a stale "Current" can never bring the
+// removed name back at the next start.
+void UnregisterBook(const QString &name);
+// Renames a registered book, keeping its folder and its place as current.
+void RenameBook(const QString &oldName, const QString &newName);
+QString CurrentBookName();
+
+// Asks the name of a book to register ("データベース登録"): asks again while
+// the name is registered already or cannot be a folder name; false when
+// cancelled or left empty (name unchanged then).
+bool AskNewBookName(QString &name);
