@@ -9,17 +9,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-FieldDef f(const QString &name, char16_t type, int size = 0)
+SchemaField f(const QString &name, char16_t type, int size = 0)
 {
-    return FieldDef{name, QChar(type), size, false};
+    return SchemaField{name, QChar(type), size, false};
 }
 
-FieldDef calc(const QString &name, char16_t type, int size = 0)
+SchemaField calc(const QString &name, char16_t type, int size = 0)
 {
-    return FieldDef{name, QChar(type), size, true};
+    return SchemaField{name, QChar(type), size, true};
 }
 
-TableDef makeTable(const QString &name, const QString &fileName, const QString &component, QList<FieldDef> fields,
+TableDef makeTable(const QString &name, const QString &fileName, const QString &component, QList<SchemaField> fields,
                    QStringList keyFields = {}, const QStringList &indexFields = {})
 {
     TableDef t{name, fileName, component, std::move(fields), std::move(keyFields), {}};
@@ -83,7 +83,7 @@ QList<TableDef> buildTables()
                         {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"NAME"_s, u'A', 20), f(u"TYPE"_s, u'S'),
                          f(u"COMMENT"_s, u'A', 40)});
     {
-        QList<FieldDef> fields = {f(u"DATANO"_s, u'I'),     f(u"RECEIPTNO"_s, u'I'),  f(u"NAME"_s, u'A', 16),
+        QList<SchemaField> fields = {f(u"DATANO"_s, u'I'),     f(u"RECEIPTNO"_s, u'I'),  f(u"NAME"_s, u'A', 16),
                                   f(u"RECDATE"_s, u'D'),    f(u"KINGAKU"_s, u'$'),    f(u"SHOPCODE"_s, u'I'),
                                   f(u"HINMEICODE"_s, u'I'), f(u"PERSONCODE"_s, u'I'), f(u"KARICODE"_s, u'S'),
                                   f(u"KASICODE"_s, u'S'),   f(u"RECKIND"_s, u'S'),    f(u"STARTDATE"_s, u'D'),
@@ -103,7 +103,7 @@ void insertRow(Database &db, const TableDef &table, const QVariantList &values)
 {
     Q_ASSERT(values.size() == table.fields.size());
     QStringList names, marks;
-    for (const FieldDef &field : table.fields) {
+    for (const SchemaField &field : table.fields) {
         names << field.name;
         marks << u"?"_s;
     }
@@ -198,7 +198,7 @@ void seed(Database &db)
 
 } // namespace
 
-const FieldDef *TableDef::field(const QString &fieldName) const
+const SchemaField *TableDef::field(const QString &fieldName) const
 {
     const int i = fieldIndex(fieldName);
     return i < 0 ? nullptr : &fields.at(i);
@@ -243,14 +243,14 @@ const QList<FilteredView> &BookSchema::filteredViews()
     return views;
 }
 
-QList<FieldDef> BookSchema::meisaiFields()
+QList<SchemaField> BookSchema::meisaiFields()
 {
     return table(u"Master"_s)->fields + meisaiCalcFields();
 }
 
-const QList<FieldDef> &BookSchema::meisaiCalcFields()
+const QList<SchemaField> &BookSchema::meisaiCalcFields()
 {
-    static const QList<FieldDef> fields = {
+    static const QList<SchemaField> fields = {
         calc(u"SelfCode"_s, u'S'),       calc(u"RecPos"_s, u'I'),         calc(u"AiteCode"_s, u'S'),
         calc(u"HinmeiName"_s, u'A', 40), calc(u"KariGaku"_s, u'$'),       calc(u"KasiGaku"_s, u'$'),
         calc(u"ShopName"_s, u'A', 40),   calc(u"PersonName"_s, u'A', 20),
@@ -258,9 +258,9 @@ const QList<FieldDef> &BookSchema::meisaiCalcFields()
     return fields;
 }
 
-const QList<FieldDef> &BookSchema::receiptCalcFields()
+const QList<SchemaField> &BookSchema::receiptCalcFields()
 {
-    static const QList<FieldDef> fields = {
+    static const QList<SchemaField> fields = {
         calc(u"RecDate"_s, u'D'),      calc(u"ShopCode"_s, u'I'), calc(u"CreditCode"_s, u'I'),
         calc(u"PayKouza"_s, u'I'),     calc(u"PayDate"_s, u'D'),  calc(u"LookupNo"_s, u'I'),
         calc(u"ShopName"_s, u'A', 40), calc(u"KariGaku"_s, u'$'), calc(u"KasiGaku"_s, u'$'),
@@ -277,7 +277,7 @@ QStringList BookSchema::createStatements(const TableDef &table)
 {
     QStringList columns;
     const bool rowidKey = table.keyFields.size() == 1;
-    for (const FieldDef &field : table.fields) {
+    for (const SchemaField &field : table.fields) {
         if (rowidKey && field.name == table.keyFields.first())
             columns << field.name + u" INTEGER PRIMARY KEY"_s;
         else

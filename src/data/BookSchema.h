@@ -10,7 +10,7 @@ class Database;
 // One column of a book table or of a data set. type is the field type letter:
 // S 16-bit integer, I 32-bit integer, N real, $ money, D date, L logical,
 // A text of size characters, M memo.
-struct FieldDef
+struct SchemaField
 {
     QString name;
     QChar type;
@@ -30,11 +30,11 @@ struct TableDef
     QString name;           // the table in the book database: Master
     QString fileName;       // the table's file name as the system refers to it: "Master.DB"
     QString component;      // the data module's table on it: MasterTbl
-    QList<FieldDef> fields; // in stored order
+    QList<SchemaField> fields; // in stored order
     QStringList keyFields;  // empty: the table keeps insertion order
     QList<IndexDef> indexes;
 
-    const FieldDef *field(const QString &fieldName) const;
+    const SchemaField *field(const QString &fieldName) const;
     int fieldIndex(const QString &fieldName) const;
     // The lower-cased file name, under which the table's record-number counter runs.
     QString counterName() const { return fileName.toLower(); }
@@ -77,9 +77,9 @@ public:
 
     // The journal data sets: MeisaiClt (and CopyClt) carry the Master columns and
     // these calculated columns; ReceiptClt lists one row per slip.
-    static QList<FieldDef> meisaiFields();
-    static const QList<FieldDef> &meisaiCalcFields();
-    static const QList<FieldDef> &receiptCalcFields();
+    static QList<SchemaField> meisaiFields();
+    static const QList<SchemaField> &meisaiCalcFields();
+    static const QList<SchemaField> &receiptCalcFields();
     static QString receiptFilter(); // "RECEIPTNO <> 0"
 
     // CREATE TABLE and CREATE INDEX statements of one table.

@@ -6,10 +6,10 @@ namespace DatModSchema {
 
 namespace {
 
-QList<Column> convert(const QList<::FieldDef> &defs)
+QList<Column> convert(const QList<SchemaField> &defs)
 {
     QList<Column> out;
-    for (const ::FieldDef &d : defs)
+    for (const SchemaField &d : defs)
         out.append(Column{d.name, d.type, d.size, d.calculated});
     return out;
 }

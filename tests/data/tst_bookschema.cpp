@@ -228,10 +228,10 @@ private slots:
 
     void journalDataSetColumns()
     {
-        const QList<FieldDef> fields = BookSchema::meisaiFields();
+        const QList<SchemaField> fields = BookSchema::meisaiFields();
         QCOMPARE(fields.size(), 18 + 8);
         QStringList calculated;
-        for (const FieldDef &fd : fields)
+        for (const SchemaField &fd : fields)
             if (fd.calculated)
                 calculated << fd.name;
         QCOMPARE(calculated, QStringList({u"SelfCode"_s, u"RecPos"_s, u"AiteCode"_s, u"HinmeiName"_s, u"KariGaku"_s,

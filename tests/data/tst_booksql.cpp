@@ -311,9 +311,9 @@ private slots:
     // of that layout.
     void upgradeTexts()
     {
-        auto oldLayout = [&](const QString &table, const QStringList &without, const QList<FieldDef> &extra = {}) {
+        auto oldLayout = [&](const QString &table, const QStringList &without, const QList<SchemaField> &extra = {}) {
             TableDef def = *BookSchema::table(table);
-            def.fields.removeIf([&](const FieldDef &f) { return without.contains(f.name); });
+            def.fields.removeIf([&](const SchemaField &f) { return without.contains(f.name); });
             def.fields += extra;
             def.indexes.clear();
             m_db.exec(u"DROP TABLE \"%1\""_s.arg(def.name));
