@@ -1,0 +1,276 @@
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "TestEnv.h"
+#include "data/BackUp.h"
+#include "data/BookFolders.h"
+#include "data/DatMod.h"
+#include "data/FormBackUp.h"
+#include "data/ModalForm.h"
+#include "data/MyMemIniFile.h"
+#include "data/MyRegistryIniFile.h"
+#include "platform/db/Database.h"
+
+using namespace Qt::StringLiterals;
+
+// Backing up the open book and restoring archives through the backup form:
+// the archive's book name, the file name remembered, the safety copy of a
+// replaced book and its return when the restore fails, lost books, new names.
+class TestBooksBackUp : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<TDatMod> dm;
+
+    QString place() const { return env->path("place"); }
+
+    QString makeBook(const QString &name)
+    {
+        const QString folder = place() + "/" + name;
+        QDir().mkpath(folder);
+        if (!CreateBookFromTemplate(folder))
+            return QString();
+        RegisterBook(name, folder, true);
+        return folder;
+    }
+    bool openBook(const QString &name)
+    {
+        QString folder = BookFolder(name);
+        return dm->OpenBook(name, folder);
+    }
+    static int memoRows(const QString &folder)
+    {
+        Database db;
+        db.open(folder + "/PomuZenitData.db");
+        return db.scalar("SELECT COUNT(*) FROM Memo").toInt();
+    }
+    static void addMemo(const QString &folder, int dataNo)
+    {
+        Database db;
+        db.open(folder + "/PomuZenitData.db");
+        db.exec(QString("INSERT INTO Memo (DATANO, RECDATE, MEMO) VALUES (%1, '2024-05-01', 'x')").arg(dataNo));
+    }
+    static QString archiveName(const QString &archive)
+    {
+        // Restoring into a scratch folder with a handler that stops tells the name.
+        TBackUp r;
+        r.BackUpFileName = archive;
+        r.DataKind = BookArchiveKind;
+        r.RestoreDir = QDir::tempPath();
+        QString seen;
+        r.OnBeforeWriteRestore = [&seen](const QString &, QString &name, bool &go) {
+            seen = name;
+            go = false;
+        };
+        r.Restore();
+        return seen;
+    }
+    // Makes an archive of a book and closes it again.
+    QString archiveOf(const QString &name, const QString &file)
+    {
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"終了しました。"_s);
+        if (!openBook(name) || !BackUpBook(file, false))
+            return QString();
+        dm->CloseAndBackUp(false);
+        return file;
+    }
+    void runForm(bool backUpMode, const QString &file)
+    {
+        TFormBackUp form;
+        form.BackUpMode = backUpMode;
+        ModalForms::push([file](QDialog &d) {
+            auto &f = dynamic_cast<TFormBackUp &>(d);
+            f.LbEditFileName->setText(file);
+            f.ClrBtnExecuteClick();
+            return f.result();
+        });
+        form.showModal();
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        ModalForms::clear();
+        dm = std::make_unique<TDatMod>();
+        RegIni->WriteStringAndUpdate("CurrentFolders", "DataPlace", place());
+    }
+    void cleanup()
+    {
+        if (dm->DataOpen)
+            dm->CloseAndBackUp(false);
+        dm.reset();
+        QCOMPARE(ModalForms::pending(), 0);
+        env.reset();
+    }
+
+    void backUpThroughTheForm()
+    {
+        makeBook(u"家計簿1"_s);
+        QVERIFY(openBook(u"家計簿1"_s));
+        // Another book marked current must not label the archive.
+        RegIni->WriteStringAndUpdate("CurrentFolders", "Current", u"他の本"_s);
+
+        TFormBackUp form;
+        form.BackUpMode = true;
+        form.FormShow();
+        QCOMPARE(form.windowTitle(), u"バックアップ"_s);
+        QVERIFY(form.LbEditFileName->text().endsWith(u"/家計簿1.pbk"_s));
+
+        const QString typed = env->path("out/save.dat");
+        QDir().mkpath(env->path("out"));
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"終了しました。"_s);
+        runForm(true, typed);
+        QVERIFY(dialogs.done());
+        const QString written = env->path("out/save.pbk");
+        QVERIFY(QFile::exists(written));
+        QVERIFY(!QFile::exists(typed));
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(archiveName(written), u"家計簿1"_s);
+        QCOMPARE(RegIni->readString("BackUp", "BackUpFileName", QString()), written);
+        QCOMPARE(DataIni->readString("BackUp", "BackUpFileName", QString()), written);
+    }
+
+    void failedBackUpKeepsTheBookOpenAndTheFormerName()
+    {
+        makeBook(u"家計簿1"_s);
+        QVERIFY(openBook(u"家計簿1"_s));
+        const QString former = env->path("former.pbk");
+        DataIni->WriteStringAndUpdate("BackUp", "BackUpFileName", former);
+
+        // A folder that cannot be made: a file stands where it would go.
+        QFile blocker(env->path("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"バックアップ先のフォルダを作成しますか？"_s);
+        runForm(true, env->path("blocker/sub/book.pbk"));
+        QVERIFY(dialogs.done());
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(DataIni->readString("BackUp", "BackUpFileName", QString()), former);
+        QCOMPARE(RegIni->readString("BackUp", "BackUpFileName", QString()), former);
+    }
+
+    void restoreOverARegisteredBookKeepsASafetyCopy()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        QVERIFY(!archive.isEmpty());
+        addMemo(folder, 5); // written after the backup: the restore takes it away
+        QVERIFY(openBook(u"家計簿1"_s));
+
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"現在の 家計簿1と置き換えていいですか？"_s)
+            .answer(mrYes, u"上書きしますか？"_s)
+            .answer(mrOk, u"終了しました。"_s);
+        TFormBackUp form;
+        form.BackUpMode = false;
+        ModalForms::push([archive](QDialog &d) {
+            auto &f = dynamic_cast<TFormBackUp &>(d);
+            f.LbEditFileName->setText(archive);
+            f.ClrBtnExecuteClick();
+            return f.result();
+        });
+        form.showModal();
+        QVERIFY(dialogs.done());
+        QCOMPARE(form.windowTitle(), u"バックアップファイルの復元"_s);
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(dm->BookName, u"家計簿1"_s);
+        QCOMPARE(memoRows(folder), 0);
+        // The safety copy is a sibling named with the time, holding the replaced book.
+        QVERIFY(form.SafetyCopyFolder.startsWith(folder));
+        QCOMPARE(form.SafetyCopyFolder.size(), folder.size() + 14);
+        QCOMPARE(memoRows(form.SafetyCopyFolder), 1);
+        QVERIFY(!form.RestoredToNewFolder);
+        QCOMPARE(DataIni->readString("BackUp", "BackUpFileName", QString()), archive);
+    }
+
+    void failedRestoreBringsTheReplacedBookBack()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        addMemo(folder, 5);
+        QVERIFY(openBook(u"家計簿1"_s));
+
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"置き換えていいですか？"_s)
+            .answer(mrNo, u"上書きしますか？"_s)
+            .answer(mrOk, u"キャンセルしました。"_s);
+        runForm(false, archive);
+        QVERIFY(dialogs.done());
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(dm->BookName, u"家計簿1"_s);
+        QCOMPARE(memoRows(folder), 1);
+    }
+
+    void lostBookIsRestoredUnderItsOwnName()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        QVERIFY(QDir(folder).removeRecursively());
+
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"現在の 家計簿1と置き換えていいですか？"_s).answer(mrOk, u"終了しました。"_s);
+        runForm(false, archive);
+        QVERIFY(dialogs.done());
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(dm->DataFolder, folder);
+        QCOMPARE(BookFolder(u"家計簿1"_s), folder);
+    }
+
+    void unregisteredArchiveBecomesANewBook()
+    {
+        makeBook(u"家計簿1"_s);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        UnregisterBook(u"家計簿1"_s);
+        RegisterBook(u"取られた"_s, place() + "/x", false);
+        QDir().mkpath(place() + "/既存");
+
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"家計簿1は新規データベースです。登録しますか？"_s)
+            .input(u"取られた"_s, u"データの名称を入力してください。"_s) // registered
+            .input(u"既存"_s, u"この名称はすでに使われています。"_s)     // folder exists
+            .input(u"a/b"_s, u"この名称はすでに使われています。"_s)      // no folder name
+            .answer(mrOk, u"使えません"_s)
+            .input(u"戻った本"_s)
+            .answer(mrOk, u"終了しました。"_s);
+        TFormBackUp form;
+        form.BackUpMode = false;
+        form.FormShow();
+        form.LbEditFileName->setText(archive);
+        QVERIFY(form.DoRestore());
+        QVERIFY(dialogs.done());
+        QVERIFY(form.RestoredToNewFolder);
+        QCOMPARE(BookFolder(u"戻った本"_s), place() + "/戻った本");
+        QCOMPARE(CurrentBookName(), u"戻った本"_s);
+        QVERIFY(dm->DataOpen);
+        QCOMPARE(dm->BookName, u"戻った本"_s);
+        QVERIFY(!DataIni->valueExists("BackUp", "BackUpFileName"));
+    }
+
+    void answeringNoToReplaceAsksANewName()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        addMemo(folder, 5);
+        DialogQueue dialogs;
+        dialogs.answer(mrNo, u"置き換えていいですか？"_s)
+            .input(u"写し"_s, u"データの名称を入力してください。"_s)
+            .answer(mrOk, u"終了しました。"_s);
+        runForm(false, archive);
+        QVERIFY(dialogs.done());
+        QCOMPARE(dm->BookName, u"写し"_s);
+        QCOMPARE(memoRows(folder), 1); // the registered book is untouched
+        QCOMPARE(memoRows(place() + "/写し"), 0);
+    }
+};
+
+QTEST_MAIN(TestBooksBackUp)
+#include "tst_booksbackup.moc"
