@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "data/DatMod.h"
+#include "data/DatModSql.h"
 #include "data/FormatSettings.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
@@ -26,6 +28,11 @@ Startup::~Startup()
 {
     if (MainForm == m_mainForm.get())
         MainForm = nullptr;
+    m_mainForm.reset();
+    if (DatModSql == m_datModSql.get())
+        DatModSql = nullptr;
+    m_datModSql.reset();
+    m_datMod.reset();
 }
 
 bool Startup::claimInstance()
@@ -51,8 +58,12 @@ void Startup::prepareApplication()
 
 void Startup::createModules()
 {
-    // The data module and the query module come first once they exist; the
-    // main window last, as it reads both when it is first shown.
+    // Each fully made before the next: the data module opens the per-user
+    // store, the query module works on its database, and the main window reads
+    // both when it is first shown.
+    m_datMod = std::make_unique<TDatMod>();
+    m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);
+    DatModSql = m_datModSql.get();
     m_mainForm = std::make_unique<TMainForm>();
     MainForm = m_mainForm.get();
 }

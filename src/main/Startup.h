@@ -6,6 +6,8 @@
 #include <QString>
 
 class SingleInstance;
+class TDatMod;
+class TDatModSql;
 class TMainForm;
 
 // The program's start-up, step by step, so that main() and the tests run the
@@ -48,5 +50,8 @@ private:
     void raiseMainWindow();
 
     std::unique_ptr<SingleInstance> m_instance;
+    // Freed in reverse order of creation: main window, query module, data module.
+    std::unique_ptr<TDatMod> m_datMod;
+    std::unique_ptr<TDatModSql> m_datModSql;
     std::unique_ptr<TMainForm> m_mainForm;
 };

@@ -4,7 +4,10 @@
 #include <QtTest>
 
 #include "TestEnv.h"
+#include "data/DatMod.h"
+#include "data/DatModSql.h"
 #include "data/FormatSettings.h"
+#include "data/MyRegistryIniFile.h"
 #include "main/MainForm.h"
 #include "main/Startup.h"
 #include "platform/system/SingleInstance.h"
@@ -130,8 +133,9 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
-    void runWideSettingsAndMainWindow()
+    void runWideSettingsAndModules()
     {
+        TestEnv env;
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Startup startup;
         startup.prepareApplication();
@@ -142,10 +146,31 @@ private slots:
         QCOMPARE(DateToStr(QDate(2026, 1, 2)), QStringLiteral("26/01/02"));
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("ぽむぬろ君v3"));
         startup.createModules();
+        // The data module first (it opens the per-user store), the query module
+        // on its database, then the main window.
+        QVERIFY(DatMod);
+        QVERIFY(RegIni);
+        QCOMPARE(RegIni->fileName(), env.path(QStringLiteral("config/Kirafu/PomuZenit.ini")));
+        QVERIFY(DatModSql);
+        QCOMPARE(&DatModSql->database(), &DatMod->MainDatabase);
         QVERIFY(MainForm);
         QCOMPARE(MainForm, startup.mainForm());
         QCOMPARE(MainForm->objectName(), QStringLiteral("TMainForm"));
         QVERIFY(MainForm->windowTitle().contains(QStringLiteral("ぽむぬろ君v3")));
+    }
+
+    void modulesFreedInReverseOrder()
+    {
+        TestEnv env;
+        {
+            Startup startup;
+            startup.prepareApplication();
+            startup.createModules();
+        }
+        QVERIFY(!MainForm);
+        QVERIFY(!DatModSql);
+        QVERIFY(!DatMod);
+        QVERIFY(!RegIni);
     }
 };
 
