@@ -5,6 +5,8 @@
 
 #include "data/DatModBackUp.h"
 #include "data/DatModSchema.h"
+#include "data/DatModSql.h"
+#include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
 #include "data/RecordNumbers.h"
@@ -210,6 +212,7 @@ TDatMod::~TDatMod()
     m_lock.release();
     delete DataIni;
     DataIni = nullptr;
+    ClearHimokuCaches();
     if (m_ownsRegIni) {
         delete RegIni;
         RegIni = nullptr;
@@ -478,6 +481,13 @@ bool TDatMod::ProbeAutoInc()
 {
     try {
         openDatabase();
+        // A password kept from another book does not open a book without one.
+        if (!m_sessionKey.isEmpty() && !MainDatabase.canRead()) {
+            MainDatabase.close();
+            MainDatabase.open(databasePath(DataFolder));
+            if (MainDatabase.canRead())
+                m_sessionKey.clear();
+        }
         while (!MainDatabase.canRead()) {
             if (!Session1Password())
                 return false;
@@ -602,14 +612,25 @@ bool TDatMod::RepairDataFiles(const QString &folder)
 
 // ---- close and reopen ---------------------------------------------------------
 
+QList<DataSet *> TDatMod::otherDataSets() const
+{
+    QList<DataSet *> sets;
+    for (const auto &q : m_queries)
+        sets << q.get();
+    if (DatModSql && &DatModSql->database() == &MainDatabase)
+        for (Query *q : {DatModSql->ListSql, DatModSql->TaxSql, DatModSql->HimokuSql, DatModSql->SimebiSql})
+            if (q)
+                sets << q;
+    sets << m_external;
+    return sets;
+}
+
 void TDatMod::CloseDataSets()
 {
     QList<DataSet *> sets;
     for (const auto &t : m_tables)
         sets << t.get();
-    for (const auto &q : m_queries)
-        sets << q.get();
-    sets << m_external;
+    sets << otherDataSets();
     for (DataSet *ds : sets) {
         ds->disableControls();
         if (ds->isEditing())
@@ -640,9 +661,7 @@ void TDatMod::abandonBook(bool removePasswords)
     QList<DataSet *> sets;
     for (const auto &t : m_tables)
         sets << t.get();
-    for (const auto &q : m_queries)
-        sets << q.get();
-    sets << m_external;
+    sets << otherDataSets();
     for (DataSet *ds : sets) {
         try {
             if (ds->isEditing())
@@ -672,10 +691,7 @@ void TDatMod::OpenData(bool exclusive)
 {
     Q_UNUSED(exclusive);
     openDatabase();
-    QList<DataSet *> others;
-    for (const auto &q : m_queries)
-        others << q.get();
-    others << m_external;
+    const QList<DataSet *> others = otherDataSets();
     for (const auto &t : m_tables) {
         if (!t->isActive())
             t->open();
@@ -751,12 +767,12 @@ void TDatMod::ApplyBookSettings()
     CurSimeTuki = uint16_t(DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("SimeTuki"), 12));
     CurShiftNendo = DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("ShiftNendo"), 0);
     CurLockDate = DayNumberToDate(DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("LockDate"), 0));
-    if (OnRebuildCaches)
-        OnRebuildCaches();
+    LoadHimokuCaches(MainDatabase);
     if (OnCheckHolidays)
         OnCheckHolidays();
-    if (OnRebuildHolidayList)
-        OnRebuildHolidayList();
+    else if (DatModSql && &DatModSql->database() == &MainDatabase)
+        DatModSql->CheckBookHolidays(QDate::currentDate().year());
+    LoadHolidayList(MainDatabase);
 }
 
 // ---- closing ------------------------------------------------------------------

@@ -88,9 +88,10 @@ public:
     // name (HimokuTbl2); nullptr when none.
     Table *tableByName(const QString &name) const;
 
-    // Data sets of other owners on the book (the query module, pages and dialogs)
-    // that the close and the flush must close and reopen along with the module's
-    // own: closed ones stay closed, open ones are opened again.
+    // Data sets of other owners on the book (pages and dialogs; the query
+    // module's are known already) that the close and the flush must close and
+    // reopen along with the module's own: closed ones stay closed, open ones are
+    // opened again. An owner unregisters its data set before destroying it.
     void RegisterDataSet(DataSet *dataSet);
     void UnregisterDataSet(DataSet *dataSet);
 
@@ -184,11 +185,11 @@ public:
     std::function<void(const QString &text)> OnCaptionText;
     // After the book's values are read: caption and page arrangement.
     std::function<void()> OnShowBook;
-    // After-open work of other parts, in this order: the category caches, this
-    // year's holiday check (with the calendar), the holiday list.
-    std::function<void()> OnRebuildCaches;
+    // This year's holiday check after an opening (between the category caches
+    // and the holiday list, which the module rebuilds itself). Not set: the
+    // query module's check with the calendar dialog, when there is a query
+    // module on this module's database.
     std::function<void()> OnCheckHolidays;
-    std::function<void()> OnRebuildHolidayList;
     // The book could not be reopened after a failed flush and counts as closed
     // (the window shows the management page alone).
     std::function<void()> OnBookLost;
@@ -200,6 +201,9 @@ private:
     // Checks the folder and the book database; shows the failure.
     bool CheckDataFolder(const QString &folder, bool skipTableCheck);
     void CloseDataSets();
+    // The data sets other than the tables that the close and reopen take care
+    // of: the module's queries, the query module's and the registered ones.
+    QList<DataSet *> otherDataSets() const;
     // Closes everything without posting pending edits and without failing:
     // the way out when the orderly close could not finish.
     void abandonBook(bool removePasswords);

@@ -7,6 +7,7 @@
 #include "data/DatMod.h"
 #include "data/DatModLock.h"
 #include "data/DatModSchema.h"
+#include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
 #include "data/Vocabulary.h"
@@ -104,6 +105,8 @@ private slots:
         QCOMPARE(int(CurSimeTuki), 3);
         QCOMPARE(CurLockDate, QDate(2023, 3, 15));
         QVERIFY(DataIni != nullptr);
+        // The category caches are built from the book.
+        QCOMPARE(FindHimokuName(100, &AllHimokuArray), QStringLiteral("現金"));
 
         // Every table is open and reads the seed rows.
         for (Table *t : dm->tables())
@@ -398,6 +401,13 @@ private slots:
         appendJournalRow(dm->MasterTbl, 3);
         CommitDataChanges();
         QVERIFY(dm->MasterTbl->locate("DATANO", 3));
+
+        // Going straight on to a book without a password asks nothing.
+        const QString plain = makeBook("B");
+        QString p = plain;
+        QVERIFY(dm->OpenBook("B", p));
+        QCOMPARE(prompts.size(), 2);
+        QVERIFY(dm->HimokuTbl->locate("CODE", 100));
         dm->CloseAndBackUp(false);
 
         prompts.clear();
