@@ -55,6 +55,15 @@ private slots:
         QCOMPARE(dialogs.shown().at(1).caption, QStringLiteral("警告"));
     }
 
+    void helpSaysNoHelpFile()
+    {
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, QStringLiteral("ヘルプファイルはインストールされていません。"));
+        ShowHelp(1234);
+        QVERIFY(dialogs.done());
+        QCOMPARE(dialogs.shown().first().caption, QStringLiteral("情報"));
+    }
+
     void unexpectedDialogFailsWithItsText_data()
     {
         QTest::addColumn<bool>("queueAnswer");

@@ -220,3 +220,8 @@ void ShowExceptionBox(const QString &text)
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
+
+void ShowHelp(int helpContext)
+{
+    MessageDlg(NoHelpText(), MsgDlgType::Information, mbOK, helpContext);
+}

@@ -70,3 +70,6 @@ void ShowExceptionBox(const QString &text);
 
 // The text shown when a help action is used: no help file comes with the program.
 QString NoHelpText();
+// What every help action does (contents or a context topic): says, in an
+// information dialog, that no help file is installed.
+void ShowHelp(int helpContext = 0);
