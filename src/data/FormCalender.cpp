@@ -1,29 +1,27 @@
 #include "data/FormCalender.h"
 
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QBrush>
 #include <QComboBox>
 #include <QDate>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QShowEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "data/HimokuCache.h"
-#include "data/Holidays.h"
 #include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
-#include "platform/db/ClientDataSet.h"
-#include "platform/db/DataSetModel.h"
-#include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
-#include "platform/db/Provider.h"
-#include "platform/db/Query.h"
 #include "platform/ui/Dialogs.h"
 
 using namespace Qt::StringLiterals;
@@ -37,11 +35,14 @@ const QString kRulesNote = u"よろしかったら保存してください。"_s
 const QString kDayDefCaption = u"休日の定義"_s;
 const QString kBackCaption = u"戻る"_s;
 
+// Column widths of the two tables (A n fields).
+constexpr int kNameLength = 20;
+constexpr int kCommentLength = 40;
+
 // Short weekday name of the rules' weekday number (1 Sunday .. 7 Saturday).
 QString yobiName(int yobi)
 {
-    // Qt counts 1 Monday .. 7 Sunday.
-    return QLocale().dayName(yobi == 1 ? 7 : yobi - 1, QLocale::ShortFormat);
+    return QLocale().dayName(yobi == 1 ? 7 : yobi - 1, QLocale::ShortFormat); // Qt: 1 Monday .. 7 Sunday
 }
 
 QStringList dayKindNames()
@@ -52,98 +53,323 @@ QStringList dayKindNames()
     return names;
 }
 
-// TYPE as its day-kind name; a text that is no kind's name stores 7 (その他).
-void setupKindField(Field &field)
+// A typed day-kind name; any other text is 7 (その他).
+int parseDayKind(const QString &text)
 {
-    field.OnGetText = [](Field &f, QString &text, bool) { text = f.isNull() ? QString() : DayKindName(f.asInteger()); };
-    field.OnSetText = [](Field &f, const QString &text) {
-        const int i = dayKindNames().indexOf(text.trimmed());
-        f.setAsInteger(i < 0 ? 7 : i);
-    };
+    const int i = dayKindNames().indexOf(text.trimmed());
+    return i < 0 ? 7 : i;
 }
 
-// 0 shown and typed as "-" ("any").
-void setupAnyField(Field &field)
+// "-" stands for 0 ("any") in the rule columns.
+QString anyText(int value)
 {
-    field.OnGetText = [](Field &f, QString &text, bool) {
-        text = f.isNull() ? QString() : f.asInteger() == 0 ? u"-"_s : QString::number(f.asInteger());
-    };
-    field.OnSetText = [](Field &f, const QString &text) {
-        const QString t = text.trimmed();
-        if (t.isEmpty() || t == u"-")
-            f.setAsInteger(0);
-        else
-            f.setAsInteger(t.toInt());
-    };
+    return value == 0 ? u"-"_s : QString::number(value);
 }
 
-void setupYobiField(Field &field)
+bool parseAny(const QString &text, int low, int high, int &value)
 {
-    field.OnGetText = [](Field &f, QString &text, bool) {
-        if (f.isNull()) {
-            text.clear();
-            return;
-        }
-        const int y = f.asInteger();
-        text = y >= 1 && y <= 7 ? yobiName(y) : u"-"_s;
-    };
-    field.OnSetText = [](Field &f, const QString &text) {
-        const QString t = text.trimmed();
-        int value = 0;
-        for (int y = 1; y <= 7; ++y)
-            if (t == yobiName(y))
-                value = y;
-        f.setAsInteger(value);
-    };
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t == u"-") {
+        value = 0;
+        return true;
+    }
+    bool ok = false;
+    const int v = t.toInt(&ok);
+    if (!ok || v < low || v > high)
+        return false;
+    value = v;
+    return true;
 }
 
-// Dates of the rules typed as yy/mm/dd (as the edit mask shows them) or in full;
-// a mask left blank clears the field.
-void setupRuleDateField(Field &field)
+// Dates typed as yy/mm/dd (the form the rule grid shows) or in full; a blank or
+// an untouched mask ("  /  /  ") clears the date.
+bool parseDate(const QString &text, QDate &date)
 {
-    field.OnGetText = [](Field &f, QString &text, bool) {
-        text = f.isNull() ? QString() : f.asDate().toString(u"yy/MM/dd"_s);
-    };
-    field.OnSetText = [](Field &f, const QString &text) {
-        QString t = text;
-        t.remove(u' ');
-        t.remove(u'_');
-        if (QString(t).remove(u'/').isEmpty()) {
-            f.setValue(QVariant());
-            return;
-        }
-        QDate d = QDate::fromString(t, u"yyyy/MM/dd"_s);
-        if (!d.isValid())
-            d = QDate::fromString(t, Qt::ISODate);
-        if (!d.isValid()) {
-            d = QDate::fromString(t, u"yy/MM/dd"_s);
-            if (d.isValid() && d.year() < 2000)
-                d = d.addYears(100);
-        }
-        if (!d.isValid())
-            throw EConvertError(u"'%1' は正しい日付ではありません"_s.arg(text));
-        f.setAsDate(d);
-    };
+    QString t = text;
+    t.remove(u' ');
+    t.remove(u'_');
+    if (QString(t).remove(u'/').isEmpty()) {
+        date = QDate();
+        return true;
+    }
+    QDate d = QDate::fromString(t, u"yyyy/M/d"_s);
+    if (!d.isValid())
+        d = QDate::fromString(t, Qt::ISODate);
+    if (!d.isValid()) {
+        d = QDate::fromString(t, u"yy/M/d"_s);
+        if (d.isValid() && d.year() < 2000)
+            d = d.addYears(100);
+    }
+    if (!d.isValid())
+        return false;
+    date = d;
+    return true;
 }
 
-// Pick lists of the grid columns, and the weekday colours of the day grid.
-class CalenderDelegate : public QStyledItemDelegate
+QColor weekdayColor(const QDate &date)
+{
+    if (date.isValid() && date.dayOfWeek() == Qt::Sunday)
+        return Qt::red;
+    if (date.isValid() && date.dayOfWeek() == Qt::Saturday)
+        return Qt::blue;
+    return Qt::black;
+}
+
+QVariant dateParam(const QDate &date)
+{
+    return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant();
+}
+
+QDate readDate(const Statement &st, int column)
+{
+    return st.isNull(column) ? QDate() : QDate::fromString(st.textValue(column).left(10), Qt::ISODate);
+}
+
+} // namespace
+
+// Rows held in a grid with their own change log: each change keeps the state
+// before it, so 元に戻す takes back one change and 全取消 all of them; rows of
+// the book that were deleted are remembered until the save.
+template <class Row>
+class EditableRows : public QAbstractTableModel
 {
 public:
-    CalenderDelegate(DataSetModel *model, bool dayGrid, QObject *parent)
-        : QStyledItemDelegate(parent), m_model(model), m_dayGrid(dayGrid)
+    using QAbstractTableModel::QAbstractTableModel;
+
+    QList<Row> rows;
+    QList<qint64> deleted;
+
+    int changeCount() const { return int(m_log.size()); }
+    void remember() { m_log.append({rows, deleted}); }
+    void reset(const QList<Row> &fresh)
     {
+        beginResetModel();
+        rows = fresh;
+        deleted.clear();
+        m_log.clear();
+        endResetModel();
     }
-    QHash<QString, QStringList> pickLists;
+    void undo()
+    {
+        if (m_log.isEmpty())
+            return;
+        beginResetModel();
+        const State s = m_log.takeLast();
+        rows = s.rows;
+        deleted = s.deleted;
+        endResetModel();
+    }
+    void cancelAll()
+    {
+        if (m_log.isEmpty())
+            return;
+        beginResetModel();
+        rows = m_log.first().rows;
+        deleted = m_log.first().deleted;
+        m_log.clear();
+        endResetModel();
+    }
+    void appendRow(const Row &row)
+    {
+        remember();
+        beginInsertRows(QModelIndex(), int(rows.size()), int(rows.size()));
+        rows.append(row);
+        endInsertRows();
+    }
+    void removeAt(int i)
+    {
+        if (i < 0 || i >= rows.size())
+            return;
+        remember();
+        beginRemoveRows(QModelIndex(), i, i);
+        if (rowIdOf(rows.at(i)) != 0)
+            deleted.append(rowIdOf(rows.at(i)));
+        rows.removeAt(i);
+        endRemoveRows();
+    }
+    // A change made outside setData (the generation): one step of the log.
+    template <class F>
+    void change(F &&f)
+    {
+        remember();
+        beginResetModel();
+        f(rows);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(rows.size());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
+            return m_headers.at(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_headers.size());
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+    }
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override
+    {
+        if (role != Qt::EditRole || !index.isValid() || index.row() >= rows.size())
+            return false;
+        Row row = rows.at(index.row());
+        if (!setCell(row, index.column(), value.toString()))
+            return false;
+        remember();
+        rows[index.row()] = row;
+        emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+        return true;
+    }
+
+protected:
+    // Parses a typed text into a copy of the row; false refuses it.
+    virtual bool setCell(Row &row, int column, const QString &text) = 0;
+    virtual qint64 rowIdOf(const Row &row) const = 0;
+    QStringList m_headers;
+
+private:
+    struct State
+    {
+        QList<Row> rows;
+        QList<qint64> deleted;
+    };
+    QList<State> m_log;
+};
+
+class DayGridModel : public EditableRows<TDayRow>
+{
+public:
+    explicit DayGridModel(QObject *parent) : EditableRows(parent)
+    {
+        m_headers = {u"日付"_s, u"曜日"_s, u"名称"_s, u"種類"_s, u"メモ"_s};
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rows.size())
+            return {};
+        const TDayRow &r = rows.at(index.row());
+        if (role == Qt::ForegroundRole && index.column() <= 1)
+            return QBrush(weekdayColor(r.RecDate));
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        switch (index.column()) {
+        case 0: return r.RecDate.isValid() ? r.RecDate.toString(u"yyyy/MM/dd"_s) : QString();
+        case 1: return r.RecDate.isValid() ? QLocale().toString(r.RecDate, u"ddd"_s) : QString();
+        case 2: return r.Name;
+        case 3: return DayKindName(r.Type);
+        case 4: return r.Comment;
+        default: return {};
+        }
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        const Qt::ItemFlags f = EditableRows::flags(index);
+        return index.column() == 1 ? f & ~Qt::ItemIsEditable : f; // the weekday follows the date
+    }
+
+protected:
+    bool setCell(TDayRow &row, int column, const QString &text) override
+    {
+        switch (column) {
+        case 0: {
+            QDate d;
+            if (!parseDate(text, d) || !d.isValid())
+                return false;
+            row.RecDate = d;
+            break;
+        }
+        case 2: row.Name = text.left(kNameLength); break;
+        case 3: row.Type = parseDayKind(text); break;
+        case 4: row.Comment = text.left(kCommentLength); break;
+        default: return false;
+        }
+        row.Changed = true;
+        return true;
+    }
+    qint64 rowIdOf(const TDayRow &row) const override { return row.RowId; }
+};
+
+class RuleGridModel : public EditableRows<TDayRuleRow>
+{
+public:
+    explicit RuleGridModel(QObject *parent) : EditableRows(parent)
+    {
+        m_headers = {u"名称"_s, u"年"_s, u"月"_s, u"日"_s, u"第何週"_s, u"曜日"_s, u"種類"_s, u"適用開始日"_s,
+                     u"適用終了日"_s};
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rows.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        const TDayRule &r = rows.at(index.row()).Rule;
+        switch (index.column()) {
+        case 0: return r.Name;
+        case 1: return anyText(r.AYear);
+        case 2: return anyText(r.AMonth);
+        case 3: return anyText(r.ADay);
+        case 4: return anyText(r.AWeek);
+        case 5: return r.Yobi >= 1 && r.Yobi <= 7 ? yobiName(r.Yobi) : u"-"_s;
+        case 6: return DayKindName(r.Type);
+        case 7: return r.StartDay.isValid() ? r.StartDay.toString(u"yy/MM/dd"_s) : QString();
+        case 8: return r.EndDay.isValid() ? r.EndDay.toString(u"yy/MM/dd"_s) : QString();
+        default: return {};
+        }
+    }
+
+protected:
+    bool setCell(TDayRuleRow &row, int column, const QString &text) override
+    {
+        TDayRule &r = row.Rule;
+        switch (column) {
+        case 0: r.Name = text.left(kNameLength); break;
+        case 1: if (!parseAny(text, 1, 9999, r.AYear)) return false; break;
+        case 2: if (!parseAny(text, 1, 12, r.AMonth)) return false; break;
+        case 3: if (!parseAny(text, 1, 31, r.ADay)) return false; break;
+        case 4: if (!parseAny(text, 1, 5, r.AWeek)) return false; break;
+        case 5: {
+            // A weekday name, or anything else for "any".
+            r.Yobi = 0;
+            for (int y = 1; y <= 7; ++y)
+                if (text.trimmed() == yobiName(y))
+                    r.Yobi = y;
+            break;
+        }
+        case 6: r.Type = parseDayKind(text); break;
+        case 7: if (!parseDate(text, r.StartDay)) return false; break;
+        case 8: if (!parseDate(text, r.EndDay)) return false; break;
+        default: return false;
+        }
+        row.Changed = true;
+        return true;
+    }
+    qint64 rowIdOf(const TDayRuleRow &row) const override { return row.RowId; }
+};
+
+namespace {
+
+// Pick lists of grid columns: an editable drop-down with the column's choices.
+class PickListDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QHash<int, QStringList> pickLists;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        Field *f = m_model->fieldAt(index.column());
-        if (!f || !pickLists.contains(f->fieldName()))
+        if (!pickLists.contains(index.column()))
             return QStyledItemDelegate::createEditor(parent, option, index);
         auto *box = new QComboBox(parent);
         box->setEditable(true);
-        box->addItems(pickLists.value(f->fieldName()));
+        box->addItems(pickLists.value(index.column()));
         return box;
     }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
@@ -160,47 +386,20 @@ public:
         else
             QStyledItemDelegate::setModelData(editor, model, index);
     }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->palette.setColor(QPalette::Highlight, QColor(0xCC, 0xDE, 0xFF));
-        option->palette.setColor(QPalette::HighlightedText, Qt::black);
-        if (!m_dayGrid)
-            return;
-        Field *f = m_model->fieldAt(index.column());
-        if (!f || (f->fieldName() != u"RECDATE" && f->fieldName() != u"Yobi"))
-            return;
-        DataSet *ds = m_model->dataSet();
-        QVector<QVariant> values;
-        if (!ds || !ds->fetchRecord(index.row() + 1, values))
-            return;
-        Field *date = ds->findField(u"RECDATE"_s);
-        const QDate d = date ? values.value(date->index()).toDate() : QDate();
-        QColor color = Qt::black;
-        if (d.isValid() && d.dayOfWeek() == 7)
-            color = Qt::red;
-        else if (d.isValid() && d.dayOfWeek() == 6)
-            color = Qt::blue;
-        option->palette.setColor(QPalette::Text, color);
-        option->palette.setColor(QPalette::HighlightedText, color);
-    }
-
-private:
-    DataSetModel *m_model;
-    bool m_dayGrid;
 };
 
-FieldDef def(const QString &name, FieldType type, int size = 0, FieldKind kind = FieldKind::Data, bool key = false)
+// Ends the cell editor open in a grid, writing its text into the model or not.
+void finishEdit(QTableView *grid, bool commit)
 {
-    FieldDef d;
-    d.name = name;
-    d.type = type;
-    d.size = size;
-    d.kind = kind;
-    d.key = key;
-    return d;
+    QWidget *editor = QApplication::focusWidget();
+    if (!editor || editor == grid->viewport() || !grid->viewport()->isAncestorOf(editor))
+        return;
+    while (editor->parentWidget() != grid->viewport())
+        editor = editor->parentWidget();
+    if (commit)
+        QMetaObject::invokeMethod(grid, "commitData", Q_ARG(QWidget *, editor));
+    QMetaObject::invokeMethod(grid, "closeEditor", Q_ARG(QWidget *, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
 }
 
 } // namespace
@@ -211,68 +410,22 @@ TFormCalender::TFormCalender(Database &db, QWidget *parent) : QDialog(parent), m
     setWindowTitle(u"カレンダー設定"_s);
     const int thisYear = QDate::currentDate().year();
     FirstYear = LastYear = ShowYear = CurYear = thisYear;
-
-    m_dateListSql = std::make_unique<Query>(db);
-    // rowid keeps the rows of one date in table order: the first of them is the
-    // one the holiday test and the generation look at.
-    m_dateListSql->SQL << u"SELECT * FROM DateList.db WHERE (EXTRACT(YEAR FROM RECDATE) = :Year) "
-                          "ORDER BY RECDATE, rowid"_s;
-    m_dateListPrv = std::make_unique<Provider>(*m_dateListSql, u"DateList.db"_s);
-    m_dateListClt = std::make_unique<ClientDataSet>();
-    m_dateListClt->setName(u"DateListClt"_s);
-    m_dateListClt->setProvider(m_dateListPrv.get());
-    m_dateListClt->setFieldDefs({def(u"DATANO"_s, FieldType::Integer, 0, FieldKind::Data, true),
-                                 def(u"RECDATE"_s, FieldType::Date), def(u"Yobi"_s, FieldType::String, 4,
-                                                                         FieldKind::Calculated),
-                                 def(u"NAME"_s, FieldType::String, 20), def(u"TYPE"_s, FieldType::Smallint),
-                                 def(u"COMMENT"_s, FieldType::String, 40)});
-    // New days sort into their place in the grid; equal dates keep table order.
-    m_dateListClt->setIndexFieldNames(u"RECDATE"_s);
-    m_dateListClt->OnCalcFields = [](DataSet &ds) {
-        const QDate d = ds[u"RECDATE"_s].asDate();
-        ds[u"Yobi"_s].setAsString(d.isValid() ? QLocale().toString(d, u"ddd"_s) : QString());
-    };
-
-    m_dayMastSql = std::make_unique<Query>(db);
-    m_dayMastSql->SQL << u"SELECT * FROM DateMast.DB"_s;
-    m_dayMastPrv = std::make_unique<Provider>(*m_dayMastSql, u"DateMast.DB"_s);
-    m_dayMastClt = std::make_unique<ClientDataSet>();
-    m_dayMastClt->setName(u"DayMastClt"_s);
-    m_dayMastClt->setProvider(m_dayMastPrv.get());
-    m_dayMastClt->setFieldDefs({def(u"DATANO"_s, FieldType::Integer, 0, FieldKind::Data, true),
-                                def(u"NAME"_s, FieldType::String, 20), def(u"AYEAR"_s, FieldType::Smallint),
-                                def(u"AMONTH"_s, FieldType::Smallint), def(u"ADAY"_s, FieldType::Smallint),
-                                def(u"AWEEK"_s, FieldType::Smallint), def(u"YOBI"_s, FieldType::Smallint),
-                                def(u"TYPE"_s, FieldType::Smallint), def(u"STARTDAY"_s, FieldType::Date),
-                                def(u"ENDDAY"_s, FieldType::Date)});
-    m_dayMastClt->OnNewRecord = [](DataSet &ds) { ds[u"TYPE"_s].setAsInteger(DayKindNationalHoliday); };
-
-    DateListSql = m_dateListSql.get();
-    DateListPrv = m_dateListPrv.get();
-    DateListClt = m_dateListClt.get();
-    DayMastSql = m_dayMastSql.get();
-    DayMastPrv = m_dayMastPrv.get();
-    DayMastClt = m_dayMastClt.get();
-
+    m_days = new DayGridModel(this);
+    m_rules = new RuleGridModel(this);
+    DateListModel = m_days;
+    DayMastModel = m_rules;
     buildUi();
 }
 
-TFormCalender::~TFormCalender()
-{
-    // The grids' models go with the widgets; detach them before the data sets go.
-    DateListModel->setDataSource(nullptr);
-    DayMastModel->setDataSource(nullptr);
-    m_dateListSrc->setDataSet(nullptr);
-    m_dayMastSrc->setDataSet(nullptr);
-}
+TFormCalender::~TFormCalender() = default;
 
 void TFormCalender::buildUi()
 {
     CbBoxYear = new QComboBox(this);
     CbBoxYear->setEditable(true);
-    // Digits only (a validator lets backspace through as well).
+    CbBoxYear->setInsertPolicy(QComboBox::NoInsert);
+    // Digits only; a validator still lets backspace through.
     CbBoxYear->setValidator(new QIntValidator(0, 9999, CbBoxYear));
-    CbBoxYear->setInputMethodHints(Qt::ImhDigitsOnly);
     CbBoxYear->setAttribute(Qt::WA_InputMethodEnabled, false);
     LbYear = new QLabel(u"年"_s, this);
     FrBtnCreateHoliday = new QPushButton(u"休日を生成"_s, this);
@@ -288,26 +441,22 @@ void TFormCalender::buildUi()
     for (QPushButton *b : findChildren<QPushButton *>())
         b->setAutoDefault(false);
 
-    m_dateListSrc = new DataSource(DateListClt, this);
-    m_dayMastSrc = new DataSource(DayMastClt, this);
-    DateListModel = new DataSetModel(m_dateListSrc, this);
-    DateListModel->setColumns({u"RECDATE"_s, u"Yobi"_s, u"NAME"_s, u"TYPE"_s, u"COMMENT"_s});
-    DayMastModel = new DataSetModel(m_dayMastSrc, this);
-    DayMastModel->setColumns({u"NAME"_s, u"AYEAR"_s, u"AMONTH"_s, u"ADAY"_s, u"AWEEK"_s, u"YOBI"_s, u"TYPE"_s,
-                              u"STARTDAY"_s, u"ENDDAY"_s});
-
     MyDBGridDateList = new QTableView(this);
-    MyDBGridDateList->setModel(DateListModel);
+    MyDBGridDateList->setModel(m_days);
     MyDBGridDayMast = new QTableView(this);
-    MyDBGridDayMast->setModel(DayMastModel);
+    MyDBGridDayMast->setModel(m_rules);
     MyDBGridDayMast->hide();
+    for (QTableView *grid : {MyDBGridDateList, MyDBGridDayMast}) {
+        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+        grid->setSelectionMode(QAbstractItemView::SingleSelection);
+        grid->setStyleSheet(u"QTableView { selection-background-color: #CCDEFF; selection-color: black; }"_s);
+    }
 
     const int thisYear = QDate::currentDate().year();
-    auto *dayDelegate = new CalenderDelegate(DateListModel, true, this);
-    dayDelegate->pickLists.insert(u"TYPE"_s, dayKindNames());
-    MyDBGridDateList->setItemDelegate(dayDelegate);
-    auto *ruleDelegate = new CalenderDelegate(DayMastModel, false, this);
-    ruleDelegate->pickLists.insert(u"TYPE"_s, dayKindNames());
+    auto *dayPicks = new PickListDelegate(this);
+    dayPicks->pickLists.insert(3, dayKindNames());
+    MyDBGridDateList->setItemDelegate(dayPicks);
+    auto *rulePicks = new PickListDelegate(this);
     QStringList years{u"-"_s}, months{u"-"_s}, days{u"-"_s}, weeks{u"-"_s}, yobis{u"-"_s};
     for (int y = thisYear; y <= thisYear + 10; ++y)
         years << QString::number(y);
@@ -319,19 +468,16 @@ void TFormCalender::buildUi()
         weeks << QString::number(w);
     for (int y = 1; y <= 7; ++y)
         yobis << yobiName(y);
-    ruleDelegate->pickLists.insert(u"AYEAR"_s, years);
-    ruleDelegate->pickLists.insert(u"AMONTH"_s, months);
-    ruleDelegate->pickLists.insert(u"ADAY"_s, days);
-    ruleDelegate->pickLists.insert(u"AWEEK"_s, weeks);
-    ruleDelegate->pickLists.insert(u"YOBI"_s, yobis);
-    MyDBGridDayMast->setItemDelegate(ruleDelegate);
+    rulePicks->pickLists = {{1, years}, {2, months}, {3, days}, {4, weeks}, {5, yobis}, {6, dayKindNames()}};
+    MyDBGridDayMast->setItemDelegate(rulePicks);
 
     Label1 = new QLabel(kDaysNote, this);
     Label1->setWordWrap(true);
     PalBottom = new QWidget(this);
     auto *bottom = new QVBoxLayout(PalBottom);
-    bottom->addWidget(new QLabel(u"注意）　「春分の日」「秋分の日」は上記の設定にかかわらず1980年～2099年の間は計算により決定されます。"_s,
-                                 PalBottom));
+    bottom->addWidget(new QLabel(
+        u"注意）　「春分の日」「秋分の日」は上記の設定にかかわらず1980年～2099年の間は計算により決定されます。"_s,
+        PalBottom));
     bottom->addWidget(new QLabel(u"「春分の日」「秋分の日」の行を削除すると自動計算は停止します。"_s, PalBottom));
     PalBottom->hide();
 
@@ -353,30 +499,19 @@ void TFormCalender::buildUi()
     layout->addWidget(MyDBGridDayMast, 1);
     layout->addWidget(Label1);
     layout->addWidget(PalBottom);
-    resize(640, 560);
+    resize(680, 560);
 
     connect(FrBtnCreateHoliday, &QPushButton::clicked, this, [this] { FrBtnCreateHolidayClick(); });
     connect(FrBtnDayDef, &QPushButton::clicked, this, [this] { FrBtnDayDefClick(); });
     connect(SpBtnlClose, &QPushButton::clicked, this, [this] { close(); });
-    connect(BtnInsert, &QPushButton::clicked, this, [this] { shownClient().append(); });
-    connect(BtnPost, &QPushButton::clicked, this, [this] {
-        if (shownClient().isEditing())
-            shownClient().post();
-    });
-    connect(BtnCancel, &QPushButton::clicked, this, [this] {
-        if (shownClient().isEditing())
-            shownClient().cancel();
-    });
+    connect(BtnInsert, &QPushButton::clicked, this, [this] { InsertRow(); });
+    // A cell being edited is written by 登録 and dropped by 取消.
+    connect(BtnPost, &QPushButton::clicked, this, [this] { finishEdit(shownGrid(), true); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { finishEdit(shownGrid(), false); });
     connect(BtnSave, &QPushButton::clicked, this, [this] { Save(); });
-    connect(BtnDelete, &QPushButton::clicked, this, [this] {
-        ClientDataSet &c = shownClient();
-        if (c.isEmpty())
-            return;
-        if (MessageDlg(u"削除しますか？"_s, MsgDlgType::Confirmation, mbYesNo) == mrYes)
-            c.remove();
-    });
-    connect(BtnCancelAll, &QPushButton::clicked, this, [this] { shownClient().cancelUpdates(); });
-    connect(BtnUndo, &QPushButton::clicked, this, [this] { shownClient().undoLastChange(true); });
+    connect(BtnDelete, &QPushButton::clicked, this, [this] { DeleteRow(); });
+    connect(BtnCancelAll, &QPushButton::clicked, this, [this] { CancelAll(); });
+    connect(BtnUndo, &QPushButton::clicked, this, [this] { Undo(); });
     connect(CbBoxYear, &QComboBox::activated, this, [this] { YearChanged(); });
     connect(CbBoxYear->lineEdit(), &QLineEdit::editingFinished, this, [this] {
         if (CbBoxYear->currentText().toInt() != CurYear)
@@ -384,46 +519,29 @@ void TFormCalender::buildUi()
     });
 }
 
-void TFormCalender::setupFields()
+const QList<TDayRow> &TFormCalender::days() const
 {
-    // Field objects live from the first open on; their text events are set on
-    // each open, which is harmless for the same objects.
-    if (DateListClt->isActive()) {
-        DateListClt->fieldByName(u"RECDATE"_s)->setDisplayLabel(u"日付"_s);
-        DateListClt->fieldByName(u"Yobi"_s)->setDisplayLabel(u"曜日"_s);
-        DateListClt->fieldByName(u"NAME"_s)->setDisplayLabel(u"名称"_s);
-        DateListClt->fieldByName(u"COMMENT"_s)->setDisplayLabel(u"メモ"_s);
-        Field *type = DateListClt->fieldByName(u"TYPE"_s);
-        type->setDisplayLabel(u"種類"_s);
-        setupKindField(*type);
-    }
-    if (DayMastClt->isActive()) {
-        const QList<QPair<QString, QString>> labels = {
-            {u"NAME"_s, u"名称"_s},     {u"AYEAR"_s, u"年"_s},          {u"AMONTH"_s, u"月"_s},
-            {u"ADAY"_s, u"日"_s},       {u"AWEEK"_s, u"第何週"_s},      {u"YOBI"_s, u"曜日"_s},
-            {u"TYPE"_s, u"種類"_s},     {u"STARTDAY"_s, u"適用開始日"_s}, {u"ENDDAY"_s, u"適用終了日"_s}};
-        for (const auto &[name, label] : labels)
-            DayMastClt->fieldByName(name)->setDisplayLabel(label);
-        for (const QString &name : {u"AYEAR"_s, u"AMONTH"_s, u"ADAY"_s, u"AWEEK"_s})
-            setupAnyField(*DayMastClt->fieldByName(name));
-        setupYobiField(*DayMastClt->fieldByName(u"YOBI"_s));
-        setupKindField(*DayMastClt->fieldByName(u"TYPE"_s));
-        for (const QString &name : {u"STARTDAY"_s, u"ENDDAY"_s}) {
-            Field *f = DayMastClt->fieldByName(name);
-            f->setEditMask(u"!99/99/99;1;_"_s);
-            setupRuleDateField(*f);
-        }
-    }
+    return m_days->rows;
 }
 
-ClientDataSet &TFormCalender::shownClient() const
+const QList<TDayRuleRow> &TFormCalender::rules() const
 {
-    return showingRules() ? *DayMastClt : *DateListClt;
+    return m_rules->rows;
+}
+
+int TFormCalender::changeCount() const
+{
+    return showingRules() ? m_rules->changeCount() : m_days->changeCount();
 }
 
 bool TFormCalender::showingRules() const
 {
     return !MyDBGridDayMast->isHidden();
+}
+
+QTableView *TFormCalender::shownGrid() const
+{
+    return showingRules() ? MyDBGridDayMast : MyDBGridDateList;
 }
 
 void TFormCalender::showEvent(QShowEvent *event)
@@ -435,7 +553,8 @@ void TFormCalender::showEvent(QShowEvent *event)
     CbBoxYear->clear();
     for (int y = FirstYear - 5; y <= LastYear + 5; ++y)
         CbBoxYear->addItem(QString::number(y));
-    CbBoxYear->setCurrentText(QString::number(ShowYear));
+    CbBoxYear->setCurrentIndex(CbBoxYear->findText(QString::number(ShowYear)));
+    CbBoxYear->setEditText(QString::number(ShowYear));
     m_loadingYears = false;
     LoadYear();
 }
@@ -443,104 +562,156 @@ void TFormCalender::showEvent(QShowEvent *event)
 void TFormCalender::LoadYear()
 {
     CurYear = CbBoxYear->currentText().toInt();
-    DateListClt->close();
-    DateListClt->paramByName(u"Year"_s).setAsInteger(CurYear);
-    DateListClt->open();
-    setupFields();
-    if (DateListClt->isEmpty())
+    m_days->reset(LoadYearDays(m_db, CurYear));
+    if (m_days->rows.isEmpty())
         FrBtnCreateHolidayClick();
 }
 
 void TFormCalender::YearChanged()
 {
-    if (m_loadingYears || showingRules())
+    if (m_loadingYears || showingRules() || CbBoxYear->currentText().toInt() == CurYear)
         return;
-    if (DateListClt->isActive())
-        Save();
+    Save();
     LoadYear();
 }
 
 void TFormCalender::FrBtnCreateHolidayClick()
 {
-    if (!DateListClt->isActive())
-        return;
     const QList<TDayRule> rules = LoadDayRules(m_db);
-    ClientDataSet &days = *DateListClt;
-    days.checkBrowseMode();
-    days.disableControls();
-    try {
-        GenerateYearDays(CurYear, rules, [&days](const QDate &date, const QString &name, int type) {
-            if (days.locate(u"RECDATE"_s, date))
-                days.edit();
-            else
-                days.append();
-            days[u"RECDATE"_s].setAsDate(date);
-            days[u"NAME"_s].setAsString(name);
-            days[u"TYPE"_s].setAsInteger(type);
-            days.post();
+    const int year = CurYear;
+    m_days->change([&](QList<TDayRow> &days) {
+        GenerateYearDays(year, rules, [&days](const QDate &date, const QString &name, int type) {
+            WriteDayRow(days, date, name, type);
         });
-    } catch (...) {
-        if (days.isEditing())
-            days.cancel();
-        days.enableControls();
-        throw;
-    }
-    days.enableControls();
-    days.first();
+    });
 }
 
-void TFormCalender::saveClientRows(ClientDataSet &client, const QString &tableName)
+void TFormCalender::loadRules()
 {
-    client.checkBrowseMode();
-    // Numbers and rows are written in one transaction. On a failure the numbering
-    // edits are taken back, so a retried save never stores a number that the
-    // rolled-back counter gives out again.
-    const int point = client.savePoint();
-    Transaction transaction(m_db, Database::TransactionMode::Immediate);
-    try {
-        const Bookmark here = client.bookmark();
-        client.disableControls();
-        for (client.first(); !client.eof(); client.next()) {
-            if (!client[u"DATANO"_s].isNull())
-                continue;
-            client.edit();
-            client[u"DATANO"_s].setAsInteger(RecordNumbers::GetNewDataNo(m_db, tableName));
-            client.post();
-        }
-        client.gotoBookmark(here);
-        client.enableControls();
-        if (client.changeCount() > 0)
-            client.applyUpdates(-1);
-        transaction.commit();
-    } catch (...) {
-        if (client.controlsDisabled())
-            client.enableControls();
-        if (client.isEditing())
-            client.cancel();
-        if (client.changeCount() >= point)
-            client.setSavePoint(point);
-        throw;
+    QList<TDayRuleRow> rows;
+    Statement st(m_db, u"SELECT rowid, DATANO, NAME, AYEAR, AMONTH, ADAY, AWEEK, YOBI, TYPE, STARTDAY, ENDDAY "
+                       "FROM DateMast ORDER BY rowid"_s);
+    while (st.next()) {
+        TDayRuleRow r;
+        r.RowId = st.intValue(0);
+        r.Rule.DataNo = qint32(st.intValue(1));
+        r.Rule.Name = st.textValue(2);
+        r.Rule.AYear = int(st.intValue(3));
+        r.Rule.AMonth = int(st.intValue(4));
+        r.Rule.ADay = int(st.intValue(5));
+        r.Rule.AWeek = int(st.intValue(6));
+        r.Rule.Yobi = int(st.intValue(7));
+        r.Rule.Type = int(st.intValue(8));
+        r.Rule.StartDay = readDate(st, 9);
+        r.Rule.EndDay = readDate(st, 10);
+        rows.append(r);
     }
+    m_rules->reset(rows);
+}
+
+void TFormCalender::saveDays()
+{
+    if (m_days->changeCount() == 0)
+        return;
+    // Numbers and rows in one transaction; the grid learns the numbers and row
+    // ids only after the commit, so a failed save can be retried as it stands.
+    QList<TDayRow> rows = m_days->rows;
+    {
+        Transaction transaction(m_db, Database::TransactionMode::Immediate);
+        for (qint64 rowId : std::as_const(m_days->deleted)) {
+            Statement del(m_db, u"DELETE FROM DateList WHERE rowid = ?"_s);
+            del.bind(1, rowId);
+            del.exec();
+        }
+        for (TDayRow &r : rows) {
+            if (r.RowId != 0 && !r.Changed)
+                continue;
+            if (r.DataNo == 0)
+                r.DataNo = RecordNumbers::GetNewDataNo(m_db, u"DateList.db"_s);
+            const QVariantList values{r.DataNo, dateParam(r.RecDate), r.Name, r.Type,
+                                      r.Comment.isEmpty() ? QVariant() : QVariant(r.Comment)};
+            if (r.RowId == 0) {
+                Statement ins(m_db, u"INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE, COMMENT) "
+                                    "VALUES (?, ?, ?, ?, ?)"_s);
+                for (int i = 0; i < values.size(); ++i)
+                    ins.bind(i + 1, values.at(i));
+                ins.exec();
+                r.RowId = m_db.lastInsertRowId();
+            } else {
+                Statement upd(m_db, u"UPDATE DateList SET DATANO = ?, RECDATE = ?, NAME = ?, TYPE = ?, COMMENT = ? "
+                                    "WHERE rowid = ?"_s);
+                for (int i = 0; i < values.size(); ++i)
+                    upd.bind(i + 1, values.at(i));
+                upd.bind(6, r.RowId);
+                upd.exec();
+            }
+            r.Changed = false;
+        }
+        transaction.commit();
+    }
+    m_days->reset(rows);
+    if (OnDataSaved)
+        OnDataSaved();
+}
+
+void TFormCalender::saveRules()
+{
+    if (m_rules->changeCount() == 0)
+        return;
+    QList<TDayRuleRow> rows = m_rules->rows;
+    {
+        Transaction transaction(m_db, Database::TransactionMode::Immediate);
+        for (qint64 rowId : std::as_const(m_rules->deleted)) {
+            Statement del(m_db, u"DELETE FROM DateMast WHERE rowid = ?"_s);
+            del.bind(1, rowId);
+            del.exec();
+        }
+        for (TDayRuleRow &row : rows) {
+            if (row.RowId != 0 && !row.Changed)
+                continue;
+            TDayRule &r = row.Rule;
+            if (r.DataNo == 0)
+                r.DataNo = RecordNumbers::GetNewDataNo(m_db, u"DateMast.DB"_s);
+            const QVariantList values{r.DataNo, r.Name,  r.AYear, r.AMonth,           r.ADay,
+                                      r.AWeek,  r.Yobi,  r.Type,  dateParam(r.StartDay), dateParam(r.EndDay)};
+            if (row.RowId == 0) {
+                Statement ins(m_db, u"INSERT INTO DateMast (DATANO, NAME, AYEAR, AMONTH, ADAY, AWEEK, YOBI, TYPE, "
+                                    "STARTDAY, ENDDAY) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+                for (int i = 0; i < values.size(); ++i)
+                    ins.bind(i + 1, values.at(i));
+                ins.exec();
+                row.RowId = m_db.lastInsertRowId();
+            } else {
+                Statement upd(m_db, u"UPDATE DateMast SET DATANO = ?, NAME = ?, AYEAR = ?, AMONTH = ?, ADAY = ?, "
+                                    "AWEEK = ?, YOBI = ?, TYPE = ?, STARTDAY = ?, ENDDAY = ? WHERE rowid = ?"_s);
+                for (int i = 0; i < values.size(); ++i)
+                    upd.bind(i + 1, values.at(i));
+                upd.bind(11, row.RowId);
+                upd.exec();
+            }
+            row.Changed = false;
+        }
+        transaction.commit();
+    }
+    m_rules->reset(rows);
     if (OnDataSaved)
         OnDataSaved();
 }
 
 void TFormCalender::Save()
 {
+    finishEdit(shownGrid(), true);
     if (showingRules())
-        saveClientRows(*DayMastClt, u"DateMast.DB"_s);
+        saveRules();
     else
-        saveClientRows(*DateListClt, u"DateList.db"_s);
+        saveDays();
     LoadHolidayList(m_db);
 }
 
 bool TFormCalender::CheckPendingChanges()
 {
-    ClientDataSet &c = shownClient();
-    if (!c.isActive())
-        return true;
-    c.checkBrowseMode();
-    if (c.changeCount() == 0)
+    finishEdit(shownGrid(), true);
+    if (changeCount() == 0)
         return true;
     switch (MessageDlg(u"編集中のデータがあります。\r保存しますか？"_s, MsgDlgType::Information, mbYesNoCancel)) {
     case mrYes: Save(); return true;
@@ -559,11 +730,9 @@ bool TFormCalender::FrBtnDayDefClick()
         FrBtnCreateHoliday->hide();
         CbBoxYear->hide();
         LbYear->hide();
-        DayMastClt->close();
-        DayMastClt->open();
-        setupFields();
+        loadRules();
         MyDBGridDayMast->show();
-        DateListClt->close();
+        m_days->reset({});
         MyDBGridDateList->hide();
         Label1->setText(kRulesNote);
     } else {
@@ -573,7 +742,7 @@ bool TFormCalender::FrBtnDayDefClick()
         CbBoxYear->show();
         LbYear->show();
         MyDBGridDateList->show();
-        DayMastClt->close();
+        m_rules->reset({});
         MyDBGridDayMast->hide();
         LoadYear();
         Label1->setText(kDaysNote);
@@ -581,16 +750,64 @@ bool TFormCalender::FrBtnDayDefClick()
     return true;
 }
 
+void TFormCalender::InsertRow()
+{
+    if (showingRules()) {
+        TDayRuleRow row;
+        row.Rule.Type = DayKindNationalHoliday;
+        row.Changed = true;
+        m_rules->appendRow(row);
+    } else {
+        TDayRow row;
+        row.RecDate = QDate(CurYear, 1, 1);
+        row.Changed = true;
+        m_days->appendRow(row);
+    }
+    QTableView *grid = shownGrid();
+    const QModelIndex first = grid->model()->index(grid->model()->rowCount() - 1, 0);
+    grid->setCurrentIndex(first);
+}
+
+void TFormCalender::DeleteRow()
+{
+    QTableView *grid = shownGrid();
+    const int row = grid->currentIndex().row();
+    if (row < 0)
+        return;
+    if (MessageDlg(u"削除しますか？"_s, MsgDlgType::Confirmation, mbYesNo) != mrYes)
+        return;
+    if (showingRules())
+        m_rules->removeAt(row);
+    else
+        m_days->removeAt(row);
+}
+
+void TFormCalender::CancelAll()
+{
+    if (showingRules())
+        m_rules->cancelAll();
+    else
+        m_days->cancelAll();
+}
+
+void TFormCalender::Undo()
+{
+    if (showingRules())
+        m_rules->undo();
+    else
+        m_days->undo();
+}
+
 void TFormCalender::done(int result)
 {
     // 閉じる, Escape and the window's close button all end here.
     if (!CheckPendingChanges())
         return;
-    DateListClt->close();
-    DayMastClt->close();
+    m_days->reset({});
+    m_rules->reset({});
     CurYear = QDate::currentDate().year();
     m_loadingYears = true;
-    CbBoxYear->setCurrentText(QString::number(CurYear));
+    CbBoxYear->setEditText(QString::number(CurYear));
     m_loadingYears = false;
     QDialog::done(result);
 }

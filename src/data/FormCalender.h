@@ -1,27 +1,36 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include <QDialog>
+#include <QList>
 
-class ClientDataSet;
-class DataSetModel;
-class DataSource;
+#include "data/Holidays.h"
+
 class Database;
-class Provider;
-class Query;
+class DayGridModel;
+class RuleGridModel;
+class QAbstractTableModel;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
 class QWidget;
 
+// A DateMast row with where it is stored (0: not stored yet).
+struct TDayRuleRow
+{
+    qint64 RowId = 0;
+    TDayRule Rule;
+    bool Changed = false;
+};
+
 // The calendar dialog: the book's special days of one year ("DateList.db") and
 // the day rules they are generated from ("DateMast.DB"). A year without days is
-// generated from the rules when it is loaded; generation can be repeated with
-// 休日を生成. Edits stay in the change logs of the two client data sets until
-// 保存, which writes them in one transaction and rebuilds the holiday list.
+// generated from the rules when it is loaded; 休日を生成 generates it again over
+// the shown days. Edits are held in the dialog (with undo) until 保存, which
+// writes the shown grid's changes in one transaction and rebuilds the holiday
+// list.
 //
 //     TFormCalender form(DatMod->MainDatabase);
 //     form.FirstYear = 2024; form.LastYear = 2026; form.ShowYear = 2025;
@@ -40,17 +49,9 @@ public:
     int ShowYear = 0;
     int CurYear = 0;
 
-    // Runs after every save, for the data module to note that the book changed
-    // and flush its data sets. Set once by the data module.
+    // Runs after every save that wrote something, for the data module to note
+    // that the book changed. Set once by the data module.
     static std::function<void()> OnDataSaved;
-
-    // Data sets.
-    Query *DateListSql = nullptr;
-    Provider *DateListPrv = nullptr;
-    ClientDataSet *DateListClt = nullptr;
-    Query *DayMastSql = nullptr;
-    Provider *DayMastPrv = nullptr;
-    ClientDataSet *DayMastClt = nullptr;
 
     // Controls.
     QComboBox *CbBoxYear = nullptr;
@@ -58,38 +59,50 @@ public:
     QPushButton *FrBtnCreateHoliday = nullptr;
     QPushButton *FrBtnDayDef = nullptr;
     QPushButton *SpBtnlClose = nullptr;
-    QPushButton *BtnInsert = nullptr;   // 追加
-    QPushButton *BtnPost = nullptr;     // 登録
-    QPushButton *BtnCancel = nullptr;   // 取消
-    QPushButton *BtnSave = nullptr;     // 保存
-    QPushButton *BtnDelete = nullptr;   // 削除
+    QPushButton *BtnInsert = nullptr;    // 追加
+    QPushButton *BtnPost = nullptr;      // 登録
+    QPushButton *BtnCancel = nullptr;    // 取消
+    QPushButton *BtnSave = nullptr;      // 保存
+    QPushButton *BtnDelete = nullptr;    // 削除
     QPushButton *BtnCancelAll = nullptr; // 全取消
-    QPushButton *BtnUndo = nullptr;     // 元に戻す
-    QTableView *MyDBGridDateList = nullptr;
-    QTableView *MyDBGridDayMast = nullptr;
-    DataSetModel *DateListModel = nullptr;
-    DataSetModel *DayMastModel = nullptr;
+    QPushButton *BtnUndo = nullptr;      // 元に戻す
+    QTableView *MyDBGridDateList = nullptr; // 日付, 曜日, 名称, 種類, メモ
+    QTableView *MyDBGridDayMast = nullptr;  // 名称, 年, 月, 日, 第何週, 曜日, 種類, 適用開始日, 適用終了日
+    QAbstractTableModel *DateListModel = nullptr;
+    QAbstractTableModel *DayMastModel = nullptr;
     QLabel *Label1 = nullptr;
     QWidget *PalBottom = nullptr;
+
+    // The days of the loaded year and the rules, as the grids hold them.
+    const QList<TDayRow> &days() const;
+    const QList<TDayRuleRow> &rules() const;
+    // Changes held for the shown grid (0: nothing to save).
+    int changeCount() const;
 
     // Loads the year in the year box into the day grid; a year without rows is
     // generated from the rules.
     void LoadYear();
-    // Generates CurYear's days from the stored rules into the day grid (not saved).
+    // Generates CurYear's days from the stored rules into the day grid: the
+    // first row of a date a rule produces is overwritten, other rows stay.
     void FrBtnCreateHolidayClick();
-    // Saves the shown grid's changes (numbering new rows) and rebuilds the
-    // holiday list.
+    // Saves the shown grid's changes (numbering new rows) in one transaction and
+    // rebuilds the holiday list.
     void Save();
     // Switches between the days and the rules, asking about pending changes
     // first; false when the user cancelled.
     bool FrBtnDayDefClick();
-    // The shown grid's pending changes: nothing pending or the user's Yes (saved)
-    // or No give true; Cancel gives false.
+    // Pending changes of the shown grid: none, or the user's Yes (saved) or No,
+    // give true; Cancel gives false.
     bool CheckPendingChanges();
-    // Whether the rules are shown (else the days).
     bool showingRules() const;
-    // Loads the year typed or picked in the year box, saving the shown year first.
+    // Saves the shown year and loads the one now in the year box.
     void YearChanged();
+
+    // The grid actions on the shown grid.
+    void InsertRow();           // 追加: a new row (a new rule is of kind 1)
+    void DeleteRow();           // 削除, after asking
+    void CancelAll();           // 全取消
+    void Undo();                // 元に戻す
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -97,15 +110,13 @@ protected:
 
 private:
     void buildUi();
-    void setupFields();
-    void saveClientRows(ClientDataSet &client, const QString &tableName);
-    ClientDataSet &shownClient() const;
+    void saveDays();
+    void saveRules();
+    void loadRules();
+    QTableView *shownGrid() const;
 
     Database &m_db;
-    std::unique_ptr<Query> m_dateListSql, m_dayMastSql;
-    std::unique_ptr<Provider> m_dateListPrv, m_dayMastPrv;
-    std::unique_ptr<ClientDataSet> m_dateListClt, m_dayMastClt;
-    DataSource *m_dateListSrc = nullptr;
-    DataSource *m_dayMastSrc = nullptr;
+    DayGridModel *m_days = nullptr;
+    RuleGridModel *m_rules = nullptr;
     bool m_loadingYears = false;
 };
