@@ -27,6 +27,7 @@
 using namespace Qt::StringLiterals;
 
 std::function<void()> TFormCalender::OnDataSaved;
+TFormCalender *FormCalender = nullptr;
 
 namespace {
 
@@ -415,9 +416,15 @@ TFormCalender::TFormCalender(Database &db, QWidget *parent) : QDialog(parent), m
     DateListModel = m_days;
     DayMastModel = m_rules;
     buildUi();
+    if (!FormCalender)
+        FormCalender = this;
 }
 
-TFormCalender::~TFormCalender() = default;
+TFormCalender::~TFormCalender()
+{
+    if (FormCalender == this)
+        FormCalender = nullptr;
+}
 
 void TFormCalender::buildUi()
 {

@@ -120,3 +120,7 @@ private:
     RuleGridModel *m_rules = nullptr;
     bool m_loadingYears = false;
 };
+
+// The one calendar dialog while it exists (callers make it when this is null);
+// cleared when it is destroyed.
+extern TFormCalender *FormCalender;

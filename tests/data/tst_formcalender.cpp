@@ -151,7 +151,9 @@ private slots:
 
     void opensForAYearAndGeneratesItsDays()
     {
+        QVERIFY(!FormCalender);
         TFormCalender form(*m_db);
+        QCOMPARE(FormCalender, &form);
         QCOMPARE(form.windowTitle(), u"カレンダー設定"_s);
         form.FirstYear = 2023;
         form.LastYear = 2025;
