@@ -65,8 +65,8 @@ void TYosanJissekiData::ChangeMonths(int kakoYear, int kakoMonth, int imaYear, i
     CurMonth = uint16_t(imaMonth);
     rebuildRows();
     sumTotals();
-    IriImaDate = QDate();
-    DeruImaDate = QDate();
+    IriImaDate = budgetDate(imaYear, imaMonth, 1);
+    DeruImaDate = budgetDate(imaYear, imaMonth, 2);
 }
 
 void TYosanJissekiData::ChangeMonths(Database &db, int kakoYear, int kakoMonth, int imaYear, int imaMonth)

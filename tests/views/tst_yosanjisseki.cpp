@@ -269,10 +269,14 @@ private slots:
         QCOMPARE(m_data.RowCount(2), 0);
         QCOMPARE(m_data.RowCount(-1), 0);
 
-        // Without an open book the rows are there with zero amounts.
-        m_data.ChangeMonths(2026, 10, 2026, 11);
+        // Without an open book the rows are there with zero amounts and the
+        // budget dates still follow the month.
+        m_data.ChangeMonths(2026, 10, 2027, 2);
         QCOMPARE(m_data.RowCount(1), 2);
         QCOMPARE(m_data.DeruImaJisseki, Currency());
+        QCOMPARE(m_data.DeruImaYosan, Currency());
+        QCOMPARE(m_data.DeruImaDate, QDate(2027, 2, 1));
+        QCOMPARE(CurMonth, uint16_t(2));
     }
 };
 
