@@ -1,0 +1,227 @@
+#include "management/FrameDataKanri.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "controls/FrameBtn.h"
+#include "data/DatMod.h"
+#include "data/FormBackUp.h"
+#include "data/FormNewData.h"
+#include "data/FormSelectData.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/IdleHook.h"
+#include "platform/ui/WaitCursor.h"
+
+TFrameDataKanri *FrameDataKanri = nullptr;
+std::function<void()> TFrameDataKanri::TerminateProgram = [] { QCoreApplication::exit(0); };
+std::function<void()> TFrameDataKanri::CloseNotepad;
+
+namespace {
+
+TFrameBtn *pageButton(const QString &caption, QWidget *parent)
+{
+    auto *b = new TFrameBtn(parent);
+    b->setText(caption);
+    b->setMinimumSize(260, 32);
+    return b;
+}
+
+QLabel *sectionLabel(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+} // namespace
+
+TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FrameDataKanri"));
+    PnlButtons = new QWidget(this);
+    auto *v = new QVBoxLayout(PnlButtons);
+
+    LbRescure = new QLabel(QStringLiteral("正常に起動できませんでした。緊急モードです。"), PnlButtons);
+    QPalette red = LbRescure->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    LbRescure->setPalette(red);
+    v->addWidget(LbRescure);
+
+    auto *top = new QHBoxLayout();
+    FrBtnLogIn = pageButton(QStringLiteral("ログイン"), PnlButtons);
+    FrBtnLogOut = pageButton(QStringLiteral("ログアウト"), PnlButtons);
+    FrBtnClose = pageButton(QStringLiteral("終了"), PnlButtons);
+    top->addWidget(FrBtnLogIn);
+    top->addWidget(FrBtnLogOut);
+    top->addWidget(FrBtnClose);
+    v->addLayout(top);
+
+    v->addWidget(sectionLabel(QStringLiteral("２．家計簿を他の場所に保存しておく"), PnlButtons));
+    FrBtnBackUp = pageButton(QStringLiteral("使用中の家計簿をバックアップする"), PnlButtons);
+    FrBtnRestore = pageButton(QStringLiteral("バックアップされた家計簿を復元する"), PnlButtons);
+    v->addWidget(FrBtnBackUp);
+    v->addWidget(FrBtnRestore);
+
+    v->addWidget(sectionLabel(QStringLiteral("３．複数の家計簿を使い分ける"), PnlButtons));
+    FrBtnOtherOpen = pageButton(QStringLiteral("他の家計簿データを開く"), PnlButtons);
+    FrBtnCreateNew = pageButton(QStringLiteral("新しく家計簿データを作成する"), PnlButtons);
+    FrBtnEditDataList = pageButton(QStringLiteral("家計簿のリストを編集する"), PnlButtons);
+    v->addWidget(FrBtnOtherOpen);
+    v->addWidget(FrBtnCreateNew);
+    v->addWidget(FrBtnEditDataList);
+    PnlButtons->adjustSize();
+
+    connect(FrBtnLogIn, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogInClick);
+    connect(FrBtnLogOut, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogOutClick);
+    connect(FrBtnClose, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnCloseClick);
+    connect(FrBtnBackUp, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnBackUpClick);
+    connect(FrBtnRestore, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnRestoreClick);
+    connect(FrBtnOtherOpen, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOtherOpenClick);
+    connect(FrBtnCreateNew, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnCreateNewClick);
+    connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
+    connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
+
+    SetRescueMode(false);
+    ApplicationEvents1Idle();
+    FrameDataKanri = this;
+}
+
+TFrameDataKanri::~TFrameDataKanri()
+{
+    if (FrameDataKanri == this)
+        FrameDataKanri = nullptr;
+}
+
+void TFrameDataKanri::InitPage()
+{
+    // Help contexts of the page and its buttons: the help lookup walks up to
+    // the page's own when a button has none.
+    setProperty("HelpContext", 10096);
+    FrBtnLogIn->setProperty("HelpContext", 10097);
+    FrBtnLogOut->setProperty("HelpContext", 10097);
+    FrBtnCreateNew->setProperty("HelpContext", 10036);
+    FrBtnOtherOpen->setProperty("HelpContext", 10038);
+    FrBtnEditDataList->setProperty("HelpContext", 10040);
+    FrBtnBackUp->setProperty("HelpContext", 10105);
+    FrBtnRestore->setProperty("HelpContext", 10107);
+}
+
+void TFrameDataKanri::SetRescueMode(bool rescue)
+{
+    m_rescue = rescue;
+    LbRescure->setVisible(rescue);
+    FrBtnClose->setVisible(rescue);
+    FrBtnLogIn->setVisible(!rescue);
+    PnlButtons->adjustSize();
+}
+
+void TFrameDataKanri::ApplicationEvents1Idle()
+{
+    const bool open = DatMod && DatMod->DataOpen;
+    FrBtnLogIn->setEnabled(!open);
+    FrBtnLogOut->setEnabled(open);
+    FrBtnBackUp->setEnabled(open);
+}
+
+void TFrameDataKanri::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    PnlButtons->move((width() - PnlButtons->width()) / 2, qMax(0, (height() - PnlButtons->height()) / 2));
+}
+
+void TFrameDataKanri::closeNotepad()
+{
+    if (CloseNotepad)
+        CloseNotepad();
+}
+
+void TFrameDataKanri::setOfflineCaption()
+{
+    if (DatMod && DatMod->OnCaptionText)
+        DatMod->OnCaptionText(QStringLiteral("オフライン"));
+}
+
+void TFrameDataKanri::FrBtnLogInClick()
+{
+    WaitCursor wait;
+    DatMod->LoginAndOpen();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnLogOutClick()
+{
+    closeNotepad();
+    DatMod->CloseAndBackUp(true);
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnCloseClick()
+{
+    TerminateProgram();
+}
+
+void TFrameDataKanri::FrBtnBackUpClick()
+{
+    closeNotepad();
+    if (!DatMod->DataOpen)
+        return;
+    TFormBackUp form(this);
+    form.BackUpMode = true;
+    form.showModal();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnRestoreClick()
+{
+    closeNotepad();
+    TFormBackUp form(this);
+    form.BackUpMode = false;
+    form.showModal();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnOtherOpenClick()
+{
+    closeNotepad();
+    TFormSelectData chooser(this);
+    chooser.SetDetailMode(false);
+    chooser.showModal();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnEditDataListClick()
+{
+    closeNotepad();
+    TFormSelectData chooser(this);
+    chooser.SetDetailMode(true);
+    chooser.showModal();
+    // A book chosen in the list editor is logged in once more, as the list
+    // may have renamed or moved it meanwhile.
+    if (DatMod->FolderReady && !DatMod->StartupCancelled)
+        DatMod->LoginAndOpen();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnCreateNewClick()
+{
+    closeNotepad();
+    const bool wasOpen = DatMod->DataOpen;
+    const QString formerName = DatMod->BookName;
+    const QString formerFolder = DatMod->DataFolder;
+    DatMod->CloseData(false);
+    setOfflineCaption();
+
+    TFormNewData wizard(this);
+    if (wizard.ShowChoicePage() == mrOk) {
+        DatMod->LoginAndOpen();
+    } else if (wasOpen) {
+        QString folder = formerFolder;
+        if (DatMod->OpenDataFolder(formerName, folder) && DatMod->FolderReady)
+            DatMod->LoginAndOpen();
+    }
+    ApplicationEvents1Idle();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+
+#include <QWidget>
+
+#include "main/FrameInterface.h"
+
+class QLabel;
+class TFrameBtn;
+
+// Page 10, "管理": what concerns a whole book. Built so far: log-in and
+// log-out, backup and restore, opening another book, editing the book list and
+// creating a book, and the rescue layout the main window shows alone when no
+// book could be opened at start-up (the rescue label and the close button
+// shown, the log-in button hidden).
+class TFrameDataKanri : public QWidget, public IFrameInterface
+{
+    Q_OBJECT
+public:
+    explicit TFrameDataKanri(QWidget *parent = nullptr);
+    ~TFrameDataKanri() override;
+
+    // ---- IFrameInterface ----
+    void RefreshPage() override {}
+    void InitPage() override;
+    int ReleaseOrder() override { return 1; }
+    bool LeavePage() override { return true; }
+    int PageNo() override { return 10; }
+
+    // The rescue layout: LbRescure and FrBtnClose shown, FrBtnLogIn hidden.
+    void SetRescueMode(bool rescue);
+    bool RescueMode() const { return m_rescue; }
+
+    QWidget *PnlButtons = nullptr;
+    QLabel *LbRescure = nullptr;
+    TFrameBtn *FrBtnLogIn = nullptr;
+    TFrameBtn *FrBtnLogOut = nullptr;
+    TFrameBtn *FrBtnClose = nullptr;
+    TFrameBtn *FrBtnBackUp = nullptr;
+    TFrameBtn *FrBtnRestore = nullptr;
+    TFrameBtn *FrBtnOtherOpen = nullptr;
+    TFrameBtn *FrBtnCreateNew = nullptr;
+    TFrameBtn *FrBtnEditDataList = nullptr;
+
+    // The buttons' work (the click handlers only forward here).
+    void FrBtnLogInClick();
+    void FrBtnLogOutClick();
+    void FrBtnCloseClick();
+    void FrBtnBackUpClick();
+    void FrBtnRestoreClick();
+    void FrBtnOtherOpenClick();
+    void FrBtnEditDataListClick();
+    void FrBtnCreateNewClick();
+    // Enabled states by whether a book is open; run at every idle moment.
+    void ApplicationEvents1Idle();
+
+    // Ends the program at once, without the main window's close work; the
+    // application's exit by default (tests replace it).
+    static std::function<void()> TerminateProgram;
+    // Closes the notepad window when it is open (the main window sets it).
+    static std::function<void()> CloseNotepad;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void closeNotepad();
+    void setOfflineCaption();
+    bool m_rescue = false;
+};
+
+// The page's one instance while it exists.
+extern TFrameDataKanri *FrameDataKanri;
