@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "data/BookSchema.h"
+#include "data/DatModSql.h"
 #include "data/HimokuCache.h"
 #include "platform/db/Database.h"
 #include "TestEnv.h"
@@ -267,6 +268,26 @@ private slots:
         // A rebuild reflects the table, not what was added by hand.
         LoadHolidayList(*m_db);
         QVERIFY(!IsHoliday(QDate(2024, 8, 1)));
+    }
+
+    void rebuildsOnTheQueryModulesBook()
+    {
+        addDay(*m_db, QDate(2024, 5, 3), u"憲法記念日"_s, 1);
+        {
+            TDatModSql sql(*m_db);
+            DatModSql = &sql;
+            LoadHimokuCaches();
+            LoadHolidayList();
+            QCOMPARE(codesOf(DeruHimokuArray), QList<int>{201});
+            QVERIFY(IsHoliday(QDate(2024, 5, 3)));
+        }
+        QVERIFY(!DatModSql);
+        // Without a query module there is no book: the caches are emptied.
+        LoadHimokuCaches();
+        LoadHolidayList();
+        QVERIFY(DeruHimokuArray.isEmpty());
+        QVERIFY(VisibleHimokuArray.isEmpty());
+        QVERIFY(HoliDayList.isEmpty());
     }
 
     void closingPeriodsOfACachedCategory()
