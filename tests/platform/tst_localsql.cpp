@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 #include "platform/db/Database.h"
 #include "platform/db/LocalSql.h"
+#include "platform/db/Query.h"
 
 using namespace Qt::StringLiterals;
 
@@ -159,6 +160,32 @@ private slots:
         QCOMPARE(parts.size(), 2);
         QCOMPARE(parts.at(0), u"UPDATE \"Himoku\" SET NAME = 'a;b'"_s);
         QCOMPARE(parts.at(1), u"DELETE FROM \"Himoku\" WHERE CODE > 100"_s);
+    }
+    // A query that adds several columns in one text adds all of them, or none
+    // when one fails.
+    void queryRunsEveryStatement()
+    {
+        TestEnv env;
+        Database db;
+        db.open(env.path(u"q.db"_s), QString(), true);
+        db.exec(u"CREATE TABLE Master (DATANO INTEGER PRIMARY KEY)"_s);
+        Query q(db);
+        q.SQL << u"ALTER TABLE \"Master.db\" ADD NOTE CHAR(10), ADD RATE MONEY"_s;
+        q.execSQL();
+        Statement info(db, u"PRAGMA table_info(Master)"_s);
+        QStringList cols;
+        while (info.next())
+            cols << info.textValue(1);
+        QCOMPARE(cols, QStringList({u"DATANO"_s, u"NOTE"_s, u"RATE"_s}));
+
+        Query bad(db);
+        bad.SQL << u"ALTER TABLE \"Master.db\" ADD EXTRA CHAR(5), ADD NOTE CHAR(10)"_s;
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, bad.execSQL());
+        Statement again(db, u"PRAGMA table_info(Master)"_s);
+        int count = 0;
+        while (again.next())
+            ++count;
+        QCOMPARE(count, 3);
     }
 };
 

@@ -134,10 +134,36 @@ void Query::execSQL()
     if (isActive())
         close();
     syncParams();
-    Statement st(m_db, preparedText());
-    bindParams(st, m_params);
-    st.exec();
-    m_rowsAffected = m_db.changes();
+    // A text that adds several columns at once comes back from the rewrite as
+    // several statements; run them in turn, inside one transaction when there is
+    // more than one, so a failure in the middle leaves the table as it was.
+    const QStringList parts = LocalSql::statements(sqlText());
+    if (parts.size() <= 1) {
+        Statement st(m_db, parts.isEmpty() ? preparedText() : parts.first());
+        bindParams(st, m_params);
+        st.exec();
+        m_rowsAffected = m_db.changes();
+        return;
+    }
+    const bool own = !m_db.inTransaction();
+    if (own)
+        m_db.begin();
+    try {
+        int affected = 0;
+        for (const QString &part : parts) {
+            Statement st(m_db, part);
+            bindParams(st, m_params);
+            st.exec();
+            affected += m_db.changes();
+        }
+        if (own)
+            m_db.commit();
+        m_rowsAffected = affected;
+    } catch (...) {
+        if (own)
+            m_db.rollback();
+        throw;
+    }
 }
 
 bool Query::canModify() const
