@@ -593,6 +593,8 @@ bool TDatMod::RepairDataFiles(const QString &folder)
 
         const bool duplicates = CheckDuplicateHimokuCodes(db);
 
+        // Missing indexes are added again and every index rebuilt, all or none.
+        Transaction rebuild(db, Database::TransactionMode::Immediate);
         for (const DatModSchema::TableInfo &t : DatModSchema::tables()) {
             if (duplicates && t.name == QLatin1String("Himoku"))
                 continue;
@@ -601,6 +603,7 @@ bool TDatMod::RepairDataFiles(const QString &folder)
                             .arg(t.indexNames[i], t.name, t.indexFields[i].join(QStringLiteral(", "))));
             db.exec(QStringLiteral("REINDEX \"%1\"").arg(t.name));
         }
+        rebuild.commit();
         return true;
     } catch (const EAbort &) {
         return false;
@@ -747,7 +750,9 @@ void TDatMod::FlushTables()
 
 void CommitDataChanges()
 {
-    if (!DatMod || !DatMod->DataChanged)
+    // A closed book has nothing to flush; its flag is settled by the next
+    // opening, which flushes in place of the plain reopen.
+    if (!DatMod || !DatMod->DataChanged || !DatMod->DataOpen)
         return;
     WaitCursor wait;
     DatMod->FlushTables();

@@ -229,8 +229,8 @@ extern TDatMod *DatMod;
 extern QString WorkFolder;
 extern bool WorkFolderReady;
 
-// The table flush: does nothing without the data module or while nothing
-// changed; otherwise closes and reopens every data set of the book under the
+// The table flush: does nothing without the data module, without an open book
+// or while nothing changed; otherwise closes and reopens every data set of the book under the
 // hourglass (client data sets keep their rows and change logs), recreates the
 // per-book store and clears DataChanged. An error propagates with the flag
 // still set, the book left usable; when it cannot be reopened at all the book
