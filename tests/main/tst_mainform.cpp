@@ -250,6 +250,36 @@ private slots:
         QCOMPARE(RegIni->readInteger("MainForm", "Height", 0), 500);
     }
 
+    // The tool-bar view: pages on the window under the action tool bar, the
+    // page actions (and their Alt keys) switch, a refusing page keeps its action.
+    void toolBarView()
+    {
+        DialogQueue dialogs;
+        TMainForm::RegisterPageFrame<TestPage>(pgYosan);
+        makeBook("家計簿");
+        RegIni->WriteIntegerAndUpdate("MainForm", "ViewStyle", 1);
+        TMainForm *w = openWindow();
+        QVERIFY(w->ActionToolBar1->isVisible());
+        QVERIFY(!w->MainPageControl->isVisible());
+        QCOMPARE(w->currentPageNo(), int(pgDeru));
+        QVERIFY(w->PageActions[pgDeru]->isChecked());
+        QVERIFY(w->frameOf(pgDeru)->isVisible());
+
+        w->PageActions[pgYosan]->trigger();
+        QCOMPARE(w->currentPageNo(), int(pgYosan));
+        QVERIFY(w->frameOf(pgYosan)->isVisible());
+        TestPage::mayLeave = false;
+        w->PageActions[pgIri]->trigger();
+        QCOMPARE(w->currentPageNo(), int(pgYosan));
+        QVERIFY(w->PageActions[pgYosan]->isChecked());
+        TestPage::mayLeave = true;
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, Qt::Key_T, Qt::AltModifier);
+        QTRY_COMPARE(w->currentPageNo(), int(pgTutyo));
+        QVERIFY(dialogs.done());
+    }
+
     // Without account management the 振替 tab and action are hidden and the
     // later tabs move up one position; page numbers stay.
     void transferTabFollowsAccountManagement()
