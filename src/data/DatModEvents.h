@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDate>
+
+class DataSet;
+class TDatMod;
+class TMeisaiClientDataSet;
+
+// The row events and field rules of the data module: change flag and numbering
+// of every table, the journal line events, the display and parse rules of the
+// journal columns, the slip list and the closing-day query.
+//
+// Call once after the data module is made (before a book opens):
+//     InstallTableEvents(*DatMod);
+// When the module's MeisaiClt, ReceiptClt or CopyClt are plain client data sets
+// they are replaced by journal data sets with the same set-up (owned by the module).
+void InstallTableEvents(TDatMod &dm);
+
+// The module's journal data sets (after InstallTableEvents).
+TMeisaiClientDataSet *MeisaiClt(TDatMod &dm);
+TMeisaiClientDataSet *ReceiptClt(TDatMod &dm);
+TMeisaiClientDataSet *CopyClt(TDatMod &dm);
+
+// Copies the lock date into CltLockDate of MeisaiClt and ReceiptClt; called
+// when a book opens and when the lock date changes.
+void CopyLockDate(TDatMod &dm, const QDate &lockDate);
+
+// The default values of a new Master-shaped row.
+void SetMeisaiDefaults(DataSet &dataSet);
+// The default values of a new category row; bunrui 0 or a class.
+void SetHimokuDefaults(DataSet &dataSet, int bunrui = 0);
+
+// Texts of the rules.
+inline constexpr char16_t kLockedDateMessage[] = u"ロックされた日付のデータは入力できません。";
+inline constexpr char16_t kInvalidDateMessage[] = u"無効な日付です。";
