@@ -174,16 +174,25 @@ private slots:
     {
         DialogQueue dialogs;
         const QString base = env->path("chosen");
-        ModalForms::push([base](QDialog &d) {
+        // A file where the folder would go: the folder cannot be made.
+        QFile blocker(env->path("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ModalForms::push([this, base](QDialog &d) {
             auto &w = dynamic_cast<TFormNewData &>(d);
             // Offered: the dedicated folder and the documents folder.
             if (!w.EditSenyoDir->text().endsWith("/PomuZenitDir") || !w.EditMyDocument->text().endsWith("/PomuZenitDir"))
                 return int(mrCancel);
             w.ActSenyouDir->setChecked(true);
+            w.EditSenyoDir->setText(env->path("blocker/books"));
+            w.ActiOKExecute(); // refused by the write test: the page stays
+            if (w.result() == mrOk)
+                return int(mrCancel);
             w.EditSenyoDir->setText(base);
             w.ActiOKExecute();
             return w.result();
         });
+        dialogs.answer(mrOk, u"指定されたフォルダは作成できません。"_s);
         ModalForms::push([](QDialog &d) {
             auto &s = dynamic_cast<TFormStartData &>(d);
             s.BtnExecuteClick(); // nothing chosen: refused with a message
@@ -409,6 +418,7 @@ private slots:
         chooser.FillBookList();
         QCOMPARE(chooser.selectedName(), u"A"_s);
         QCOMPARE(chooser.LbEditDir->text(), a);
+        QVERIFY(!chooser.grab().isNull()); // the list draws its selected book
 
         DialogQueue dialogs;
         // A folder already listed selects its book instead of adding it twice.
