@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QLabel>
+#include <QSignalSpy>
 #include <QFile>
 #include <QScreen>
 #include <QTabBar>
@@ -7,6 +9,7 @@
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "controls/ColorPageControl.h"
+#include "controls/FrameBtn.h"
 #include "data/DatMod.h"
 #include "data/DatModSchema.h"
 #include "data/FormatSettings.h"
@@ -17,6 +20,7 @@
 #include "main/FrameInterface.h"
 #include "main/FramePlaceholder.h"
 #include "main/MainForm.h"
+#include "platform/db/Table.h"
 
 // A page whose answers the test sets: whether it may be left, whether its
 // commit at shut-down succeeds, fails or throws.
@@ -277,6 +281,73 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_T, Qt::AltModifier);
         QTRY_COMPARE(w->currentPageNo(), int(pgTutyo));
+        QVERIFY(dialogs.done());
+    }
+
+    // The top-right buttons: the notepad is made once and only with a book
+    // open, and closed before the book closes; the help button turns the next
+    // click into the no-help message; the item hint is hidden by the timer.
+    void toolButtonsHelpAndHint()
+    {
+        DialogQueue dialogs;
+        int notepadsMade = 0;
+        QPointer<QWidget> notepad;
+        TMainForm::NotepadFactory = [&](QWidget *owner) {
+            ++notepadsMade;
+            notepad = new QWidget(owner, Qt::Tool);
+            return notepad.data();
+        };
+        makeBook("家計簿");
+        TMainForm *w = openWindow();
+        QTest::mouseClick(w->FrBtnMemo, Qt::LeftButton);
+        QTest::mouseClick(w->FrBtnMemo, Qt::LeftButton);
+        QCOMPARE(notepadsMade, 1);
+        QVERIFY(notepad && notepad->isVisible());
+
+        w->FrBtnHelp->SetDown(true);
+        dialogs.answer(mrOk, NoHelpText());
+        QTest::mouseClick(w->TabSheets[pgDeru], Qt::LeftButton);
+        QVERIFY(!w->FrBtnHelp->down());
+
+        QSignalSpy ticks(w, &TMainForm::hintTimerTick);
+        w->ShowItemHint(w->frameOf(pgDeru), 100, 80, QStringLiteral("キャベツ"));
+        QVERIFY(w->ST_Hinmei->isVisible());
+        QCOMPARE(w->ST_Hinmei->text(), QStringLiteral("キャベツ"));
+        QCOMPARE(w->ST_Hinmei->geometry().bottom() + 1,
+                 w->frameOf(pgDeru)->mapTo(w, QPoint(100, 80)).y());
+        QTRY_VERIFY_WITH_TIMEOUT(!w->ST_Hinmei->isVisible(), 5000);
+        QVERIFY(ticks.count() >= 1);
+
+        QVERIFY(w->close());
+        QVERIFY(!notepad || !notepad->isVisible());
+        TMainForm::NotepadFactory = nullptr;
+        QVERIFY(dialogs.done());
+    }
+
+    // The jump to an entry shows the page of the entry's origin; an origin of
+    // no journal page does nothing.
+    void jumpToEntry()
+    {
+        DialogQueue dialogs;
+        makeBook("家計簿");
+        TMainForm *w = openWindow();
+        Table *master = DatMod->MasterTbl;
+        auto append = [&](int dataNo, int origin) {
+            master->append();
+            master->fieldByName("DATANO")->setAsInteger(dataNo);
+            master->fieldByName("RECDATE")->setAsDate(QDate(2024, 5, 1));
+            master->fieldByName("KINGAKU")->setAsInteger(1200);
+            master->fieldByName("ORIGIN")->setAsInteger(origin);
+            master->post();
+        };
+        append(501, 1);
+        append(502, 4);
+        QVERIFY(w->JumpToDataNo(501));
+        QCOMPARE(w->currentPageNo(), int(pgIri));
+        QCOMPARE(w->MainPageControl->currentIndex(), int(pgIri));
+        QVERIFY(!w->JumpToDataNo(502));
+        QVERIFY(!w->JumpToDataNo(999));
+        QCOMPARE(w->currentPageNo(), int(pgIri));
         QVERIFY(dialogs.done());
     }
 
