@@ -33,6 +33,8 @@ private:
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<TDatMod> dm;
 
+    static constexpr int CopyAllRows = TFormNewData::CopyAll;
+
     QString place() const { return env->path("place"); }
 
     QString makeBook(const QString &name, bool registered = true)
@@ -390,6 +392,8 @@ private slots:
         QCOMPARE(dm->BookName, u"写し"_s);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master"), journalRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master WHERE DATANO = 0"), 1);
+        if (option != CopyAllRows)
+            QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master WHERE DATANO = 0 AND HINMEICODE = 4 AND STYLE = 0"), 1);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Yosan"), budgetRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM ReserveList"), cardRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Memo"), 0);
@@ -405,6 +409,53 @@ private slots:
 
         QVERIFY(dm->LoginAndOpen());
         QVERIFY(dm->DataOpen);
+    }
+
+    void copyOfAProtectedBookAsksItsPassword()
+    {
+        const QString source = makeBook(u"鍵"_s);
+        {
+            Database db;
+            db.open(source + "/PomuZenitData.db");
+            db.exec("INSERT INTO Memo (DATANO, RECDATE, MEMO) VALUES (1, '2024-05-01', 'diary')");
+        }
+        {
+            // A plain book is protected by exporting it into an encrypted one.
+            {
+                Database enc;
+                enc.open(source + "/enc.db", u"pw"_s, true);
+                enc.exec("CREATE TABLE made (x)");
+                enc.exec("DROP TABLE made");
+            }
+            Database plain;
+            plain.open(source + "/PomuZenitData.db");
+            plain.exec(QString("ATTACH DATABASE '%1' AS enc KEY 'pw'").arg(source + "/enc.db"));
+            plain.exec("SELECT sqlcipher_export('enc')");
+            plain.exec("DETACH DATABASE enc");
+        }
+        QVERIFY(QFile::remove(source + "/PomuZenitData.db"));
+        QVERIFY(QFile::rename(source + "/enc.db", source + "/PomuZenitData.db"));
+        int asked = 0;
+        dm->OnAskPassword = [&asked](const QString &, QString &password) {
+            ++asked;
+            password = u"pw"_s;
+            return true;
+        };
+        DialogQueue dialogs;
+        TFormNewData wizard;
+        QString folder = source;
+        QVERIFY(dm->OpenDataFolder(u"鍵"_s, folder));
+        wizard.setCopyOption(TFormNewData::CopySettingsOnly);
+        typeNewName(u"鍵の写し"_s);
+        QVERIFY(wizard.CopyBook());
+        QCOMPARE(asked, 1);
+        QVERIFY(dm->LoginAndOpen());
+        QCOMPARE(dm->BookName, u"鍵の写し"_s);
+        QCOMPARE(dm->MainDatabase.scalar("SELECT COUNT(*) FROM Memo").toInt(), 0);
+        // The copy is as protected as its source.
+        Database plain;
+        plain.open(BookFolder(u"鍵の写し"_s) + "/PomuZenitData.db");
+        QVERIFY(!plain.canRead());
     }
 
     void chooserEditsTheList()
