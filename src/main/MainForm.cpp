@@ -31,6 +31,8 @@
 #include "data/Vocabulary.h"
 #include "main/FrameInterface.h"
 #include "main/FramePlaceholder.h"
+#include "main/PageFrames.h"
+#include "management/FrameDataKanri.h"
 #include "platform/db/Abort.h"
 #include "platform/db/Table.h"
 #include "platform/system/Exception.h"
@@ -268,6 +270,7 @@ TMainForm::TMainForm(QWidget *parent)
     // Asked before any key of the section is read, as every read seeds the section.
     const bool firstRun = !RegIni || RegIni->SectionKeyCount(QStringLiteral("MainForm")) == 0;
 
+    RegisterStandardPages();
     for (int i = 0; i < PageCount; ++i)
         m_frames.append(nullptr);
     buildUi();
@@ -318,6 +321,10 @@ TMainForm::TMainForm(QWidget *parent)
     connect(IdleHook::instance(), &IdleHook::idle, this, &TMainForm::IdleWork);
     installDataModuleHooks();
     qApp->installEventFilter(this);
+    TFrameDataKanri::CloseNotepad = [this] {
+        if (m_notepad)
+            m_notepad->close();
+    };
 }
 
 TMainForm::~TMainForm()
@@ -327,6 +334,7 @@ TMainForm::~TMainForm()
     // destroyed handlers would touch are gone already.
     for (QWidget *frame : std::as_const(m_created))
         disconnect(frame, nullptr, this, nullptr);
+    TFrameDataKanri::CloseNotepad = nullptr;
     if (DatMod) {
         DatMod->OnCaptionText = nullptr;
         DatMod->OnShowBook = nullptr;
@@ -490,6 +498,13 @@ void TMainForm::installDataModuleHooks()
                 0, DataIni->ReadOrWriteInteger(QStringLiteral("State"), QStringLiteral("CurrencyDecimals"), 0), 4);
         SetTitleCaption();
         OrderPageTabs();
+        // A book opened from the rescue layout: the pages come back once the
+        // opening has finished (caches and holidays are read after this hook).
+        if (m_rescue && m_firstShown)
+            QTimer::singleShot(0, this, [this] {
+                if (m_rescue && bookIsOpen())
+                    ShowBookPages();
+            });
     };
     DatMod->OnBookLost = [this] { ShowRescueLayout(); };
 }

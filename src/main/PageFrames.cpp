@@ -1,0 +1,30 @@
+#include "main/PageFrames.h"
+
+#include "main/MainForm.h"
+#include "management/FormFirstUse.h"
+#include "management/FrameDataKanri.h"
+
+namespace {
+
+template <class T> void registerPage(int pageNo)
+{
+    if (!TMainForm::HasPageFrame(pageNo))
+        TMainForm::RegisterPageFrame<T>(pageNo);
+}
+
+} // namespace
+
+void RegisterStandardPages()
+{
+    registerPage<TFrameDataKanri>(pgKanri);
+
+    if (!TMainForm::RescueFrameFactory) {
+        TMainForm::RescueFrameFactory = [](QWidget *parent) {
+            auto *frame = new TFrameDataKanri(parent);
+            frame->SetRescueMode(true);
+            return frame;
+        };
+    }
+    if (!TMainForm::ShowFirstUseNote)
+        TMainForm::ShowFirstUseNote = [](QWidget *owner) { ::ShowFirstUseNote(owner); };
+}
