@@ -110,6 +110,13 @@ void TFrameDataKanri::InitPage()
     FrBtnRestore->setProperty("HelpContext", 10107);
 }
 
+TFrameDataKanri *TFrameDataKanri::CreateRescueFrame(QWidget *parent)
+{
+    auto *frame = new TFrameDataKanri(parent);
+    frame->SetRescueMode(true);
+    return frame;
+}
+
 void TFrameDataKanri::SetRescueMode(bool rescue)
 {
     m_rescue = rescue;

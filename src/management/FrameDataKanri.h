@@ -28,6 +28,8 @@ public:
     bool LeavePage() override { return true; }
     int PageNo() override { return 10; }
 
+    // The page made in its rescue layout, for the main window to show alone.
+    static TFrameDataKanri *CreateRescueFrame(QWidget *parent);
     // The rescue layout: LbRescure and FrBtnClose shown, FrBtnLogIn hidden.
     void SetRescueMode(bool rescue);
     bool RescueMode() const { return m_rescue; }

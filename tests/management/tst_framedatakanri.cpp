@@ -92,8 +92,9 @@ private slots:
 
     void rescueCreatesAndOpensABook()
     {
-        TFrameDataKanri page;
-        page.SetRescueMode(true);
+        std::unique_ptr<TFrameDataKanri> made(TFrameDataKanri::CreateRescueFrame(nullptr));
+        TFrameDataKanri &page = *made;
+        QVERIFY(page.RescueMode());
         DialogQueue dialogs;
         ModalForms::push([](QDialog &d) {
             auto &w = dynamic_cast<TFormNewData &>(d);
