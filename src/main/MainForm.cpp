@@ -814,8 +814,14 @@ void TMainForm::FormShow()
         return;
     m_firstShown = true;
     if (RegIni && !RegIni->ReadOrWriteBool(QStringLiteral("MainForm"), QStringLiteral("v3FirstUseShow"), false)) {
-        if (ShowFirstUseNote)
-            ShowFirstUseNote(this);
+        // A note that fails to show must not keep the book from opening.
+        try {
+            if (ShowFirstUseNote)
+                ShowFirstUseNote(this);
+        } catch (const EAbort &) {
+        } catch (const std::exception &e) {
+            ShowExceptionBox(QString::fromUtf8(e.what()));
+        }
         RegIni->WriteBoolAndUpdate(QStringLiteral("MainForm"), QStringLiteral("v3FirstUseShow"), true);
     }
     SetTitleCaption();
