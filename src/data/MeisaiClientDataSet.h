@@ -58,6 +58,10 @@ public:
     // Unchecks the attached selector's assist action; set by the page with the
     // selector (the data layer knows no selector frame).
     std::function<void()> OnUncheckAssist;
+    // A code typed into a slip's CreditCode or PayKouza and accepted: the
+    // attached selector takes it as a typed choice and writes it. Without
+    // one the code is stored in the field.
+    std::function<void(Field &field, int code)> OnChooseCode;
 
     // Codes, numbers and the date back to "none", the new-line position to 0.
     void ResetEntryState();

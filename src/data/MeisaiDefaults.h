@@ -29,6 +29,10 @@ void SetAiteSelfCode(Field &field, const QVariant &value);
 void SetMeisaiFieldValue(Field *field, int writeMode, bool newLine, bool allLines, int code, bool setQuantity,
                          bool setAmount, const QString &name, const QDate &date, int monthCode);
 
+// Puts code (and its name) into field of the line being edited as a picked
+// value does: item defaults for HINMEICODE, tax treatment, the name column.
+void ApplyPickedValue(DataSet &dataSet, Field &field, int code, const QString &name);
+
 // The lock and style check before a line is changed by a picked value; shows
 // the refusal and returns false.
 bool CanEditMeisaiLine(DataSet &dataSet, Field *field, const QDate &date);
