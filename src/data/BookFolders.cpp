@@ -6,6 +6,7 @@
 
 #include "data/BackUp.h"
 #include "data/MyRegistryIniFile.h"
+#include "platform/system/Exception.h"
 #include "platform/system/Folders.h"
 #include "platform/ui/Dialogs.h"
 
@@ -20,10 +21,10 @@ const QString CurrentKey = QStringLiteral("Current");
 
 TMyRegistryIniFile &store()
 {
-    // The data module makes the store first thing; the book list is never
-    // touched before it exists, but a tool or test may come without it.
+    // The data module makes the store first thing and owns it; making one
+    // here would outlive the data module on a user folder nobody rechecks.
     if (!RegIni)
-        RegIni = new TMyRegistryIniFile();
+        throw Exception(QStringLiteral("ユーザー設定が開かれていません。"));
     return *RegIni;
 }
 
