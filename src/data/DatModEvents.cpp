@@ -442,6 +442,16 @@ void installMeisaiEvents(TDatMod &dm, TMeisaiClientDataSet &ds)
     ds.AfterPost = [&dm](DataSet &d) { meisaiAfterPost(dm, d); };
     ds.AfterDelete = [&dm](DataSet &d) { meisaiAfterPost(dm, d); };
     ds.AfterScroll = [&dm](DataSet &d) { meisaiAfterScroll(dm, d); };
+    // A line on or before the lock date is neither changed nor deleted by the
+    // user; the module's own walks (bulk editing, the save) pass.
+    auto guard = [&dm](DataSet &d) {
+        auto &m = static_cast<TMeisaiClientDataSet &>(d);
+        if (dm.BulkEditing || m.CltBusyState != 0 || !m.IsLockedRecord())
+            return;
+        refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information);
+    };
+    ds.BeforeEdit = guard;
+    ds.BeforeDelete = guard;
     if (ds.isActive())
         wireMeisaiFields(dm, ds);
 }
