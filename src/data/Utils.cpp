@@ -27,8 +27,11 @@ int64_t RoundHalfAway(double x)
 
 Currency RoundAmount(Currency amount)
 {
+    // 0 half away from zero, 1 toward zero, 2 up (toward positive infinity).
+    static const Currency::Rounding modes[] = {Currency::Rounding::HalfAwayFromZero,
+                                               Currency::Rounding::TowardZero, Currency::Rounding::Up};
     const int mode = TaxCalcMode <= 2 ? TaxCalcMode : 0;
-    return amount.rounded(qBound(0, Formats().currencyDecimals, 4), Currency::Rounding(mode));
+    return amount.rounded(qBound(0, Formats().currencyDecimals, 4), modes[mode]);
 }
 
 QString KingakuToStr(Currency amount)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "data/BookStartup.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
 #include "data/FormatSettings.h"
@@ -62,6 +63,9 @@ void Startup::createModules()
     // store, the query module works on its database, and the main window reads
     // both when it is first shown.
     m_datMod = std::make_unique<TDatMod>();
+    // The new-book wizard and the chooser of several books answer the data
+    // module's start-up opening.
+    InstallBookStartup(*m_datMod);
     m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);
     DatModSql = m_datModSql.get();
     m_mainForm = std::make_unique<TMainForm>();

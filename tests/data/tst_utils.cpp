@@ -73,7 +73,8 @@ private slots:
         QTest::newRow("toward zero") << 1 << 0 << "12.9" << "12";
         QTest::newRow("toward zero negative") << 1 << 0 << "-12.9" << "-12";
         QTest::newRow("up") << 2 << 0 << "12.0001" << "13";
-        QTest::newRow("up negative") << 2 << 0 << "-12.0001" << "-13";
+        QTest::newRow("up negative") << 2 << 0 << "-12.0001" << "-12";
+        QTest::newRow("up negative half") << 2 << 0 << "-1234.5" << "-1234";
         QTest::newRow("up whole stays") << 2 << 0 << "12" << "12";
         QTest::newRow("two decimals half away") << 0 << 2 << "1.005" << "1.01";
         QTest::newRow("two decimals toward zero") << 1 << 2 << "1.0099" << "1";

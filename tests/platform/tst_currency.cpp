@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("toward zero negative") << "-2.9" << 1 << "-2";
         QTest::newRow("away from zero") << "2.0001" << 2 << "3";
         QTest::newRow("away exact") << "2" << 2 << "2";
+        QTest::newRow("up positive") << "2.0001" << 3 << "3";
+        QTest::newRow("up negative") << "-2.9" << 3 << "-2";
     }
     void rounding()
     {

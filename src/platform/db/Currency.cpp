@@ -86,6 +86,12 @@ Currency Currency::rounded(int decimals, Rounding mode) const
         if (rest != 0)
             ++q;
         break;
+    case Rounding::Up:
+        // Toward positive infinity: a positive rest moves away from zero, a
+        // negative one toward it (the truncated quotient already is).
+        if (rest != 0 && m_raw > 0)
+            ++q;
+        break;
     }
     return fromRaw((m_raw < 0 ? -q : q) * unit);
 }

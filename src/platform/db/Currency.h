@@ -28,7 +28,8 @@ public:
     // optionally with thousands separators.
     QString toString(int decimals = 0, bool thousands = false) const;
 
-    enum class Rounding { HalfAwayFromZero = 0, TowardZero = 1, AwayFromZero = 2 };
+    enum class Rounding { HalfAwayFromZero = 0, TowardZero = 1, AwayFromZero = 2, Up = 3 };
+    // Up goes toward positive infinity: -2.5 becomes -2.
     // Rounds to `decimals` places (0 to 4).
     Currency rounded(int decimals, Rounding mode = Rounding::HalfAwayFromZero) const;
 
