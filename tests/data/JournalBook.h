@@ -80,8 +80,11 @@ struct JournalBook
     TMeisaiClientDataSet &lines()
     {
         TMeisaiClientDataSet *m = MeisaiClt(*dm);
-        if (!m->isActive())
+        if (!m->isActive()) {
+            // A page loads one day or slip; here none, so the lines start empty.
+            m->setCommandText(QStringLiteral("SELECT * FROM MASTER.DB WHERE DATANO < 0"));
             m->open();
+        }
         return *m;
     }
 };
