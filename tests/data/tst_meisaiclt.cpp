@@ -2,7 +2,9 @@
 
 #include "DialogQueue.h"
 #include "JournalBook.h"
+#include "data/DataSetActions.h"
 #include "data/MasterCodes.h"
+#include "platform/db/DataSource.h"
 #include "data/MeisaiDefaults.h"
 #include "platform/db/Abort.h"
 
@@ -349,7 +351,48 @@ private slots:
         QCOMPARE(m.changeCount(), 0);
         QVERIFY(!book.dm->BulkEditing && !book.dm->SuspendFieldEvents);
     }
+
+    void dataSetActions()
+    {
+        TMeisaiClientDataSet &clip = *CopyClt(*book.dm);
+        clip.emptyDataSet();
+        DataSource source(&clip);
+        TDataSetConfirmDelete remove;
+        TDataSetUndo undo;
+        TDataSetAppend append;
+        TDataSetCopy copy;
+        for (TDataSetAction *a : std::initializer_list<TDataSetAction *>{&remove, &undo, &append, &copy})
+            QVERIFY(!a->isEnabled());   // no target yet
+        for (TDataSetAction *a : std::initializer_list<TDataSetAction *>{&remove, &undo, &append, &copy})
+            a->setDataSource(&source);
+        QVERIFY(!remove.isEnabled() && !copy.isEnabled() && !undo.isEnabled());
+        QVERIFY(append.isEnabled());
+        append.trigger();
+        clip.post();
+        QCOMPARE(clip.recordCount(), 1);
+        QVERIFY(remove.isEnabled() && copy.isEnabled() && undo.isEnabled());
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrCancel, QStringLiteral("レコードを削除してもよいですか？"));
+            remove.trigger();
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(clip.recordCount(), 1);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, QStringLiteral("レコードを削除してもよいですか？"));
+            remove.trigger();
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(clip.recordCount(), 0);
+        QVERIFY(!remove.isEnabled());
+        undo.trigger();   // the delete comes back
+        QCOMPARE(clip.recordCount(), 1);
+        source.setDataSet(nullptr);
+        remove.trigger();
+        QVERIFY(!remove.isEnabled());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestMeisaiClt)
+QTEST_MAIN(TestMeisaiClt)
 #include "tst_meisaiclt.moc"
