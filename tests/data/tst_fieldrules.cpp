@@ -320,6 +320,57 @@ private slots:
         QCOMPARE(q.fieldByName("SIMEHOLIDAYSHIFT")->displayText(), QStringLiteral("42"));
         q.cancel();
     }
+
+    void slipHeaderSpreadsOverItsLines()
+    {
+        TMeisaiClientDataSet &lines = newLine(2, false);
+        lines.post();
+        lines.CltDataStyle = 2;
+        lines.CltDate = QDate(2024, 5, 10);
+        lines.append();
+        lines.post();
+        lines.mergeChangeLog();
+        TMeisaiClientDataSet &slips = *ReceiptClt(*book.dm);
+        QVERIFY(slips.CltCheckPayDate);
+        slips.setCommandText(QStringLiteral("SELECT RECEIPTNO, KINGAKU, ORIGIN FROM MASTER.DB WHERE DATANO < 0"));
+        slips.open();
+        slips.append();
+        // A new slip has no number yet and starts on the shown day.
+        QCOMPARE(slips.fieldByName("RECEIPTNO")->asInteger(), -1);
+        QCOMPARE(slips.fieldByName("RECEIPTNO")->displayText(), QString());
+        QCOMPARE(slips.fieldByName("LookupNo")->asInteger(), -1);
+        QCOMPARE(slips.fieldByName("RecDate")->asDate(), QDate(2024, 5, 10));
+
+        slips.fieldByName("RecDate")->setText("24/05/12");
+        slips.fieldByName("ShopName")->setText("駅前店");   // not in the master yet
+        QCOMPARE(slips.fieldByName("ShopCode")->asInteger(), -1);
+        for (lines.first(); !lines.eof(); lines.next()) {
+            QCOMPARE(lines.fieldByName("RECDATE")->asDate(), QDate(2024, 5, 12));
+            QCOMPARE(lines.fieldByName("SHOPCODE")->asInteger(), -1);
+            QCOMPARE(lines.fieldByName("ShopName")->asString(), QStringLiteral("駅前店"));
+        }
+        // An empty pay date clears it and marks the line for a new month code.
+        slips.fieldByName("PayDate")->setText("  /  /  ");
+        QVERIFY(slips.fieldByName("PayDate")->isNull());
+        QCOMPARE(lines.fieldByName("LOOKUPNO")->asInteger(), -2);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, QStringLiteral("無効な日付です。"));
+            QVERIFY_THROWS_EXCEPTION(EAbort, slips.fieldByName("PayDate")->setText("99/99/99"));
+            QVERIFY(dialogs.done());
+        }
+        // Only an account of the right kind is taken as the slip's card.
+        slips.fieldByName("CreditCode")->setText(QStringLiteral("銀行A"));
+        QVERIFY(slips.fieldByName("CreditCode")->isNull());
+        slips.fieldByName("CreditCode")->setText(QStringLiteral("カードA"));
+        QCOMPARE(slips.fieldByName("CreditCode")->asInteger(), book.card);
+        QCOMPARE(slips.fieldByName("CreditCode")->displayText(), QStringLiteral("カードA"));
+        slips.fieldByName("PayKouza")->setText(QStringLiteral("カードA"));   // not the card itself
+        QVERIFY(slips.fieldByName("PayKouza")->isNull());
+        slips.fieldByName("PayKouza")->setText(QString::number(book.bank));
+        QCOMPARE(slips.fieldByName("PayKouza")->asInteger(), book.bank);
+        slips.cancel();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFieldRules)
