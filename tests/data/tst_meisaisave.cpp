@@ -34,6 +34,7 @@ public:
         DatModSchema::createEmptyBook(db);
         db.exec("INSERT INTO Himoku (CODE,NAME,BUNRUI,VISIBLE) VALUES (101,'現金',3,1)");
         db.exec("INSERT INTO Himoku (CODE,NAME,BUNRUI,VISIBLE) VALUES (201,'食費',2,1)");
+        db.exec("INSERT INTO Himoku (CODE,NAME,BUNRUI,VISIBLE) VALUES (301,'給与',1,1)");
         db.exec("INSERT INTO HinmeiMast (CODE,NAME,QUANTITY,GAKU,ZEIATUKAI) VALUES (101,'りんご',1,0,3)");
         db.exec("UPDATE AutoInc SET MAXNO = 101 WHERE NAME = 'hinmeimast.db'");
         db.close();
@@ -221,6 +222,73 @@ private slots:
         QVERIFY(ApplyMeisaiUpdates());
         QCOMPARE(db().scalar("SELECT STYLE || '/' || GYONO || '/' || RECEIPTNO FROM Master WHERE DATANO = 50").toString(),
                  QString("7/1/9"));
+    }
+
+    // Refusals after the line checks: categories on the wrong side and the bill's
+    // automatic withdrawal; nothing is written by a refused save.
+    void refusedAtNumbering_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("kari");
+        QTest::addColumn<int>("kasi");
+        QTest::addColumn<QDate>("payDate");
+        QTest::addColumn<int>("payKouza");
+        QTest::addColumn<QStringList>("dialogs");   // text=answer
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("needBillPay");
+        const QDate pay(2024, 6, 27);
+        QTest::newRow("income category as debit") << 1 << 301 << 101 << QDate() << 0
+                                                  << QStringList{"収入費目へ入金できません。=ok"} << false << false;
+        QTest::newRow("expense category as credit") << 1 << 101 << 201 << QDate() << 0
+                                                    << QStringList{"支出費目から出金できません。=ok"} << false << false;
+        QTest::newRow("bill, no pay date, yes") << 3 << 201 << 0 << QDate() << 102
+                                                << QStringList{"引落日が指定されていません。=yes"} << false << true;
+        QTest::newRow("bill, no pay date, no") << 3 << 201 << 0 << QDate() << 102
+                                               << QStringList{"引落日が指定されていません。=no"} << true << false;
+        QTest::newRow("bill, no pay account, no") << 3 << 201 << 0 << pay << 0
+                                                  << QStringList{"引落口座が指定されていません。=no"} << true << false;
+        QTest::newRow("bill, pay from the card") << 3 << 201 << 0 << pay << 150
+                                                 << QStringList{"引落口座が同じクレジット口座からになっています=error"}
+                                                 << false << true;
+        QTest::newRow("bill, complete") << 3 << 201 << 0 << pay << 102 << QStringList{} << true << true;
+    }
+    void refusedAtNumbering()
+    {
+        QFETCH(int, style);
+        QFETCH(int, kari);
+        QFETCH(int, kasi);
+        QFETCH(QDate, payDate);
+        QFETCH(int, payKouza);
+        QFETCH(QStringList, dialogs);
+        QFETCH(bool, saved);
+        QFETCH(bool, needBillPay);
+        TMeisaiSaveState &st = MeisaiSaveState;
+        st.CltDataStyle = style;
+        st.CltReceiptNo = -1;
+        st.ReceiptCltCreditCode = 150;
+        st.ReceiptCltPayDate = payDate;
+        st.ReceiptCltPayKouza = payKouza;
+        addLine(clt(), 800, QDate(2024, 5, 1), kari, style == 3 ? 150 : kasi);
+        clt().edit();
+        clt()["STYLE"].setValue(style);
+        clt().post();
+        const QString before = bookState(db());
+        DialogQueue queue;
+        for (const QString &d : dialogs) {
+            const QString answer = d.section('=', 1);
+            queue.answer(answer == "yes" ? mrYes : answer == "no" ? mrNo : mrOk, d.section('=', 0, 0));
+        }
+        QCOMPARE(ApplyMeisaiUpdates(), saved);
+        QVERIFY(queue.done());
+        QCOMPARE(st.CltNeedBillPay, needBillPay);
+        if (!saved) {
+            QCOMPARE(bookState(db()), before);
+            QCOMPARE(st.CltReceiptNo, -1);
+            return;
+        }
+        // A bill line takes the card as its credit account.
+        QCOMPARE(db().scalar("SELECT KASICODE || '/' || RECEIPTNO FROM Master WHERE KINGAKU = 800").toString(),
+                 QString("150/%1").arg(st.CltReceiptNo));
     }
 
     void numbersLinesAndWritesRowsExactly()
