@@ -420,6 +420,30 @@ private slots:
         QCOMPARE(db().scalar("SELECT MIN(DATANO) FROM Master WHERE DATANO > 0").toInt(), 1);
     }
 
+    // A book another process holds for writing: the save fails with the engine's
+    // error and the lines stay as the user left them, unnumbered.
+    void busyBookKeepsTheLog()
+    {
+        addLine(clt(), 40);
+        db().setBusyTimeout(0);
+        Database other;
+        other.open(folder + "/PomuZenitData.db");
+        other.begin(Database::TransactionMode::Immediate);
+        bool failed = false;
+        try {
+            ApplyMeisaiUpdates();
+        } catch (const std::exception &) {
+            failed = true;
+        }
+        other.rollback();
+        QVERIFY(failed);
+        QCOMPARE(MeisaiSaveState.CltBusyState, 0);
+        QCOMPARE(clt().changeCount(), 1);
+        QCOMPARE(clt()["DATANO"].asInteger(), 0);
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE KINGAKU = 40").toInt(), 1);
+    }
+
     void conflictReachesTheReconcileHandler()
     {
         addLine(clt(), 100);
