@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "data/BookFolders.h"
@@ -25,27 +26,17 @@ using namespace Qt::StringLiterals;
 // one and several books, moved folders, copies and the chooser. Books are
 // restored from the template into the test's own folder; dialogs and forms are
 // answered from queues.
-class TestBooks : public QObject
+class TestBooks : public QObject, private BookFixture::BookPlace
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-
     static constexpr int CopyAllRows = TFormNewData::CopyAll;
 
-    QString place() const { return env->path("place"); }
-
+    // Books made here are registered without becoming the current one.
     QString makeBook(const QString &name, bool registered = true)
     {
-        const QString folder = place() + "/" + name;
-        QDir().mkpath(folder);
-        if (!CreateBookFromTemplate(folder))
-            return QString();
-        if (registered)
-            RegisterBook(name, folder, false);
-        return folder;
+        return BookPlace::makeBook(name, registered, false);
     }
     static void exec(const QString &folder, const QString &sql)
     {
@@ -77,22 +68,11 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        ModalForms::clear();
-        dm = std::make_unique<TDatMod>();
-        InstallBookStartup(*dm);
-        RegIni->WriteStringAndUpdate("CurrentFolders", "DataPlace", place());
-    }
+    void init() { openPlace(InstallBookStartup); }
     void cleanup()
     {
-        if (dm->DataOpen)
-            dm->CloseAndBackUp(false);
-        dm.reset();
-        QCOMPARE(ModalForms::pending(), 0);
+        closePlace();
         ModalForms::clear();
-        env.reset();
     }
 
     void newBookName_data()

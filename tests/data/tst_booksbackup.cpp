@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "data/BackUp.h"
@@ -19,25 +20,11 @@ using namespace Qt::StringLiterals;
 // Backing up the open book and restoring archives through the backup form:
 // the archive's book name, the file name remembered, the safety copy of a
 // replaced book and its return when the restore fails, lost books, new names.
-class TestBooksBackUp : public QObject
+class TestBooksBackUp : public QObject, private BookFixture::BookPlace
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-
-    QString place() const { return env->path("place"); }
-
-    QString makeBook(const QString &name)
-    {
-        const QString folder = place() + "/" + name;
-        QDir().mkpath(folder);
-        if (!CreateBookFromTemplate(folder))
-            return QString();
-        RegisterBook(name, folder, true);
-        return folder;
-    }
     bool openBook(const QString &name)
     {
         QString folder = BookFolder(name);
@@ -94,21 +81,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        ModalForms::clear();
-        dm = std::make_unique<TDatMod>();
-        RegIni->WriteStringAndUpdate("CurrentFolders", "DataPlace", place());
-    }
-    void cleanup()
-    {
-        if (dm->DataOpen)
-            dm->CloseAndBackUp(false);
-        dm.reset();
-        QCOMPARE(ModalForms::pending(), 0);
-        env.reset();
-    }
+    void init() { openPlace(); }
+    void cleanup() { closePlace(); }
 
     void backUpThroughTheForm()
     {

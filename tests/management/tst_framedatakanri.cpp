@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "controls/FrameBtn.h"
@@ -20,41 +21,13 @@ using namespace Qt::StringLiterals;
 
 // The management page as far as it is built: its page answers, the rescue
 // layout, creating and choosing books from it, and the welcome note.
-class TestFrameDataKanri : public QObject
+class TestFrameDataKanri : public QObject, private BookFixture::BookPlace
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-
-    QString place() const { return env->path("place"); }
-    QString makeBook(const QString &name)
-    {
-        const QString folder = place() + "/" + name;
-        QDir().mkpath(folder);
-        if (!CreateBookFromTemplate(folder))
-            return QString();
-        RegisterBook(name, folder, true);
-        return folder;
-    }
-
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        ModalForms::clear();
-        dm = std::make_unique<TDatMod>();
-        RegIni->WriteStringAndUpdate("CurrentFolders", "DataPlace", place());
-    }
-    void cleanup()
-    {
-        if (dm->DataOpen)
-            dm->CloseAndBackUp(false);
-        dm.reset();
-        QCOMPARE(ModalForms::pending(), 0);
-        env.reset();
-    }
+    void init() { openPlace(); }
+    void cleanup() { closePlace(); }
 
     void pageAnswersAndRescueLayout()
     {
