@@ -1,0 +1,598 @@
+#include "main/SlipPanel.h"
+
+#include <functional>
+#include <utility>
+
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "controls/BevelLabel.h"
+#include "controls/FrameBtn.h"
+#include "controls/MyDBGrid.h"
+#include "data/DatMod.h"
+#include "data/DatModEvents.h"
+#include "data/HimokuCache.h"
+#include "data/MeisaiClientDataSet.h"
+#include "data/Holidays.h"
+#include "data/MeisaiDefaults.h"
+#include "data/MeisaiSave.h"
+#include "data/SimeDate.h"
+#include "data/Utils.h"
+#include "data/Vocabulary.h"
+#include "main/ReceiptList.h"
+#include "platform/db/Abort.h"
+#include "platform/db/DataSource.h"
+#include "platform/db/Field.h"
+
+namespace {
+
+const QColor kGuardedText(0x00, 0x00, 0x80);   // navy: a locked or foreign slip
+const QColor kEnterColor(0xFF, 0xE6, 0xC6);    // the header box being edited
+
+// Writes value into field of every line of the slip, as the data module's
+// header rules do: each line edited and posted, the position kept.
+void forEveryLine(const std::function<void(DataSet &)> &write)
+{
+    ClientDataSet *lines = DatMod ? DatMod->MeisaiClt : nullptr;
+    if (!lines || !lines->isActive() || lines->isEmpty())
+        return;
+    const Bookmark mark = lines->bookmark();
+    lines->disableControls();
+    struct Restore
+    {
+        ClientDataSet &ds;
+        Bookmark mark;
+        ~Restore()
+        {
+            ds.gotoBookmark(mark);
+            ds.enableControls();
+        }
+    } restore{*lines, mark};
+    if (lines->isEditing())
+        lines->post();
+    for (lines->first(); !lines->eof(); lines->next()) {
+        lines->edit();
+        write(*lines);
+        lines->post();
+    }
+}
+
+} // namespace
+
+// ---- TSlipFieldEdit -----------------------------------------------------------
+
+TSlipFieldEdit::TSlipFieldEdit(const QString &fieldName, QWidget *parent) : QLineEdit(parent), m_fieldName(fieldName)
+{
+    setObjectName(QStringLiteral("DBEdit") + fieldName);
+}
+
+void TSlipFieldEdit::setDataSource(DataSource *source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (source) {
+        connect(source, &DataSource::dataChange, this, [this](Field *f) {
+            if (!f || f == field())
+                refresh();
+        });
+        connect(source, &DataSource::stateChange, this, [this] { refresh(); });
+        connect(source, &DataSource::updateData, this, [this] { commit(); });
+    }
+    refresh();
+}
+
+Field *TSlipFieldEdit::field() const
+{
+    DataSet *ds = m_source ? m_source->dataSet() : nullptr;
+    if (!ds || !ds->isActive())
+        return nullptr;
+    return ds->findField(m_fieldName);
+}
+
+void TSlipFieldEdit::refresh()
+{
+    Field *f = field();
+    DataSet *ds = m_source ? m_source->dataSet() : nullptr;
+    const bool row = f && ds && !ds->isEmpty();
+    setText(row ? f->displayText() : QString());
+    setModified(false);
+}
+
+bool TSlipFieldEdit::commit()
+{
+    if (!isModified())
+        return true;
+    Field *f = field();
+    DataSet *ds = m_source ? m_source->dataSet() : nullptr;
+    if (!f || !ds || ds->isEmpty() || isReadOnly())
+        return false;
+    setModified(false);
+    if (!ds->isEditing())
+        ds->edit();
+    try {
+        f->setText(text());
+    } catch (...) {
+        refresh();
+        throw;
+    }
+    refresh();
+    return true;
+}
+
+void TSlipFieldEdit::focusInEvent(QFocusEvent *event)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, kEnterColor);
+    setPalette(p);
+    QLineEdit::focusInEvent(event);
+}
+
+void TSlipFieldEdit::focusOutEvent(QFocusEvent *event)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, Qt::white);
+    setPalette(p);
+    QLineEdit::focusOutEvent(event);
+    try {
+        commit();
+    } catch (const EAbort &) {
+        // The rule told the user already; the box shows the field again.
+    }
+}
+
+void TSlipFieldEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    emit clicked();
+}
+
+void TSlipFieldEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        commit();
+        emit returnPressed();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+// ---- TSlipPanel -----------------------------------------------------------------
+
+TSlipPanel::TSlipPanel(TReceiptList *list, QWidget *parent) : QWidget(parent), m_list(list)
+{
+    buildUi();
+    if (m_list) {
+        connect(m_list, &TReceiptList::slipChanged, this, &TSlipPanel::SlipAfterScroll);
+        connect(m_list, &TReceiptList::slipLinesLoaded, this, [this] {
+            SlipAfterScroll();
+            CalcDetailTotals();
+        });
+        connect(m_list, &TReceiptList::slipListLoaded, this, &TSlipPanel::SlipAfterScroll);
+    }
+}
+
+TSlipPanel::~TSlipPanel() = default;
+
+void TSlipPanel::buildUi()
+{
+    setObjectName(QStringLiteral("SlipPanel"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    PnlReceiptListInfo = new QWidget(this);
+    PnlReceiptListInfo->setObjectName(QStringLiteral("PnlReceiptListInfo"));
+    {
+        auto *row = new QHBoxLayout(PnlReceiptListInfo);
+        row->setContentsMargins(2, 2, 2, 2);
+        LbReceiptTitle = new TBevelLabel(PnlReceiptListInfo);
+        LbReceiptTitle->setObjectName(QStringLiteral("LbReceiptTitle"));
+        LbReceiptTitle->setText(QStringLiteral("レシート入力"));
+        SpBtnNewReceipt = new TFrameBtn(PnlReceiptListInfo);
+        SpBtnNewReceipt->setObjectName(QStringLiteral("SpBtnNewReceipt"));
+        SpBtnNewReceipt->setText(QStringLiteral("新規レシート"));
+        SpBtnNewReceipt->setShortcut(QKeySequence(Qt::Key_F4));
+        row->addWidget(LbReceiptTitle, 1);
+        row->addWidget(SpBtnNewReceipt);
+    }
+    layout->addWidget(PnlReceiptListInfo);
+
+    auto addBox = [](QWidget *panel, QHBoxLayout *row, QLabel *&label, const QString &caption,
+                     TSlipFieldEdit *&box, const QString &field, bool imeOpen) {
+        label = new QLabel(caption, panel);
+        box = new TSlipFieldEdit(field, panel);
+        box->setAttribute(Qt::WA_InputMethodEnabled, imeOpen);
+        row->addWidget(label);
+        row->addWidget(box, 1);
+    };
+    PnlReceiptInfo = new QWidget(this);
+    PnlReceiptInfo->setObjectName(QStringLiteral("PnlReceiptInfo"));
+    {
+        auto *row = new QHBoxLayout(PnlReceiptInfo);
+        row->setContentsMargins(2, 2, 2, 2);
+        addBox(PnlReceiptInfo, row, LbDate, QStringLiteral("日付"), DBEditDate, QStringLiteral("RecDate"), false);
+        addBox(PnlReceiptInfo, row, LbShop, QStringLiteral("店名"), DBEditShop, QStringLiteral("ShopName"), true);
+        DBEditDate->setObjectName(QStringLiteral("DBEditDate"));
+        DBEditShop->setObjectName(QStringLiteral("DBEditShop"));
+    }
+    layout->addWidget(PnlReceiptInfo);
+
+    PnlCreditInfo = new QWidget(this);
+    PnlCreditInfo->setObjectName(QStringLiteral("PnlCreditInfo"));
+    {
+        auto *row = new QHBoxLayout(PnlCreditInfo);
+        row->setContentsMargins(2, 2, 2, 2);
+        addBox(PnlCreditInfo, row, LbCredit, QStringLiteral("クレジット名"), DBEditCredit,
+               QStringLiteral("CreditCode"), true);
+        addBox(PnlCreditInfo, row, LbPayDate, QStringLiteral("引落日"), DBEditPayDate, QStringLiteral("PayDate"),
+               false);
+        addBox(PnlCreditInfo, row, LbPayKouza, QStringLiteral("引落口座"), DBEditPayKouza,
+               QStringLiteral("PayKouza"), true);
+        DBEditCredit->setObjectName(QStringLiteral("DBEditCredit"));
+        DBEditPayDate->setObjectName(QStringLiteral("DBEditPayDate"));
+        DBEditPayKouza->setObjectName(QStringLiteral("DBEditPayKouza"));
+    }
+    layout->addWidget(PnlCreditInfo);
+
+    PnlGoukei = new QWidget(this);
+    PnlGoukei->setObjectName(QStringLiteral("PnlGoukei"));
+    {
+        auto *row = new QHBoxLayout(PnlGoukei);
+        row->setContentsMargins(2, 2, 2, 2);
+        auto label = [this, row](QLabel *&l, const char *name, const QString &text, bool amount) {
+            l = new QLabel(text, PnlGoukei);
+            l->setObjectName(QLatin1String(name));
+            if (amount) {
+                l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                l->setMinimumWidth(80);
+            }
+            row->addWidget(l);
+        };
+        label(LbMeisaiGoukei, "LbMeisaiGoukei", QStringLiteral("明細の合計"), false);
+        label(BbLbKari, "BbLbKari", QStringLiteral("入金"), false);
+        label(BbLbKarigou, "BbLbKarigou", QStringLiteral("0"), true);
+        label(BbLbKasi, "BbLbKasi", QStringLiteral("出金"), false);
+        label(BbLbKasigou, "BbLbKasigou", QStringLiteral("0"), true);
+        label(LbZeiGoukei, "LbZeiGoukei", QStringLiteral("（税合計）"), false);
+        label(BbLbZeiKarigou, "BbLbZeiKarigou", QStringLiteral("0"), true);
+        row->addStretch(1);
+    }
+    layout->addWidget(PnlGoukei);
+    layout->addStretch(1);
+
+    DataSource *source = m_list ? m_list->ReceiptListSrc : nullptr;
+    for (TSlipFieldEdit *box : {DBEditDate, DBEditShop, DBEditCredit, DBEditPayDate, DBEditPayKouza}) {
+        box->setDataSource(source);
+        connect(box, &TSlipFieldEdit::clicked, this, &TSlipPanel::DBEditDateClick);
+        connect(box, &QLineEdit::returnPressed, this, [this, box] { headerEnterKey(box); });
+    }
+    connect(SpBtnNewReceipt, &QAbstractButton::clicked, this, [this] { SpBtnNewReceiptClick(); });
+    if (m_list)
+        connect(m_list->MyDbGridReceipt, &QAbstractItemView::clicked, this, [this] { DBEditDateClick(); });
+    ApplyModeCaptions(InputMode);
+}
+
+void TSlipPanel::ApplyModeCaptions(uint8_t mode)
+{
+    InputMode = mode;
+    const int kind = m_list ? m_list->FrameKind : 2;
+    const bool slipMode = mode == 2 || mode == 3 || mode == 7 || mode == 8;
+    PnlReceiptListInfo->setVisible(slipMode);
+    PnlReceiptInfo->setVisible(mode == 2);
+    PnlCreditInfo->setVisible(mode == 3 || mode == 8);
+    LbShop->setText(QStringLiteral("店名"));
+    switch (mode) {
+    case 2:
+        SpBtnNewReceipt->setText(QStringLiteral("新規レシート"));
+        LbReceiptTitle->setText(QStringLiteral("レシート入力"));
+        break;
+    case 3:
+        if (kind == 1) {
+            SpBtnNewReceipt->setText(QStringLiteral("新規伝票"));
+            LbReceiptTitle->setText(QStringLiteral("口座振込入力"));
+            LbCredit->setText(QStringLiteral("振込口座"));
+        } else {
+            SpBtnNewReceipt->setText(QStringLiteral("新規請求書"));
+            LbReceiptTitle->setText(QStringLiteral("請求書入力"));
+            LbCredit->setText(QStringLiteral("クレジット名"));
+        }
+        break;
+    case 7:
+        SpBtnNewReceipt->setText(QStringLiteral("新規伝票"));
+        LbReceiptTitle->setText(QStringLiteral("自由入力"));
+        break;
+    case 8:
+        SpBtnNewReceipt->setText(QStringLiteral("金券購入"));
+        LbReceiptTitle->setText(QStringLiteral("金券入力"));
+        LbShop->setText(QStringLiteral("金券名"));
+        LbCredit->setText(QStringLiteral("金券名"));
+        break;
+    default:
+        break;
+    }
+    // Payment day and account belong to the expense page's bills only.
+    const bool pay = mode == 3 && kind == 2;
+    for (QWidget *w : std::initializer_list<QWidget *>{LbPayDate, DBEditPayDate, LbPayKouza, DBEditPayKouza})
+        w->setVisible(pay);
+    // Total labels by page kind: one amount on the income and expense pages
+    // (and in the transfer page's free slips), both sides on the transfer page.
+    const bool twoSides = kind == 3 && mode != 7;
+    BbLbKari->setVisible(twoSides);
+    BbLbKasi->setVisible(twoSides);
+    BbLbKasigou->setVisible(twoSides);
+    LbZeiGoukei->setVisible(kind == 2);
+    BbLbZeiKarigou->setVisible(kind == 2);
+    LbMeisaiGoukei->setText(QStringLiteral("明細の合計"));
+}
+
+bool TSlipPanel::SpBtnNewReceiptClick()
+{
+    if (!m_list || !DatMod || !DatMod->DataOpen)
+        return false;
+    CommitHeader();
+    const bool saved = m_list->SaveJournal ? m_list->SaveJournal() : ApplyMeisaiUpdates();
+    if (!saved)
+        return false;
+    TMeisaiClientDataSet *r = m_list->slips();
+    TMeisaiClientDataSet *m = m_list->lines();
+    if (!r || !m)
+        return false;
+    if (!m_list->PeriodStart.isValid())
+        m_list->CalcPeriod(m_list->PeriodCode);
+    if (!r->isActive()) {
+        // An empty list of the shown month to append to.
+        m_list->LoadSlipList();
+        if (!r->isActive())
+            return false;
+    }
+    const QDate start = m_list->PeriodStart, end = m_list->PeriodEnd;
+    QDate date = r->CltDate;
+    if (!date.isValid() || date < start || date > end) {
+        const QDate today = QDate::currentDate();
+        date = today >= start && today <= end ? today : start;
+    }
+    const QDate lock = CurLockDate;
+    if (lock.isValid() && date <= lock && lock.addDays(1) <= end)
+        date = lock.addDays(1);
+    r->CltDate = date;
+    r->CltLookupNo = -1;
+    // The new row's own rule reads the slip date from the lines' state.
+    m->CltDate = date;
+    const bool autoLoad = std::exchange(m_list->AutoLoadLines, false);
+    struct Put
+    {
+        bool &flag;
+        bool value;
+        ~Put() { flag = value; }
+    } put{m_list->AutoLoadLines, autoLoad};
+    r->append();
+    if (InputMode == 2 && r->fieldByName(QStringLiteral("RecDate"))->isNull())
+        r->fieldByName(QStringLiteral("RecDate"))->setAsDate(date);
+    {
+        // The new slip's row holds only its header until its first save.
+        const bool changed = DatMod->DataChanged;
+        r->post();
+        DatMod->DataChanged = changed;
+    }
+    m_list->SlipLinesPending = true;
+    m_list->LoadSlipLines();
+    SlipAfterScroll();
+    emit newSlipStarted();
+    return true;
+}
+
+void TSlipPanel::DBEditDateClick()
+{
+    if (!m_list)
+        return;
+    TMeisaiClientDataSet *r = m_list->slips();
+    if (!r || !r->isActive() || r->isEmpty())
+        SpBtnNewReceiptClick();
+}
+
+TSlipSums TSlipPanel::SumAllLines(DataSet &lines, bool tableMode)
+{
+    TSlipSums sums;
+    if (!lines.isActive() || lines.isEmpty())
+        return sums;
+    if (lines.isEditing())
+        lines.post();
+    const Bookmark mark = lines.bookmark();
+    lines.disableControls();
+    Field *kari = lines.findField(QStringLiteral("KariGaku"));
+    Field *kasi = lines.findField(QStringLiteral("KasiGaku"));
+    Field *kingaku = lines.fieldByName(QStringLiteral("KINGAKU"));
+    Field *hinmei = lines.findField(QStringLiteral("HinmeiName"));
+    Field *style = lines.fieldByName(QStringLiteral("STYLE"));
+    for (lines.first(); !lines.eof(); lines.next()) {
+        if (kari)
+            sums.KariGaku += kari->asCurrency();
+        if (kasi)
+            sums.KasiGaku += kasi->asCurrency();
+        sums.Kingaku += kingaku->asCurrency();
+        const int s = int(style->asInteger());
+        const bool slipLine = s == 2 || s == 3 || s == 7 || s == 8;
+        if (hinmei && hinmei->asString().contains(QStringLiteral("消費税")) && !(tableMode && slipLine))
+            sums.Zei += kingaku->asCurrency();
+    }
+    lines.gotoBookmark(mark);
+    lines.enableControls();
+    return sums;
+}
+
+TSlipSums TSlipPanel::SumSelectedLines() const
+{
+    TSlipSums sums;
+    if (!m_detailGrid || m_detailGrid->selectedCount() == 0)
+        return sums;
+    DataSet *lines = m_detailGrid->dataSet();
+    if (!lines)
+        return sums;
+    // Visit the selected rows that still exist, the current one restored.
+    const Bookmark back = lines->bookmark();
+    lines->disableControls();
+    for (int row : m_detailGrid->selectedRows()) {
+        if (row < 0 || row >= lines->recordCount())
+            continue;
+        lines->setRecNo(row + 1);
+        if (Field *f = lines->findField(QStringLiteral("KariGaku")))
+            sums.KariGaku += f->asCurrency();
+        if (Field *f = lines->findField(QStringLiteral("KasiGaku")))
+            sums.KasiGaku += f->asCurrency();
+        sums.Kingaku += lines->fieldByName(QStringLiteral("KINGAKU"))->asCurrency();
+    }
+    lines->gotoBookmark(back);
+    lines->enableControls();
+    return sums;
+}
+
+void TSlipPanel::setLabelAmount(QLabel *label, const Currency &amount)
+{
+    label->setText(KingakuToStr(amount));
+}
+
+TSlipSums TSlipPanel::CalcDetailTotals()
+{
+    TMeisaiClientDataSet *m = m_list ? m_list->lines() : nullptr;
+    const int kind = m_list ? m_list->FrameKind : 2;
+    const bool selection = m_detailGrid && m_detailGrid->getMultiSelectMode() && m_detailGrid->selectedCount() > 0;
+    TSlipSums sums;
+    if (selection)
+        sums = SumSelectedLines();
+    else if (m)
+        sums = SumAllLines(*m, InputMode == 1);
+    if (kind == 3 && InputMode != 7) {
+        setLabelAmount(BbLbKarigou, sums.KariGaku);
+        setLabelAmount(BbLbKasigou, sums.KasiGaku);
+    } else {
+        setLabelAmount(BbLbKarigou, sums.Kingaku);
+    }
+    if (selection) {
+        LbZeiGoukei->hide();
+        BbLbZeiKarigou->hide();
+        LbMeisaiGoukei->setText(QStringLiteral("選択の合計"));
+        emit totalsChanged(sums);
+        return sums;
+    }
+    LbMeisaiGoukei->setText(QStringLiteral("明細の合計"));
+    if (kind == 2) {
+        setLabelAmount(BbLbZeiKarigou, sums.Zei);
+        LbZeiGoukei->show();
+        BbLbZeiKarigou->show();
+    }
+    if (InputMode == 1) {
+        emit tableCellTotal(sums.Kingaku);
+    } else if (TMeisaiClientDataSet *r = m_list ? m_list->slips() : nullptr; r && r->isActive() && !r->isEmpty()) {
+        // The slip row shows the lines' sums; its next post stores them.
+        if (!r->isEditing())
+            r->edit();
+        r->fieldByName(QStringLiteral("KINGAKU"))->setAsCurrency(sums.Kingaku);
+        r->fieldByName(QStringLiteral("KariGaku"))->setAsCurrency(sums.KariGaku);
+        r->fieldByName(QStringLiteral("KasiGaku"))->setAsCurrency(sums.KasiGaku);
+    }
+    emit totalsChanged(sums);
+    return sums;
+}
+
+void TSlipPanel::SlipAfterScroll()
+{
+    TMeisaiClientDataSet *r = m_list ? m_list->slips() : nullptr;
+    const bool guarded = r && r->isActive() && !r->isEmpty() && r->IsReadOnlyRecord();
+    for (TSlipFieldEdit *box : {DBEditDate, DBEditShop, DBEditCredit, DBEditPayDate, DBEditPayKouza}) {
+        box->setReadOnly(guarded);
+        QPalette p = box->palette();
+        p.setColor(QPalette::Text, guarded ? kGuardedText : QColor(Qt::black));
+        box->setPalette(p);
+        box->refresh();
+    }
+}
+
+void TSlipPanel::CommitHeader()
+{
+    for (TSlipFieldEdit *box : {DBEditDate, DBEditShop, DBEditCredit, DBEditPayDate, DBEditPayKouza})
+        box->commit();
+}
+
+void TSlipPanel::CopySlipFieldToLines(Field &field)
+{
+    if (!m_list)
+        return;
+    TMeisaiClientDataSet *r = m_list->slips();
+    TMeisaiClientDataSet *m = m_list->lines();
+    if (!r || !m)
+        return;
+    const QString name = field.fieldName();
+    if (name.compare(QStringLiteral("RecDate"), Qt::CaseInsensitive) == 0) {
+        const QDate date = field.isNull() ? QDate() : field.asDate();
+        r->CltDate = date;
+        m->CltDate = date;
+        forEveryLine([&date](DataSet &line) { line.fieldByName(QStringLiteral("RECDATE"))->setAsDate(date); });
+    } else if (name == QLatin1String("ShopName") || name == QLatin1String("ShopCode")) {
+        const int code = int(r->fieldByName(QStringLiteral("ShopCode"))->asInteger());
+        const QString shop = r->fieldByName(QStringLiteral("ShopName"))->asString();
+        m->CltShopCODE = code;
+        forEveryLine([code, &shop](DataSet &line) {
+            line.fieldByName(QStringLiteral("SHOPCODE"))->setAsInteger(code);
+            line.fieldByName(QStringLiteral("ShopName"))->setAsString(shop);
+        });
+    } else if (name == QLatin1String("CreditCode")) {
+        const int card = int(field.asInteger());
+        m->CltCreditCODE = card;
+        m_list->CalcPeriod(card);
+        m->CltEditAllLines = true;
+        forEveryLine([card](DataSet &line) {
+            if (Field *self = line.findField(QStringLiteral("SelfCode")))
+                self->setValue(card);
+        });
+        m->CltEditAllLines = false;
+        if (m_list->FrameKind == 2 && InputMode == 3) {
+            const int payKouza = FindHimokuAiteCode(card, &KouzaHimokuArray);
+            if (payKouza > 0) {
+                Database &db = DatMod->MainDatabase;
+                const int furikomiBi = GetHimokuFurikomibi(db, card);
+                const int cycle = GetHimokuCycle(db, card);
+                if (!r->isEditing())
+                    r->edit();
+                if (furikomiBi < 0 || cycle < 0) {
+                    r->fieldByName(QStringLiteral("PayDate"))->clear();
+                    r->fieldByName(QStringLiteral("PayKouza"))->clear();
+                } else {
+                    THimokuData data;
+                    FindHimokuData(card, &KouzaHimokuArray, data);
+                    r->fieldByName(QStringLiteral("PayDate"))
+                        ->setAsDate(GetFurikomiDate(furikomiBi, cycle, data.HolidayShift, m_list->ShownYear,
+                                                    m_list->ShownMonth, CurSimeTuki, CurShiftNendo,
+                                                    TableHolidayTest(db)));
+                    r->fieldByName(QStringLiteral("PayKouza"))->setAsInteger(payKouza);
+                }
+                r->post();
+            }
+            TouchMeisaiFirstLine();
+        }
+    } else if (name == QLatin1String("PayDate") || name == QLatin1String("PayKouza")) {
+        TouchMeisaiFirstLine();
+    }
+    SlipAfterScroll();
+}
+
+void TSlipPanel::headerEnterKey(TSlipFieldEdit *box)
+{
+    QWidget *next = nullptr;
+    const int kind = m_list ? m_list->FrameKind : 2;
+    if (box == DBEditDate)
+        next = DBEditShop;
+    else if (box == DBEditCredit && kind == 2)
+        next = DBEditPayDate;
+    else if (box == DBEditPayDate)
+        next = DBEditPayKouza;
+    if (next && next->isVisible() && next->isEnabled())
+        next->setFocus();
+    else
+        emit focusDetailGrid();
+}
