@@ -17,6 +17,7 @@
 #include "data/FormSelecterHimoku.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Dialogs.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
@@ -104,31 +105,27 @@ class TestDatModSql : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<Database> m_db;
+    BookFixture::SeedBook m_book;
+    Database &db() { return *m_book.db; }
     std::unique_ptr<TDatModSql> m_sql;
 
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
-        m_db = std::make_unique<Database>();
-        m_db->open(m_env->path(u"book.db"_s), QString(), true);
-        BookSchema::createEmptyBook(*m_db);
-        addHimoku(*m_db, 101, 5, u"給与"_s, 1);
-        addHimoku(*m_db, 202, 1, u"住居"_s, 2);
-        addHimoku(*m_db, 201, 2, u"食費"_s, 2);
-        addHimoku(*m_db, 203, 3, u"旧費目"_s, 2, false);
-        addHimoku(*m_db, 301, 4, u"カード"_s, 9);
-        m_sql = std::make_unique<TDatModSql>(*m_db);
+        m_book.open();
+        addHimoku(db(), 101, 5, u"給与"_s, 1);
+        addHimoku(db(), 202, 1, u"住居"_s, 2);
+        addHimoku(db(), 201, 2, u"食費"_s, 2);
+        addHimoku(db(), 203, 3, u"旧費目"_s, 2, false);
+        addHimoku(db(), 301, 4, u"カード"_s, 9);
+        m_sql = std::make_unique<TDatModSql>(db());
         DatModSql = m_sql.get();
     }
     void cleanup()
     {
         m_sql.reset();
         QVERIFY(!DatModSql);
-        m_db.reset();
-        m_env.reset();
+        m_book.close();
     }
 
     void himokuLists_data()
@@ -193,7 +190,7 @@ private slots:
         m_sql->FillHimokuCombo(&editable, 2, true, 0);
         editable.setCurrentIndex(2);
         editable.setEditText(u"食費"_s);
-        addHimoku(*m_db, 204, 0, u"教育"_s, 2);
+        addHimoku(db(), 204, 0, u"教育"_s, 2);
         m_sql->FillHimokuCombo(&editable, 2, true, 0);
         QCOMPARE(editable.count(), 4);
         QCOMPARE(editable.currentText(), u"食費"_s);
@@ -229,12 +226,12 @@ private slots:
         QFETCH(QString, table);
         QFETCH(int, bunrui);
         QFETCH(int, himoku);
-        addItem(*m_db, table, 201, u"米"_s, 201, 201, 0);
-        addItem(*m_db, table, 202, u"パン"_s, 201, 201, 202);
-        addItem(*m_db, table, 203, u"家賃"_s, 202, 203, 0);
-        addItem(*m_db, table, 204, u"古い"_s, 201, 204, 0, false);
-        addItem(*m_db, table, 205, u"賞与明細"_s, 101, 205, 0);
-        addItem(*m_db, table, 206, u"旧品"_s, 203, 206, 0);
+        addItem(db(), table, 201, u"米"_s, 201, 201, 0);
+        addItem(db(), table, 202, u"パン"_s, 201, 201, 202);
+        addItem(db(), table, 203, u"家賃"_s, 202, 203, 0);
+        addItem(db(), table, 204, u"古い"_s, 201, 204, 0, false);
+        addItem(db(), table, 205, u"賞与明細"_s, 101, 205, 0);
+        addItem(db(), table, 206, u"旧品"_s, 203, 206, 0);
         QComboBox box;
         if (table == u"Hinmei")
             m_sql->FillHinmeiCombo(&box, bunrui, himoku, false);
@@ -248,7 +245,7 @@ private slots:
 
     void personList()
     {
-        exec(*m_db, u"INSERT INTO Person (CODE, NAME, VISIBLE) VALUES (101, '父', 1), (102, '母', 0), (103, '子', 1)"_s);
+        exec(db(), u"INSERT INTO Person (CODE, NAME, VISIBLE) VALUES (101, '父', 1), (102, '母', 0), (103, '子', 1)"_s);
         QComboBox box;
         m_sql->FillPersonCombo(&box, true);
         QCOMPARE(textsOf(box), (QStringList{u"すべて"_s, u"父"_s, u"子"_s}));
@@ -267,10 +264,10 @@ private slots:
     {
         QFETCH(int, holidays);
         QFETCH(bool, reported);
-        addHolidays(*m_db, 2025, holidays);
+        addHolidays(db(), 2025, holidays);
         // Other kinds and other years do not count.
-        exec(*m_db, u"INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (NULL, '2025-06-01', '誕生日', 6)"_s);
-        addHolidays(*m_db, 2024, 20);
+        exec(db(), u"INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (NULL, '2025-06-01', '誕生日', 6)"_s);
+        addHolidays(db(), 2024, 20);
         bool shown = false;
         QPointer<QTimer> watch = onNextModal([&shown](QWidget *w) {
             shown = true;
@@ -290,7 +287,7 @@ private slots:
     void holidayCheckOverSeveralYears()
     {
         for (int y = 2014; y <= 2016; ++y)
-            addHolidays(*m_db, y, 15);
+            addHolidays(db(), y, 15);
         int year = -1;
         QCOMPARE(m_sql->CheckHolidayYears(2014, 2016, false, year), int(mrOk));
         QCOMPARE(year, -1);
@@ -298,7 +295,7 @@ private slots:
 
         // 2017 and 2019 missing: both listed, the weekends-only choice offered,
         // a click on the second picks it.
-        addHolidays(*m_db, 2018, 15);
+        addHolidays(db(), 2018, 15);
         QStringList listed;
         bool weekendShown = false;
         QString label;

@@ -20,6 +20,7 @@
 #include "data/RecordNumbers.h"
 #include "platform/db/Database.h"
 #include "DialogQueue.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
@@ -124,19 +125,16 @@ class TestFormCalender : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<Database> m_db;
+    BookFixture::SeedBook m_book;
+    Database &db() { return *m_book.db; }
     int m_saves = 0;
 
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
-        m_db = std::make_unique<Database>();
-        m_db->open(m_env->path(u"book.db"_s), QString(), true);
-        BookSchema::createEmptyBook(*m_db);
-        loadSeed(*m_db, QFINDTESTDATA("../../resources/seed/DateMast.tsv"), u"DateMast"_s);
-        RecordNumbers::SetDataNo(*m_db, u"DateMast.DB"_s, 37);
+        m_book.open();
+        loadSeed(db(), QFINDTESTDATA("../../resources/seed/DateMast.tsv"), u"DateMast"_s);
+        RecordNumbers::SetDataNo(db(), u"DateMast.DB"_s, 37);
         m_saves = 0;
         TFormCalender::OnDataSaved = [this] { ++m_saves; };
         HoliDayList.clear();
@@ -145,14 +143,13 @@ private slots:
     {
         TFormCalender::OnDataSaved = nullptr;
         HoliDayList.clear();
-        m_db.reset();
-        m_env.reset();
+        m_book.close();
     }
 
     void opensForAYearAndGeneratesItsDays()
     {
         QVERIFY(!FormCalender);
-        TFormCalender form(*m_db);
+        TFormCalender form(db());
         QCOMPARE(FormCalender, &form);
         QCOMPARE(form.windowTitle(), u"カレンダー設定"_s);
         form.FirstYear = 2023;
@@ -167,7 +164,7 @@ private slots:
         // the equinoxes included, and nothing is written until saved.
         QCOMPARE(holidaysOf(form.days()), officialHolidays(2024));
         QVERIFY(form.changeCount() > 0);
-        QVERIFY(storedDays(*m_db, 2024).isEmpty());
+        QVERIFY(storedDays(db(), 2024).isEmpty());
 
         // The grid shows the days; Sundays in red.
         QAbstractTableModel *model = form.DateListModel;
@@ -186,9 +183,9 @@ private slots:
         QStringList expected;
         for (const QString &day : officialHolidays(2024))
             expected << day + u" 1"_s;
-        QCOMPARE(storedDays(*m_db, 2024), expected);
-        QCOMPARE(m_db->scalar(u"SELECT COUNT(DISTINCT DATANO) FROM DateList"_s).toInt(), expected.size());
-        QCOMPARE(m_db->scalar(u"SELECT MIN(DATANO) FROM DateList"_s).toInt(), 1);
+        QCOMPARE(storedDays(db(), 2024), expected);
+        QCOMPARE(db().scalar(u"SELECT COUNT(DISTINCT DATANO) FROM DateList"_s).toInt(), expected.size());
+        QCOMPARE(db().scalar(u"SELECT MIN(DATANO) FROM DateList"_s).toInt(), 1);
         // The holiday list follows the save.
         QVERIFY(IsHoliday(QDate(2024, 5, 6)));
         QCOMPARE(GetHolidayName(QDate(2024, 9, 23)), u"振替休日"_s);
@@ -200,11 +197,11 @@ private slots:
 
     void storedYearLoadsAsItIsAndRegenerationOverwritesTheFirstRowOfADate()
     {
-        addDay(*m_db, 1, QDate(2024, 1, 1), u"誕生日"_s, 6);
-        addDay(*m_db, 2, QDate(2024, 1, 1), u"記念日"_s, 5);
-        addDay(*m_db, 3, QDate(2024, 6, 1), u"創立記念"_s, 2);
-        RecordNumbers::SetDataNo(*m_db, u"DateList.db"_s, 3);
-        TFormCalender form(*m_db);
+        addDay(db(), 1, QDate(2024, 1, 1), u"誕生日"_s, 6);
+        addDay(db(), 2, QDate(2024, 1, 1), u"記念日"_s, 5);
+        addDay(db(), 3, QDate(2024, 6, 1), u"創立記念"_s, 2);
+        RecordNumbers::SetDataNo(db(), u"DateList.db"_s, 3);
+        TFormCalender form(db());
         form.ShowYear = 2024;
         form.show();
         QCOMPARE(form.days().size(), 3);  // a year with days is not generated
@@ -212,21 +209,21 @@ private slots:
 
         form.FrBtnCreateHolidayClick();
         form.Save();
-        const QStringList stored = storedDays(*m_db, 2024);
+        const QStringList stored = storedDays(db(), 2024);
         QCOMPARE(stored.mid(0, 2), (QStringList{u"2024-01-01 元日 1"_s, u"2024-01-01 記念日 5"_s}));
         QVERIFY(stored.contains(u"2024-06-01 創立記念 2"_s));
         QCOMPARE(stored.size(), officialHolidays(2024).size() + 2);
         // New rows got numbers after the counter's.
-        QCOMPARE(m_db->scalar(u"SELECT MIN(DATANO) FROM DateList WHERE DATANO > 3"_s).toInt(), 4);
-        QCOMPARE(m_db->scalar(u"SELECT COUNT(*) FROM DateList WHERE DATANO IS NULL"_s).toInt(), 0);
+        QCOMPARE(db().scalar(u"SELECT MIN(DATANO) FROM DateList WHERE DATANO > 3"_s).toInt(), 4);
+        QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM DateList WHERE DATANO IS NULL"_s).toInt(), 0);
     }
 
     void editsDeleteUndoAndCancelAll()
     {
-        addDay(*m_db, 1, QDate(2024, 3, 1), u"社員旅行"_s, 2);
-        addDay(*m_db, 2, QDate(2024, 3, 2), u"社員旅行"_s, 2);
-        RecordNumbers::SetDataNo(*m_db, u"DateList.db"_s, 2);
-        TFormCalender form(*m_db);
+        addDay(db(), 1, QDate(2024, 3, 1), u"社員旅行"_s, 2);
+        addDay(db(), 2, QDate(2024, 3, 2), u"社員旅行"_s, 2);
+        RecordNumbers::SetDataNo(db(), u"DateList.db"_s, 2);
+        TFormCalender form(db());
         form.ShowYear = 2024;
         form.show();
         QAbstractTableModel *model = form.DateListModel;
@@ -262,14 +259,14 @@ private slots:
         QVERIFY(model->setData(model->index(added, 2), u"年末休暇"_s));
         QVERIFY(model->setData(model->index(added, 3), u"会社の休日"_s));
         form.Save();
-        QCOMPARE(storedDays(*m_db, 2024),
+        QCOMPARE(storedDays(db(), 2024),
                  (QStringList{u"2024-03-01 社員旅行 2"_s, u"2024-12-29 年末休暇 2"_s}));
-        QCOMPARE(m_db->scalar(u"SELECT DATANO FROM DateList WHERE NAME = '年末休暇'"_s).toInt(), 3);
+        QCOMPARE(db().scalar(u"SELECT DATANO FROM DateList WHERE NAME = '年末休暇'"_s).toInt(), 3);
     }
 
     void pendingChangesAreAskedAboutOnClose()
     {
-        TFormCalender form(*m_db);
+        TFormCalender form(db());
         form.ShowYear = 2024;
         form.show();
         QVERIFY(form.changeCount() > 0); // the generated year
@@ -287,7 +284,7 @@ private slots:
             QVERIFY(!form.isVisible());
             QVERIFY(dialogs.done());
         }
-        QVERIFY(storedDays(*m_db, 2024).isEmpty());
+        QVERIFY(storedDays(db(), 2024).isEmpty());
         QCOMPARE(form.CurYear, QDate::currentDate().year());
 
         form.ShowYear = 2025;
@@ -298,25 +295,25 @@ private slots:
             form.reject();
             QVERIFY(dialogs.done());
         }
-        QCOMPARE(storedDays(*m_db, 2025).size(), officialHolidays(2025).size());
+        QCOMPARE(storedDays(db(), 2025).size(), officialHolidays(2025).size());
     }
 
     void changingTheYearSavesTheShownOne()
     {
-        TFormCalender form(*m_db);
+        TFormCalender form(db());
         form.ShowYear = 2024;
         form.show();
         form.CbBoxYear->setCurrentIndex(form.CbBoxYear->findText(u"2026"_s));
         emit form.CbBoxYear->activated(form.CbBoxYear->currentIndex());
         QCOMPARE(form.CurYear, 2026);
-        QCOMPARE(storedDays(*m_db, 2024).size(), officialHolidays(2024).size());
+        QCOMPARE(storedDays(db(), 2024).size(), officialHolidays(2024).size());
         QCOMPARE(holidaysOf(form.days()), officialHolidays(2026));
-        QVERIFY(storedDays(*m_db, 2026).isEmpty());
+        QVERIFY(storedDays(db(), 2026).isEmpty());
     }
 
     void rulesAreEditedAndSavedInTheirOwnView()
     {
-        TFormCalender form(*m_db);
+        TFormCalender form(db());
         form.ShowYear = 2024;
         form.show();
         form.Save();
@@ -361,7 +358,7 @@ private slots:
         QCOMPARE(form.FrBtnDayDef->text(), u"休日の定義"_s);
         QCOMPARE(form.Label1->text(),
                  u"春分の日、秋分の日は毎年変動し修正が必要な場合があります。よろしかったら保存してください。"_s);
-        Statement st(*m_db, u"SELECT DATANO, AMONTH, ADAY, TYPE, STARTDAY, ENDDAY FROM DateMast WHERE NAME = '創立記念日'"_s);
+        Statement st(db(), u"SELECT DATANO, AMONTH, ADAY, TYPE, STARTDAY, ENDDAY FROM DateMast WHERE NAME = '創立記念日'"_s);
         QVERIFY(st.next());
         QCOMPARE(st.intValue(0), 38);
         QCOMPARE(st.intValue(1), 6);
@@ -382,7 +379,7 @@ private slots:
 
     void bookOpeningOffersTheCalendarForAYearWithoutHolidays()
     {
-        TDatModSql sql(*m_db);
+        TDatModSql sql(db());
         DatModSql = &sql;
         // Yes in the missing-holiday dialog opens the calendar for that year;
         // closing it asks to save the generated days.
@@ -399,7 +396,7 @@ private slots:
         QCOMPARE(sql.CheckBookHolidays(2027), int(mrYes));
         QVERIFY(dialogs.done());
         QCOMPARE(calendarYear, u"2027"_s);
-        QCOMPARE(storedDays(*m_db, 2027).size(), officialHolidays(2027).size());
+        QCOMPARE(storedDays(db(), 2027).size(), officialHolidays(2027).size());
         QVERIFY(IsHoliday(QDate(2027, 1, 1)));
 
         // The year is set up now: nothing is shown.

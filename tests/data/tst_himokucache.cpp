@@ -6,6 +6,7 @@
 #include "data/DatModSql.h"
 #include "data/HimokuCache.h"
 #include "platform/db/Database.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
@@ -24,18 +25,19 @@ QList<int> codesOf(const THimokuArray &cache)
 void addHimoku(Database &db, int code, int pos, const QString &name, int bunrui, bool visible = true,
                bool tokubetu = false, int simeBi = 31)
 {
-    Statement st(db, u"INSERT INTO Himoku (CODE, POS, NAME, BUNRUI, SYOKIZAN, SIMEBI, CYCLE, FURIKOMIBI, "
-                     "HOLIDAYSHIFT, VISIBLE, SYSTEM, TOKUBETU, AITECODE, SIMEHISTROY, SIMESHIFT, ZEIATUKAI, "
-                     "YOSANWARN, SIMEHOLIDAYSHIFT, SIMEADDDAY) "
-                     "VALUES (?, ?, ?, ?, 1234.5, ?, 1, 10, 2, ?, 0, ?, 100, 0, 0, 1, 0, 0, 0)"_s);
-    st.bind(1, code);
-    st.bind(2, pos);
-    st.bind(3, name);
-    st.bind(4, bunrui);
-    st.bind(5, simeBi);
-    st.bind(6, visible);
-    st.bind(7, tokubetu);
-    st.exec();
+    BookFixture::addHimoku(db, {.code = code,
+                                .pos = pos,
+                                .name = name,
+                                .bunrui = bunrui,
+                                .syokizan = 1234.5,
+                                .simeBi = simeBi,
+                                .cycle = 1,
+                                .furikomiBi = 10,
+                                .holidayShift = 2,
+                                .visible = visible,
+                                .tokubetu = tokubetu,
+                                .zeiAtukai = 1,
+                                .yosanWarn = false});
 }
 
 void addDay(Database &db, const QDate &date, const QString &name, int type)
@@ -58,30 +60,26 @@ class TestHimokuCache : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<Database> m_db;
+    BookFixture::SeedBook m_book;
+    Database &db() { return *m_book.db; }
 
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
-        m_db = std::make_unique<Database>();
-        m_db->open(m_env->path(u"book.db"_s), QString(), true);
-        BookSchema::createEmptyBook(*m_db);
-        addHimoku(*m_db, 201, 2, u"食費"_s, 2);
-        addHimoku(*m_db, 202, 1, u"冠婚葬祭"_s, 2, true, true);
-        addHimoku(*m_db, 203, 3, u"旧費目"_s, 2, false);
-        addHimoku(*m_db, 102, 5, u"賞与"_s, 1);
-        addHimoku(*m_db, 101, 5, u"給与"_s, 1);
-        addHimoku(*m_db, 301, 4, u"カード"_s, 9, true, false, 0);
+        m_book.open();
+        addHimoku(db(), 201, 2, u"食費"_s, 2);
+        addHimoku(db(), 202, 1, u"冠婚葬祭"_s, 2, true, true);
+        addHimoku(db(), 203, 3, u"旧費目"_s, 2, false);
+        addHimoku(db(), 102, 5, u"賞与"_s, 1);
+        addHimoku(db(), 101, 5, u"給与"_s, 1);
+        addHimoku(db(), 301, 4, u"カード"_s, 9, true, false, 0);
         TokubetuShowFlag = false;
     }
     void cleanup()
     {
         TokubetuShowFlag = false;
         ClearHimokuCaches();
-        m_db.reset();
-        m_env.reset();
+        m_book.close();
     }
 
     void cachesHoldTheirRowsInPosOrder_data()
@@ -104,7 +102,7 @@ private slots:
     {
         QFETCH(bool, tokubetuShow);
         TokubetuShowFlag = tokubetuShow;
-        LoadHimokuCaches(*m_db);
+        LoadHimokuCaches(db());
         QTEST(codesOf(IriHimokuArray), "iri");
         QTEST(codesOf(DeruHimokuArray), "deru");
         QTEST(codesOf(KouzaHimokuArray), "kouza");
@@ -119,10 +117,10 @@ private slots:
 
     void entriesCarryTheirFields()
     {
-        Statement(*m_db, u"INSERT INTO SimebiList (CODE, STARTDATE, SIMEBI) VALUES (301, '2024-04-01', 10)"_s).exec();
-        Statement(*m_db, u"INSERT INTO SimebiList (CODE, STARTDATE, SIMEBI) VALUES (301, '2024-02-01', 0)"_s).exec();
-        Statement(*m_db, u"UPDATE Himoku SET SIMESHIFT = -1 WHERE CODE = 2"_s).exec();
-        LoadHimokuCaches(*m_db);
+        Statement(db(), u"INSERT INTO SimebiList (CODE, STARTDATE, SIMEBI) VALUES (301, '2024-04-01', 10)"_s).exec();
+        Statement(db(), u"INSERT INTO SimebiList (CODE, STARTDATE, SIMEBI) VALUES (301, '2024-02-01', 0)"_s).exec();
+        Statement(db(), u"UPDATE Himoku SET SIMESHIFT = -1 WHERE CODE = 2"_s).exec();
+        LoadHimokuCaches(db());
 
         THimokuData card;
         QVERIFY(GetHimokuData(301, card));
@@ -166,13 +164,13 @@ private slots:
 
     void missingGroupRowIsAddedAtTheFirstRebuild()
     {
-        Statement(*m_db, u"DELETE FROM Himoku WHERE CODE = 3"_s).exec();
-        LoadHimokuCaches(*m_db);
+        Statement(db(), u"DELETE FROM Himoku WHERE CODE = 3"_s).exec();
+        LoadHimokuCaches(db());
         QCOMPARE(codesOf(VisibleHimokuArray).mid(0, 3), (QList<int>{1, 2, 3}));
         QCOMPARE(codesOf(AllHimokuArray).mid(0, 3), (QList<int>{1, 2, 3}));
         QCOMPARE(VisibleHimokuArray.at(2).Name, u"口座"_s);
         QCOMPARE(VisibleHimokuArray.at(2).SimeBi, 0);
-        Statement st(*m_db, u"SELECT NAME, SIMEBI, SIMEHISTROY, SIMESHIFT, SIMEHOLIDAYSHIFT, VISIBLE "
+        Statement st(db(), u"SELECT NAME, SIMEBI, SIMEHISTROY, SIMESHIFT, SIMEHOLIDAYSHIFT, VISIBLE "
                             "FROM Himoku WHERE CODE = 3"_s);
         QVERIFY(st.next());
         QCOMPARE(st.textValue(0), u"口座"_s);
@@ -183,8 +181,8 @@ private slots:
         QCOMPARE(st.intValue(5), 0); // a group row, not a category to list
         QVERIFY(!st.next());
         // Added once, not at every rebuild.
-        LoadHimokuCaches(*m_db);
-        QCOMPARE(m_db->scalar(u"SELECT COUNT(*) FROM Himoku WHERE CODE = 3"_s).toInt(), 1);
+        LoadHimokuCaches(db());
+        QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM Himoku WHERE CODE = 3"_s).toInt(), 1);
     }
 
     void lookups_data()
@@ -205,7 +203,7 @@ private slots:
     void lookups()
     {
         QFETCH(int, code);
-        LoadHimokuCaches(*m_db);
+        LoadHimokuCaches(db());
         QTEST(GetHimokuKind(code), "kind");
         QTEST(GetHimokuBu1(code), "bu1");
         QTEST(FindHimokuName(code, &VisibleHimokuArray), "visibleName");
@@ -214,7 +212,7 @@ private slots:
     void lookupsByName()
     {
         TokubetuShowFlag = false;
-        LoadHimokuCaches(*m_db);
+        LoadHimokuCaches(db());
         QCOMPARE(GetHimokuCodeByName(u"給与"_s, 1), 101);
         QCOMPARE(GetHimokuCodeByName(u"給与"_s, 2), -1);
         QCOMPARE(GetHimokuCodeByName(u"カード"_s, 3), 301);
@@ -231,8 +229,8 @@ private slots:
         QCOMPARE(FindHimokuAiteCode(999, &VisibleHimokuArray), -1);
         QCOMPARE(FindHimokuZeiAtukai(999, &VisibleHimokuArray), 3);
         QCOMPARE(FindHimokuZeiAtukai(201, &VisibleHimokuArray), 1);
-        QCOMPARE(GetHimokuBunrui(*m_db, 301), 9);
-        QCOMPARE(GetHimokuBunrui(*m_db, 999), 0);
+        QCOMPARE(GetHimokuBunrui(db(), 301), 9);
+        QCOMPARE(GetHimokuBunrui(db(), 999), 0);
 
         THimokuData record;
         record.Code = -7;
@@ -249,12 +247,12 @@ private slots:
 
     void holidayList()
     {
-        addDay(*m_db, QDate(2024, 5, 3), u"憲法記念日"_s, 1);
-        addDay(*m_db, QDate(2024, 5, 3), u"二度目"_s, 1);
-        addDay(*m_db, QDate(2024, 6, 1), u"誕生日"_s, 6);
-        addDay(*m_db, QDate(2024, 7, 1), u"記念日"_s, 5);
-        addDay(*m_db, QDate(2024, 7, 1), u"会社"_s, 1);
-        LoadHolidayList(*m_db);
+        addDay(db(), QDate(2024, 5, 3), u"憲法記念日"_s, 1);
+        addDay(db(), QDate(2024, 5, 3), u"二度目"_s, 1);
+        addDay(db(), QDate(2024, 6, 1), u"誕生日"_s, 6);
+        addDay(db(), QDate(2024, 7, 1), u"記念日"_s, 5);
+        addDay(db(), QDate(2024, 7, 1), u"会社"_s, 1);
+        LoadHolidayList(db());
         QCOMPARE(HoliDayList.size(), 2);
         QVERIFY(IsHoliday(QDate(2024, 5, 3)));
         QCOMPARE(GetHolidayName(QDate(2024, 5, 3)), u"憲法記念日"_s);
@@ -266,15 +264,15 @@ private slots:
         AddHoliday(u"臨時"_s, QDate(2024, 8, 1));
         QVERIFY(IsHoliday(QDate(2024, 8, 1)));
         // A rebuild reflects the table, not what was added by hand.
-        LoadHolidayList(*m_db);
+        LoadHolidayList(db());
         QVERIFY(!IsHoliday(QDate(2024, 8, 1)));
     }
 
     void rebuildsOnTheQueryModulesBook()
     {
-        addDay(*m_db, QDate(2024, 5, 3), u"憲法記念日"_s, 1);
+        addDay(db(), QDate(2024, 5, 3), u"憲法記念日"_s, 1);
         {
-            TDatModSql sql(*m_db);
+            TDatModSql sql(db());
             DatModSql = &sql;
             LoadHimokuCaches();
             LoadHolidayList();
@@ -292,36 +290,36 @@ private slots:
 
     void closingPeriodsOfACachedCategory()
     {
-        Statement(*m_db, u"UPDATE Himoku SET SIMEBI = 20 WHERE CODE = 301"_s).exec();
-        Statement(*m_db, u"UPDATE Himoku SET SIMEBI = 10, SIMESHIFT = -1 WHERE CODE = 201"_s).exec();
-        LoadHimokuCaches(*m_db);
+        Statement(db(), u"UPDATE Himoku SET SIMEBI = 20 WHERE CODE = 301"_s).exec();
+        Statement(db(), u"UPDATE Himoku SET SIMEBI = 10, SIMESHIFT = -1 WHERE CODE = 201"_s).exec();
+        LoadHimokuCaches(db());
         int closingDay = -5, simeShift = -5;
         QDate start, end;
-        GetHimokuSimePeriod(*m_db, 301, 2024, 3, 12, 0, closingDay, simeShift, start, end);
+        GetHimokuSimePeriod(db(), 301, 2024, 3, 12, 0, closingDay, simeShift, start, end);
         QCOMPARE(closingDay, 20);
         QCOMPARE(simeShift, 0);
         QCOMPARE(start, QDate(2024, 2, 21));
         QCOMPARE(end, QDate(2024, 3, 20));
 
         int nendo = 0, month = 0, days = 0;
-        FindHimokuSimeMonth(*m_db, 201, 12, 0, QDate(2024, 4, 5), nendo, month, closingDay, simeShift, days, start,
+        FindHimokuSimeMonth(db(), 201, 12, 0, QDate(2024, 4, 5), nendo, month, closingDay, simeShift, days, start,
                             end);
         QCOMPARE(nendo, 2024);
         QCOMPARE(month, 3);
         QCOMPARE(start, QDate(2024, 3, 11));
         QCOMPARE(end, QDate(2024, 4, 10));
 
-        GetHimokuNendoPeriod(*m_db, 301, 2024, 12, 0, start, end);
+        GetHimokuNendoPeriod(db(), 301, 2024, 12, 0, start, end);
         QCOMPARE(start, QDate(2023, 12, 21));
         QCOMPARE(end, QDate(2024, 12, 20));
 
         // A hidden code is not found: the outputs stay as passed in.
         closingDay = -5;
         start = end = QDate(2000, 1, 1);
-        GetHimokuSimePeriod(*m_db, 203, 2024, 3, 12, 0, closingDay, simeShift, start, end);
+        GetHimokuSimePeriod(db(), 203, 2024, 3, 12, 0, closingDay, simeShift, start, end);
         QCOMPARE(closingDay, -5);
         QCOMPARE(start, QDate(2000, 1, 1));
-        GetHimokuNendoPeriod(*m_db, 203, 2024, 12, 0, start, end);
+        GetHimokuNendoPeriod(db(), 203, 2024, 12, 0, start, end);
         QCOMPARE(end, QDate(2000, 1, 1));
     }
 };

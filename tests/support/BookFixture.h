@@ -78,6 +78,17 @@ inline void addHimoku(Database &db, const HimokuRow &r)
     st.exec();
 }
 
+// A budget row; the amount is stored as given (whole or fractional).
+inline void addBudget(Database &db, const QString &date, int code, const QVariant &amount, int bunrui)
+{
+    Statement st(db, QStringLiteral("INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU, BUNRUI) VALUES (0, ?, ?, ?, ?)"));
+    st.bind(1, date);
+    st.bind(2, code);
+    st.bind(3, amount);
+    st.bind(4, bunrui);
+    st.exec();
+}
+
 // The seed book alone, as a database in a temporary world: for code that works
 // on a database without the data module.
 struct SeedBook

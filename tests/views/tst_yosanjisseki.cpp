@@ -9,24 +9,17 @@
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
 #include "views/YosanJissekiData.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
+using BookFixture::addBudget;
 
 namespace {
 
 void addHimoku(Database &db, int code, int pos, const QString &name, int bunrui, bool visible = true)
 {
-    Statement st(db, u"INSERT INTO Himoku (CODE, POS, NAME, BUNRUI, SYOKIZAN, SIMEBI, CYCLE, FURIKOMIBI, "
-                     "HOLIDAYSHIFT, VISIBLE, SYSTEM, TOKUBETU, AITECODE, SIMEHISTROY, SIMESHIFT, ZEIATUKAI, "
-                     "YOSANWARN, SIMEHOLIDAYSHIFT, SIMEADDDAY) "
-                     "VALUES (?, ?, ?, ?, 0, 31, -1, -1, 0, ?, 0, 0, 100, 0, 0, 3, 1, 0, 0)"_s);
-    st.bind(1, code);
-    st.bind(2, pos);
-    st.bind(3, name);
-    st.bind(4, bunrui);
-    st.bind(5, visible);
-    st.exec();
+    BookFixture::addHimoku(db, {.code = code, .pos = pos, .name = name, .bunrui = bunrui, .visible = visible});
 }
 
 // reserved: 0 booked, 1 scheduled, -1 empty.
@@ -39,16 +32,6 @@ void addLine(Database &db, const QString &date, const QString &amount, int kari,
     st.bind(3, kari);
     st.bind(4, kasi);
     st.bind(5, reserved < 0 ? QVariant() : QVariant(reserved));
-    st.exec();
-}
-
-void addBudget(Database &db, const QString &date, int code, int amount, int bunrui)
-{
-    Statement st(db, u"INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU, BUNRUI) VALUES (0, ?, ?, ?, ?)"_s);
-    st.bind(1, date);
-    st.bind(2, code);
-    st.bind(3, amount);
-    st.bind(4, bunrui);
     st.exec();
 }
 
@@ -84,19 +67,15 @@ class TestYosanJisseki : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<Database> m_db;
+    BookFixture::SeedBook m_book;
+    Database &db() { return *m_book.db; }
     TYosanJissekiData m_data;
 
 private slots:
     void init()
     {
         ResetProgramValues();
-        m_env = std::make_unique<TestEnv>();
-        m_db = std::make_unique<Database>();
-        m_db->open(m_env->path(u"book.db"_s), QString(), true);
-        BookSchema::createEmptyBook(*m_db);
-        Database &db = *m_db;
+        Database &db = m_book.open();
         addHimoku(db, 101, 2, u"給与"_s, 1);
         addHimoku(db, 102, 1, u"賞与"_s, 1);
         addHimoku(db, 201, 1, u"食費"_s, 2);
@@ -128,8 +107,7 @@ private slots:
     {
         ClearHimokuCaches();
         ResetProgramValues();
-        m_db.reset();
-        m_env.reset();
+        m_book.close();
     }
 
     void actualsFollowPeriodsAndReservedLines_data()
@@ -150,13 +128,13 @@ private slots:
     {
         QFETCH(bool, includeReserved);
         QFETCH(int, expenseClosingDay);
-        Statement upd(*m_db, u"UPDATE Himoku SET SIMEBI = ? WHERE CODE = 2"_s);
+        Statement upd(db(), u"UPDATE Himoku SET SIMEBI = ? WHERE CODE = 2"_s);
         upd.bind(1, expenseClosingDay);
         upd.exec();
-        LoadHimokuCaches(*m_db);
+        LoadHimokuCaches(db());
 
         m_data.IncludeReserved = includeReserved;
-        m_data.ChangeMonths(*m_db, 2026, 10, 2026, 11);
+        m_data.ChangeMonths(db(), 2026, 10, 2026, 11);
 
         QCOMPARE(m_data.RowCount(0), 2);
         QCOMPARE(m_data.RowCount(1), 2);
@@ -183,7 +161,7 @@ private slots:
 
     void budgetsOfBothMonths()
     {
-        Database &db = *m_db;
+        Database &db = *m_book.db;
         addBudget(db, u"2026-11-01"_s, 201, 30000, 2);
         addBudget(db, u"2026-11-01"_s, 201, 500, 2);    // a second row adds up
         addBudget(db, u"2026-10-01"_s, 201, 20000, 2);
@@ -231,17 +209,17 @@ private slots:
 
     void readsOnlyTheMonthsThroughTheDateIndex()
     {
-        LoadHimokuCaches(*m_db);
+        LoadHimokuCaches(db());
         QStringList sent;
-        sqlite3_trace_v2(m_db->handle(), SQLITE_TRACE_STMT, traceStatement, &sent);
-        m_data.ChangeMonths(*m_db, 2026, 10, 2026, 11);
-        sqlite3_trace_v2(m_db->handle(), 0, nullptr, nullptr);
+        sqlite3_trace_v2(db().handle(), SQLITE_TRACE_STMT, traceStatement, &sent);
+        m_data.ChangeMonths(db(), 2026, 10, 2026, 11);
+        sqlite3_trace_v2(db().handle(), 0, nullptr, nullptr);
 
         const QStringList journal = sent.filter(u"FROM Master"_s, Qt::CaseInsensitive);
         QCOMPARE(journal.size(), 4); // one per side and month
         QCOMPARE(sent.filter(u"FROM Yosan"_s, Qt::CaseInsensitive).size(), 1);
         for (const QString &sql : journal) {
-            Statement plan(*m_db, u"EXPLAIN QUERY PLAN "_s + sql);
+            Statement plan(db(), u"EXPLAIN QUERY PLAN "_s + sql);
             QString detail;
             while (plan.next())
                 detail += plan.textValue(3) + u'\n';
@@ -253,10 +231,10 @@ private slots:
     void sidesAndEmptyBook()
     {
         // No categories of either side: no rows, zero totals.
-        LoadHimokuCaches(*m_db);
-        Statement(*m_db, u"UPDATE Himoku SET VISIBLE = 0 WHERE BUNRUI = 1 AND CODE > 99"_s).exec();
-        LoadHimokuCaches(*m_db);
-        m_data.ChangeMonths(*m_db, 2026, 10, 2026, 11);
+        LoadHimokuCaches(db());
+        Statement(db(), u"UPDATE Himoku SET VISIBLE = 0 WHERE BUNRUI = 1 AND CODE > 99"_s).exec();
+        LoadHimokuCaches(db());
+        m_data.ChangeMonths(db(), 2026, 10, 2026, 11);
         QCOMPARE(m_data.RowCount(0), 0);
         QCOMPARE(m_data.IriImaJisseki, Currency());
         TYosanJissekiArray rows;

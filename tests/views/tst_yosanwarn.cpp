@@ -7,6 +7,7 @@
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
 #include "views/YosanWarn.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
@@ -15,26 +16,13 @@ namespace {
 
 void addHimoku(Database &db, int code, int pos, int bunrui, bool warn)
 {
-    Statement st(db, u"INSERT INTO Himoku (CODE, POS, NAME, BUNRUI, SYOKIZAN, SIMEBI, CYCLE, FURIKOMIBI, "
-                     "HOLIDAYSHIFT, VISIBLE, SYSTEM, TOKUBETU, AITECODE, SIMEHISTROY, SIMESHIFT, ZEIATUKAI, "
-                     "YOSANWARN, SIMEHOLIDAYSHIFT, SIMEADDDAY) "
-                     "VALUES (?, ?, ?, ?, 0, 31, -1, -1, 0, 1, 0, 0, 100, 0, 0, 3, ?, 0, 0)"_s);
-    st.bind(1, code);
-    st.bind(2, pos);
-    st.bind(3, u"費目%1"_s.arg(code));
-    st.bind(4, bunrui);
-    st.bind(5, warn);
-    st.exec();
+    BookFixture::addHimoku(
+        db, {.code = code, .pos = pos, .name = u"費目%1"_s.arg(code), .bunrui = bunrui, .yosanWarn = warn});
 }
 
 void addBudget(Database &db, const QString &date, int code, const QString &amount, int bunrui)
 {
-    Statement st(db, u"INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU, BUNRUI) VALUES (0, ?, ?, ?, ?)"_s);
-    st.bind(1, date);
-    st.bind(2, code);
-    st.bind(3, amount.toDouble());
-    st.bind(4, bunrui);
-    st.exec();
+    BookFixture::addBudget(db, date, code, amount.toDouble(), bunrui);
 }
 
 Currency yen(const char *text) { return Currency::fromString(QString::fromLatin1(text)); }
@@ -45,8 +33,8 @@ class TestYosanWarn : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<Database> m_db;
+    BookFixture::SeedBook m_book;
+    Database &db() { return *m_book.db; }
 
 private slots:
     // Expense 201 (flagged, POS 2), 202 (not flagged, POS 1), 203 (flagged, no
@@ -55,11 +43,7 @@ private slots:
     void init()
     {
         ResetProgramValues();
-        m_env = std::make_unique<TestEnv>();
-        m_db = std::make_unique<Database>();
-        m_db->open(m_env->path(u"book.db"_s), QString(), true);
-        BookSchema::createEmptyBook(*m_db);
-        Database &db = *m_db;
+        Database &db = m_book.open();
         addHimoku(db, 201, 2, 2, true);
         addHimoku(db, 202, 1, 2, false);
         addHimoku(db, 203, 3, 2, true);
@@ -76,8 +60,7 @@ private slots:
     {
         ClearHimokuCaches();
         ResetProgramValues();
-        m_db.reset();
-        m_env.reset();
+        m_book.close();
     }
 
     void loadsOneMonthInCacheOrder_data()
@@ -107,7 +90,7 @@ private slots:
         QFETCH(QList<bool>, warn);
         QFETCH(QList<Currency>, budgets);
         TYosanWarn w{uint8_t(kind)};
-        w.LoadBudget(*m_db, 2026, 11, monthShift);
+        w.LoadBudget(db(), 2026, 11, monthShift);
         QCOMPARE(w.Year, uint16_t(2026));
         QCOMPARE(w.Month, uint16_t(11));
         QCOMPARE(w.Rows.size(), codes.size());
@@ -120,7 +103,7 @@ private slots:
         QTEST(w.WarnBudget(), "warnTotal");
 
         // A reload replaces everything; a month without budgets gives zeros.
-        w.LoadBudget(*m_db, 2026, 3, monthShift);
+        w.LoadBudget(db(), 2026, 3, monthShift);
         QCOMPARE(w.Rows.size(), codes.size());
         QCOMPARE(w.TotalBudget(), Currency());
         QCOMPARE(w.WarnBudget(), Currency());
@@ -128,10 +111,10 @@ private slots:
 
     void noCategoriesNoRows()
     {
-        Statement(*m_db, u"UPDATE Himoku SET VISIBLE = 0 WHERE BUNRUI = 1 AND CODE > 99"_s).exec();
-        LoadHimokuCaches(*m_db);
+        Statement(db(), u"UPDATE Himoku SET VISIBLE = 0 WHERE BUNRUI = 1 AND CODE > 99"_s).exec();
+        LoadHimokuCaches(db());
         TYosanWarn w(1);
-        w.LoadBudget(*m_db, 2026, 11, 0);
+        w.LoadBudget(db(), 2026, 11, 0);
         QVERIFY(w.Rows.isEmpty());
         QCOMPARE(w.TotalBudget(), Currency());
         QCOMPARE(w.WarnBudget(), Currency());
