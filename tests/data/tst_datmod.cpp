@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/BackUp.h"
 #include "data/DatMod.h"
@@ -33,14 +34,7 @@ private:
     QString makeBook(const QString &name, const QString &key = QString(), const QByteArray &ini = QByteArray())
     {
         const QString folder = env->path("books/" + name);
-        QDir().mkpath(folder);
-        Database db;
-        db.open(folder + "/PomuZenitData.db", key, true);
-        DatModSchema::createEmptyBook(db);
-        db.close();
-        QFile f(folder + "/PomuZenitData.ini");
-        f.open(QIODevice::WriteOnly);
-        f.write("[DataLevel]\nDataLevel=6\n" + ini);
+        BookFixture::writeEmptyBook(folder, key, ini);
         return folder;
     }
     void registerBook(const QString &name, const QString &folder)

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "DialogQueue.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/DatMod.h"
 #include "data/DatModSchema.h"
@@ -35,11 +36,7 @@ private slots:
         env = std::make_unique<TestEnv>();
         dm = std::make_unique<TDatMod>();
         const QString folder = env->path("book");
-        QDir().mkpath(folder);
-        {
-            Database db;
-            db.open(folder + "/PomuZenitData.db", QString(), true);
-            DatModSchema::createEmptyBook(db);
+        QVERIFY(BookFixture::writeEmptyBook(folder, QString(), QByteArray(), [](Database &db) {
             const int code = EncodeMonthCode(2014, 3);
             for (int i = 1; i <= 3; ++i)
                 db.exec(QString("INSERT INTO Master (DATANO,GYONO,KINGAKU,RECEIPTNO,LOOKUPNO,STYLE) "
@@ -47,11 +44,7 @@ private slots:
                             .arg(i)
                             .arg(i < 3 ? 7 : 8)
                             .arg(code));
-        }
-        QFile f(folder + "/PomuZenitData.ini");
-        f.open(QIODevice::WriteOnly);
-        f.write("[DataLevel]\nDataLevel=6\n");
-        f.close();
+        }));
         RegIni->WriteStringAndUpdate("DataFolders", "B", folder);
         QString path = folder;
         QVERIFY(dm->OpenBook("B", path));

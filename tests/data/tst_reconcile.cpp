@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/DatMod.h"
 #include "data/DatModSchema.h"
@@ -69,19 +70,11 @@ private slots:
         env = std::make_unique<TestEnv>();
         dm = std::make_unique<TDatMod>();
         folder = env->path("book");
-        QDir().mkpath(folder);
-        {
-            Database db;
-            db.open(folder + "/PomuZenitData.db", QString(), true);
-            DatModSchema::createEmptyBook(db);
+        QVERIFY(BookFixture::writeEmptyBook(folder, QString(), QByteArray(), [](Database &db) {
             db.exec("INSERT INTO Master (DATANO,GYONO,RECDATE,KINGAKU,KARICODE,KASICODE,STYLE,RECEIPTNO,LOOKUPNO) "
                     "VALUES (1,1,'2024-05-01',100,201,101,1,0,0)");
             db.exec("UPDATE AutoInc SET MAXNO = 1 WHERE NAME = 'master.db'");
-        }
-        QFile f(folder + "/PomuZenitData.ini");
-        f.open(QIODevice::WriteOnly);
-        f.write("[DataLevel]\nDataLevel=6\n");
-        f.close();
+        }));
         RegIni->WriteStringAndUpdate("DataFolders", "B", folder);
         QString path = folder;
         QVERIFY(dm->OpenBook("B", path));
@@ -160,6 +153,9 @@ private slots:
     void refusedInsertHasNoConflict()
     {
         dm->MainDatabase.exec("CREATE TRIGGER refuse BEFORE INSERT ON Master BEGIN SELECT RAISE(ABORT, 'no room'); END");
+        // Appended behind the last line, so no line moves down to make room.
+        clt().last();
+        clt().next();
         clt().append();
         clt()["DATANO"].setValue(2);
         clt()["KINGAKU"].setValue(QVariant::fromValue(Currency::fromDouble(5)));
