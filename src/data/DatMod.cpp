@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "data/DatModBackUp.h"
+#include "data/DatModEvents.h"
 #include "data/DatModSchema.h"
 #include "data/DatModSql.h"
 #include "data/HimokuCache.h"
@@ -153,18 +154,15 @@ TDatMod::TDatMod(QObject *parent) : QObject(parent)
         meisaiDefs << fieldDefOf(c);
 
     auto makeClient = [this](const char *name) {
-        auto client = std::make_unique<ClientDataSet>();
+        auto client = std::make_unique<TMeisaiClientDataSet>();
         client->setName(QLatin1String(name));
-        ClientDataSet *c = client.get();
+        TMeisaiClientDataSet *c = client.get();
         m_clients.push_back(std::move(client));
         return c;
     };
     MeisaiClt = makeClient("MeisaiClt");
     MeisaiClt->setProvider(MeisaiPrv);
     MeisaiClt->setFieldDefs(meisaiDefs);
-    // A post or delete of a journal line is a change of the book to come.
-    MeisaiClt->AfterPost = [this](DataSet &) { DataChanged = true; };
-    MeisaiClt->AfterDelete = [this](DataSet &) { DataChanged = true; };
 
     ReceiptClt = makeClient("ReceiptClt");
     ReceiptClt->setProvider(ReceiptPrv);
@@ -194,6 +192,10 @@ TDatMod::TDatMod(QObject *parent) : QObject(parent)
     CopyClt = makeClient("CopyClt");
     CopyClt->setFieldDefs(meisaiDefs);
     CopyClt->createDataSet();
+
+    // Row events, field rules and the journal events (a post or delete of a
+    // journal line is a change of the book to come).
+    InstallTableEvents(*this);
 
     PasswordPrompt = QStringLiteral("パスワードの入力 :");
     WorkFolder = JoinPath(GetTempFolder(), WorkFolderName);
@@ -772,6 +774,7 @@ void TDatMod::ApplyBookSettings()
     CurSimeTuki = uint16_t(DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("SimeTuki"), 12));
     CurShiftNendo = DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("ShiftNendo"), 0);
     CurLockDate = DayNumberToDate(DataIni->ReadOrWriteInteger(QStringLiteral("Sime"), QStringLiteral("LockDate"), 0));
+    CopyLockDate(*this, CurLockDate);
     LoadHimokuCaches(MainDatabase);
     if (OnCheckHolidays)
         OnCheckHolidays();

@@ -9,9 +9,9 @@
 #include <QString>
 
 #include "data/DatModLock.h"
+#include "data/MeisaiClientDataSet.h"
 #include "platform/db/Database.h"
 
-class ClientDataSet;
 class DataSet;
 class Provider;
 class Query;
@@ -78,9 +78,11 @@ public:
     Query *FukuSelecterSql = nullptr;
     Provider *MeisaiPrv = nullptr;   // over MesaiSql, writes Master.DB
     Provider *ReceiptPrv = nullptr;  // over ReceiptSql
-    ClientDataSet *MeisaiClt = nullptr;  // journal lines of the shown day, slip or card
-    ClientDataSet *ReceiptClt = nullptr; // one row per slip, filter "RECEIPTNO <> 0"
-    ClientDataSet *CopyClt = nullptr;    // the journal pages' line clipboard (in memory)
+    // The journal data sets, with the module's row events and field rules
+    // installed when the module is made (InstallTableEvents).
+    TMeisaiClientDataSet *MeisaiClt = nullptr;  // journal lines of the shown day, slip or card
+    TMeisaiClientDataSet *ReceiptClt = nullptr; // one row per slip, filter "RECEIPTNO <> 0"
+    TMeisaiClientDataSet *CopyClt = nullptr;    // the journal pages' line clipboard (in memory)
 
     // Every table of the module (the sixteen, then the four views), in component order.
     QList<Table *> tables() const;
@@ -153,8 +155,8 @@ public:
     // Tests that the book can be read, asking for the data password while it
     // cannot; false when cancelled (PasswordCancelled) or on an error (shown).
     bool ProbeAutoInc();
-    // Reads the per-book settings into the program-wide values and runs the
-    // after-open hooks.
+    // Reads the per-book settings into the program-wide values (the lock date
+    // also into the journal data sets) and runs the after-open hooks.
     void ApplyBookSettings();
     // Writes the automatic backup generation of the closed book; false (and
     // the user told) when it failed.
@@ -216,7 +218,7 @@ private:
     std::vector<std::unique_ptr<Table>> m_tables;
     std::vector<std::unique_ptr<Query>> m_queries;
     std::vector<std::unique_ptr<Provider>> m_providers;
-    std::vector<std::unique_ptr<ClientDataSet>> m_clients;
+    std::vector<std::unique_ptr<TMeisaiClientDataSet>> m_clients;
     QList<DataSet *> m_external;
     QString m_sessionKey;   // the data password while the book is logged in
     TDatModLock m_lock;

@@ -13,6 +13,7 @@
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
 #include "data/MeisaiSave.h"
+#include "data/ReconcileErrorForm.h"
 #include "data/RecordNumbers.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
@@ -24,40 +25,6 @@
 #include "platform/ui/Dialogs.h"
 
 namespace {
-
-// Owns the journal data sets that replace the module's plain client data sets.
-class JournalClients : public QObject
-{
-public:
-    using QObject::QObject;
-    std::vector<std::unique_ptr<TMeisaiClientDataSet>> clients;
-};
-
-TMeisaiClientDataSet *promote(TDatMod &dm, ClientDataSet *&slot)
-{
-    if (auto *done = MeisaiState(slot))
-        return done;
-    auto *holder = dm.findChild<JournalClients *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!holder)
-        holder = new JournalClients(&dm);
-    auto client = std::make_unique<TMeisaiClientDataSet>();
-    ClientDataSet *old = slot;
-    if (old) {
-        client->setName(old->name());
-        client->setProvider(old->provider());
-        client->setCommandText(old->commandText());
-        client->setFieldDefs(old->fieldDefs());
-        client->setFilter(old->filter());
-        client->setFiltered(old->filtered());
-        if (old->isActive() && !old->provider()) {
-            client->createDataSet();
-        }
-    }
-    TMeisaiClientDataSet *made = client.get();
-    holder->clients.push_back(std::move(client));
-    slot = made;
-    return made;
-}
 
 const QString kDateFormat = QStringLiteral("yy.MM.dd ddd");
 const QString kDateMask = QStringLiteral("!99/99/99;1;_");
@@ -744,6 +711,12 @@ void chainAfterOpen(DataSet &ds, const std::function<void(DataSet &)> &extra)
 
 void InstallTableEvents(TDatMod &dm)
 {
+    // Installing twice would chain the after-open rules twice.
+    static const char kInstalled[] = "pomuTableEventsInstalled";
+    if (dm.property(kInstalled).toBool())
+        return;
+    dm.setProperty(kInstalled, true);
+
     for (Table *t : {dm.ZeiLstTbl, dm.HinmeiLstTbl, dm.ShopLstTbl, dm.MasterTbl, dm.YosanTbl, dm.MemoTbl,
                      dm.DayMstTbl, dm.SimebiListTbl}) {
         if (t)
@@ -764,18 +737,24 @@ void InstallTableEvents(TDatMod &dm)
     if (dm.PageSimebiSql)
         chainAfterOpen(*dm.PageSimebiSql, wireSimebiFields);
 
-    installMeisaiEvents(dm, *promote(dm, dm.MeisaiClt));
-    installReceiptEvents(dm, *promote(dm, dm.ReceiptClt));
-    TMeisaiClientDataSet *copy = promote(dm, dm.CopyClt);
-    copy->CltDataStyle = 0;
-    copy->CltSyuSiIdo = 0;
-    if (!copy->isActive())
-        copy->createDataSet();
+    if (dm.MeisaiClt) {
+        installMeisaiEvents(dm, *dm.MeisaiClt);
+        // A row the apply could not write is put to the user.
+        dm.MeisaiClt->OnReconcileError = HandleReconcileError;
+    }
+    if (dm.ReceiptClt)
+        installReceiptEvents(dm, *dm.ReceiptClt);
+    if (TMeisaiClientDataSet *copy = dm.CopyClt) {
+        copy->CltDataStyle = 0;
+        copy->CltSyuSiIdo = 0;
+        if (!copy->isActive())
+            copy->createDataSet();
+    }
 }
 
-TMeisaiClientDataSet *MeisaiClt(TDatMod &dm) { return MeisaiState(dm.MeisaiClt); }
-TMeisaiClientDataSet *ReceiptClt(TDatMod &dm) { return MeisaiState(dm.ReceiptClt); }
-TMeisaiClientDataSet *CopyClt(TDatMod &dm) { return MeisaiState(dm.CopyClt); }
+TMeisaiClientDataSet *MeisaiClt(TDatMod &dm) { return dm.MeisaiClt; }
+TMeisaiClientDataSet *ReceiptClt(TDatMod &dm) { return dm.ReceiptClt; }
+TMeisaiClientDataSet *CopyClt(TDatMod &dm) { return dm.CopyClt; }
 
 void CopyLockDate(TDatMod &dm, const QDate &lockDate)
 {

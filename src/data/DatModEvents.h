@@ -10,13 +10,11 @@ class TMeisaiClientDataSet;
 // of every table, the journal line events, the display and parse rules of the
 // journal columns, the slip list and the closing-day query.
 //
-// Call once after the data module is made (before a book opens):
-//     InstallTableEvents(*DatMod);
-// When the module's MeisaiClt, ReceiptClt or CopyClt are plain client data sets
-// they are replaced by journal data sets with the same set-up (owned by the module).
+// The data module runs this itself when it is made; a second call does
+// nothing. MeisaiClt's reconcile handler is HandleReconcileError.
 void InstallTableEvents(TDatMod &dm);
 
-// The module's journal data sets (after InstallTableEvents).
+// The module's journal data sets.
 TMeisaiClientDataSet *MeisaiClt(TDatMod &dm);
 TMeisaiClientDataSet *ReceiptClt(TDatMod &dm);
 TMeisaiClientDataSet *CopyClt(TDatMod &dm);

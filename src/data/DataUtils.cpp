@@ -5,7 +5,7 @@
 #include "data/DatMod.h"
 #include "data/HimokuCache.h"
 #include "data/Holidays.h"
-#include "data/RecordNumbers.h"
+#include "data/MasterCodes.h"
 #include "data/SimeDate.h"
 #include "data/Vocabulary.h"
 #include "platform/db/ClientDataSet.h"
@@ -32,37 +32,6 @@ const THimokuData *groupRow(int code)
 bool sameClosing(const THimokuData &a, const THimokuData &b)
 {
     return monthEndAs31(a.SimeBi) == monthEndAs31(b.SimeBi) && a.SimeShift == b.SimeShift;
-}
-
-// The name's row in the master, or a new one: until the master-code routines
-// of the data module exist this is their smallest form (an item gets quantity
-// 1, amount 0 and tax treatment 3; a person stays off the person list).
-int getOrAddMasterCode(Table &table, const QString &name)
-{
-    if (name.isEmpty())
-        return 0;
-    const QString sqlName = table.sqlTableName();
-    const QVariant found = table.database().scalar(
-        QStringLiteral("SELECT CODE FROM \"%1\" WHERE NAME = ? ORDER BY CODE LIMIT 1").arg(sqlName), {name});
-    if (found.isValid())
-        return found.toInt();
-    if (!table.isActive())
-        table.open();
-    table.append();
-    Field *code = table.fieldByName(QStringLiteral("CODE"));
-    if (code->isNull())
-        code->setAsInteger(RecordNumbers::GetNewDataNo(table.database(), table.tableName()));
-    table.fieldByName(QStringLiteral("NAME"))->setAsString(name);
-    if (sqlName.compare(QLatin1String("HinmeiMast"), Qt::CaseInsensitive) == 0) {
-        table.fieldByName(QStringLiteral("QUANTITY"))->setAsFloat(1.0);
-        table.fieldByName(QStringLiteral("GAKU"))->setAsCurrency(Currency());
-        table.fieldByName(QStringLiteral("ZEIATUKAI"))->setAsInteger(3);
-    } else if (sqlName.compare(QLatin1String("Person"), Qt::CaseInsensitive) == 0) {
-        table.fieldByName(QStringLiteral("VISIBLE"))->setAsBoolean(false);
-    }
-    const int newCode = code->asInteger();
-    table.post();
-    return newCode;
 }
 
 } // namespace
@@ -129,7 +98,7 @@ int ComboToCode(QComboBox *combo, Table &masterTable)
     const int index = combo->currentIndex();
     if (index >= 0 && combo->currentText() == combo->itemText(index) && combo->itemData(index).isValid())
         return combo->itemData(index).toInt();
-    return getOrAddMasterCode(masterTable, combo->currentText());
+    return GetOrAddMasterCode(masterTable, combo->currentText());
 }
 
 bool IsSameIriDeruSime()

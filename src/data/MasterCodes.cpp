@@ -1,7 +1,14 @@
 #include "data/MasterCodes.h"
 
+#include <utility>
+
+#include <QList>
+
 #include "data/DatMod.h"
+#include "data/RecordNumbers.h"
+#include "platform/db/Database.h"
 #include "platform/db/Field.h"
+#include "platform/db/LocalSql.h"
 #include "platform/db/Table.h"
 #include "platform/ui/Dialogs.h"
 
@@ -21,27 +28,34 @@ Table &dmTable(Table *TDatMod::*member)
     return *(DatMod->*member);
 }
 
-bool sameFile(const Table &table, const Table *other)
+// The values a master row made from a typed name gets besides CODE and NAME:
+// an item counts once at no price with its tax treatment left to the line;
+// a person typed into a line does not join the person list.
+QList<std::pair<QString, QVariant>> newRowValues(const QString &sqlTable)
 {
-    return other && table.tableName().compare(other->tableName(), Qt::CaseInsensitive) == 0;
+    if (sqlTable.compare(QLatin1String("HinmeiMast"), Qt::CaseInsensitive) == 0)
+        return {{QStringLiteral("QUANTITY"), 1.0},
+                {QStringLiteral("GAKU"), QVariant::fromValue(Currency())},
+                {QStringLiteral("ZEIATUKAI"), 3}};
+    if (sqlTable.compare(QLatin1String("Person"), Qt::CaseInsensitive) == 0)
+        return {{QStringLiteral("VISIBLE"), false}};
+    return {};
 }
 
-// Appends a row named name; the new-record handler numbers it.
+// Appends a row named name. The module's new-record handler numbers it; a
+// table without one (or with numbering kept off) is numbered here.
 int appendNamed(Table &table, const QString &name, bool withTableValues)
 {
+    ensureOpen(table);
     table.append();
     try {
         table.fieldByName(kName)->setAsString(name);
-        if (withTableValues && DatMod) {
-            if (sameFile(table, DatMod->HinmeiMstTbl)) {
-                table.fieldByName(QStringLiteral("QUANTITY"))->setAsFloat(1.0);
-                table.fieldByName(QStringLiteral("GAKU"))->setAsCurrency(Currency());
-                table.fieldByName(QStringLiteral("ZEIATUKAI"))->setAsInteger(3);
-            } else if (sameFile(table, DatMod->PersonTbl)) {
-                // A name typed into a line does not join the person list.
-                table.fieldByName(QStringLiteral("VISIBLE"))->setAsBoolean(false);
-            }
-        }
+        if (withTableValues)
+            for (const auto &[field, value] : newRowValues(table.sqlTableName()))
+                table.fieldByName(field)->setValue(value);
+        Field *code = table.fieldByName(kCode);
+        if (code->isNull())
+            code->setAsInteger(RecordNumbers::GetNewDataNo(table.database(), table.tableName()));
         table.post();
     } catch (...) {
         table.cancel();
@@ -152,6 +166,32 @@ int GetOrAddMasterCode(Table &table, const QString &name)
     if (code != -1)
         return code;
     return appendNamed(table, name, true);
+}
+
+int GetOrAddMasterCode(Database &db, const QString &tableFileName, const QString &name, bool userRowsOnly)
+{
+    if (name.isEmpty())
+        return 0;
+    const QString sqlTable = LocalSql::tableName(tableFileName);
+    const QVariant found = db.scalar(QStringLiteral("SELECT CODE FROM \"%1\" WHERE NAME = ?%2 ORDER BY CODE LIMIT 1")
+                                         .arg(sqlTable, userRowsOnly ? QStringLiteral(" AND CODE > 100") : QString()),
+                                     {name});
+    if (found.isValid() && !found.isNull())
+        return found.toInt();
+    const int code = RecordNumbers::GetNewDataNo(db, tableFileName);
+    QStringList columns{kCode, kName};
+    QVariantList values{code, name};
+    for (const auto &[field, value] : newRowValues(sqlTable)) {
+        columns << field;
+        values << toSqlValue(value);
+    }
+    const QString marks = QStringList(QList<QString>(columns.size(), QStringLiteral("?"))).join(QLatin1Char(','));
+    Statement insert(db, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                             .arg(sqlTable, columns.join(QLatin1Char(',')), marks));
+    for (int i = 0; i < values.size(); ++i)
+        insert.bind(i + 1, values.at(i));
+    insert.exec();
+    return code;
 }
 
 int GetOrAddCode(Table &table, const QString &name, bool &added)

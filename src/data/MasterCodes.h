@@ -5,6 +5,7 @@
 #include "data/Vocabulary.h"
 #include "platform/db/Currency.h"
 
+class Database;
 class Field;
 class Table;
 
@@ -43,6 +44,13 @@ int MasterNameToCode(Table &table, const QString &name);
 // GAKU 0, ZEIATUKAI 3; person: VISIBLE False; shop: nothing more), whose new CODE
 // is returned.
 int GetOrAddMasterCode(Table &table, const QString &name);
+// The same on the book's connection, for a caller with an open transaction
+// (the journal save): looks name up in the table of tableFileName
+// ("HinmeiMast.db", "ShopMast.db", "Person.DB") and adds a missing one with
+// SQL on db, numbered by the table's counter inside that transaction, so that
+// a roll-back takes back the row and its number together. userRowsOnly matches
+// user rows (CODE above 100) only. 0 for an empty name.
+int GetOrAddMasterCode(Database &db, const QString &tableFileName, const QString &name, bool userRowsOnly);
 // As GetOrAddMasterCode without the per-table values; added tells whether a row was appended.
 int GetOrAddCode(Table &table, const QString &name, bool &added);
 // Writes an item (new or existing of that name) with its values; its CODE, 0 for an empty name.

@@ -5,6 +5,7 @@
 
 #include "data/DatMod.h"
 #include "data/HimokuCache.h"
+#include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
@@ -19,7 +20,7 @@ TMeisaiSaveState MeisaiSaveState;
 
 namespace {
 
-ClientDataSet &clt()
+TMeisaiClientDataSet &clt()
 {
     return *DatMod->MeisaiClt;
 }
@@ -46,7 +47,7 @@ bool foreignInTable(int lineStyle)
 bool isLockedChange(ClientDataSet &ds)
 {
     const QDate lock = CurLockDate;
-    if (!lock.isValid() || MeisaiSaveState.CltDataStyle != 1)
+    if (!lock.isValid() || clt().CltDataStyle != 1)
         return false;
     const UpdateStatus status = ds.updateStatus();
     if (status == UpdateStatus::Unmodified)
@@ -60,38 +61,17 @@ bool isLockedChange(ClientDataSet &ds)
     return false;
 }
 
-// The code of name in a master table, adding the row when there is none. Works
-// with SQL on the book's connection so that the row belongs to the save's
-// transaction. userRowsOnly matches user rows (CODE > 100) only.
-int masterCode(const QString &table, const QString &name, bool userRowsOnly)
+// The code of name in a master table; a new name gets its row inside the
+// save's transaction.
+int masterCode(const char *tableFileName, const QString &name, bool userRowsOnly)
 {
-    if (name.isEmpty())
-        return 0;
-    Database &db = DatMod->MainDatabase;
-    const QVariant found = db.scalar(QStringLiteral("SELECT CODE FROM \"%1\" WHERE NAME = ?%2 ORDER BY CODE LIMIT 1")
-                                         .arg(table, userRowsOnly ? QStringLiteral(" AND CODE > 100") : QString()),
-                                     {name});
-    if (found.isValid() && !found.isNull())
-        return found.toInt();
-    const int code = RecordNumbers::GetNewDataNo(db, table + QStringLiteral(".db"));
-    QString sql;
-    if (table == QLatin1String("HinmeiMast"))
-        sql = QStringLiteral("INSERT INTO \"HinmeiMast\" (CODE,NAME,QUANTITY,GAKU,ZEIATUKAI) VALUES (?,?,1.0,0,3)");
-    else if (table == QLatin1String("Person"))
-        sql = QStringLiteral("INSERT INTO \"Person\" (CODE,NAME,VISIBLE) VALUES (?,?,0)");
-    else
-        sql = QStringLiteral("INSERT INTO \"%1\" (CODE,NAME) VALUES (?,?)").arg(table);
-    Statement st(db, sql);
-    st.bind(1, code);
-    st.bind(2, name);
-    st.exec();
-    return code;
+    return GetOrAddMasterCode(DatMod->MainDatabase, QLatin1String(tableFileName), name, userRowsOnly);
 }
 
 // The code checks of one line; false (message shown) on the first missing or equal code.
 bool checkLineCodes(DataSet &ds)
 {
-    const TMeisaiSaveState &st = MeisaiSaveState;
+    const TMeisaiClientDataSet &st = clt();
     const int kari = intOf(ds, "KARICODE");
     const int kasi = intOf(ds, "KASICODE");
     const bool byCodes = st.CltSyuSiIdo != 3 || st.CltDataStyle == 4 || st.CltDataStyle == 5 || st.CltDataStyle == 7;
@@ -132,7 +112,7 @@ bool checkLineCodes(DataSet &ds)
 // Restores the pending edit and the positions the save moved, whatever way it ends.
 struct BusyGuard
 {
-    ~BusyGuard() { MeisaiSaveState.CltBusyState = 0; }
+    ~BusyGuard() { clt().CltBusyState = 0; }
 };
 
 struct ControlsGuard
@@ -161,65 +141,29 @@ void revertNumbering(int savePoint)
 
 bool askBillPay()
 {
-    TMeisaiSaveState &st = MeisaiSaveState;
-    st.CltNeedBillPay = st.CltSyuSiIdo == 2 && st.CltDataStyle == 3 && !clt().isEmpty();
-    if (!st.CltNeedBillPay)
+    TMeisaiClientDataSet &m = clt();
+    const TMeisaiSaveState &st = MeisaiSaveState;
+    m.CltNeedBillPay = m.CltSyuSiIdo == 2 && m.CltDataStyle == 3 && !m.isEmpty();
+    if (!m.CltNeedBillPay)
         return true;
     if (!st.ReceiptCltPayDate.isValid()) {
         if (MessageDlg(QStringLiteral("引落日が指定されていません。\r自動引落を使用しますか？"), MsgDlgType::Information,
                        mbYesNo) == mrYes)
             return false;
-        st.CltNeedBillPay = false;
+        m.CltNeedBillPay = false;
     }
-    if (st.CltNeedBillPay && st.ReceiptCltPayKouza < 100) {
+    if (m.CltNeedBillPay && st.ReceiptCltPayKouza < 100) {
         if (MessageDlg(QStringLiteral("引落口座が指定されていません。\r自動引落を使用しますか？"),
                        MsgDlgType::Information, mbYesNo) == mrYes)
             return false;
-        st.CltNeedBillPay = false;
+        m.CltNeedBillPay = false;
     }
-    if (st.CltNeedBillPay && st.ReceiptCltPayKouza == st.ReceiptCltCreditCode) {
+    if (m.CltNeedBillPay && st.ReceiptCltPayKouza == st.ReceiptCltCreditCode) {
         MessageDlg(QStringLiteral("引落口座が同じクレジット口座からになっています"), MsgDlgType::Error, mbOK);
         return false;
     }
     return true;
 }
-
-// When the journal data set carries its own entry state, the save works on a
-// copy of it and hands back what the save changes (slip number, bill flag).
-struct EntryStateSync
-{
-    TMeisaiClientDataSet *m = MeisaiState(DatMod->MeisaiClt);
-    EntryStateSync()
-    {
-        if (!m)
-            return;
-        TMeisaiSaveState &st = MeisaiSaveState;
-        st.CltDataStyle = m->CltDataStyle;
-        st.CltSyuSiIdo = m->CltSyuSiIdo;
-        st.CltReceiptNo = m->CltReceiptNo;
-        st.CltLookupNo = m->CltLookupNo;
-        st.CltBusyState = m->CltBusyState;
-        st.CltNeedBillPay = m->CltNeedBillPay;
-        auto wrap = [this](std::function<void(DataSet &)> &event) -> std::function<void()> {
-            if (!event)
-                return {};
-            return [this, &event]() { event(*m); };
-        };
-        st.OnApplyUpdate = wrap(m->OnApplyUpdate);
-        st.OnAfterApplied = wrap(m->OnAfterApplied);
-        st.OnAfterNoTransaction = wrap(m->OnAfterNoTransaction);
-        st.OnAfterScrolled = wrap(m->OnAfterScrolled);
-        m->ClearSavePoint();
-    }
-    ~EntryStateSync()
-    {
-        if (!m)
-            return;
-        m->CltReceiptNo = MeisaiSaveState.CltReceiptNo;
-        m->CltNeedBillPay = MeisaiSaveState.CltNeedBillPay;
-        m->CltBusyState = uint8_t(MeisaiSaveState.CltBusyState);
-    }
-};
 
 // Whether the log still changes the book: an inserted line deleted again is no
 // change, though the log counts both steps.
@@ -237,8 +181,12 @@ bool hasPendingChanges(ClientDataSet &ds)
 
 bool IsBlankMeisaiLine(DataSet &ds)
 {
-    const int style = MeisaiSaveState.CltDataStyle;
-    const int page = MeisaiSaveState.CltSyuSiIdo;
+    // The entry state of the data set asked about, else that of the module's journal.
+    const TMeisaiClientDataSet *state = MeisaiState(&ds);
+    if (!state)
+        state = DatMod ? DatMod->MeisaiClt : nullptr;
+    const int style = state ? state->CltDataStyle : 1;
+    const int page = state ? state->CltSyuSiIdo : 2;
     auto amount = [&ds](const char *name) { return ds.fieldByName(QLatin1String(name))->asCurrency(); };
     auto text = [&ds](const char *name) { return ds.fieldByName(QLatin1String(name))->asString(); };
     if (amount("KINGAKU") != Currency() || amount("KariGaku") != Currency() || amount("KasiGaku") != Currency())
@@ -274,7 +222,7 @@ void TouchMeisaiFirstLine()
 bool ValidateMeisaiLines()
 {
     ClientDataSet &ds = clt();
-    const bool table = MeisaiSaveState.CltDataStyle == 1;
+    const bool table = clt().CltDataStyle == 1;
     ds.first();
     while (!ds.eof()) {
         if (table && foreignInTable(intOf(ds, "STYLE"))) {
@@ -304,12 +252,12 @@ bool ValidateMeisaiLines()
 bool NumberMeisaiLines()
 {
     TMeisaiSaveState &st = MeisaiSaveState;
-    ClientDataSet &ds = clt();
+    TMeisaiClientDataSet &ds = clt();
     Database &db = DatMod->MainDatabase;
-    const int style = st.CltDataStyle;
-    const int page = st.CltSyuSiIdo;
-    if ((style == 2 || style == 3 || style == 6 || style == 7 || style == 8) && st.CltReceiptNo == -1)
-        st.CltReceiptNo = RecordNumbers::GetNewDataNo(db, QStringLiteral("receiptno"));
+    const int style = ds.CltDataStyle;
+    const int page = ds.CltSyuSiIdo;
+    if ((style == 2 || style == 3 || style == 6 || style == 7 || style == 8) && ds.CltReceiptNo == -1)
+        ds.CltReceiptNo = RecordNumbers::GetNewDataNo(db, QStringLiteral("receiptno"));
     int counter = 0;
     auto f = [&ds](const char *name) { return ds.fieldByName(QLatin1String(name)); };
     for (ds.first(); !ds.eof(); ds.next()) {
@@ -352,24 +300,24 @@ bool NumberMeisaiLines()
         if (GetHimokuKind(f("KASICODE")->asInteger()) == 2)
             return refuse(QStringLiteral("支出費目から出金できません。"));
         if (f("HINMEICODE")->asInteger() == -1)
-            f("HINMEICODE")->setValue(masterCode(QStringLiteral("HinmeiMast"), f("HinmeiName")->asString(), true));
+            f("HINMEICODE")->setValue(masterCode("HinmeiMast.db", f("HinmeiName")->asString(), true));
         if (style == 2) {
             if (st.ReceiptCltShopCode == -1)
-                st.ReceiptCltShopCode = masterCode(QStringLiteral("ShopMast"), st.ReceiptCltShopName, false);
+                st.ReceiptCltShopCode = masterCode("ShopMast.db", st.ReceiptCltShopName, false);
             f("SHOPCODE")->setValue(st.ReceiptCltShopCode);
         } else if (f("SHOPCODE")->asInteger() == -1) {
-            f("SHOPCODE")->setValue(masterCode(QStringLiteral("ShopMast"), f("ShopName")->asString(), true));
+            f("SHOPCODE")->setValue(masterCode("ShopMast.db", f("ShopName")->asString(), true));
         }
         if (f("PERSONCODE")->asInteger() == -1)
-            f("PERSONCODE")->setValue(masterCode(QStringLiteral("Person"), f("PersonName")->asString(), true));
+            f("PERSONCODE")->setValue(masterCode("Person.DB", f("PersonName")->asString(), true));
         if (f("RECEIPTNO")->asInteger() <= 0) {
             if (style == 1)
                 f("RECEIPTNO")->setValue(0);
             else if (style != 5 && style != 6)
-                f("RECEIPTNO")->setValue(st.CltReceiptNo);
+                f("RECEIPTNO")->setValue(ds.CltReceiptNo);
         }
         if (f("LOOKUPNO")->asInteger() <= 0)
-            f("LOOKUPNO")->setValue(style == 3 || style == 7 || style == 8 ? st.CltLookupNo : 0);
+            f("LOOKUPNO")->setValue(style == 3 || style == 7 || style == 8 ? ds.CltLookupNo : 0);
         ds.post();
     }
     return true;
@@ -428,16 +376,17 @@ bool ApplyMeisaiUpdates()
 {
     if (!DatMod || !DatMod->MeisaiClt)
         return true;
-    EntryStateSync sync;
     TMeisaiSaveState &st = MeisaiSaveState;
-    ClientDataSet &ds = clt();
+    TMeisaiClientDataSet &ds = clt();
     const int changesAtStart = ds.changeCount();
     WaitCursor wait;
-    if (!ds.isActive() || st.CltBusyState == 2)
+    // The save's own numbering edits are not the user's undo steps.
+    ds.ClearSavePoint();
+    if (!ds.isActive() || ds.CltBusyState == 2)
         return true;
     if (ds.isEditing())
         ds.post();
-    st.CltBusyState = 2;
+    ds.CltBusyState = 2;
     BusyGuard busy;
     if (ds.changeCount() == 0)
         return true;
@@ -450,16 +399,16 @@ bool ApplyMeisaiUpdates()
             return true;
         if (!askBillPay())
             return false;
-        if (st.OnApplyUpdate)
-            st.OnApplyUpdate();
+        if (ds.OnApplyUpdate)
+            ds.OnApplyUpdate(ds);
 
         Database &db = DatMod->MainDatabase;
         const int savePoint = ds.savePoint();
-        const int receiptNo = st.CltReceiptNo;
+        const int receiptNo = ds.CltReceiptNo;
         const int shopCode = st.ReceiptCltShopCode;
         auto rollBack = [&]() {
             revertNumbering(savePoint);
-            st.CltReceiptNo = receiptNo;
+            ds.CltReceiptNo = receiptNo;
             st.ReceiptCltShopCode = shopCode;
         };
         const bool direct = changesAtStart >= MeisaiDirectWriteCount;
@@ -513,16 +462,16 @@ bool ApplyMeisaiUpdates()
             ds.cancelUpdates();
             ds.close();
             ds.open();
-            if (st.OnAfterNoTransaction)
-                st.OnAfterNoTransaction();
-        } else if (errors == 0 && st.OnAfterApplied) {
-            st.OnAfterApplied();
+            if (ds.OnAfterNoTransaction)
+                ds.OnAfterNoTransaction(ds);
+        } else if (errors == 0 && ds.OnAfterApplied) {
+            ds.OnAfterApplied(ds);
         }
         DatMod->DataChanged = true;
         CommitDataChanges();
         completed = true;
     }
-    if (completed && st.OnAfterScrolled)
-        st.OnAfterScrolled();
+    if (completed && ds.OnAfterScrolled)
+        ds.OnAfterScrolled(ds);
     return true;
 }

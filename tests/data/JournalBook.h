@@ -18,8 +18,8 @@
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
 
-// An empty book in a temporary folder, opened through the data module with the
-// table events installed, plus a few categories of each kind.
+// An empty book in a temporary folder, opened through the data module (which
+// installs its table events itself), plus a few categories of each kind.
 struct JournalBook
 {
     std::unique_ptr<TestEnv> env;
@@ -47,7 +47,6 @@ struct JournalBook
         RegIni->WriteStringAndUpdate(QStringLiteral("CurrentFolders"), QStringLiteral("DataPlace"),
                                      env->path(QStringLiteral("place")));
         dm->OnCheckHolidays = [] {};
-        InstallTableEvents(*dm);
         QString f = folder;
         QVERIFY(dm->OpenBook(QStringLiteral("家計簿"), f));
         QVERIFY(dm->DataOpen);

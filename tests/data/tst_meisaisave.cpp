@@ -13,7 +13,10 @@
 #include "TestEnv.h"
 #include "data/DatMod.h"
 #include "data/DatModSchema.h"
+#include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiSave.h"
+#include "data/ModalForm.h"
+#include "data/ReconcileErrorForm.h"
 #include "data/MyRegistryIniFile.h"
 #include "data/Vocabulary.h"
 #include "platform/db/ClientDataSet.h"
@@ -57,6 +60,9 @@ public:
     static void addLine(ClientDataSet &c, int kingaku, const QDate &date = QDate(2024, 5, 1), int kari = 201,
                         int kasi = 101)
     {
+        // Behind the last line, as the grid appends: no line moves to make room.
+        c.last();
+        c.next();
         c.append();
         c["DATANO"].setValue(0);
         c["RECDATE"].setValue(date);
@@ -92,7 +98,7 @@ private:
     std::unique_ptr<TDatMod> dm;
     QString folder;
 
-    ClientDataSet &clt() { return *dm->MeisaiClt; }
+    TMeisaiClientDataSet &clt() { return *dm->MeisaiClt; }
     Database &db() { return dm->MainDatabase; }
 
 private slots:
@@ -108,6 +114,7 @@ private slots:
     }
     void cleanup()
     {
+        ModalForms::clear();
         CurLockDate = QDate();
         dm.reset();
         env.reset();
@@ -134,7 +141,7 @@ private slots:
         QFETCH(int, kasi);
         QFETCH(bool, dated);
         QFETCH(QString, message);
-        MeisaiSaveState.CltSyuSiIdo = page;
+        clt().CltSyuSiIdo = page;
         addLine(clt(), 500, dated ? QDate(2024, 5, 1) : QDate(), kari, kasi);
         const QString before = bookState(db());
         DialogQueue dialogs;
@@ -143,7 +150,7 @@ private slots:
         QVERIFY(dialogs.done());
         QCOMPARE(bookState(db()), before);
         QCOMPARE(clt().changeCount(), 1);
-        QCOMPARE(MeisaiSaveState.CltBusyState, 0);
+        QCOMPARE(clt().CltBusyState, 0);
     }
 
     void transferChecks_data()
@@ -160,7 +167,7 @@ private slots:
         QFETCH(int, self);
         QFETCH(int, aite);
         QFETCH(QString, message);
-        MeisaiSaveState.CltSyuSiIdo = 3;
+        clt().CltSyuSiIdo = 3;
         addLine(clt(), 500, QDate(2024, 5, 1), 101, 102);
         clt().edit();
         clt()["SelfCode"].setValue(self);
@@ -176,9 +183,10 @@ private slots:
     {
         addLine(clt(), 100, QDate(2024, 3, 1));
         QVERIFY(ApplyMeisaiUpdates());
-        CurLockDate = QDate(2024, 3, 31);
-        // A new line in the locked past.
+        // A new line in the locked past (typed before the lock was set: the
+        // date rule refuses such a date as it is typed).
         addLine(clt(), 200, QDate(2024, 3, 31));
+        CurLockDate = QDate(2024, 3, 31);
         {
             DialogQueue dialogs;
             dialogs.answer(mrOk, "編集ロックされた日付の明細があります。");
@@ -197,8 +205,10 @@ private slots:
         }
         clt().cancelUpdates();
         // Slip styles are not tested against the lock.
-        MeisaiSaveState.CltDataStyle = 4;
+        clt().CltDataStyle = 4;
+        CurLockDate = QDate();
         addLine(clt(), 300, QDate(2024, 1, 1));
+        CurLockDate = QDate(2024, 3, 31);
         QVERIFY(ApplyMeisaiUpdates());
         QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE KINGAKU = 300").toInt(), 1);
     }
@@ -263,8 +273,8 @@ private slots:
         QFETCH(bool, saved);
         QFETCH(bool, needBillPay);
         TMeisaiSaveState &st = MeisaiSaveState;
-        st.CltDataStyle = style;
-        st.CltReceiptNo = -1;
+        clt().CltDataStyle = style;
+        clt().CltReceiptNo = -1;
         st.ReceiptCltCreditCode = 150;
         st.ReceiptCltPayDate = payDate;
         st.ReceiptCltPayKouza = payKouza;
@@ -280,26 +290,26 @@ private slots:
         }
         QCOMPARE(ApplyMeisaiUpdates(), saved);
         QVERIFY(queue.done());
-        QCOMPARE(st.CltNeedBillPay, needBillPay);
+        QCOMPARE(clt().CltNeedBillPay, needBillPay);
         if (!saved) {
             QCOMPARE(bookState(db()), before);
-            QCOMPARE(st.CltReceiptNo, -1);
+            QCOMPARE(clt().CltReceiptNo, -1);
             return;
         }
         // A bill line takes the card as its credit account.
         QCOMPARE(db().scalar("SELECT KASICODE || '/' || RECEIPTNO FROM Master WHERE KINGAKU = 800").toString(),
-                 QString("150/%1").arg(st.CltReceiptNo));
+                 QString("150/%1").arg(clt().CltReceiptNo));
     }
 
     void numbersLinesAndWritesRowsExactly()
     {
-        MeisaiSaveState.CltDataStyle = 2;
-        MeisaiSaveState.CltReceiptNo = -1;
+        clt().CltDataStyle = 2;
+        clt().CltReceiptNo = -1;
         MeisaiSaveState.ReceiptCltRecDate = QDate(2024, 6, 9);
         MeisaiSaveState.ReceiptCltShopCode = -1;
         MeisaiSaveState.ReceiptCltShopName = "八百屋";
         bool applied = false;
-        MeisaiSaveState.OnAfterApplied = [&] { applied = true; };
+        clt().OnAfterApplied = [&](DataSet &) { applied = true; };
         const struct { int amount; const char *item; int itemCode; const char *person; } lines[] = {
             {120, "りんご", -1, ""}, {300, "みかん", -1, "花子"}, {50, "", 0, ""}};
         for (const auto &l : lines) {
@@ -315,7 +325,7 @@ private slots:
         QVERIFY(ApplyMeisaiUpdates());
         QVERIFY(applied);
         QCOMPARE(clt().changeCount(), 0);
-        QCOMPARE(MeisaiSaveState.CltReceiptNo, 1);   // a new counter gives 1
+        QCOMPARE(clt().CltReceiptNo, 1);   // a new counter gives 1
         QCOMPARE(db().scalar("SELECT CODE FROM ShopMast WHERE NAME = '八百屋'").toInt(), 101);
         QCOMPARE(db().scalar("SELECT CODE || '/' || QUANTITY || '/' || GAKU || '/' || ZEIATUKAI FROM HinmeiMast "
                              "WHERE NAME = 'みかん'").toString(),
@@ -353,8 +363,8 @@ private slots:
         addLine(clt(), 1);
         QVERIFY(ApplyMeisaiUpdates());
         bool applied = false, noTransaction = false;
-        MeisaiSaveState.OnAfterApplied = [&] { applied = true; };
-        MeisaiSaveState.OnAfterNoTransaction = [&] { noTransaction = true; };
+        clt().OnAfterApplied = [&](DataSet &) { applied = true; };
+        clt().OnAfterNoTransaction = [&](DataSet &) { noTransaction = true; };
         // One change edits the stored line, the others add lines.
         clt().first();
         clt().edit();
@@ -404,9 +414,18 @@ private slots:
         const QString before = bookState(db());
         const int changes = clt().changeCount();
         DialogQueue dialogs;
-        if (changes >= MeisaiDirectWriteCount)
+        bool reconcileAsked = false;
+        if (changes >= MeisaiDirectWriteCount) {
             dialogs.answer(mrOk, "disk says no");
+        } else {
+            // The provider path puts the refused row to the user, who cancels.
+            ModalForms::push([&](QDialog &d) {
+                reconcileAsked = dynamic_cast<TReconcileErrorForm *>(&d) != nullptr;
+                return int(mrCancel);
+            });
+        }
         QVERIFY(!ApplyMeisaiUpdates());
+        QCOMPARE(reconcileAsked, changes < MeisaiDirectWriteCount);
         QVERIFY(dialogs.done());
         QCOMPARE(bookState(db()), before);
         QCOMPARE(clt().changeCount(), changes);
@@ -437,7 +456,7 @@ private slots:
         }
         other.rollback();
         QVERIFY(failed);
-        QCOMPARE(MeisaiSaveState.CltBusyState, 0);
+        QCOMPARE(clt().CltBusyState, 0);
         QCOMPARE(clt().changeCount(), 1);
         QCOMPARE(clt()["DATANO"].asInteger(), 0);
         QVERIFY(ApplyMeisaiUpdates());
