@@ -63,24 +63,23 @@ void SoftStringGridModel::clampAfterResize()
 void SoftStringGridModel::setColCount(int count)
 {
     count = std::max(count, 1);
-    if (count == m_colCount)
-        return;
-    if (m_fixedCols >= count)
-        m_fixedCols = count - 1;
-    resizeCells(count, m_rowCount);
-    clampAfterResize();
-    resetCellData();
-    invalidateAll();
+    if (count != m_colCount)
+        resizeGrid(count, m_rowCount);
 }
 
 void SoftStringGridModel::setRowCount(int count)
 {
     count = std::max(count, 1);
-    if (count == m_rowCount)
-        return;
-    if (m_fixedRows >= count)
-        m_fixedRows = count - 1;
-    resizeCells(m_colCount, count);
+    if (count != m_rowCount)
+        resizeGrid(m_colCount, count);
+}
+
+void SoftStringGridModel::resizeGrid(int cols, int rows)
+{
+    // Fixed lines shrink with the grid so one scrollable line stays.
+    m_fixedCols = std::min(m_fixedCols, cols - 1);
+    m_fixedRows = std::min(m_fixedRows, rows - 1);
+    resizeCells(cols, rows);
     clampAfterResize();
     resetCellData();
     invalidateAll();
@@ -89,21 +88,20 @@ void SoftStringGridModel::setRowCount(int count)
 void SoftStringGridModel::setFixedCols(int count)
 {
     // At least one scrollable column stays, as in the platform grid.
-    count = std::clamp(count, 0, m_colCount - 1);
-    if (count == m_fixedCols)
-        return;
-    m_fixedCols = count;
-    clampAfterResize();
-    fixedCountsChanged();
-    invalidateAll();
+    setFixedCounts(std::clamp(count, 0, m_colCount - 1), m_fixedRows);
 }
 
 void SoftStringGridModel::setFixedRows(int count)
 {
-    count = std::clamp(count, 0, m_rowCount - 1);
-    if (count == m_fixedRows)
+    setFixedCounts(m_fixedCols, std::clamp(count, 0, m_rowCount - 1));
+}
+
+void SoftStringGridModel::setFixedCounts(int cols, int rows)
+{
+    if (cols == m_fixedCols && rows == m_fixedRows)
         return;
-    m_fixedRows = count;
+    m_fixedCols = cols;
+    m_fixedRows = rows;
     clampAfterResize();
     fixedCountsChanged();
     invalidateAll();

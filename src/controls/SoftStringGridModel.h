@@ -231,6 +231,8 @@ protected:
 private:
     int index(int col, int row) const { return row * m_colCount + col; }
     void resizeCells(int newCols, int newRows);
+    void resizeGrid(int cols, int rows);
+    void setFixedCounts(int cols, int rows);
     void clampAfterResize();
     void setDataSelection(int col, int row);
     void invalidateSelection();
