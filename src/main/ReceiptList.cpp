@@ -12,6 +12,7 @@
 #include "data/DatModEvents.h"
 #include "data/FormGetudoChange.h"
 #include "data/HimokuCache.h"
+#include "data/ModalForm.h"
 #include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
@@ -22,6 +23,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
@@ -696,7 +698,8 @@ void TReceiptList::DataSetGetudoExecute()
     const int receiptNo = currentReceiptNo();
     TFormGetudoChange form(this);
     form.SetupDialog(receiptNo, year, month, InputMode == 3 && (FrameKind == 2 || FrameKind == 3));
-    if (form.exec() != QDialog::Accepted)
+    const int result = ModalForms::exec(form);
+    if (result != QDialog::Accepted && result != int(mrOk))
         return;
     if (OnJumpToDataNo) {
         OnJumpToDataNo(dataNo);
