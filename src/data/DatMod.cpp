@@ -555,6 +555,11 @@ bool TDatMod::CheckDuplicateHimokuCodes(Database &db)
     return true;
 }
 
+bool BookNeedsIndexRebuild(const QStringList &quickCheck)
+{
+    return quickCheck != QStringList{QStringLiteral("ok")};
+}
+
 bool TDatMod::RepairDataFiles(const QString &folder)
 {
     CloseData(false);
@@ -578,13 +583,29 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         Database db;
         db.open(databasePath(folder), m_sessionKey);
 
-        QStringList problems;
-        {
+        auto quickCheck = [&db]() {
+            QStringList problems;
             Statement check(db, QStringLiteral("PRAGMA quick_check"));
             while (check.next() && problems.size() < 10)
                 problems << check.textValue(0);
+            return problems;
+        };
+        QStringList problems = quickCheck();
+        // The engine keeps its indexes up to date itself: only a book the check
+        // finds damaged gets its indexes rebuilt, and it opens as before when
+        // that mends it.
+        if (BookNeedsIndexRebuild(problems)) {
+            try {
+                Transaction reindex(db, Database::TransactionMode::Immediate);
+                for (const DatModSchema::TableInfo &t : DatModSchema::tables())
+                    db.exec(QStringLiteral("REINDEX \"%1\"").arg(t.name));
+                reindex.commit();
+                problems = quickCheck();
+            } catch (const EDatabaseError &e) {
+                problems << e.message();
+            }
         }
-        if (problems != QStringList{QStringLiteral("ok")}) {
+        if (BookNeedsIndexRebuild(problems)) {
             MessageDlg(QStringLiteral("家計簿のデータベースに問題があります。\r") + problems.join(QLatin1Char('\r')),
                        MsgDlgType::Error, mbOK);
             return false;
@@ -595,17 +616,17 @@ bool TDatMod::RepairDataFiles(const QString &folder)
 
         const bool duplicates = CheckDuplicateHimokuCodes(db);
 
-        // Missing indexes are added again and every index rebuilt, all or none.
-        Transaction rebuild(db, Database::TransactionMode::Immediate);
+        // Indexes missing from the book (an older level, a lost one) are made
+        // again, all or none.
+        Transaction create(db, Database::TransactionMode::Immediate);
         for (const DatModSchema::TableInfo &t : DatModSchema::tables()) {
             if (duplicates && t.name == QLatin1String("Himoku"))
                 continue;
             for (int i = 0; i < t.indexNames.size(); ++i)
                 db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (%3)")
                             .arg(t.indexNames[i], t.name, t.indexFields[i].join(QStringLiteral(", "))));
-            db.exec(QStringLiteral("REINDEX \"%1\"").arg(t.name));
         }
-        rebuild.commit();
+        create.commit();
         return true;
     } catch (const EAbort &) {
         return false;

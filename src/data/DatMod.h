@@ -143,9 +143,11 @@ public:
     void CloseAndBackUp(bool writeBackUp);
     // Re-reads every table, so rows written by another process show.
     void RefreshTables();
-    // Integrity check, schema upgrade, duplicate category check and index
-    // rebuild of the book in folder; false when it stopped early (another
-    // process has the book, a check failed). The book opens either way.
+    // Integrity check (quick_check; a damaged book gets its indexes rebuilt
+    // and is checked again), schema upgrade, duplicate category check and the
+    // missing indexes made again of the book in folder; false when it stopped
+    // early (another process has the book, the check still fails). The book
+    // opens either way.
     bool RepairDataFiles(const QString &folder);
     // The parent folder of new books.
     QString GetDataPlace();
@@ -230,6 +232,10 @@ extern TDatMod *DatMod;
 // The work folder of the run and whether it is usable.
 extern QString WorkFolder;
 extern bool WorkFolderReady;
+
+// Whether the result rows of PRAGMA quick_check tell of damage, so that the
+// repair rebuilds the indexes (anything but the single row "ok").
+bool BookNeedsIndexRebuild(const QStringList &quickCheck);
 
 // The table flush: does nothing without the data module, without an open book
 // or while nothing changed; otherwise closes and reopens every data set of the book under the

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "BookFixture.h"
+#include "DialogQueue.h"
 #include "TestEnv.h"
 #include "data/BackUp.h"
 #include "data/DatMod.h"
@@ -451,6 +452,51 @@ private slots:
         db.open(folder + "/PomuZenitData.db");
         QCOMPARE(db.scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'Master_RECDATE'").toInt(),
                  1);
+    }
+
+    // Only a book the quick check finds damaged gets its indexes rebuilt.
+    void indexRebuildOnlyForADamagedBook_data()
+    {
+        QTest::addColumn<QStringList>("check");
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("sound") << QStringList{"ok"} << false;
+        QTest::newRow("damaged") << QStringList{"*** in database main ***\nPage 53 is never used"} << true;
+        QTest::newRow("ok among problems") << QStringList{"ok", "row 3 missing from index Master_RECDATE"} << true;
+        QTest::newRow("no answer") << QStringList{} << true;
+    }
+    void indexRebuildOnlyForADamagedBook()
+    {
+        QFETCH(QStringList, check);
+        QFETCH(bool, rebuild);
+        QCOMPARE(BookNeedsIndexRebuild(check), rebuild);
+    }
+
+    // A damaged index the rebuild cannot mend is told, and the repair stops
+    // without raising.
+    void damagedBookIsTold()
+    {
+        const QString folder = makeBook("B");
+        const QString path = folder + "/PomuZenitData.db";
+        qint64 root = 0, pageSize = 0;
+        {
+            Database db;
+            db.open(path);
+            db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
+            root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
+            pageSize = db.scalar("PRAGMA page_size").toLongLong();
+        }
+        QVERIFY(root > 1);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((root - 1) * pageSize + 20));
+            file.write(QByteArray(200, char(0xff)));
+        }
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, "家計簿のデータベースに問題があります。");
+        QVERIFY(!dm->RepairDataFiles(folder));
+        QVERIFY(dialogs.done());
     }
 };
 
