@@ -396,26 +396,23 @@ bool Table::step(bool forward)
 
 bool Table::internalFirst()
 {
-    m_hasRow = false;
-    if (!loadRow(Cond(), false)) {
-        m_rowId = 0;
-        return false;
-    }
-    if (acceptRecord(buffer(), false) || step(true))
-        return true;
-    m_hasRow = false;
-    m_rowId = 0;
-    return false;
+    return moveToEnd(false);
 }
 
 bool Table::internalLast()
 {
+    return moveToEnd(true);
+}
+
+bool Table::moveToEnd(bool last)
+{
     m_hasRow = false;
-    if (!loadRow(Cond(), true)) {
+    if (!loadRow(Cond(), last)) {
         m_rowId = 0;
         return false;
     }
-    if (acceptRecord(buffer(), false) || step(false))
+    // The row at the end may be filtered out: walk back toward the other end.
+    if (acceptRecord(buffer(), false) || step(!last))
         return true;
     m_hasRow = false;
     m_rowId = 0;

@@ -109,6 +109,8 @@ private:
     bool loadByRowId(qlonglong rowId, bool inRange);
     bool seek(const QVariantList &from, bool forward);
     bool step(bool forward);
+    // Loads the first (or last) accepted row.
+    bool moveToEnd(bool last);
     int countWhere(const Cond &extra) const;
     int columnOf(const QString &field) const;
     void invalidateCounts() { m_countCache = -1; m_recNoCache = -1; m_windowStart = -1; }
