@@ -261,7 +261,11 @@ private:
     QString m_text;
 };
 
-QStringList splitNames(const QString &names)
+} // namespace
+
+DataSet::DataSet() = default;
+
+QStringList DataSet::splitNames(const QString &names)
 {
     QStringList out;
     for (const QString &n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -269,10 +273,6 @@ QStringList splitNames(const QString &names)
             out << n.trimmed();
     return out;
 }
-
-} // namespace
-
-DataSet::DataSet() = default;
 
 DataSet::~DataSet()
 {

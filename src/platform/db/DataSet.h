@@ -193,6 +193,8 @@ public:
     void detachSource(DataSource *source);
 
 protected:
+    // The names of a list such as "CODE;NAME", blanks around them dropped.
+    static QStringList splitNames(const QString &names);
     // The cursor a subclass provides. Moves put the record's values into
     // buffer() and return false (cursor unchanged) when there is no such record.
     virtual void internalOpen() = 0;

@@ -14,15 +14,6 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QStringList splitNames(const QString &names)
-{
-    QStringList out;
-    for (const QString &n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (!n.trimmed().isEmpty())
-            out << n.trimmed();
-    return out;
-}
-
 QVariantList asList(const QVariant &v)
 {
     if (v.typeId() == QMetaType::QVariantList)
