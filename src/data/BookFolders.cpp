@@ -144,7 +144,7 @@ QString CurrentBookName()
     return store().ReadOrWriteString(CurrentSection, CurrentKey, QStringLiteral("Default"));
 }
 
-bool AskNewBookName(QString &name)
+bool AskBookName(QString &name, const std::function<BookNameCheck(const QString &)> &check)
 {
     const QString caption = QStringLiteral("データベース登録");
     QString prompt = QStringLiteral("データの名称を入力してください。");
@@ -154,13 +154,24 @@ bool AskNewBookName(QString &name)
             return false;
         if (text.isEmpty())
             return false;
-        if (store().valueExists(FoldersSection, text)) {
+        switch (check(text)) {
+        case BookNameCheck::Taken:
             prompt = QStringLiteral("この名称はすでに使われています。");
             continue;
-        }
-        if (!CheckBookName(text))
+        case BookNameCheck::Bad:
             continue;
-        name = text;
-        return true;
+        case BookNameCheck::Ok:
+            name = text;
+            return true;
+        }
     }
+}
+
+bool AskNewBookName(QString &name)
+{
+    return AskBookName(name, [](const QString &text) {
+        if (store().valueExists(FoldersSection, text))
+            return BookNameCheck::Taken;
+        return CheckBookName(text) ? BookNameCheck::Ok : BookNameCheck::Bad;
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
 
@@ -46,7 +48,14 @@ void UnregisterBook(const QString &name);
 void RenameBook(const QString &oldName, const QString &newName);
 QString CurrentBookName();
 
-// Asks the name of a book to register ("データベース登録"): asks again while
-// the name is registered already or cannot be a folder name; false when
-// cancelled or left empty (name unchanged then).
+// What AskBookName's check finds in a name: a taken one is asked again with
+// "この名称はすでに使われています。", a bad one (the check has told the user
+// why) is asked again as it was.
+enum class BookNameCheck { Ok, Taken, Bad };
+
+// Asks the name of a book to register ("データベース登録") until `check` finds
+// it Ok; false when cancelled or left empty (name unchanged then).
+bool AskBookName(QString &name, const std::function<BookNameCheck(const QString &)> &check);
+
+// AskBookName refusing names registered already or that cannot be a folder name.
 bool AskNewBookName(QString &name);

@@ -327,21 +327,13 @@ bool TFormBackUp::MakeRestoreFolder(QString &dataName)
 
 bool TFormBackUp::AskRestoreBookName(QString &name)
 {
-    const QString caption = QStringLiteral("データベース登録");
-    QString prompt = QStringLiteral("データの名称を入力してください。");
-    QString text = name;
-    for (;;) {
-        if (!InputQuery(caption, prompt, text))
-            return false;
-        if (text.isEmpty())
-            return false;
+    // The restore makes the book's folder in the data place: a folder there
+    // takes the name as a registered book does.
+    return AskBookName(name, [](const QString &text) {
         if (!CheckBookName(text))
-            continue;
-        if (IsRegisteredBook(text) || QFileInfo::exists(JoinPath(DatMod->GetDataPlace(), text))) {
-            prompt = QStringLiteral("この名称はすでに使われています。");
-            continue;
-        }
-        name = text;
-        return true;
-    }
+            return BookNameCheck::Bad;
+        if (IsRegisteredBook(text) || QFileInfo::exists(JoinPath(DatMod->GetDataPlace(), text)))
+            return BookNameCheck::Taken;
+        return BookNameCheck::Ok;
+    });
 }
