@@ -5,21 +5,7 @@
 #include <QPainter>
 
 #include "controls/ColorValue.h"
-
-namespace {
-void frame3D(QPainter &p, QRect &r, const QColor &topLeft, const QColor &bottomRight, int width)
-{
-    for (int i = 0; i < width && r.width() > 0 && r.height() > 0; ++i) {
-        p.setPen(topLeft);
-        p.drawLine(r.left(), r.bottom(), r.left(), r.top());
-        p.drawLine(r.left(), r.top(), r.right(), r.top());
-        p.setPen(bottomRight);
-        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-        r.adjust(1, 1, -1, -1);
-    }
-}
-} // namespace
+#include "controls/Frame3D.h"
 
 TBevelLabel::TBevelLabel(QWidget *parent)
     : TBevelLabel(QString(), parent)
@@ -150,9 +136,9 @@ void TBevelLabel::paintEvent(QPaintEvent *)
     if (!m_transparent) {
         QRect r = contentsRect();
         if (m_bevelStlye == bsRaised)
-            frame3D(p, r, m_highlightColor, m_shadowColor, m_bevelWidth);
+            Frame3D(p, r, m_highlightColor, m_shadowColor, m_bevelWidth);
         else if (m_bevelStlye == bsLowered)
-            frame3D(p, r, m_shadowColor, m_highlightColor, m_bevelWidth);
+            Frame3D(p, r, m_shadowColor, m_highlightColor, m_bevelWidth);
         p.fillRect(r, color());
     }
     const QRect r = textRect();

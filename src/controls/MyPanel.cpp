@@ -4,21 +4,7 @@
 #include <QPainter>
 
 #include "controls/ColorValue.h"
-
-namespace {
-void frame3D(QPainter &p, QRect &r, const QColor &topLeft, const QColor &bottomRight, int width)
-{
-    for (int i = 0; i < width && r.width() > 0 && r.height() > 0; ++i) {
-        p.setPen(topLeft);
-        p.drawLine(r.left(), r.bottom(), r.left(), r.top());
-        p.drawLine(r.left(), r.top(), r.right(), r.top());
-        p.setPen(bottomRight);
-        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-        r.adjust(1, 1, -1, -1);
-    }
-}
-} // namespace
+#include "controls/Frame3D.h"
 
 TMyPanel::TMyPanel(QWidget *parent)
     : QFrame(parent)
@@ -144,10 +130,10 @@ void TMyPanel::paintEvent(QPaintEvent *)
     const QColor sh = ColorValue::system(ColorValue::System::BtnShadow);
     QRect r = rect();
     if (m_bevelOuter != bvNone)
-        frame3D(p, r, m_bevelOuter == bvLowered ? sh : hi, m_bevelOuter == bvLowered ? hi : sh, m_bevelWidth);
+        Frame3D(p, r, m_bevelOuter == bvLowered ? sh : hi, m_bevelOuter == bvLowered ? hi : sh, m_bevelWidth);
     r = r.marginsRemoved(QMargins(m_borderWidth, m_borderWidth, m_borderWidth, m_borderWidth)).marginsRemoved(m_margins);
     if (m_bevelInner != bvNone)
-        frame3D(p, r, m_bevelInner == bvLowered ? sh : hi, m_bevelInner == bvLowered ? hi : sh, m_bevelWidth);
+        Frame3D(p, r, m_bevelInner == bvLowered ? sh : hi, m_bevelInner == bvLowered ? hi : sh, m_bevelWidth);
     if (!m_innerTile.isNull())
         p.fillRect(r, QBrush(m_innerTile));
     else
