@@ -109,6 +109,8 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
     if (DatMod)
         ReceiptListSrc->setDataSet(DatMod->ReceiptClt);
     MyDbGridReceipt->setDataSource(ReceiptListSrc);
+    connect(ReceiptListSrc, &DataSource::dataChange, this, [this](Field *) { PublishSlipHeader(); });
+    connect(ReceiptListSrc, &DataSource::stateChange, this, [this] { PublishSlipHeader(); });
     connect(FrBtnGetudo, &QAbstractButton::clicked, this, [this] {
         if (DataSetGetudoUpdate())
             DataSetGetudoExecute();
@@ -147,7 +149,10 @@ int TReceiptList::currentReceiptNo() const
 
 bool TReceiptList::saveJournal()
 {
-    return SaveJournal ? SaveJournal() : ApplyMeisaiUpdates();
+    if (SaveJournal)
+        return SaveJournal();
+    PublishSlipHeader();
+    return ApplyMeisaiUpdates();
 }
 
 void TReceiptList::SetPageKind(uint8_t frameKind)
@@ -548,6 +553,7 @@ void TReceiptList::LoadSlipLines()
         Field *lookup = r->fieldByName(QStringLiteral("LookupNo"));
         m->CltLookupNo = receiptNo == -1 || InputMode == 2 || lookup->isNull() ? -1 : int(lookup->asInteger());
         r->CltDate = m->CltDate;
+        PublishSlipHeader();
         if (m->isActive()) {
             m->cancelUpdates();
             m->close();
@@ -601,26 +607,32 @@ void TReceiptList::AssignSlipNumbers()
         m->CltLookupNo = EncodeMonthCode(ShownYear, ShownMonth);
         writeRow("LookupNo", m->CltLookupNo);
     }
-    // The save reads the slip's header from its own state.
+    PublishSlipHeader();
+}
+
+void TReceiptList::PublishSlipHeader()
+{
+    TMeisaiClientDataSet *r = slips();
+    if (!r || !r->isActive() || r->isEmpty())
+        return;
     TMeisaiSaveState &st = MeisaiSaveState;
-    if (haveRow) {
-        auto date = [r](const char *name) {
-            Field *f = r->fieldByName(QLatin1String(name));
-            return f->isNull() ? QDate() : f->asDate();
-        };
-        auto code = [r](const char *name, int none) {
-            Field *f = r->fieldByName(QLatin1String(name));
-            return f->isNull() ? none : int(f->asInteger());
-        };
-        st.ReceiptCltRecDate = date("RecDate");
-        st.ReceiptCltPayDate = date("PayDate");
-        st.ReceiptCltCreditCode = code("CreditCode", 0);
-        st.ReceiptCltPayKouza = code("PayKouza", 0);
-        st.ReceiptCltShopCode = code("ShopCode", 0);
-        st.ReceiptCltShopName = r->fieldByName(QStringLiteral("ShopName"))->asString();
-        if (st.ReceiptCltShopCode == -1 && st.ReceiptCltShopName.isEmpty())
-            st.ReceiptCltShopCode = 0;
-    }
+    auto date = [r](const char *name) {
+        Field *f = r->fieldByName(QLatin1String(name));
+        return f->isNull() ? QDate() : f->asDate();
+    };
+    auto code = [r](const char *name, int none) {
+        Field *f = r->fieldByName(QLatin1String(name));
+        return f->isNull() ? none : int(f->asInteger());
+    };
+    st.ReceiptCltRecDate = date("RecDate");
+    st.ReceiptCltPayDate = date("PayDate");
+    st.ReceiptCltCreditCode = code("CreditCode", 0);
+    st.ReceiptCltPayKouza = code("PayKouza", 0);
+    st.ReceiptCltShopCode = code("ShopCode", 0);
+    st.ReceiptCltShopName = r->fieldByName(QStringLiteral("ShopName"))->asString();
+    // A shop typed and then emptied is no new shop to make.
+    if (st.ReceiptCltShopCode == -1 && st.ReceiptCltShopName.isEmpty())
+        st.ReceiptCltShopCode = 0;
 }
 
 void TReceiptList::AfterSlipSaved()

@@ -97,6 +97,10 @@ public:
     // 7 and 8, its month code, into the entry state and the slip row. The page's
     // OnApplyUpdate handler calls it (AttachHooks sets it for a page without one).
     void AssignSlipNumbers();
+    // Hands the current slip row's header (date, shop, card, payment day and
+    // account) to the journal save, which reads it before the apply hook runs.
+    // Runs on every change of the row shown; callable at any time.
+    void PublishSlipHeader();
     // After a successful save: the list is reloaded with the saved slip current.
     void AfterSlipSaved();
     // After-scroll hook of ReceiptClt: marks the lines pending (and loads them

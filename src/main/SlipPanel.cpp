@@ -121,6 +121,7 @@ bool TSlipFieldEdit::commit()
         throw;
     }
     refresh();
+    emit committed(f);
     return true;
 }
 
@@ -270,6 +271,21 @@ void TSlipPanel::buildUi()
     for (TSlipFieldEdit *box : {DBEditDate, DBEditShop, DBEditCredit, DBEditPayDate, DBEditPayKouza}) {
         box->setDataSource(source);
         connect(box, &TSlipFieldEdit::clicked, this, &TSlipPanel::DBEditDateClick);
+        connect(box, &TSlipFieldEdit::committed, this, [this](Field *f) {
+            // New lines of the slip take the typed date and shop as well as
+            // the lines there are (which the field's own rule updated).
+            TMeisaiClientDataSet *r = m_list ? m_list->slips() : nullptr;
+            TMeisaiClientDataSet *m = m_list ? m_list->lines() : nullptr;
+            if (!r || !m || !f)
+                return;
+            if (f->fieldName() == QLatin1String("RecDate") && !f->isNull()) {
+                r->CltDate = f->asDate();
+                m->CltDate = f->asDate();
+            } else if (f->fieldName() == QLatin1String("ShopName")) {
+                m->CltShopCODE = int(r->fieldByName(QStringLiteral("ShopCode"))->asInteger());
+            }
+            m_list->PublishSlipHeader();
+        });
         connect(box, &QLineEdit::returnPressed, this, [this, box] { headerEnterKey(box); });
     }
     connect(SpBtnNewReceipt, &QAbstractButton::clicked, this, [this] { SpBtnNewReceiptClick(); });
@@ -578,6 +594,7 @@ void TSlipPanel::CopySlipFieldToLines(Field &field)
     } else if (name == QLatin1String("PayDate") || name == QLatin1String("PayKouza")) {
         TouchMeisaiFirstLine();
     }
+    m_list->PublishSlipHeader();
     SlipAfterScroll();
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "controls/MyDBGrid.h"
 #include "platform/db/Currency.h"
 
 class DataSet;
@@ -16,7 +17,6 @@ class QComboBox;
 class QLabel;
 class TBevelLabel;
 class TFrameBtn;
-class TMyDBGrid;
 class TReceiptList;
 
 // An edit box bound to one field of the slip list's current row: shows the
@@ -38,6 +38,8 @@ public:
 
 signals:
     void clicked();
+    // The typed text was written into the field.
+    void committed(Field *field);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;

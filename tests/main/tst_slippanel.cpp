@@ -1,0 +1,295 @@
+#include <QtTest>
+
+#include "BookFixture.h"
+#include "DialogQueue.h"
+#include "controls/BevelLabel.h"
+#include "controls/FrameBtn.h"
+#include "data/DatMod.h"
+#include "data/DatModEvents.h"
+#include "data/HimokuCache.h"
+#include "data/MeisaiClientDataSet.h"
+#include "data/MeisaiSave.h"
+#include "data/Utils.h"
+#include "data/Vocabulary.h"
+#include "main/ReceiptList.h"
+#include "main/SlipPanel.h"
+#include "platform/db/Abort.h"
+#include "platform/db/Field.h"
+
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+// New slips, their numbering at the first save, the totals of the lines, the
+// header guard and header choices passed on to the lines, on a book from the
+// template with the slip list and the slip panel alone.
+class TestSlipPanel : public QObject, private BookFixture::BookPlace
+{
+    Q_OBJECT
+
+    static constexpr int Food = 107;     // 食費
+    static constexpr int Cash = 100;     // 現金
+    static constexpr int Card = 125;     // クレジットカード (pays on the 10th of the next month)
+    std::unique_ptr<TReceiptList> list;
+    std::unique_ptr<TSlipPanel> panel;
+
+    Database &db() { return dm->MainDatabase; }
+    TMeisaiClientDataSet &lines() { return *MeisaiClt(*dm); }
+    TMeisaiClientDataSet &slips() { return *ReceiptClt(*dm); }
+
+    void setMode(uint8_t mode)
+    {
+        list->SetInputMode(mode);
+        panel->ApplyModeCaptions(mode);
+    }
+    void addLine(int amount, const QString &item = QString())
+    {
+        TMeisaiClientDataSet &m = lines();
+        m.append();
+        m["KARICODE"].setAsInteger(Food);
+        m["KINGAKU"].setAsCurrency(Currency::fromDouble(amount));
+        if (!item.isEmpty())
+            m["HinmeiName"].setAsString(item);
+        m.post();
+    }
+    void type(TSlipFieldEdit *box, const QString &text)
+    {
+        box->setText(text);
+        box->setModified(true);
+        QVERIFY(box->commit());
+    }
+    int counter(const QString &name)
+    {
+        return db().scalar(u"SELECT MAXNO FROM AutoInc WHERE NAME = ?"_s, {name}).toInt();
+    }
+    void setLock(const QDate &date)
+    {
+        CurLockDate = date;
+        CopyLockDate(*dm, date);
+    }
+
+private slots:
+    void init()
+    {
+        openPlace([](TDatMod &d) {
+            d.OnCheckHolidays = [] {};
+            InstallTableEvents(d);
+        });
+        QString folder = makeBook(u"家計簿"_s);
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(dm->OpenBook(u"家計簿"_s, folder));
+        setLock(QDate());
+        IncludeReservedFlag = false;
+        MeisaiSaveState = TMeisaiSaveState();
+        list = std::make_unique<TReceiptList>();
+        panel = std::make_unique<TSlipPanel>(list.get());
+        list->SetPageKind(2);
+        setMode(2);
+        list->ReceiptAiteCode = Cash;
+        list->AttachHooks();
+        lines().OnNeedCalcSum = [this](DataSet &) { panel->CalcDetailTotals(); };
+        // A month long past and none of today's, so "today" never falls inside.
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+    }
+    void cleanup()
+    {
+        if (DatMod && DatMod->MeisaiClt)
+            lines().OnNeedCalcSum = nullptr;
+        panel.reset();
+        list.reset();
+        setLock(QDate());
+        closePlace();
+    }
+
+    // A new receipt with two lines is saved under one new slip number, its
+    // lines numbered 1 and 2, with the header's date and new shop.
+    void newReceiptSavedWithOneNumber()
+    {
+        const int receiptCounter = counter(u"receiptno"_s);
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        QCOMPARE(slips()["RECEIPTNO"].asInteger(), -1);
+        QCOMPARE(slips()["RecDate"].asDate(), QDate(2024, 5, 1));
+        QVERIFY(lines().isActive());
+        QCOMPARE(lines().recordCount(), 0);
+        type(panel->DBEditDate, u"24/05/12"_s);
+        type(panel->DBEditShop, u"駅前店"_s);
+        addLine(300);
+        addLine(200);
+        QCOMPARE(lines()["RECDATE"].asDate(), QDate(2024, 5, 12));
+        QVERIFY(ApplyMeisaiUpdates());
+        list->AfterSlipSaved();
+
+        QCOMPARE(counter(u"receiptno"_s), receiptCounter + 1);
+        Statement st(db(), u"SELECT RECEIPTNO, GYONO, STYLE, ORIGIN, RECDATE, SHOPCODE, KASICODE, LOOKUPNO "
+                            "FROM Master WHERE STYLE = 2 ORDER BY GYONO"_s);
+        QList<int> gyo;
+        while (st.next()) {
+            gyo << int(st.intValue(1));
+            QCOMPARE(int(st.intValue(0)), receiptCounter + 1);
+            QCOMPARE(int(st.intValue(2)), 2);
+            QCOMPARE(int(st.intValue(3)), 2);
+            QCOMPARE(st.textValue(4), u"2024-05-12"_s);
+            QCOMPARE(int(st.intValue(6)), Cash);
+            QCOMPARE(int(st.intValue(7)), 0);   // receipts keep no month code
+            QCOMPARE(db().scalar(u"SELECT NAME FROM ShopMast WHERE CODE = ?"_s, {st.intValue(5)}).toString(),
+                     u"駅前店"_s);
+        }
+        QCOMPARE(gyo, (QList<int>{1, 2}));
+        // The list shows the saved slip, numbered, with its sum.
+        QCOMPARE(int(slips()["RECEIPTNO"].asInteger()), receiptCounter + 1);
+        QCOMPARE(slips()["KINGAKU"].asCurrency(), Currency::fromDouble(500));
+        QCOMPARE(lines().CltReceiptNo, receiptCounter + 1);
+        QCOMPARE(lines().recordCount(), 2);
+        // A second save of the same slip takes no other number.
+        lines().first();
+        lines().edit();
+        lines()["KINGAKU"].setAsCurrency(Currency::fromDouble(350));
+        lines().post();
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(counter(u"receiptno"_s), receiptCounter + 1);
+        QCOMPARE(db().scalar(u"SELECT COUNT(DISTINCT RECEIPTNO) FROM Master WHERE STYLE = 2"_s).toInt(), 1);
+    }
+
+    // A bill gets its number and the month code of the shown month at its
+    // first save; choosing the card fills in its payment day and account.
+    void newBillGetsNumberAndMonthCode()
+    {
+        setMode(3);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        type(panel->DBEditCredit, u"クレジットカード"_s);
+        QCOMPARE(slips()["CreditCode"].asInteger(), Card);
+        panel->CopySlipFieldToLines(slips()["CreditCode"]);
+        QCOMPARE(lines().CltCreditCODE, Card);
+        QCOMPARE(slips()["PayKouza"].asInteger(), Cash);
+        QCOMPARE(slips()["PayDate"].asDate().month(), 6);   // the month after May's closing
+        lines().CltDate = QDate(2024, 5, 3);
+        lines().append();
+        lines()["RECDATE"].setAsDate(QDate(2024, 5, 3));
+        lines()["KARICODE"].setAsInteger(Food);
+        lines()["KINGAKU"].setAsCurrency(Currency::fromDouble(1200));
+        lines().post();
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(db().scalar(u"SELECT LOOKUPNO FROM Master WHERE STYLE = 3"_s).toInt(), EncodeMonthCode(2024, 5));
+        QCOMPARE(db().scalar(u"SELECT KASICODE FROM Master WHERE STYLE = 3"_s).toInt(), Card);
+        QVERIFY(db().scalar(u"SELECT RECEIPTNO FROM Master WHERE STYLE = 3"_s).toInt() > 0);
+        QCOMPARE(lines().CltLookupNo, EncodeMonthCode(2024, 5));
+    }
+
+    // The totals follow every post and delete of a line, into the labels and
+    // the slip row; the tax total counts the consumption-tax lines.
+    void totalsFollowTheLines()
+    {
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        addLine(300);
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(300)));
+        addLine(1000);
+        addLine(80, u"消費税"_s);
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(1380)));
+        QCOMPARE(panel->BbLbZeiKarigou->text(), KingakuToStr(Currency::fromDouble(80)));
+        QCOMPARE(slips()["KINGAKU"].asCurrency(), Currency::fromDouble(1380));
+        QCOMPARE(panel->LbMeisaiGoukei->text(), u"明細の合計"_s);
+        QVERIFY(lines().locate(u"KINGAKU"_s, QVariant::fromValue(Currency::fromDouble(300))));
+        lines().remove();
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(1080)));
+        QCOMPARE(slips()["KINGAKU"].asCurrency(), Currency::fromDouble(1080));
+        // Shown among a day's lines in table mode, slip lines count in the
+        // amount but not in the tax total.
+        const TSlipSums table = TSlipPanel::SumAllLines(lines(), true);
+        QCOMPARE(table.Kingaku, Currency::fromDouble(1080));
+        QCOMPARE(table.Zei, Currency());
+        QCOMPARE(TSlipPanel::SumAllLines(lines(), false).Zei, Currency::fromDouble(80));
+    }
+
+    // A new slip's date: kept within the shown period, else today when inside,
+    // else the period's first day; moved past the lock date unless that would
+    // leave the period.
+    void newSlipDate_data()
+    {
+        QTest::addColumn<QDate>("previous");
+        QTest::addColumn<QDate>("lock");
+        QTest::addColumn<QDate>("expected");
+        QTest::newRow("none") << QDate() << QDate() << QDate(2024, 5, 1);
+        QTest::newRow("inside kept") << QDate(2024, 5, 15) << QDate() << QDate(2024, 5, 15);
+        QTest::newRow("outside") << QDate(2024, 4, 10) << QDate() << QDate(2024, 5, 1);
+        QTest::newRow("after the lock") << QDate(2024, 5, 5) << QDate(2024, 5, 10) << QDate(2024, 5, 11);
+        QTest::newRow("lock before period") << QDate(2024, 5, 5) << QDate(2024, 4, 30) << QDate(2024, 5, 5);
+    }
+    void newSlipDate()
+    {
+        QFETCH(QDate, previous);
+        QFETCH(QDate, lock);
+        QFETCH(QDate, expected);
+        setLock(lock);
+        slips().CltDate = previous;
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        QCOMPARE(slips()["RecDate"].asDate(), expected);
+        QCOMPARE(lines().CltDate, expected);
+    }
+
+    // A slip dated on or before the lock date shows read-only header boxes.
+    void lockedSlipHeaderIsReadOnly()
+    {
+        Statement st(db(), u"INSERT INTO Master (DATANO,GYONO,RECDATE,KINGAKU,QUANTITY,SHOPCODE,HINMEICODE,PERSONCODE,"
+                            "KARISIDE,KARICODE,KASICODE,RESERVED,LOOKUPNO,RECEIPTNO,RECKIND,STYLE,ORIGIN,ZEIATUKAI) "
+                            "VALUES (5001,1,'2024-05-03',100,1,0,0,0,0,107,100,0,0,77,1,2,2,1)"_s);
+        st.exec();
+        setLock(QDate(2024, 5, 3));
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(slips()["RECEIPTNO"].asInteger(), 77);
+        QVERIFY(panel->DBEditDate->isReadOnly());
+        QVERIFY(panel->DBEditShop->isReadOnly());
+        QCOMPARE(panel->DBEditDate->text(), slips()["RecDate"].displayText());
+        setLock(QDate(2024, 5, 2));
+        panel->SlipAfterScroll();
+        QVERIFY(!panel->DBEditDate->isReadOnly());
+    }
+
+    // A refused save leaves the current slip as it was and appends nothing.
+    void refusedSaveStartsNoSlip()
+    {
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        lines().append();
+        lines()["KINGAKU"].setAsCurrency(Currency::fromDouble(100));   // no category
+        lines().post();
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"費目が未定です。"_s);
+        QVERIFY(!panel->SpBtnNewReceiptClick());
+        QVERIFY(dialogs.done());
+        QCOMPARE(slips().recordCount(), 1);
+        QCOMPARE(lines().recordCount(), 1);
+    }
+
+    void captionsPerMode_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("listCaption");
+        QTest::newRow("receipt") << 2 << 2 << u"新規レシート"_s << u"レシート入力"_s << u"レシート一覧"_s;
+        QTest::newRow("bill") << 2 << 3 << u"新規請求書"_s << u"請求書入力"_s << u"請求書一覧"_s;
+        QTest::newRow("income transfer") << 1 << 3 << u"新規伝票"_s << u"口座振込入力"_s << u"伝票一覧"_s;
+        QTest::newRow("free") << 2 << 7 << u"新規伝票"_s << u"自由入力"_s << u"伝票一覧"_s;
+        QTest::newRow("voucher") << 3 << 8 << u"金券購入"_s << u"金券入力"_s << u"金券一覧"_s;
+    }
+    void captionsPerMode()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, mode);
+        QFETCH(QString, button);
+        QFETCH(QString, title);
+        QFETCH(QString, listCaption);
+        list->SetPageKind(uint8_t(kind));
+        setMode(uint8_t(mode));
+        QCOMPARE(panel->SpBtnNewReceipt->text(), button);
+        QCOMPARE(panel->LbReceiptTitle->text(), title);
+        QCOMPARE(list->LbList->text(), listCaption);
+        QCOMPARE(panel->PnlReceiptInfo->isVisibleTo(panel.get()), mode == 2);
+        QCOMPARE(panel->PnlCreditInfo->isVisibleTo(panel.get()), mode == 3 || mode == 8);
+        QCOMPARE(panel->DBEditPayDate->isVisibleTo(panel.get()), mode == 3 && kind == 2);
+    }
+};
+
+QTEST_MAIN(TestSlipPanel)
+#include "tst_slippanel.moc"
