@@ -1,5 +1,6 @@
 #include "main/PageFrames.h"
 
+#include "main/FrameDeru.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
@@ -16,6 +17,7 @@ template <class T> void registerPage(int pageNo)
 
 void RegisterStandardPages()
 {
+    registerPage<TFrameDeru>(pgDeru);
     registerPage<TFrameDataKanri>(pgKanri);
 
     if (!TMainForm::RescueFrameFactory) {

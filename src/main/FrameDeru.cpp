@@ -1,0 +1,1660 @@
+#include "main/FrameDeru.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "controls/CurrencyGrid.h"
+#include "controls/FrameBtn.h"
+#include "controls/MySpeedButton.h"
+#include "data/DatMod.h"
+#include "data/DatModEvents.h"
+#include "data/MeisaiClientDataSet.h"
+#include "data/MeisaiDefaults.h"
+#include "data/MeisaiSave.h"
+#include "data/MyMemIniFile.h"
+#include "data/MyRegistryIniFile.h"
+#include "data/Utils.h"
+#include "data/Vocabulary.h"
+#include "main/DeruHyou.h"
+#include "main/MeisaiGrid.h"
+#include "main/ReceiptList.h"
+#include "main/SlipPanel.h"
+#include "platform/db/Abort.h"
+#include "platform/db/ClientDataSet.h"
+#include "platform/db/DataSetModel.h"
+#include "platform/db/DataSource.h"
+#include "platform/db/Field.h"
+#include "platform/db/Table.h"
+#include "platform/system/Exception.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/IdleHook.h"
+#include "platform/ui/WaitCursor.h"
+#include "views/YosanWarn.h"
+
+namespace {
+
+// Colours of the page (given as the screen's red, green, blue).
+const QColor kHotSelColor(0xAB, 0xDB, 0xFF);
+const QColor kSelColor(0xD1, 0xE4, 0xDC);
+const QColor kMultiSelColor(0xDD, 0xEE, 0xFE);
+const QColor kGridColor(0xFE, 0xF9, 0xF5);
+const QColor kGridFixedColor(0xCA, 0xCF, 0xDB);
+const QColor kReadOnlyColumnColor(0xF2, 0xF2, 0xF5);
+const QColor kForeignLineColor(0xF4, 0xF4, 0xF2);
+const QColor kLockedLineColor(0xFA, 0xFA, 0xF2);
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kGrey(0x80, 0x80, 0x80);
+
+constexpr int kFixedRows = 2;
+
+bool isMoneyField(const QString &name)
+{
+    return name == u"KINGAKU" || name == u"KariGaku" || name == u"KasiGaku";
+}
+
+// A visible account of the given kind (クレジット 9, 金券 8) exists.
+bool hasAccountKind(int kind)
+{
+    for (const THimokuData &h : KouzaHimokuArray)
+        if (h.Bu2 == kind)
+            return true;
+    return false;
+}
+
+bool isVisibleAccount(int code)
+{
+    for (const THimokuData &h : KouzaHimokuArray)
+        if (h.Code == code)
+            return true;
+    return false;
+}
+
+TMySpeedButton *makeSpeedButton(const QString &caption, QWidget *parent)
+{
+    auto *b = new TMySpeedButton(parent);
+    b->setText(caption);
+    b->setMinimumSize(QSize(36, 24));
+    return b;
+}
+
+} // namespace
+
+// ---- creation ------------------------------------------------------------------------
+
+TFrameDeru::TFrameDeru(QWidget *parent)
+    : QFrame(parent)
+{
+    FrameKind = 2;
+    PeriodCode = 2;
+    const QDate today = QDate::currentDate();
+    ShownYear = today.year();
+    ShownMonth = today.month();
+
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(2, 2, 2, 2);
+    main->setSpacing(2);
+
+    // Top bar: the month caption, the day and category of the table mode, the
+    // month steps, the input modes and the toggles.
+    auto *top = new QHBoxLayout;
+    top->setSpacing(4);
+    LbSyori = new QLabel(this);
+    LbSyori->setObjectName(QStringLiteral("LbSyori"));
+    QFont captionFont = LbSyori->font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.3);
+    captionFont.setBold(true);
+    LbSyori->setFont(captionFont);
+    top->addWidget(LbSyori);
+    Calender = new QDateEdit(today, this);
+    Calender->setObjectName(QStringLiteral("Calender"));
+    Calender->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    Calender->setCalendarPopup(true);
+    Calender->setAttribute(Qt::WA_InputMethodEnabled, false);
+    top->addWidget(Calender);
+    CmbHimoku = new QComboBox(this);
+    CmbHimoku->setObjectName(QStringLiteral("CmbHimoku"));
+    CmbHimoku->setMinimumContentsLength(8);
+    CmbHimoku->setMaxVisibleItems(40);
+    top->addWidget(CmbHimoku);
+    MySpdBtnPriMonth = makeSpeedButton(QStringLiteral("◀"), this);
+    MySpdBtnToday = makeSpeedButton(QStringLiteral("今日"), this);
+    MySpdBtnNextMonth = makeSpeedButton(QStringLiteral("▶"), this);
+    top->addWidget(MySpdBtnPriMonth);
+    top->addWidget(MySpdBtnToday);
+    top->addWidget(MySpdBtnNextMonth);
+    top->addStretch(1);
+    LbHouhou = new QLabel(QStringLiteral("入力方法"), this);
+    top->addWidget(LbHouhou);
+    auto modeButton = [this, top](const QString &caption, int mode) {
+        auto *b = new TFrameBtn(this);
+        b->setText(caption);
+        b->setGroupIndex(1);
+        b->setMinimumSize(QSize(64, 26));
+        connect(b, &QAbstractButton::clicked, this, [this, mode] { modeButtonClicked(mode); });
+        top->addWidget(b);
+        return b;
+    };
+    FrBtnNormal = modeButton(QStringLiteral("集計表"), 1);
+    FrBtnReceipt = modeButton(QStringLiteral("レシート"), 2);
+    FrBtnCredit = modeButton(QStringLiteral("請求書"), 3);
+    FrBtnFree = modeButton(QStringLiteral("フリー"), 7);
+    FrBtnPrePayed = modeButton(QStringLiteral("金券購入"), 8);
+    FrBtnPrePayed->hide();
+    FrBtnNormal->SetDown(true);
+    SpBtnTokubetu = makeSpeedButton(QStringLiteral("特別"), this);
+    SpBtnTokubetu->setGroupIndex(11);
+    SpBtnTokubetu->setAllowAllUp(true);
+    SpBtnReserve = makeSpeedButton(QStringLiteral("予約"), this);
+    SpBtnReserve->setGroupIndex(12);
+    SpBtnReserve->setAllowAllUp(true);
+    top->addWidget(SpBtnTokubetu);
+    top->addWidget(SpBtnReserve);
+    main->addLayout(top);
+
+    // Left: the column buttons over the monthly table or the slip list.
+    Split = new QSplitter(Qt::Horizontal, this);
+    Split->setHandleWidth(3);
+    auto *left = new QWidget(Split);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    ToolBar1 = new QToolBar(left);
+    ToolBar1->setIconSize(QSize(0, 0));
+    leftLayout->addWidget(ToolBar1);
+    PnLeftStack = new QStackedWidget(left);
+    Hyou = new TCurrencyGrid(PnLeftStack);
+    Hyou->setObjectName(QStringLiteral("Hyou"));
+    Hyou->setToolTip(QStringLiteral("表をクリックすると明細が右に表示されます。"));
+    PnlReceipt = new QWidget(PnLeftStack);
+    PnlReceipt->setObjectName(QStringLiteral("PnlReceipt"));
+    new QVBoxLayout(PnlReceipt);
+    PnlReceipt->layout()->setContentsMargins(0, 0, 0, 0);
+    ReceiptList = new TReceiptList(PnlReceipt);
+    PnlReceipt->layout()->addWidget(ReceiptList);
+    PnLeftStack->addWidget(Hyou);
+    PnLeftStack->addWidget(PnlReceipt);
+    leftLayout->addWidget(PnLeftStack, 1);
+
+    // Right: the detail panel.
+    PnlMeisai = new QWidget(Split);
+    PnlMeisai->setObjectName(QStringLiteral("PnlMeisai"));
+    auto *right = new QVBoxLayout(PnlMeisai);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(2);
+    LbMeisaiCaption = new QLabel(PnlMeisai);
+    LbMeisaiCaption->setAutoFillBackground(true);
+    {
+        QPalette p = LbMeisaiCaption->palette();
+        p.setColor(QPalette::Window, QColor(0x4A, 0x6E, 0xA9));
+        p.setColor(QPalette::WindowText, Qt::white);
+        LbMeisaiCaption->setPalette(p);
+        QFont f = LbMeisaiCaption->font();
+        f.setBold(true);
+        LbMeisaiCaption->setFont(f);
+        LbMeisaiCaption->setContentsMargins(6, 3, 6, 3);
+    }
+    right->addWidget(LbMeisaiCaption);
+    TlBarDBNav = new QToolBar(PnlMeisai);
+    TlBarDBNav->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    DataSetApplyUpdates1 = TlBarDBNav->addAction(QStringLiteral("保存"));
+    DataSetApplyUpdates1->setShortcut(QKeySequence(Qt::Key_F12));
+    DataSetApplyUpdates1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(DataSetApplyUpdates1);
+    DataSetInsert1 = TlBarDBNav->addAction(QStringLiteral("挿入"));
+    DataSetCancel1 = TlBarDBNav->addAction(QStringLiteral("取消"));
+    DataSetDelete1 = TlBarDBNav->addAction(QStringLiteral("削除"));
+    DataSetUndo1 = TlBarDBNav->addAction(QStringLiteral("元に戻す"));
+    DataSetCancelUpdates1 = TlBarDBNav->addAction(QStringLiteral("全取消"));
+    right->addWidget(TlBarDBNav);
+    PnlSlipInfo = new QWidget(PnlMeisai);
+    new QVBoxLayout(PnlSlipInfo);
+    PnlSlipInfo->layout()->setContentsMargins(0, 0, 0, 0);
+    SlipPanel = new TSlipPanel(ReceiptList, PnlSlipInfo);
+    SlipPanel->setDetailGrid(MyDbGridMeisai);
+    PnlSlipInfo->layout()->addWidget(SlipPanel);
+    PnlSlipInfo->hide();
+    right->addWidget(PnlSlipInfo);
+    MyDbGridMeisai = new TMeisaiGrid(PnlMeisai);
+    MyDbGridMeisai->setObjectName(QStringLiteral("MyDbGridMeisai"));
+    MyDbGridMeisai->setOptions(DBGridOption::dgEditing | DBGridOption::dgTitles | DBGridOption::dgIndicator |
+                               DBGridOption::dgColumnResize | DBGridOption::dgColLines | DBGridOption::dgRowLines |
+                               DBGridOption::dgConfirmDelete | DBGridOption::dgMultiSelect);
+    MyDbGridMeisai->setImeAuto(false);
+    MyDbGridMeisai->setFixedColor(kGridFixedColor);
+    MyDbGridMeisai->setDefaultDrawing(false);
+    {
+        QPalette p = MyDbGridMeisai->palette();
+        p.setColor(QPalette::Base, kGridColor);
+        MyDbGridMeisai->setPalette(p);
+    }
+    right->addWidget(MyDbGridMeisai, 1);
+    auto *totals = new QHBoxLayout;
+    LbMeisaiGoukei = new QLabel(QStringLiteral("明細の合計"), PnlMeisai);
+    BbLbKarigou = new QLabel(QStringLiteral("0"), PnlMeisai);
+    BbLbKarigou->setObjectName(QStringLiteral("BbLbKarigou"));
+    BbLbKarigou->setMinimumWidth(90);
+    BbLbKarigou->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    BbLbKarigou->setFrameShape(QFrame::Panel);
+    BbLbKarigou->setFrameShadow(QFrame::Sunken);
+    BbLbKasigou = new QLabel(QStringLiteral("0"), PnlMeisai);
+    BbLbKasigou->hide();
+    totals->addWidget(LbMeisaiGoukei);
+    totals->addSpacing(LbMeisaiGoukei->sizeHint().width() / 6);
+    totals->addWidget(BbLbKarigou);
+    totals->addWidget(BbLbKasigou);
+    totals->addStretch(1);
+    right->addLayout(totals);
+    // The slip totals stand below the grid in the slip modes.
+    SlipPanel->PnlGoukei->setParent(PnlMeisai);
+    right->addWidget(SlipPanel->PnlGoukei);
+    SlipPanel->PnlGoukei->hide();
+    Split->addWidget(left);
+    Split->addWidget(PnlMeisai);
+    Split->setStretchFactor(0, 3);
+    Split->setStretchFactor(1, 2);
+    main->addWidget(Split, 1);
+
+    // Bottom: the diary line of the shown day.
+    auto *kondate = new QHBoxLayout;
+    LbMemo = new QLabel(QStringLiteral("日記"), this);
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setFixedHeight(Memo->fontMetrics().height() * 3);
+    kondate->addWidget(LbMemo);
+    kondate->addWidget(Memo, 1);
+    main->addLayout(kondate);
+
+    // The monthly table.
+    SoftStringGridModel *hm = Hyou->model();
+    hm->setOptions(GridOption::FixedVertLine | GridOption::FixedHorzLine | GridOption::VertLine |
+                   GridOption::HorzLine | GridOption::ColSizing | GridOption::RowSizing | GridOption::Editing);
+    hm->setSizingOptions(SizingOption::soFixedColSizing | SizingOption::soFixedRowSizing |
+                         SizingOption::soSameColSize | SizingOption::soSameRowSize | SizingOption::soSameAllRowSize);
+    Hyou->model()->setAllowEdit(false);
+    Hyou->model()->setCursorNoEdit(true);
+    Hyou->model()->setFixedColor(PaletteColor1.isValid() ? PaletteColor1 : QColor(0xE6, 0xE0, 0xD8));
+    Hyou->model()->setRowOddColor(PaletteColor2.isValid() ? PaletteColor2 : QColor(0xF4, 0xF8, 0xFF));
+    Hyou->model()->setRowEvenColor(Qt::white);
+    Hyou->model()->setHotSelColor(kHotSelColor);
+    Hyou->model()->setSelColor(kSelColor);
+    Hyou->setFixedRows(kFixedRows);
+    Hyou->setFixedCols(2);
+    Hyou->model()->onSelectCell = [this](int col, int row, bool &canSelect) {
+        if (m_hyouSelecting)
+            return;
+        canSelect = hyouSelectCell(col, row);
+    };
+    Hyou->model()->onDrawColor = [this](int col, int row, GridDrawState, QColor &fontColor, QColor &, QColor &) {
+        if (row == 0 && col >= firstDataCol()) {
+            const QColor c = dayHeaderColor(col);
+            if (c.isValid())
+                fontColor = c;
+        } else if (ShowYosanRitu && col == 2 && row >= kFixedRows) {
+            const int i = row - kFixedRows;
+            fontColor = i < CategoryList.size() && CategoryList[i].YosanWarn ? QColor(Qt::black) : kGrey;
+        }
+    };
+    Hyou->model()->onChangeSize = [this] { saveTableLayout(); };
+    Hyou->installEventFilter(this);
+
+    // The detail grid.
+    MeisaiCltSrc = new DataSource(this);
+    MyDbGridMeisai->readOnlyRow = [this](int row) { return rowReadOnly(row); };
+    MyDbGridMeisai->onKeyDown = [this](QKeyEvent *e) { return meisaiGridKeyDown(e); };
+    MyDbGridMeisai->onEditorEnter = [this] {
+        if (Attached)
+            GoToNextLine();
+    };
+    MyDbGridMeisai->onTypeIntoEmpty = [this] {
+        if (Attached)
+            GoToNextLine();
+    };
+    MyDbGridMeisai->onDrawColumnCell = [this](QPainter &painter, const QRect &rect, int dataCol, int column,
+                                              GridDrawState state) {
+        drawMeisaiCell(painter, rect, dataCol, column, state);
+    };
+    MyDbGridMeisai->onColWidthsChanged = [this] {
+        if (Updating || SettingsSection.isEmpty())
+            return;
+        for (int i = 0; i < MyDbGridMeisai->columnCount(); ++i) {
+            const TMyDBGridColumn c = MyDbGridMeisai->column(i);
+            if (c.visible && !c.fieldName.isEmpty())
+                RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("Meisai") + c.fieldName,
+                                              MyDbGridMeisai->columnWidth(i));
+        }
+    };
+
+    // Actions of the navigator bar.
+    connect(DataSetApplyUpdates1, &QAction::triggered, this, [this] { SaveJournal(); });
+    connect(DataSetInsert1, &QAction::triggered, this, [this] {
+        TMeisaiClientDataSet *m = meisai();
+        if (!m || !m->isActive())
+            return;
+        if (m->isEmpty() || m->recNo() >= m->recordCount())
+            GoToNextLine();
+        else if (!m->IsReadOnlyRecord())
+            m->insert();
+    });
+    connect(DataSetCancel1, &QAction::triggered, this, [this] {
+        if (TMeisaiClientDataSet *m = meisai(); m && m->isEditing())
+            m->cancel();
+    });
+    connect(DataSetDelete1, &QAction::triggered, this, [this] {
+        TMeisaiClientDataSet *m = meisai();
+        if (!m || !m->isActive() || m->isEmpty() || MyDbGridMeisai->readOnly() || m->IsReadOnlyRecord())
+            return;
+        m->remove();
+    });
+    connect(DataSetUndo1, &QAction::triggered, this, [this] {
+        TMeisaiClientDataSet *m = meisai();
+        if (!m || !m->isActive())
+            return;
+        m->undoLastChange(true);
+        CalcDetailTotals();
+    });
+    connect(DataSetCancelUpdates1, &QAction::triggered, this, [this] { CancelAllChanges(); });
+
+    // Moves of the table mode: the controls set the cell to load at the next idle moment.
+    connect(Calender, &QDateEdit::dateChanged, this, [this] { setPendingCellFromControls(); });
+    connect(CmbHimoku, &QComboBox::currentIndexChanged, this, [this] { setPendingCellFromControls(); });
+    connect(MySpdBtnPriMonth, &QAbstractButton::clicked, this, [this] { stepMonth(-1); });
+    connect(MySpdBtnNextMonth, &QAbstractButton::clicked, this, [this] { stepMonth(1); });
+    connect(MySpdBtnToday, &QAbstractButton::clicked, this, [this] {
+        Calender->setDate(QDate::currentDate());
+        CellLoadPending = InputMode == 1;
+    });
+    connect(SpBtnReserve, &QAbstractButton::clicked, this, [this] { toggleReserve(); });
+    connect(SpBtnTokubetu, &QAbstractButton::clicked, this, [this] { toggleTokubetu(); });
+
+    // The slip list works with the page's save, period and month.
+    ReceiptList->SaveJournal = [this] { return SaveJournal(); };
+    connect(ReceiptList, &TReceiptList::shownMonthChanged, this, [this](int year, int month) {
+        ShownYear = year;
+        ShownMonth = month;
+        PublishShownMonth();
+    });
+    connect(ReceiptList, &TReceiptList::slipLinesLoaded, this, [this] {
+        meisaiAfterScroll();
+        SlipPanel->CalcDetailTotals();
+    });
+
+    connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDeru::IdleWork);
+}
+
+TFrameDeru::~TFrameDeru()
+{
+    if (Attached && DatMod) {
+        // The shared data set must not call into a page that is gone.
+        if (TMeisaiClientDataSet *m = meisai()) {
+            m->OnApplyUpdate = nullptr;
+            m->OnAfterApplied = nullptr;
+            m->OnNeedCalcSum = nullptr;
+            m->OnAfterScrolled = nullptr;
+            m->OnFieldChange = nullptr;
+            m->OnAfterNoTransaction = nullptr;
+        }
+    }
+    MyDbGridMeisai->setDataSource(nullptr);
+}
+
+TMeisaiClientDataSet *TFrameDeru::meisai() const
+{
+    if (!DatMod)
+        return nullptr;
+    TMeisaiClientDataSet *m = MeisaiClt(*DatMod);
+    if (!m) {
+        // A data module made without the journal rules gets them on first use.
+        InstallTableEvents(*DatMod);
+        m = MeisaiClt(*DatMod);
+    }
+    return m;
+}
+
+// ---- initialisation and refresh ------------------------------------------------------
+
+void TFrameDeru::InitPage()
+{
+    if (!DatMod || !DatMod->DataOpen)
+        return;
+    m_initialized = true;
+    SettingsSection = FrameKind == 1 ? QStringLiteral("FrameIri")
+                      : FrameKind == 2 ? QStringLiteral("FrameDeru")
+                                       : QStringLiteral("FrameKouza");
+    BookSection = FrameKind == 1 ? QStringLiteral("Iri") : FrameKind == 2 ? QStringLiteral("Deru") : QStringLiteral("Kouza");
+    PeriodCode = FrameKind;
+    YosanWarn = FrameKind == 1 ? &IriYosanWarn : FrameKind == 2 ? &DeruYosanWarn : nullptr;
+    FrBtnReceipt->setVisible(FrameKind != 3);
+    FrBtnPrePayed->setVisible(FrameKind == 3);
+    if (FrameKind == 3)
+        FrBtnPrePayed->setText(QStringLiteral("金券"));
+    CurDate = QDate::currentDate();
+    RefreshPage();
+    SetHelpContexts();
+}
+
+void TFrameDeru::RefreshPage()
+{
+    if (!DatMod || !DatMod->DataOpen)
+        return;
+    if (!m_initialized) {
+        InitPage();
+        return;
+    }
+    WaitCursor wait;
+    if (MainForm && MainForm->ShownDate.isValid())
+        CurDate = MainForm->ShownDate;
+    if (!CurDate.isValid())
+        CurDate = QDate::currentDate();
+    SpBtnReserve->SetDown(IncludeReservedFlag);
+    SpBtnTokubetu->SetDown(TokubetuShowFlag);
+    CategoryList = FrameKind == 1 ? IriHimokuArray : FrameKind == 2 ? DeruHimokuArray : KouzaHimokuArray;
+    readBookOptions();
+    AttachDataSets();
+    applyTableOptions();
+    if (!isVisibleAccount(ReceiptAiteCode) && !KouzaHimokuArray.isEmpty())
+        ReceiptAiteCode = KouzaHimokuArray.first().Code;
+    ChangeInputMode(InputMode);
+}
+
+void TFrameDeru::readBookOptions()
+{
+    if (!DataIni)
+        return;
+    if (ReceiptAiteCode == -1)
+        ReceiptAiteCode = DataIni->ReadOrWriteInteger(BookSection, QStringLiteral("ReceiptAiteCODE"), 100);
+    UseQuantity = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("UseQuantity"), false);
+    UseSyusiHimoku = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("UseSyusiHimoku"), false);
+    if (FrameKind == 2)
+        ZeiAutoData = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ZeiAutoData"), true);
+    CodeInput = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("CodeInput"), false);
+    YokoMove = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("YokoMove"), false);
+    AppendLeft = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("AppendLeft"), false);
+}
+
+void TFrameDeru::applyTableOptions()
+{
+    if (DataIni) {
+        ShowYosanRitu = FrameKind != 3 && DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowYosanRitu"), false);
+        ShowKouzaOnly = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowKouzaOnly"), FrameKind == 3);
+    }
+    if (FrameKind != 3) {
+        Hyou->setFixedRows(kFixedRows);
+        Hyou->setFixedCols(ShowYosanRitu ? 3 : 2);
+        Hyou->model()->setNoSelectRows(kFixedRows);
+        Hyou->model()->setNoSelectCols(Hyou->fixedCols());
+    }
+    loadTableLayout();
+}
+
+void TFrameDeru::loadTableLayout()
+{
+    if (SettingsSection.isEmpty())
+        return;
+    Updating = true;
+    const QFontMetrics fm(Hyou->font());
+    const int unit = fm.height() + 6;
+    SoftStringGridModel *m = Hyou->model();
+    const int defColWidth = RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
+                                                       fm.horizontalAdvance(QStringLiteral("123456789")) + 2);
+    const int defRowHeight = RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouDefaultRowHeight"), unit);
+    m->setDefaultColWidth(defColWidth);
+    m->setDefaultRowHeight(defRowHeight);
+    for (int c = 0; c < m->fixedCols(); ++c) {
+        const int def = c == 0   ? fm.horizontalAdvance(QStringLiteral("水道、光熱費費")) + 8
+                        : c == 1 ? fm.horizontalAdvance(QStringLiteral("1234567890")) + 4
+                                 : fm.horizontalAdvance(QStringLiteral("1234")) + 4;
+        m->setColWidth(c, RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), def));
+    }
+    for (int r = 0; r < m->fixedRows(); ++r)
+        m->setRowHeight(r, RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouRowHeight%1").arg(r), unit));
+    Updating = false;
+}
+
+void TFrameDeru::saveTableLayout()
+{
+    if (Updating || SettingsSection.isEmpty())
+        return;
+    SoftStringGridModel *m = Hyou->model();
+    for (int c = 0; c < m->fixedCols(); ++c)
+        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), m->colWidth(c));
+    if (m->colCount() > m->fixedCols())
+        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
+                                      m->colWidth(m->fixedCols()));
+    for (int r = 0; r < m->fixedRows(); ++r)
+        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouRowHeight%1").arg(r), m->rowHeight(r));
+    if (m->rowCount() > m->fixedRows())
+        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouDefaultRowHeight"),
+                                      m->rowHeight(m->fixedRows()));
+}
+
+void TFrameDeru::SetHelpContexts()
+{
+    setProperty("helpContext", 10058);
+    Hyou->setProperty("helpContext", 10060);
+    MyDbGridMeisai->setProperty("helpContext", 10065);
+    FrBtnNormal->setProperty("helpContext", 10060);
+    FrBtnReceipt->setProperty("helpContext", 10062);
+    FrBtnCredit->setProperty("helpContext", 10063);
+    FrBtnFree->setProperty("helpContext", 10064);
+    Calender->setProperty("helpContext", 10129);
+}
+
+// ---- attaching to the shared journal data sets -----------------------------------------
+
+void TFrameDeru::AttachDataSets()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m)
+        return;
+    Attached = true;
+    m->ResetEntryState();
+    m->CltDataStyle = InputMode;
+    m->CltSyuSiIdo = FrameKind;
+    m->CltOrigin = FrameKind;
+    m->CltCodeInput = CodeInput;
+    m->OnApplyUpdate = nullptr;
+    m->OnAfterApplied = nullptr;
+    m->OnNeedCalcSum = [this](DataSet &) { CalcDetailTotals(); };
+    m->OnAfterScrolled = [this](DataSet &) { meisaiAfterScroll(); };
+    m->OnFieldChange = nullptr;
+    m->OnAfterNoTransaction = [this](DataSet &) { CancelAllChanges(); };
+    if (InputMode != 1) {
+        ReceiptList->AttachHooks();
+        m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
+    }
+    CopyLockDate(*DatMod, CurLockDate);
+    if (MeisaiCltSrc->dataSet() != m)
+        MeisaiCltSrc->setDataSet(m);
+    if (MyDbGridMeisai->dataSource() != MeisaiCltSrc)
+        MyDbGridMeisai->setDataSource(MeisaiCltSrc);
+}
+
+void TFrameDeru::DetachDataSets()
+{
+    Attached = false;
+    PublishShownMonth();
+    ReceiptList->DetachHooks();
+    MyDbGridMeisai->clearSelection();
+    if (TMeisaiClientDataSet *m = meisai()) {
+        if (m->isActive()) {
+            m->cancelUpdates();
+            m->close();
+        }
+        m->setFiltered(false);
+        m->setIndexFieldNames(QString());
+        m->OnApplyUpdate = nullptr;
+        m->OnAfterApplied = nullptr;
+        m->OnNeedCalcSum = nullptr;
+        m->OnAfterScrolled = nullptr;
+        m->OnFieldChange = nullptr;
+        m->OnAfterNoTransaction = nullptr;
+        m->CltSelecter = nullptr;
+        m->CltDataStyle = 0;
+        m->CltSyuSiIdo = 0;
+        m->setCommandText(QString());
+    }
+    TableTotalsPending = false;
+    YearComboPending = false;
+    SlipLinesPending = false;
+    SelecterRefreshPending = false;
+    CellLoadPending = false;
+    MoveMode = false;
+    MyDbGridMeisai->setDataSource(nullptr);
+    MeisaiCltSrc->setDataSet(nullptr);
+}
+
+bool TFrameDeru::LeavePage()
+{
+    if (!Attached)
+        return true;
+    if (!CommitPage())
+        return false;
+    DetachDataSets();
+    return true;
+}
+
+bool TFrameDeru::CommitForClose()
+{
+    return LeavePage();
+}
+
+// ---- commit and save -------------------------------------------------------------------
+
+bool TFrameDeru::CommitPage()
+{
+    if (!DatMod || !DatMod->DataOpen)
+        return true;
+    MyDbGridMeisai->postEditor();
+    bool ok = true;
+    try {
+        SaveDayMemo();
+        ok = SaveJournal();
+    } catch (...) {
+        // The flush runs also after a failed save, then the error goes on.
+        CommitDataChanges();
+        throw;
+    }
+    CommitDataChanges();
+    return ok;
+}
+
+bool TFrameDeru::SaveJournal()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m)
+        return true;
+    m->ClearSavePoint();
+    if (!m->isActive())
+        return true;
+    MyDbGridMeisai->postEditor();
+    m->checkBrowseMode();
+    if (m->changeCount() == 0)
+        return true;
+    const bool ok = ApplyMeisaiUpdates();
+    if (ok && InputMode == 1)
+        CalcDetailTotals();
+    else if (ok)
+        ReceiptList->AfterSlipSaved();
+    updateActions();
+    return ok;
+}
+
+void TFrameDeru::CancelAllChanges()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive())
+        return;
+    m->ClearSavePoint();
+    if (m->isEditing())
+        m->cancel();
+    m->cancelUpdates();
+    if (!ApplyMeisaiUpdates())
+        return;
+    m->setIndexFieldNames(QStringLiteral("RecPos"));
+    CalcDetailTotals();
+}
+
+// ---- input modes -------------------------------------------------------------------------
+
+void TFrameDeru::BuildColumnList(int mode)
+{
+    AmountStyle = 1;
+    ColumnList.clear();
+    auto add = [this](uint8_t kind, const QString &caption, const QString &view, const QString &edit,
+                      bool slip = false) { ColumnList << TToolBtnRec{kind, caption, view, edit, slip}; };
+    auto tail = [&] {
+        add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
+        add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
+        add(10, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("SHOPCODE"));
+        add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
+        if (KouzaUseFlag)
+            add(UseSyusiHimoku ? 17 : 14, QStringLiteral("出金口座"), QStringLiteral("KASICODE"),
+                QStringLiteral("KASICODE"));
+        add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
+        if (IncludeReservedFlag)
+            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
+    };
+    switch (mode) {
+    case 1:
+        add(1, QStringLiteral("月間集計表"), QString(), QString());
+        if (MoveMode) {
+            add(4, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
+            add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+        }
+        tail();
+        break;
+    case 2:
+        add(2, QStringLiteral("レシート"), QString(), QString());
+        add(3, QStringLiteral("日付"), QStringLiteral("RecDate"), QString(), true);
+        add(11, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("ShopCode"), true);
+        add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+        add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
+        add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
+        add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
+        if (KouzaUseFlag)
+            add(UseSyusiHimoku ? 17 : 14, QStringLiteral("出金口座"), QStringLiteral("KASICODE"),
+                QStringLiteral("KASICODE"));
+        add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
+        if (IncludeReservedFlag)
+            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
+        break;
+    case 3:
+        add(2, QStringLiteral("請求書"), QString(), QString());
+        add(19, QStringLiteral("クレジット名"), QStringLiteral("CreditCode"), QString(), true);
+        add(20, QStringLiteral("引落日"), QStringLiteral("PayDate"), QString(), true);
+        add(21, QStringLiteral("引落口座"), QStringLiteral("PayKouza"), QString(), true);
+        add(5, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
+        add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+        add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
+        add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
+        add(10, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("SHOPCODE"));
+        add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
+        add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
+        if (IncludeReservedFlag)
+            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
+        break;
+    case 7:
+        add(2, QStringLiteral("伝票"), QString(), QString());
+        add(5, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
+        add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+        tail();
+        break;
+    default:
+        break;
+    }
+}
+
+void TFrameDeru::SetUpInputMode(int mode)
+{
+    BuildColumnList(mode);
+    if (TMeisaiClientDataSet *m = meisai())
+        m->CltLayoutKind = AmountStyle;
+    // The column buttons: one per entry with a list.
+    ToolBar1->clear();
+    for (const TToolBtnRec &rec : std::as_const(ColumnList)) {
+        if (rec.Kind == 0)
+            continue;
+        QAction *a = ToolBar1->addAction(rec.Caption);
+        a->setCheckable(true);
+        if (rec.Kind == 1 || rec.Kind == 2)
+            a->setChecked(true);
+    }
+    applyDetailColumns();
+    applyModeCaptions();
+    if (mode == 1 && Hyou->isVisible() && Hyou->focusPolicy() != Qt::NoFocus)
+        Hyou->setFocus();
+}
+
+void TFrameDeru::applyDetailColumns()
+{
+    Updating = true;
+    QList<TMyDBGridColumn> columns;
+    TMeisaiClientDataSet *m = meisai();
+    const QFontMetrics fm(MyDbGridMeisai->font());
+    auto widthFor = [&](const QString &field, int def) {
+        if (SettingsSection.isEmpty())
+            return def;
+        return RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("Meisai") + field, def);
+    };
+    bool first = true;
+    for (const TToolBtnRec &rec : std::as_const(ColumnList)) {
+        if (rec.ViewField.isEmpty() || rec.SlipField)
+            continue;
+        TMyDBGridColumn c;
+        c.fieldName = rec.ViewField;
+        c.caption = rec.Caption;
+        c.readOnly = rec.EditField.isEmpty();
+        c.color = c.readOnly ? kReadOnlyColumnColor : QColor(Qt::white);
+        c.alignment = isMoneyField(rec.ViewField) ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
+        c.titleAlignment = Qt::AlignLeft;
+        const int def = isMoneyField(rec.ViewField)       ? fm.horizontalAdvance(QStringLiteral("12,345,678")) + 10
+                        : rec.ViewField == u"HinmeiName" ? fm.horizontalAdvance(QStringLiteral("品名品名品名品名")) + 10
+                                                          : fm.horizontalAdvance(QStringLiteral("店名店名店名")) + 10;
+        c.width = widthFor(rec.ViewField, def);
+        columns << c;
+        first = false;
+        if (UseQuantity && rec.ViewField == u"HinmeiName") {
+            TMyDBGridColumn q;
+            q.fieldName = QStringLiteral("QUANTITY");
+            Field *f = m ? m->findField(QStringLiteral("QUANTITY")) : nullptr;
+            q.caption = f && !f->displayLabel().isEmpty() ? f->displayLabel() : QStringLiteral("数量");
+            q.color = Qt::white;
+            q.alignment = Qt::AlignRight | Qt::AlignVCenter;
+            q.width = widthFor(q.fieldName, fm.horizontalAdvance(QStringLiteral("12345")) + 10);
+            columns << q;
+        }
+    }
+    Q_UNUSED(first);
+    UsedColumnCount = int(columns.size());
+    MyDbGridMeisai->setColumns(columns);
+    Updating = false;
+}
+
+void TFrameDeru::applyModeCaptions()
+{
+    LbMeisaiGoukei->setText(QStringLiteral("明細の合計"));
+    const bool table = InputMode == 1;
+    PnLeftStack->setCurrentWidget(table ? static_cast<QWidget *>(Hyou) : PnlReceipt);
+    CmbHimoku->setVisible(table);
+    LbSyori->setVisible(table);
+    Calender->setVisible(table);
+    MySpdBtnPriMonth->setVisible(table);
+    MySpdBtnNextMonth->setVisible(table);
+    MySpdBtnToday->setVisible(table);
+    Memo->setVisible(table);
+    LbMemo->setVisible(table);
+    PnlSlipInfo->setVisible(!table);
+    SlipPanel->PnlGoukei->setVisible(!table);
+    LbMeisaiGoukei->setVisible(table);
+    BbLbKarigou->setVisible(table);
+    if (!table)
+        SlipPanel->ApplyModeCaptions(InputMode);
+    FrBtnNormal->SetDown(InputMode == 1);
+    FrBtnReceipt->SetDown(InputMode == 2);
+    FrBtnCredit->SetDown(InputMode == 3);
+    FrBtnFree->SetDown(InputMode == 7);
+    FrBtnPrePayed->SetDown(InputMode == 8);
+}
+
+static QString slipWord(int frameKind, int mode)
+{
+    switch (mode) {
+    case 2:
+        return QStringLiteral("レシート");
+    case 3:
+        return frameKind == 1 ? QStringLiteral("伝票") : QStringLiteral("請求書");
+    case 7:
+        return QStringLiteral("伝票");
+    case 8:
+        return QStringLiteral("金券");
+    default:
+        return QString();
+    }
+}
+
+void TFrameDeru::ChangeInputMode(int mode)
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m)
+        return;
+    InputMode = uint8_t(mode);
+    m->CltDataStyle = uint8_t(mode);
+    int dataNo = -1, selfCode = -1, receiptNo = -1;
+    QDate recDate;
+    if (m->isActive() && !m->isEmpty()) {
+        m->checkBrowseMode();
+        if (!m->isEmpty()) {
+            dataNo = int(m->fieldByName(QStringLiteral("DATANO"))->asInteger());
+            recDate = m->fieldByName(QStringLiteral("RECDATE"))->asDate();
+            selfCode = int(m->fieldByName(QStringLiteral("SelfCode"))->asInteger());
+            Field *r = m->fieldByName(QStringLiteral("RECEIPTNO"));
+            receiptNo = r->isNull() ? -1 : int(r->asInteger());
+        }
+    }
+    m->close();
+    AttachDataSets();
+    SetUpInputMode(mode);
+    if (mode == 1) {
+        SlipLinesPending = false;
+        if (dataNo > 0 && selfCode > 0 && recDate.isValid())
+            LoadCell(selfCode, dataNo, true, recDate);
+        else
+            LoadCell(CurCode, -1, true, CurDate);
+        LbMeisaiCaption->setText(CmbHimoku->currentText() + QStringLiteral(" の明細"));
+    } else {
+        const QString word = slipWord(FrameKind, mode);
+        LbMeisaiCaption->setText(word + QStringLiteral("の明細"));
+        LoadSlipMonth(ShownYear, ShownMonth, dataNo, receiptNo, true);
+    }
+}
+
+bool TFrameDeru::LoadSlipMonth(int year, int month, int dataNo, int receiptNo, bool reload)
+{
+    ReceiptList->SetPageKind(FrameKind);
+    ReceiptList->PeriodCode = PeriodCode;
+    ReceiptList->ReceiptAiteCode = ReceiptAiteCode;
+    ReceiptList->SetInputMode(InputMode);
+    const bool found = ReceiptList->LoadSlipMonth(year, month, dataNo, receiptNo, reload);
+    ShownYear = ReceiptList->ShownYear ? ReceiptList->ShownYear : ShownYear;
+    ShownMonth = ReceiptList->ShownMonth ? ReceiptList->ShownMonth : ShownMonth;
+    PeriodStart = ReceiptList->PeriodStart.isValid() ? ReceiptList->PeriodStart : PeriodStart;
+    PeriodEnd = ReceiptList->PeriodEnd.isValid() ? ReceiptList->PeriodEnd : PeriodEnd;
+    return found;
+}
+
+void TFrameDeru::modeButtonClicked(int mode)
+{
+    WaitCursor wait;
+    auto restore = [this] { applyModeCaptions(); };
+    if (!SaveJournal()) {
+        restore();
+        return;
+    }
+    if (mode == 3 && FrameKind != 1 && !hasAccountKind(9)) {
+        MessageDlg(QStringLiteral("口座費目の中にクレジットはありません。"), MsgDlgType::Information, mbOK);
+        restore();
+        return;
+    }
+    if (mode == 8 && !hasAccountKind(8)) {
+        MessageDlg(QStringLiteral("口座費目の中に金券はありません。"), MsgDlgType::Information, mbOK);
+        restore();
+        return;
+    }
+    ChangeInputMode(mode);
+}
+
+// ---- period and table ----------------------------------------------------------------------
+
+void TFrameDeru::CalcPeriod(int code)
+{
+    if (!DatMod || !DatMod->DataOpen)
+        return;
+    GetHimokuSimePeriod(DatMod->MainDatabase, code, ShownYear, ShownMonth, CurSimeTuki, CurShiftNendo, SimeBi,
+                        SimeShift, PeriodStart, PeriodEnd);
+    if (PeriodStart.isValid() && PeriodEnd.isValid())
+        PeriodDays = int(PeriodStart.daysTo(PeriodEnd)) + 1;
+}
+
+void TFrameDeru::CalcSlipTotals()
+{
+    // Only the transfer page keeps slip totals of its own.
+    throw Exception(QStringLiteral("CalcSlipTotals is not available on this page"));
+}
+
+QString TFrameDeru::PeriodCaption() const
+{
+    return QStringLiteral("%1年度 %2月分 (%3締め)").arg(ShownYear).arg(ShownMonth).arg(SimebiToText(SimeBi));
+}
+
+int TFrameDeru::firstDataCol() const
+{
+    return Hyou->fixedCols();
+}
+
+int TFrameDeru::columnOfDate(const QDate &date) const
+{
+    if (!PeriodStart.isValid() || date < PeriodStart || date > PeriodEnd)
+        return -1;
+    return firstDataCol() + int(PeriodStart.daysTo(date));
+}
+
+int TFrameDeru::rowOfCode(int code) const
+{
+    for (int i = 0; i < CategoryList.size(); ++i)
+        if (CategoryList[i].Code == code)
+            return kFixedRows + i;
+    return -1;
+}
+
+QColor TFrameDeru::dayHeaderColor(int col) const
+{
+    if (col < 0 || col >= DayInfo.size() || !DayInfo[col].Date.isValid())
+        return QColor();
+    const int dow = DayInfo[col].Date.dayOfWeek();
+    if (DayInfo[col].Holiday || dow == Qt::Sunday)
+        return kRed;
+    if (dow == Qt::Saturday)
+        return kBlue;
+    return QColor();
+}
+
+void TFrameDeru::fillCategoryCombo()
+{
+    const QSignalBlocker block(CmbHimoku);
+    CmbHimoku->clear();
+    for (const THimokuData &h : std::as_const(CategoryList))
+        if (TokubetuShowFlag || !h.Tokubetu)
+            CmbHimoku->addItem(h.Name, h.Code);
+    CmbHimoku->setMaxVisibleItems(qMax(1, CmbHimoku->count()));
+    if (CmbHimoku->count() > 0)
+        CmbHimoku->setCurrentIndex(0);
+}
+
+void TFrameDeru::SelectCategoryInCombo(int code)
+{
+    const int i = CmbHimoku->findData(code);
+    if (i >= 0 && i != CmbHimoku->currentIndex()) {
+        const QSignalBlocker block(CmbHimoku);
+        CmbHimoku->setCurrentIndex(i);
+    }
+}
+
+void TFrameDeru::RebuildTable()
+{
+    Hyou->setStopDrawCell(true);
+    const int fixedCols = Hyou->fixedCols();
+    const int rows = kFixedRows + qMax<int>(1, CategoryList.size());
+    const int cols = fixedCols + qMax(PeriodDays, 1);
+    Hyou->setRowCount(rows);
+    Hyou->setColCount(cols);
+    Hyou->clearAll();
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            Hyou->setCells(c, r, QString());
+            Hyou->setObjects(c, r, QVariant());
+        }
+    Hyou->setCells(1, 0, QStringLiteral("費目合計"));
+    Hyou->setCellAlignment(1, 0, CellAlignment::taCenter);
+    Hyou->setCells(0, 1, QStringLiteral("合 計"));
+    Hyou->setCellAlignment(0, 1, CellAlignment::taCenter);
+    Hyou->setCellAlignment(0, 0, CellAlignment::taCenter);
+    if (ShowYosanRitu) {
+        Hyou->setCells(2, 0, QStringLiteral("％"));
+        Hyou->setCellAlignment(2, 0, CellAlignment::taCenter);
+    }
+    RowAmounts = QList<Currency>(rows);
+    FillDayHeaders();
+    FillTableRows();
+    FillTableAmounts();
+    Hyou->setStopDrawCell(false);
+    CalcTableTotals(false);
+}
+
+void TFrameDeru::FillDayHeaders()
+{
+    const int first = firstDataCol();
+    DayInfo = QList<TDayInfoRec>(Hyou->colCount());
+    const QLocale ja(QLocale::Japanese, QLocale::Japan);
+    for (int c = first; c < Hyou->colCount() && PeriodStart.isValid(); ++c) {
+        const QDate d = PeriodStart.addDays(c - first);
+        Hyou->setCells(c, 0, QStringLiteral("%1/%2 %3").arg(d.month()).arg(d.day()).arg(ja.dayName(d.dayOfWeek(), QLocale::ShortFormat)));
+        Hyou->setCellAlignment(c, 0, CellAlignment::taCenter);
+        DayInfo[c] = TDayInfoRec{d, IsHoliday(d)};
+    }
+}
+
+void TFrameDeru::FillTableRows()
+{
+    for (int i = 0; i < CategoryList.size(); ++i) {
+        Hyou->setCells(0, kFixedRows + i, CategoryList[i].Name);
+        Hyou->setObjects(0, kFixedRows + i, CategoryList[i].Code);
+        Hyou->setCellAlignment(0, kFixedRows + i, CellAlignment::taLeftJustify);
+    }
+}
+
+void TFrameDeru::FillTableAmounts()
+{
+    if (!DatMod || !DatMod->DataOpen || !PeriodStart.isValid())
+        return;
+    QHash<int, int> rowByCode;
+    for (int i = 0; i < CategoryList.size(); ++i)
+        rowByCode.insert(CategoryList[i].Code, kFixedRows + i);
+    const int first = firstDataCol();
+    const QList<TDayCodeSum> sums =
+        ReadMonthSums(DatMod->MainDatabase, PeriodStart, PeriodEnd, sideField(), IncludeReservedFlag);
+    for (const TDayCodeSum &s : sums) {
+        const auto it = rowByCode.constFind(s.Code);
+        if (it == rowByCode.constEnd())
+            continue;
+        const int col = first + int(PeriodStart.daysTo(s.Date));
+        Hyou->setValue(col, *it, Hyou->getValue(col, *it) + s.Amount);
+    }
+}
+
+void TFrameDeru::CalcTableTotals(bool fullRedraw)
+{
+    TableTotalsPending = false;
+    const int first = firstDataCol();
+    const int cols = Hyou->colCount();
+    const int n = int(CategoryList.size());
+    Currency warnSum;
+    for (int i = 0; i < n; ++i) {
+        const int row = kFixedRows + i;
+        Currency sum;
+        for (int c = first; c < cols; ++c)
+            sum += Hyou->getValue(c, row);
+        Hyou->setValue(1, row, sum);
+        if (CategoryList[i].YosanWarn)
+            warnSum += sum;
+    }
+    for (int c = 1; c < cols; ++c) {
+        if (ShowYosanRitu && c == 2)
+            continue;
+        Currency sum;
+        for (int i = 0; i < n; ++i)
+            sum += Hyou->getValue(c, kFixedRows + i);
+        Hyou->setValue(c, 1, sum);
+    }
+    if (ShowYosanRitu && YosanWarn) {
+        for (int i = 0; i < n; ++i) {
+            const Currency budget = i < YosanWarn->Rows.size() ? YosanWarn->Rows[i].Yosan : Currency();
+            Hyou->setValue(2, kFixedRows + i,
+                           Currency::fromInt(TYosanWarn::BudgetRate(Hyou->getValue(1, kFixedRows + i), budget)));
+        }
+        Hyou->setValue(2, 1, Currency::fromInt(YosanWarn->TotalRate(Hyou->getValue(1, 1))));
+    }
+    if (fullRedraw)
+        Hyou->invalidateChangedCells();
+    else
+        Hyou->viewport()->update();
+    if (FrameKind == 2 && YosanWarn) {
+        m_pace = YosanWarn->Pace(warnSum, PeriodStart, PeriodEnd, QDate::currentDate());
+        if (MainForm)
+            MainForm->SetTabImagesByRate(m_pace);
+    }
+}
+
+// ---- loading a cell --------------------------------------------------------------------------
+
+QString TFrameDeru::buildMeisaiSql() const
+{
+    QStringList sql;
+    sql << QStringLiteral("SELECT *") << QStringLiteral("FROM \"Master.db\" D")
+        << QStringLiteral("WHERE                  ");
+    const QString day = QStringLiteral("'%1'").arg(CurDate.toString(Qt::ISODate));
+    if (FrameKind == 1)
+        sql << QStringLiteral("(RECDATE = %1) and (KASICODE = %2)").arg(day).arg(CurCode);
+    else if (FrameKind == 2)
+        sql << QStringLiteral("(RECDATE = %1) and (KARICODE = %2)").arg(day).arg(CurCode);
+    else
+        sql << QStringLiteral("(RECDATE = %1) and ((KARICODE = %2) or (KASICODE = %2))").arg(day).arg(CurCode);
+    if (ShowKouzaOnly) {
+        QStringList codes;
+        for (const THimokuData &h : KouzaHimokuArray)
+            codes << QString::number(h.Code);
+        codes << QStringLiteral("99");
+        const QString list = QLatin1Char('(') + codes.join(QLatin1Char(',')) + QLatin1Char(')');
+        sql << QStringLiteral("and ((KARICODE in %1) and (KASICODE in %1))").arg(list);
+    }
+    // An empty RESERVED is a booked line, as the table counts it.
+    if (!IncludeReservedFlag)
+        sql << QStringLiteral("AND ") + BookedLinesCondition();
+    sql << QStringLiteral("ORDER BY RECDATE,STYLE,GYONO");
+    return sql.join(QLatin1Char('\n'));
+}
+
+bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !DatMod->DataOpen)
+        return false;
+    CellLoadPending = false;
+    MyDbGridMeisai->clearSelection();
+    m->ClearSavePoint();
+    if (!CommitPage()) {
+        SelectCategoryInCombo(CurCode);
+        const QSignalBlocker block(Calender);
+        Calender->setDate(CurDate);
+        CellLoadPending = false;
+        return false;
+    }
+    m_loading = true;
+    m->close();
+    DatMod->SuspendFieldEvents = true;
+    m->disableControls();
+    struct Restore
+    {
+        TFrameDeru *page;
+        TMeisaiClientDataSet *m;
+        ~Restore()
+        {
+            DatMod->SuspendFieldEvents = false;
+            m->enableControls();
+            page->m_loading = false;
+        }
+    } restore{this, m};
+
+    if (rebuild) {
+        fillCategoryCombo();
+        if (code <= 0 && CmbHimoku->count() > 0)
+            code = CmbHimoku->itemData(0).toInt();
+    }
+    if (code == -1 || rowOfCode(code) < 0)
+        code = CmbHimoku->count() > 0 ? CmbHimoku->itemData(0).toInt() : 0;
+    CurCode = code;
+    CurDate = date.isValid() ? date : QDate::currentDate();
+    if (Calender->date() != CurDate) {
+        const QSignalBlocker block(Calender);
+        Calender->setDate(CurDate);
+    }
+    const bool periodChanged =
+        rebuild || !PeriodStart.isValid() || CurDate < PeriodStart || CurDate > PeriodEnd;
+    if (periodChanged) {
+        int nendo = ShownYear, month = ShownMonth, days = PeriodDays;
+        FindHimokuSimeMonth(DatMod->MainDatabase, PeriodCode, CurSimeTuki, CurShiftNendo, CurDate, nendo, month,
+                            SimeBi, SimeShift, days, PeriodStart, PeriodEnd);
+        ShownYear = nendo;
+        ShownMonth = month;
+        PeriodDays = PeriodStart.isValid() ? int(PeriodStart.daysTo(PeriodEnd)) + 1 : 0;
+    }
+    LbSyori->setText(PeriodCaption());
+    if (MainForm)
+        MainForm->SetSeasonImages(CurDate);
+    if (periodChanged && YosanWarn)
+        YosanWarn->LoadBudget(DatMod->MainDatabase, ShownYear, ShownMonth, GetGroupSimeShift(FrameKind));
+    SelectCategoryInCombo(CurCode);
+
+    // The new-line defaults of the data module's rules.
+    m->ResetEntryState();
+    m->CltDataStyle = InputMode;
+    m->CltSyuSiIdo = FrameKind;
+    m->CltOrigin = FrameKind;
+    m->CltCodeInput = CodeInput;
+    m->CltDate = CurDate;
+    m->CltHimokuCODE = CurCode;
+    int aite = FindHimokuAiteCode(CurCode, &CategoryList);
+    if (!isVisibleAccount(aite))
+        aite = KouzaHimokuArray.isEmpty() ? -1 : KouzaHimokuArray.first().Code;
+    m->CltRecAiteCODE = aite;
+    m->CltZeiAtukai = uint8_t(FindHimokuZeiAtukai(CurCode, &CategoryList));
+    CopyLockDate(*DatMod, CurLockDate);
+
+    Hyou->clearSelection();
+    if (periodChanged || DatMod->IsUncFolder) {
+        if (DatMod->IsUncFolder)
+            DatMod->RefreshTables();
+        RebuildTable();
+    }
+    m->setCommandText(buildMeisaiSql());
+    const int col = columnOfDate(CurDate);
+    const int row = rowOfCode(CurCode);
+    if (col >= 0 && row >= 0) {
+        m_hyouSelecting = true;
+        Hyou->selectCellAt(col, row);
+        Hyou->model()->scrollIntoView(col, row);
+        m_hyouSelecting = false;
+    }
+    m->open();
+    m->SetAmountField(m->findField(FrameKind == 3 ? QStringLiteral("KasiGaku") : QStringLiteral("KINGAKU")));
+    PrepareMeisaiLines();
+    m->enableControls();
+    DatMod->SuspendFieldEvents = false;
+    bool found = true;
+    if (dataNo != -1)
+        found = m->locate(QStringLiteral("DATANO"), dataNo);
+    meisaiAfterScroll();
+    const Currency cell = col >= 0 && row >= 0 ? Hyou->getValue(col, row) : Currency();
+    BbLbKarigou->setText(KingakuToStr(cell));
+    BbLbKasigou->setText(QStringLiteral("0"));
+    LoadDayMemo();
+    PublishShownMonth();
+    ShowCategoryCaptions(CurCode);
+    return found;
+}
+
+void TFrameDeru::ShowCategoryCaptions(int code)
+{
+    Q_UNUSED(code);
+    LbMeisaiCaption->setText(CmbHimoku->currentText() + QStringLiteral(" の明細"));
+}
+
+bool TFrameDeru::hyouSelectCell(int col, int row)
+{
+    if (MoveMode) {
+        MessageDlg(QStringLiteral("移動モードです。"), MsgDlgType::Information, mbOK);
+        return false;
+    }
+    if (!CommitPage())
+        return false;
+    SoftStringGridModel *hm = Hyou->model();
+    if (col >= hm->leftCol() + hm->visibleColCount() && hm->leftCol() < hm->colCount() - 1)
+        hm->setLeftCol(qMin(hm->colCount() - 1, hm->leftCol() + 1));
+    const int i = row - kFixedRows;
+    if (i < 0 || i >= CategoryList.size())
+        return true;
+    const QDate d = PeriodStart.addDays(col - firstDataCol());
+    {
+        const QSignalBlocker b1(Calender);
+        const QSignalBlocker b2(CmbHimoku);
+        Calender->setDate(d);
+        SelectCategoryInCombo(CategoryList[i].Code);
+    }
+    CellLoadPending = true;
+    return true;
+}
+
+void TFrameDeru::setPendingCellFromControls()
+{
+    if (m_loading || InputMode != 1 || !Attached)
+        return;
+    CellLoadPending = true;
+}
+
+void TFrameDeru::stepMonth(int months)
+{
+    Calender->setDate(Calender->date().addMonths(months));
+    CellLoadPending = InputMode == 1 && Attached;
+}
+
+// ---- idle work -------------------------------------------------------------------------------
+
+void TFrameDeru::IdleWork()
+{
+    if (!Attached || !DatMod || !DatMod->DataOpen || QCoreApplication::closingDown())
+        return;
+    try {
+        if (TableTotalsPending)
+            CalcTableTotals(true);
+        if (CellLoadPending) {
+            const int code = CmbHimoku->currentIndex() >= 0 ? CmbHimoku->currentData().toInt() : CurCode;
+            LoadCell(code, -1, false, Calender->date());
+        }
+        if (SelectionTotalPending) {
+            SelectionTotalPending = false;
+            CalcDetailTotals();
+        }
+    } catch (const EAbort &) {
+    } catch (const Exception &e) {
+        CellLoadPending = false;
+        ShowExceptionBox(e.message());
+    } catch (const std::exception &e) {
+        CellLoadPending = false;
+        ShowExceptionBox(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---- detail lines ----------------------------------------------------------------------------
+
+void TFrameDeru::CalcDetailTotals()
+{
+    SelectionTotalPending = false;
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive() || InputMode != 1)
+        return;
+    Field *amount = m->findField(QStringLiteral("KINGAKU"));
+    Field *side = m->findField(sideField());
+    Field *day = m->findField(QStringLiteral("RECDATE"));
+    Field *reserved = m->findField(QStringLiteral("RESERVED"));
+    if (!amount || !side || !day)
+        return;
+    // Only the lines that the cell stands for: the shown day and category.
+    Currency sum;
+    QVector<QVariant> values;
+    for (int rec = 1; rec <= m->recordCount(); ++rec) {
+        if (!m->fetchRecord(rec, values))
+            continue;
+        DataSet::RecordScope scope(*m, &values);
+        if (side->isNull() || side->asInteger() != CurCode || day->asDate() != CurDate)
+            continue;
+        if (!IncludeReservedFlag && reserved && !reserved->isNull() && reserved->asBoolean())
+            continue;
+        sum += amount->asCurrency();
+    }
+    BbLbKarigou->setText(KingakuToStr(sum));
+    const int col = columnOfDate(CurDate);
+    const int row = rowOfCode(CurCode);
+    if (col >= 0 && row >= 0 && Hyou->getValue(col, row) != sum) {
+        Hyou->setValue(col, row, sum);
+        TableTotalsPending = true;
+    }
+    updateActions();
+}
+
+void TFrameDeru::meisaiAfterScroll()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m)
+        return;
+    MyDbGridMeisai->setReadOnly(m->isActive() && m->IsReadOnlyRecord());
+    updateActions();
+}
+
+bool TFrameDeru::rowReadOnly(int row)
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive())
+        return true;
+    if (m->isEmpty() || row >= m->recordCount() || (m->isEditing() && row + 1 == m->recNo()))
+        return m->IsLockedRecord();
+    QVector<QVariant> values;
+    if (!m->fetchRecord(row + 1, values))
+        return m->IsReadOnlyRecord();
+    DataSet::RecordScope scope(*m, &values);
+    return m->IsReadOnlyRecord();
+}
+
+void TFrameDeru::updateActions()
+{
+    TMeisaiClientDataSet *m = meisai();
+    const bool open = m && m->isActive();
+    DataSetApplyUpdates1->setEnabled(open && (m->changeCount() > 0 || m->isEditing()));
+    DataSetCancelUpdates1->setEnabled(open && m->changeCount() > 0);
+    DataSetUndo1->setEnabled(open && m->changeCount() > 0);
+    DataSetDelete1->setEnabled(open && !m->isEmpty() && !m->IsReadOnlyRecord());
+    DataSetInsert1->setEnabled(open && !m->IsLockedRecord());
+}
+
+void TFrameDeru::GoToNextLine()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive() || m->IsLockedRecord() && m->CltDataStyle == 1)
+        return;
+    const int column = qMax(0, MyDbGridMeisai->currentIndex().column());
+    if (m->state() == DataSetState::Insert)
+        m->checkBrowseMode();
+    if (!m->isEmpty() && m->recNo() < m->recordCount()) {
+        m->next();
+    } else {
+        MyDbGridMeisai->setReadOnly(false);
+        MyDbGridMeisai->clearSelection();
+        AppendMeisaiLine(*m);
+    }
+    const int row = qMax(0, m->recNo() - 1 + (m->state() == DataSetState::Insert && m->recNo() < 1 ? 1 : 0));
+    const int targetCol = AppendLeft && !YokoMove && m->state() == DataSetState::Insert ? 0 : column;
+    const QModelIndex index = MyDbGridMeisai->dataModel()->index(
+        m->state() == DataSetState::Insert ? MyDbGridMeisai->dataModel()->rowCount() - 1 : row, targetCol);
+    if (index.isValid())
+        MyDbGridMeisai->setCurrentIndex(index);
+    MyDbGridMeisai->setFocus();
+}
+
+bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
+{
+    TMeisaiClientDataSet *m = meisai();
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (MyDbGridMeisai->editorMode())
+            return false;
+        if (!m || !m->isActive()) {
+            if (MyDbGridMeisai->readOnly())
+                MessageDlg(QStringLiteral("他のページや入力方法で入力されたデータは\r変更できません。"),
+                           MsgDlgType::Information, mbOK);
+            return true;
+        }
+        if (YokoMove) {
+            m->checkBrowseMode();
+            const int c = MyDbGridMeisai->currentIndex().column();
+            if (c >= UsedColumnCount - 1) {
+                MyDbGridMeisai->setCurrentIndex(MyDbGridMeisai->dataModel()->index(qMax(0, m->recNo() - 1), 0));
+                GoToNextLine();
+            } else {
+                MyDbGridMeisai->setCurrentIndex(MyDbGridMeisai->currentIndex().sibling(MyDbGridMeisai->currentIndex().row(), c + 1));
+            }
+        } else {
+            GoToNextLine();
+        }
+        return true;
+    }
+    if (key == Qt::Key_Down && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        if (!m || !m->isActive())
+            return false;
+        if (m->state() == DataSetState::Insert && m->recNo() >= m->recordCount())
+            return false;
+        MyDbGridMeisai->clearSelection();
+        GoToNextLine();
+        return true;
+    }
+    return false;
+}
+
+void TFrameDeru::drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state)
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive())
+        return;
+    const TMyDBGridColumn col = MyDbGridMeisai->column(column);
+    const bool locked = m->IsLockedRecord();
+    const bool foreign = m->IsForeignRecord();
+    QColor brush;
+    if (state.testFlag(GridDrawFlag::Selected))
+        brush = MyDbGridMeisai->hasFocus() ? kHotSelColor : kSelColor;
+    else if (MyDbGridMeisai->isRowSelected(MyDbGridMeisai->paintRow()))
+        brush = kMultiSelColor;
+    else if (!col.readOnly && foreign)
+        brush = kForeignLineColor;
+    else if (!col.readOnly && locked)
+        brush = kLockedLineColor;
+    else
+        brush = col.color.isValid() ? col.color : QColor(Qt::white);
+    QColor pen = locked ? kNavy : MyDbGridMeisai->palette().color(QPalette::Text);
+    Field *f = MyDbGridMeisai->columnField(column);
+    Field *reserved = m->findField(QStringLiteral("RESERVED"));
+    if (reserved && !reserved->isNull() && reserved->asBoolean()) {
+        pen = kGrey;
+    } else if (f && f->dataType() == FieldType::Date && !f->isNull()) {
+        const QDate d = f->asDate();
+        if (d.dayOfWeek() == Qt::Sunday || IsHoliday(d))
+            pen = kRed;
+        else if (d.dayOfWeek() == Qt::Saturday)
+            pen = kBlue;
+    } else if (f && (f->dataType() == FieldType::Currency || f->dataType() == FieldType::Float) && !f->isNull() &&
+               f->asFloat() < 0) {
+        pen = kRed;
+    }
+    painter.setBrush(brush);
+    painter.setPen(pen);
+    MyDbGridMeisai->drawColumnCellText(painter, rect, dataCol, column, state, 55);
+    if (column == 0) {
+        painter.setPen(Qt::black);
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    }
+}
+
+// ---- diary -----------------------------------------------------------------------------------
+
+void TFrameDeru::LoadDayMemo()
+{
+    Table *t = DatMod ? DatMod->MemoTbl : nullptr;
+    QString text;
+    if (t && t->isActive() && CurDate.isValid() && t->locate(QStringLiteral("RECDATE"), CurDate))
+        text = t->fieldByName(QStringLiteral("MEMO"))->asString();
+    Memo->setPlainText(text);
+    Memo->document()->setModified(false);
+    const bool locked = CurLockDate.isValid() && CurDate <= CurLockDate;
+    Memo->setReadOnly(locked);
+    QPalette p = Memo->palette();
+    p.setColor(QPalette::Text, locked ? kNavy : QColor(Qt::black));
+    Memo->setPalette(p);
+}
+
+void TFrameDeru::SaveDayMemo()
+{
+    if (!Memo->document()->isModified() || !CurDate.isValid())
+        return;
+    if (CurLockDate.isValid() && CurDate <= CurLockDate)
+        return;
+    Table *t = DatMod ? DatMod->MemoTbl : nullptr;
+    if (!t || !t->isActive())
+        return;
+    const QString text = Memo->toPlainText();
+    if (t->locate(QStringLiteral("RECDATE"), CurDate)) {
+        if (!text.isEmpty()) {
+            t->edit();
+            t->fieldByName(QStringLiteral("MEMO"))->setAsString(text);
+            t->post();
+        } else {
+            t->remove();
+        }
+    } else if (!text.isEmpty()) {
+        t->append();
+        t->fieldByName(QStringLiteral("RECDATE"))->setAsDate(CurDate);
+        t->fieldByName(QStringLiteral("MEMO"))->setAsString(text);
+        t->post();
+    }
+    t->flushBuffers();
+    Memo->document()->setModified(false);
+}
+
+void TFrameDeru::PublishShownMonth()
+{
+    if (MainForm && CurDate.isValid())
+        MainForm->ShownDate = CurDate;
+}
+
+// ---- toggles, keys, jumps --------------------------------------------------------------------
+
+void TFrameDeru::toggleReserve()
+{
+    const bool wanted = SpBtnReserve->down();
+    if (!SaveJournal()) {
+        SpBtnReserve->SetDown(IncludeReservedFlag);
+        return;
+    }
+    WaitCursor wait;
+    IncludeReservedFlag = wanted;
+    if (DataIni)
+        DataIni->WriteBoolAndUpdate(QStringLiteral("State"), QStringLiteral("IncludeReseved"), wanted);
+    RefreshPage();
+}
+
+void TFrameDeru::toggleTokubetu()
+{
+    const bool wanted = SpBtnTokubetu->down();
+    if (!SaveJournal()) {
+        SpBtnTokubetu->SetDown(TokubetuShowFlag);
+        return;
+    }
+    WaitCursor wait;
+    TokubetuShowFlag = wanted;
+    if (DataIni)
+        DataIni->WriteBoolAndUpdate(QStringLiteral("State"), QStringLiteral("TokubetuShow"), wanted);
+    LoadHimokuCaches(DatMod->MainDatabase);
+    RefreshPage();
+}
+
+bool TFrameDeru::hyouKeyDown(QKeyEvent *event)
+{
+    if (!event->text().isEmpty() && event->text().at(0).isDigit()) {
+        MessageDlg(QStringLiteral("データは右の明細に入力してください。"), MsgDlgType::Information, mbOK);
+        return true;
+    }
+    const int col = Hyou->model()->col();
+    if (event->key() == Qt::Key_Left && col == firstDataCol()) {
+        Calender->setDate(CurDate.addDays(-1));
+        CellLoadPending = true;
+        return true;
+    }
+    if (event->key() == Qt::Key_Right && col == Hyou->colCount() - 1) {
+        Calender->setDate(CurDate.addDays(1));
+        CellLoadPending = true;
+        return true;
+    }
+    return false;
+}
+
+bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Hyou && event->type() == QEvent::KeyPress && Attached)
+        return hyouKeyDown(static_cast<QKeyEvent *>(event));
+    return QFrame::eventFilter(watched, event);
+}
+
+void TFrameDeru::ShowJournalEntry(int dataNo, int himokuCode, bool warn, int style, int origin, int lookupNo,
+                                  int receiptNo, const QDate &recDate)
+{
+    Q_UNUSED(origin);
+    bool found = false;
+    if (style == 1 || style == 4 || style == 5 || style == 6) {
+        if (InputMode != 1)
+            ChangeInputMode(1);
+        found = LoadCell(himokuCode, dataNo, true, recDate);
+    } else {
+        int year = ShownYear, month = ShownMonth;
+        if (style == 2) {
+            int closing = 0, shift = 0, days = 0;
+            QDate start, end;
+            FindHimokuSimeMonth(DatMod->MainDatabase, PeriodCode, CurSimeTuki, CurShiftNendo, recDate, year, month,
+                                closing, shift, days, start, end);
+        } else {
+            uint16_t y = 0, mo = 0;
+            DecodeMonthCode(lookupNo, y, mo);
+            year = y;
+            month = mo;
+        }
+        ShownYear = year;
+        ShownMonth = month;
+        if (InputMode != style)
+            ChangeInputMode(style);
+        found = LoadSlipMonth(year, month, dataNo, receiptNo, true);
+    }
+    if (!found && !warn)
+        MessageDlg(QStringLiteral("DataNo %1 のデータが見つかりませんでした。").arg(dataNo), MsgDlgType::Error, mbOK);
+}

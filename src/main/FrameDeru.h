@@ -1,0 +1,285 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QDate>
+#include <QFrame>
+#include <QList>
+#include <QString>
+
+#include "controls/SoftStringGridModel.h"
+#include "data/HimokuCache.h"
+#include "main/FrameInterface.h"
+#include "main/MainForm.h"
+#include "platform/db/Currency.h"
+
+class DataSet;
+class DataSource;
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QPainter;
+class QPlainTextEdit;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class TCurrencyGrid;
+class TFrameBtn;
+class TMeisaiClientDataSet;
+class TMeisaiGrid;
+class TMySpeedButton;
+class TReceiptList;
+class TSlipPanel;
+class TYosanWarn;
+
+// One column of a journal page: the list its tool button opens, its caption and
+// the field it shows and the one a choice writes. Fields are named; SlipField
+// says they belong to the slip list (ReceiptClt) rather than to the lines.
+struct TToolBtnRec
+{
+    uint8_t Kind = 0;      // 0 no button, 1 the monthly table, 2 the slip list, 3.. a choice list
+    QString Caption;
+    QString ViewField;     // empty: no detail column
+    QString EditField;     // empty: the column is read-only
+    bool SlipField = false;
+};
+
+// A day column of the monthly table.
+struct TDayInfoRec
+{
+    QDate Date;
+    bool Holiday = false;
+};
+
+// The journal entry page of expenses, and the base of the income and transfer
+// pages: the monthly table of one accounting month (days across, categories
+// down) on the left, the lines of the clicked day and category in the detail
+// grid on the right, the diary line below. In the slip input modes the left
+// side holds the slip list instead.
+//
+// Subclasses set FrameKind (1 income, 3 transfer) and PeriodCode in their
+// constructor and override the virtual steps below; everything else (period,
+// loading a cell, committing, the detail grid and its keys, the idle work) is
+// shared.
+class TFrameDeru : public QFrame, public IFrameInterface, public IFrameCloseCommit, public IJournalEntryTarget
+{
+    Q_OBJECT
+public:
+    explicit TFrameDeru(QWidget *parent = nullptr);
+    ~TFrameDeru() override;
+
+    // ---- the main window's calls -------------------------------------------
+
+    void RefreshPage() override;
+    void InitPage() override;
+    // The expense page is never freed; the others in least-recently-used order.
+    int ReleaseOrder() override { return FrameKind == 2 ? 0 : 2; }
+    bool LeavePage() override;
+    int PageNo() override { return 1; }
+    bool CommitForClose() override;
+    void ShowJournalEntry(int dataNo, int himokuCode, bool warn, int style, int origin, int lookupNo, int receiptNo,
+                          const QDate &recDate) override;
+
+    // ---- virtual steps of the subclasses -----------------------------------
+
+    // Category names into column 0, codes as the rows' objects.
+    virtual void FillTableRows();
+    // The period's amounts into the day cells (one grouped query on the date index).
+    virtual void FillTableAmounts();
+    // Nothing on this page; the transfer page refills its table from the lines.
+    virtual void RefillTableFromMeisai() {}
+    // Row, column and budget totals; the budget pace to the main window.
+    virtual void CalcTableTotals(bool fullRedraw);
+    // Period, closing day and shift of the shown month for a category's closing day.
+    virtual void CalcPeriod(int code);
+    // Only the transfer page has slip totals of its own.
+    virtual void CalcSlipTotals();
+    // The column list of an input mode.
+    virtual void BuildColumnList(int mode);
+    virtual void SetHelpContexts();
+    // The detail header caption: the category's name + " の明細".
+    virtual void ShowCategoryCaptions(int code);
+
+    // ---- operations ----------------------------------------------------------
+
+    // Writes pending editor text, saves the diary and the lines, flushes the
+    // tables. False when a line check refused the save.
+    bool CommitPage();
+    void AttachDataSets();
+    void DetachDataSets();
+    // Makes the day and category current and loads its lines; with a DATANO
+    // (not -1) the result is whether that line was found, else whether the
+    // cell was loaded (false when the commit refused).
+    bool LoadCell(int code, int dataNo, bool rebuild, const QDate &date);
+    void RebuildTable();
+    void FillDayHeaders();
+    // The save action: true when there was nothing to save or it was saved.
+    bool SaveJournal();
+    void ChangeInputMode(int mode);
+    void SetUpInputMode(int mode);
+    void LoadDayMemo();
+    void SaveDayMemo();
+    void PublishShownMonth();
+    // The detail total and the current cell after a line was posted or deleted.
+    void CalcDetailTotals();
+    // The deferred work of the page (pending flags), run at idle moments.
+    void IdleWork();
+    // Cancel all: the change log is dropped and the lines reloaded.
+    void CancelAllChanges();
+    // Appends a line past the last one (the grid's read-only state cleared).
+    void GoToNextLine();
+    void SelectCategoryInCombo(int code);
+
+    // "%d年度 %d月分 (%s締め)" of the shown month.
+    QString PeriodCaption() const;
+
+    // ---- state for callers and tests -------------------------------------------
+
+    int frameKind() const { return FrameKind; }
+    int inputMode() const { return InputMode; }
+    int curCode() const { return CurCode; }
+    QDate curDate() const { return CurDate; }
+    int shownYear() const { return ShownYear; }
+    int shownMonth() const { return ShownMonth; }
+    QDate periodStart() const { return PeriodStart; }
+    QDate periodEnd() const { return PeriodEnd; }
+    int periodDays() const { return PeriodDays; }
+    bool attached() const { return Attached; }
+    bool cellLoadPending() const { return CellLoadPending; }
+    const THimokuArray &categoryList() const { return CategoryList; }
+    const QList<TToolBtnRec> &columnList() const { return ColumnList; }
+    const QList<TDayInfoRec> &dayInfo() const { return DayInfo; }
+    double budgetPace() const { return m_pace; }
+    // Table column of a date and row of a category; -1 when outside.
+    int columnOfDate(const QDate &date) const;
+    int rowOfCode(int code) const;
+    int firstDataCol() const;
+    // The colour of a day header's text (red Sundays and holidays, blue Saturdays).
+    QColor dayHeaderColor(int col) const;
+
+    // ---- components ------------------------------------------------------------
+
+    QLabel *LbSyori = nullptr;
+    QDateEdit *Calender = nullptr;
+    QComboBox *CmbHimoku = nullptr;
+    QLabel *LbHouhou = nullptr;
+    TFrameBtn *FrBtnNormal = nullptr;
+    TFrameBtn *FrBtnReceipt = nullptr;
+    TFrameBtn *FrBtnCredit = nullptr;
+    TFrameBtn *FrBtnFree = nullptr;
+    TFrameBtn *FrBtnPrePayed = nullptr;
+    TMySpeedButton *SpBtnTokubetu = nullptr;
+    TMySpeedButton *SpBtnReserve = nullptr;
+    TMySpeedButton *MySpdBtnPriMonth = nullptr;
+    TMySpeedButton *MySpdBtnNextMonth = nullptr;
+    TMySpeedButton *MySpdBtnToday = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QStackedWidget *PnLeftStack = nullptr;
+    TCurrencyGrid *Hyou = nullptr;
+    // The slip list's place in the slip modes, and the list.
+    QWidget *PnlReceipt = nullptr;
+    TReceiptList *ReceiptList = nullptr;
+    // The slip header panels and slip totals (shown in the slip modes).
+    TSlipPanel *SlipPanel = nullptr;
+    QSplitter *Split = nullptr;
+    QWidget *PnlMeisai = nullptr;
+    QLabel *LbMeisaiCaption = nullptr;
+    QToolBar *TlBarDBNav = nullptr;
+    QAction *DataSetApplyUpdates1 = nullptr;
+    QAction *DataSetInsert1 = nullptr;
+    QAction *DataSetCancel1 = nullptr;
+    QAction *DataSetDelete1 = nullptr;
+    QAction *DataSetUndo1 = nullptr;
+    QAction *DataSetCancelUpdates1 = nullptr;
+    // The slip info and slip panel's place (receipt shop and date, bill header).
+    QWidget *PnlSlipInfo = nullptr;
+    TMeisaiGrid *MyDbGridMeisai = nullptr;
+    QLabel *LbMeisaiGoukei = nullptr;
+    QLabel *BbLbKarigou = nullptr;
+    QLabel *BbLbKasigou = nullptr;
+    QLabel *LbMemo = nullptr;
+    QPlainTextEdit *Memo = nullptr;
+    DataSource *MeisaiCltSrc = nullptr;
+
+    // The page gives way to the window's layout: it may be squeezed.
+    QSize minimumSizeHint() const override { return QSize(200, 150); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The slip list of the shown fiscal month (slip modes); the slip list's
+    // owner fills it. True when the asked-for line was found.
+    virtual bool LoadSlipMonth(int year, int month, int dataNo, int receiptNo, bool reload);
+
+    TMeisaiClientDataSet *meisai() const;
+    void fillCategoryCombo();
+    void readBookOptions();
+    void applyTableOptions();
+    void loadTableLayout();
+    void saveTableLayout();
+    void applyModeCaptions();
+    void applyDetailColumns();
+    void setButtonsForMode();
+    bool hyouSelectCell(int col, int row);
+    bool meisaiGridKeyDown(QKeyEvent *event);
+    void meisaiAfterScroll();
+    bool rowReadOnly(int row);
+    void updateActions();
+    void modeButtonClicked(int mode);
+    void stepMonth(int months);
+    void toggleReserve();
+    void toggleTokubetu();
+    bool hyouKeyDown(QKeyEvent *event);
+    void drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state);
+    void setPendingCellFromControls();
+    QString buildMeisaiSql() const;
+    QString sideField() const { return FrameKind == 1 ? QStringLiteral("KASICODE") : QStringLiteral("KARICODE"); }
+
+    uint8_t FrameKind = 2;
+    uint8_t InputMode = 1;
+    QString SettingsSection;
+    QString BookSection;
+    int PeriodCode = 2;
+    THimokuArray CategoryList;
+    int CurCode = 0;
+    QDate CurDate;
+    int ShownYear = 0;
+    int ShownMonth = 0;
+    QDate PeriodStart;
+    QDate PeriodEnd;
+    int PeriodDays = 0;
+    int SimeBi = 31;
+    int SimeShift = 0;
+    int ReceiptAiteCode = -1;
+    bool UseQuantity = false;
+    bool UseSyusiHimoku = false;
+    bool CodeInput = false;
+    bool YokoMove = false;
+    bool AppendLeft = false;
+    bool ZeiAutoData = true;
+    bool ShowYosanRitu = false;
+    bool ShowKouzaOnly = false;
+    TYosanWarn *YosanWarn = nullptr;
+    QList<TToolBtnRec> ColumnList;
+    uint8_t AmountStyle = 1;
+    bool MoveMode = false;
+    bool Attached = false;
+    bool Updating = false;
+    bool CellLoadPending = false;
+    bool SlipLinesPending = false;
+    bool TableTotalsPending = false;
+    bool YearComboPending = false;
+    bool SelecterRefreshPending = false;
+    bool SelectionTotalPending = false;
+    int UsedColumnCount = 0;
+    QList<Currency> RowAmounts;
+    QList<TDayInfoRec> DayInfo;
+
+private:
+    bool m_initialized = false;
+    bool m_loading = false;
+    bool m_hyouSelecting = false;
+    double m_pace = 0.0;
+};

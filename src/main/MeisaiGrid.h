@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+
+#include "controls/MyDBGrid.h"
+
+class QKeyEvent;
+
+// The detail grid of the journal pages: the data grid with the page's key rules
+// in front of its own. The page decides what Enter, Down and the arrows do
+// (moving on, appending a line) and learns when the in-place editor was closed
+// with Enter, which the editor swallows before the grid sees the key.
+class TMeisaiGrid : public TMyDBGrid
+{
+    Q_OBJECT
+public:
+    explicit TMeisaiGrid(QWidget *parent = nullptr);
+
+    // A key pressed in the grid itself (not in its editor); true: handled.
+    std::function<bool(QKeyEvent *event)> onKeyDown;
+    // The in-place editor was closed with Enter after writing its text.
+    std::function<void()> onEditorEnter;
+    // The editor or the grid's own editing began on an empty grid: the page
+    // appends the first line so that the text has a line to go into.
+    std::function<void()> onTypeIntoEmpty;
+
+    // Writes the in-place editor's text into its field and closes it; false
+    // when no editor was open.
+    bool postEditor();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+};
