@@ -122,7 +122,8 @@ QString numbered(const QString &base, int n, int width)
     return base + QString::number(n).rightJustified(width, u'0');
 }
 
-// Writes one row of a table whose columns are given in order.
+// Writes one row of a table whose columns are given in order, or of an insert
+// statement whose parameters are.
 class Inserter
 {
 public:
@@ -133,6 +134,7 @@ public:
             marks << u"?"_s;
         m_st = std::make_unique<Statement>(db, u"INSERT INTO \"%1\" VALUES (%2)"_s.arg(table, marks.join(u", ")));
     }
+    Inserter(Database &db, const QString &sql) : m_st(std::make_unique<Statement>(db, sql)) {}
     void row(const QVariantList &values)
     {
         for (int i = 0; i < values.size(); ++i)
@@ -482,29 +484,13 @@ private:
         const int pastTarget = std::max(0, m_lines - int(future.size()));
         const int days = int(m_start.daysTo(m_today)) + 1;
 
-        Statement insert(m_db, u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, SHOPCODE, HINMEICODE, "
-                                "PERSONCODE, KARISIDE, KARICODE, KASICODE, RESERVED, LOOKUPNO, RECEIPTNO, RECKIND, "
-                                "STYLE, ORIGIN, ZEIATUKAI) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,1,?,?,?)"_s);
+        Inserter insert(m_db, u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, SHOPCODE, HINMEICODE, "
+                              "PERSONCODE, KARISIDE, KARICODE, KASICODE, RESERVED, LOOKUPNO, RECEIPTNO, RECKIND, "
+                              "STYLE, ORIGIN, ZEIATUKAI) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,1,?,?,?)"_s);
         auto write = [&](const Line &l) {
-            insert.bind(1, ++m_dataNo);
-            insert.bind(2, l.gyoNo);
-            insert.bind(3, l.date);
-            insert.bind(4, double(l.amount));
-            insert.bind(5, l.quantity);
-            insert.bind(6, l.shop);
-            insert.bind(7, l.item);
-            insert.bind(8, l.person);
-            insert.bind(9, l.kariSide);
-            insert.bind(10, l.kariCode);
-            insert.bind(11, l.kasiCode);
-            insert.bind(12, l.reserved);
-            insert.bind(13, l.lookupNo);
-            insert.bind(14, l.receiptNo);
-            insert.bind(15, l.style);
-            insert.bind(16, l.origin);
-            insert.bind(17, l.zeiAtukai);
-            insert.exec();
-            insert.reset();
+            insert.row({++m_dataNo, l.gyoNo, l.date, double(l.amount), l.quantity, l.shop, l.item, l.person,
+                        l.kariSide, l.kariCode, l.kasiCode, l.reserved, l.lookupNo, l.receiptNo, l.style, l.origin,
+                        l.zeiAtukai});
             if (l.reserved.isValid() && l.reserved.toBool())
                 ++m_summary.reservedLines;
             if (!m_summary.firstDate.isValid() || l.date < m_summary.firstDate)
