@@ -6,6 +6,7 @@
 #include <QTabBar>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "controls/ColorPageControl.h"
@@ -62,14 +63,7 @@ private:
     QString makeBook(const QString &name, const QByteArray &ini = QByteArray())
     {
         const QString folder = env->path("books/" + name);
-        QDir().mkpath(folder);
-        Database db;
-        db.open(folder + "/PomuZenitData.db", QString(), true);
-        DatModSchema::createEmptyBook(db);
-        db.close();
-        QFile f(folder + "/PomuZenitData.ini");
-        f.open(QIODevice::WriteOnly);
-        f.write("[DataLevel]\nDataLevel=6\n" + ini);
+        BookFixture::writeEmptyBook(folder, QString(), ini);
         RegIni->WriteStringAndUpdate("DataFolders", name, folder);
         return folder;
     }
