@@ -17,6 +17,7 @@
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
 #include "data/MeisaiSave.h"
+#include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Abort.h"
 #include "platform/db/DataSource.h"
@@ -601,8 +602,14 @@ void TReceiptList::AssignSlipNumbers()
         r->post();
         DatMod->DataChanged = changed;
     };
-    // The slip number itself is taken by the save inside its transaction, so
-    // that a save that fails gives no number away.
+    // The number is taken here, before the save writes anything, and goes into
+    // the slip row at once: a slip saved on the way to another row of the list
+    // keeps its number in the list, and a save that fails keeps the number for
+    // its next try instead of numbering the slip twice.
+    if (m->CltReceiptNo == -1) {
+        m->CltReceiptNo = RecordNumbers::GetNewDataNo(DatMod->MainDatabase, QStringLiteral("receiptno"));
+        writeRow("RECEIPTNO", m->CltReceiptNo);
+    }
     if ((mode == 3 || mode == 7 || mode == 8) && m->CltLookupNo == -1) {
         m->CltLookupNo = EncodeMonthCode(ShownYear, ShownMonth);
         writeRow("LookupNo", m->CltLookupNo);

@@ -201,6 +201,27 @@ private slots:
         QCOMPARE(TSlipPanel::SumAllLines(lines(), false).Zei, Currency::fromDouble(80));
     }
 
+    // Moving to another slip saves the new one first; it keeps its number in
+    // the list, so coming back shows its lines instead of an empty new slip.
+    void slipSavedOnTheWayToAnother()
+    {
+        Statement st(db(), u"INSERT INTO Master (DATANO,GYONO,RECDATE,KINGAKU,QUANTITY,SHOPCODE,HINMEICODE,PERSONCODE,"
+                            "KARISIDE,KARICODE,KASICODE,RESERVED,LOOKUPNO,RECEIPTNO,RECKIND,STYLE,ORIGIN,ZEIATUKAI) "
+                            "VALUES (5002,1,'2024-05-20',100,1,0,0,0,0,107,100,0,0,55,1,2,2,1)"_s);
+        st.exec();
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        addLine(250);
+        QVERIFY(slips().locate(u"RECEIPTNO"_s, 55));
+        QCOMPARE(lines().CltReceiptNo, 55);
+        const int saved = db().scalar(u"SELECT RECEIPTNO FROM Master WHERE KINGAKU = 250"_s).toInt();
+        QVERIFY(saved > 0 && saved != 55);
+        QVERIFY(slips().locate(u"RECEIPTNO"_s, saved));
+        QCOMPARE(lines().CltReceiptNo, saved);
+        QCOMPARE(lines().recordCount(), 1);
+        QCOMPARE(lines()["KINGAKU"].asCurrency(), Currency::fromDouble(250));
+    }
+
     // A new slip's date: kept within the shown period, else today when inside,
     // else the period's first day; moved past the lock date unless that would
     // leave the period.
