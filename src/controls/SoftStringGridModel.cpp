@@ -499,40 +499,39 @@ int SoftStringGridModel::fixedHeight() const
     return sumHeights(m_fixedRows) + m_fixedRows * m_gridLineWidth;
 }
 
+namespace {
+
+// Where line `index` of one axis starts: fixed lines from 0, scrolled ones from
+// the end of the fixed part (fixedSpan) onward starting with `first`; -1 for a
+// line outside the grid or scrolled out before `first`.
+int linePos(int index, int count, int fixed, int first, int fixedSpan, const std::vector<int> &sizes, int gridLine)
+{
+    if (index < 0 || index >= count)
+        return -1;
+    int pos = 0;
+    if (index < fixed) {
+        for (int i = 0; i < index; ++i)
+            pos += sizes[size_t(i)] + gridLine;
+        return pos;
+    }
+    if (index < first)
+        return -1;
+    pos = fixedSpan;
+    for (int i = first; i < index; ++i)
+        pos += sizes[size_t(i)] + gridLine;
+    return pos;
+}
+
+} // namespace
+
 int SoftStringGridModel::colX(int col) const
 {
-    if (col < 0 || col >= m_colCount)
-        return -1;
-    int x = 0;
-    if (col < m_fixedCols) {
-        for (int c = 0; c < col; ++c)
-            x += m_colWidths[size_t(c)] + m_gridLineWidth;
-        return x;
-    }
-    if (col < m_leftCol)
-        return -1;
-    x = fixedWidth();
-    for (int c = m_leftCol; c < col; ++c)
-        x += m_colWidths[size_t(c)] + m_gridLineWidth;
-    return x;
+    return linePos(col, m_colCount, m_fixedCols, m_leftCol, fixedWidth(), m_colWidths, m_gridLineWidth);
 }
 
 int SoftStringGridModel::rowY(int row) const
 {
-    if (row < 0 || row >= m_rowCount)
-        return -1;
-    int y = 0;
-    if (row < m_fixedRows) {
-        for (int r = 0; r < row; ++r)
-            y += m_rowHeights[size_t(r)] + m_gridLineWidth;
-        return y;
-    }
-    if (row < m_topRow)
-        return -1;
-    y = fixedHeight();
-    for (int r = m_topRow; r < row; ++r)
-        y += m_rowHeights[size_t(r)] + m_gridLineWidth;
-    return y;
+    return linePos(row, m_rowCount, m_fixedRows, m_topRow, fixedHeight(), m_rowHeights, m_gridLineWidth);
 }
 
 QRect SoftStringGridModel::cellRect(int col, int row) const
