@@ -51,25 +51,22 @@ void Table::setTableName(const QString &name)
 
 void Table::setIndexFieldNames(const QString &names)
 {
-    if (isActive())
-        checkBrowseMode();
-    m_indexFieldNames = names;
-    m_indexName.clear();
-    if (isActive()) {
-        resolveOrder();
-        invalidateCounts();
-        if (!internalRefetch())
-            internalFirst();
-        resync();
-    }
+    setOrder(names, QString());
 }
 
 void Table::setIndexName(const QString &name)
 {
+    setOrder(QString(), name);
+}
+
+// One of the two ways of naming the order is set, the other cleared; an open
+// table stays on its record in the new order (or goes to the first).
+void Table::setOrder(const QString &fieldNames, const QString &indexName)
+{
     if (isActive())
         checkBrowseMode();
-    m_indexName = name;
-    m_indexFieldNames.clear();
+    m_indexFieldNames = fieldNames;
+    m_indexName = indexName;
     if (isActive()) {
         resolveOrder();
         invalidateCounts();

@@ -101,6 +101,7 @@ private:
         QString sql;
         QVariantList params;
     };
+    void setOrder(const QString &fieldNames, const QString &indexName);
     void resolveOrder();
     QString selectList() const;
     Cond baseWhere() const;
