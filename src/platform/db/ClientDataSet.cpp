@@ -187,17 +187,8 @@ bool ClientDataSet::undoLastChange(bool followChange)
 
 void ClientDataSet::cancelUpdates()
 {
-    if (!isActive())
-        return;
-    cancel();
-    while (!m_store->log.empty()) {
-        const ChangeLogEntry e = m_store->log.back();
-        m_store->log.pop_back();
-        undoEntry(*m_store, e);
-    }
-    ensureView();
-    loadCurrent();
-    resync();
+    // Going back to before the first change takes back every one.
+    setSavePoint(0);
 }
 
 void ClientDataSet::revertRow(const std::shared_ptr<MemoryRow> &row)
