@@ -3,7 +3,9 @@
 #include <utility>
 
 #include <QHash>
+#include <QEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "controls/FrameBtn.h"
@@ -110,6 +112,14 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
     if (DatMod)
         ReceiptListSrc->setDataSet(DatMod->ReceiptClt);
     MyDbGridReceipt->setDataSource(ReceiptListSrc);
+    MyDbGridReceipt->setDefaultDrawing(false);
+    MyDbGridReceipt->onDrawColumnCell = [this](QPainter &painter, const QRect &rect, int dataCol, int column,
+                                               GridDrawState state) {
+        MyDbGridReceiptDrawColumnCell(painter, rect, dataCol, column, state);
+    };
+    // A click on a closed or empty list starts a slip (the header's rule); the
+    // view signals no click where there is no row, so its viewport is watched.
+    MyDbGridReceipt->viewport()->installEventFilter(this);
     connect(ReceiptListSrc, &DataSource::dataChange, this, [this](Field *) { PublishSlipHeader(); });
     connect(ReceiptListSrc, &DataSource::stateChange, this, [this] { PublishSlipHeader(); });
     connect(FrBtnGetudo, &QAbstractButton::clicked, this, [this] {
@@ -120,6 +130,43 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
     ShownYear = uint16_t(today.year());
     ShownMonth = uint16_t(today.month());
     SetUpSlipColumns(InputMode);
+}
+
+void TReceiptList::MyDbGridReceiptDrawColumnCell(QPainter &painter, const QRect &rect, int dataCol, int column,
+                                                 GridDrawState state)
+{
+    TMeisaiClientDataSet *r = slips();
+    QColor background(0xF4, 0xF5, 0xED);
+    if (state.testFlag(GridDrawFlag::Selected))
+        background = state.testFlag(GridDrawFlag::Focused) ? QColor(0xAB, 0xDB, 0xFF) : QColor(0xD1, 0xE4, 0xDC);
+    QColor text = MyDbGridReceipt->palette().color(QPalette::Text);
+    Field *field = MyDbGridReceipt->columnField(column);
+    if (r && r->IsLockedRecord()) {
+        text = QColor(0x00, 0x00, 0x80);
+    } else if (field && !field->isNull()) {
+        if (field->dataType() == FieldType::Date) {
+            const QDate date = field->asDate();
+            if (date.dayOfWeek() == Qt::Sunday || IsHoliday(date))
+                text = QColor(0xFF, 0x00, 0x00);
+            else if (date.dayOfWeek() == Qt::Saturday)
+                text = QColor(0x00, 0x00, 0x80);
+        } else if (field->dataType() == FieldType::Currency && field->asCurrency() < Currency()) {
+            text = QColor(0xFF, 0x00, 0x00);
+        }
+    }
+    painter.setBrush(background);
+    painter.setPen(text);
+    MyDbGridReceipt->drawColumnCellText(painter, rect, dataCol, column, state, 55);
+}
+
+bool TReceiptList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == MyDbGridReceipt->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        TMeisaiClientDataSet *r = slips();
+        if ((!r || !r->isActive() || r->isEmpty()) && InputMode != 1)
+            emit emptyListClicked();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 TReceiptList::~TReceiptList()

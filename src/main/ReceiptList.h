@@ -7,8 +7,11 @@
 #include <QString>
 #include <QWidget>
 
+#include "controls/SoftStringGridModel.h"
+
 class DataSource;
 class QLabel;
+class QPainter;
 class TFrameBtn;
 class TMeisaiClientDataSet;
 class TMyDBGrid;
@@ -115,6 +118,10 @@ public:
     void DataSetGetudoExecute();
     // Whether the action is enabled now.
     bool DataSetGetudoUpdate() const;
+    // Cell drawing: row colours, navy text for a locked slip, Sundays and
+    // holidays red, Saturdays navy, amounts below 0 red.
+    void MyDbGridReceiptDrawColumnCell(QPainter &painter, const QRect &rect, int dataCol, int column,
+                                       GridDrawState state);
 
     // The slip list data set and the journal lines (DatMod's).
     TMeisaiClientDataSet *slips() const;
@@ -133,6 +140,11 @@ signals:
     void shownMonthChanged(int year, int month);
     // The list was reopened.
     void slipListLoaded();
+    // A click on the list while it is closed or empty (the slip panel starts a slip).
+    void emptyListClicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool saveJournal();

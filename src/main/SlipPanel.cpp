@@ -290,7 +290,7 @@ void TSlipPanel::buildUi()
     }
     connect(SpBtnNewReceipt, &QAbstractButton::clicked, this, [this] { SpBtnNewReceiptClick(); });
     if (m_list)
-        connect(m_list->MyDbGridReceipt, &QAbstractItemView::clicked, this, [this] { DBEditDateClick(); });
+        connect(m_list, &TReceiptList::emptyListClicked, this, &TSlipPanel::DBEditDateClick);
     ApplyModeCaptions(InputMode);
 }
 

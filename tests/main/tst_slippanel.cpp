@@ -281,6 +281,19 @@ private slots:
         QCOMPARE(lines().recordCount(), 1);
     }
 
+    // A click on the empty list or on a header box starts a slip; on a list
+    // with slips it does nothing.
+    void clickOnEmptyListStartsASlip()
+    {
+        QVERIFY(!slips().isActive());
+        QTest::mouseClick(list->MyDbGridReceipt->viewport(), Qt::LeftButton);
+        QVERIFY(slips().isActive());
+        QCOMPARE(slips().recordCount(), 1);
+        QCOMPARE(slips()["RECEIPTNO"].asInteger(), -1);
+        panel->DBEditDateClick();
+        QCOMPARE(slips().recordCount(), 1);
+    }
+
     void captionsPerMode_data()
     {
         QTest::addColumn<int>("kind");
