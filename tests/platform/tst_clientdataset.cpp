@@ -34,6 +34,26 @@ class TestClientDataSet : public QObject
                 {QStringLiteral("ShopName"), FieldType::String, 40, FieldKind::InternalCalc}};
     }
 
+    // The test's table through a query, a provider and a client data set, open.
+    struct Opened
+    {
+        Database db;
+        Query q{db};
+        Provider p{q};
+        ClientDataSet cds;
+
+        explicit Opened(const QString &path, const QString &sql = QStringLiteral("SELECT * FROM Master.DB"),
+                        const QList<FieldDef> &fields = {})
+        {
+            db.open(path);
+            q.SQL << sql;
+            if (!fields.isEmpty())
+                cds.setFieldDefs(fields);
+            cds.setProvider(&p);
+            cds.open();
+        }
+    };
+
     QString table(Database &db)
     {
         QStringList rows;
@@ -58,18 +78,12 @@ private slots:
 
     void changeLogAppliedInOneTransaction()
     {
-        Database db;
-        db.open(m_path);
-        Query q(db);
-        q.SQL << QStringLiteral("SELECT * FROM MASTER.DB");
-        Provider p(q);
-        ClientDataSet cds;
-        cds.setFieldDefs(defs());
-        cds.setProvider(&p);
-        cds.open();
+        Opened opened(m_path, QStringLiteral("SELECT * FROM MASTER.DB"), defs());
+        Database &db = opened.db;
+        ClientDataSet &cds = opened.cds;
         QCOMPARE(cds.recordCount(), 5);
         QVERIFY(cds["DATANO"].isKey());
-        QVERIFY(!q.isActive());   // the query is closed once the rows are read
+        QVERIFY(!opened.q.isActive());   // the query is closed once the rows are read
 
         cds.locate(QStringLiteral("DATANO"), 2);
         cds.edit();
@@ -113,14 +127,9 @@ private slots:
 
     void conflictReachesReconcile()
     {
-        Database db;
-        db.open(m_path);
-        Query q(db);
-        q.SQL << QStringLiteral("SELECT * FROM \"Master.DB\"");
-        Provider p(q);
-        ClientDataSet cds;
-        cds.setProvider(&p);
-        cds.open();
+        Opened opened(m_path, QStringLiteral("SELECT * FROM \"Master.DB\""));
+        Database &db = opened.db;
+        ClientDataSet &cds = opened.cds;
         cds.locate(QStringLiteral("DATANO"), 2);
         cds.edit();
         cds["NAME"].setAsString(QStringLiteral("mine"));
@@ -190,14 +199,9 @@ private slots:
         QFETCH(int, maxErrors);
         QFETCH(QString, table);
         QFETCH(int, changesLeft);
-        Database db;
-        db.open(m_path);
-        Query q(db);
-        q.SQL << QStringLiteral("SELECT * FROM Master.DB");
-        Provider p(q);
-        ClientDataSet cds;
-        cds.setProvider(&p);
-        cds.open();
+        Opened opened(m_path);
+        Database &db = opened.db;
+        ClientDataSet &cds = opened.cds;
         // Row 2 applies cleanly; rows 3 (deleted here) and 4 (changed here)
         // were both changed underneath.
         cds.locate(QStringLiteral("DATANO"), 2);
@@ -230,14 +234,9 @@ private slots:
 
     void correctAfterEngineError()
     {
-        Database db;
-        db.open(m_path);
-        Query q(db);
-        q.SQL << QStringLiteral("SELECT * FROM Master.DB");
-        Provider p(q);
-        ClientDataSet cds;
-        cds.setProvider(&p);
-        cds.open();
+        Opened opened(m_path);
+        Database &db = opened.db;
+        ClientDataSet &cds = opened.cds;
         cds.append();
         cds["DATANO"].setAsInteger(1);   // already taken
         cds["NAME"].setAsString(QStringLiteral("dup"));
@@ -263,14 +262,8 @@ private slots:
 
     void removedUnderneathAndRefresh()
     {
-        Database db;
-        db.open(m_path);
-        Query q(db);
-        q.SQL << QStringLiteral("SELECT * FROM Master.DB");
-        Provider p(q);
-        ClientDataSet cds;
-        cds.setProvider(&p);
-        cds.open();
+        Opened opened(m_path);
+        ClientDataSet &cds = opened.cds;
         cds.locate(QStringLiteral("DATANO"), 1);
         cds.edit();
         cds["NAME"].setAsString(QStringLiteral("A"));
