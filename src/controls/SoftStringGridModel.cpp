@@ -499,39 +499,102 @@ int SoftStringGridModel::fixedHeight() const
     return sumHeights(m_fixedRows) + m_fixedRows * m_gridLineWidth;
 }
 
-namespace {
-
-// Where line `index` of one axis starts: fixed lines from 0, scrolled ones from
-// the end of the fixed part (fixedSpan) onward starting with `first`; -1 for a
-// line outside the grid or scrolled out before `first`.
-int linePos(int index, int count, int fixed, int first, int fixedSpan, const std::vector<int> &sizes, int gridLine)
+// One axis of the grid, columns or rows, as the geometry below sees it.
+struct SoftStringGridModel::Axis
 {
-    if (index < 0 || index >= count)
-        return -1;
-    int pos = 0;
-    if (index < fixed) {
-        for (int i = 0; i < index; ++i)
-            pos += sizes[size_t(i)] + gridLine;
-        return pos;
+    int count;                     // lines on the axis
+    int fixed;                     // fixed lines at its start
+    int first;                     // first scrollable line shown
+    int client;                    // room on screen
+    int fixedSpan;                 // room the fixed lines take, grid lines included
+    const std::vector<int> &sizes; // each line's width or height
+    int gridLine;
+
+    // Where line `index` starts: fixed lines from 0, scrolled ones after the
+    // fixed part from `first` on; -1 outside the grid or scrolled out.
+    int pos(int index) const
+    {
+        if (index < 0 || index >= count)
+            return -1;
+        int at = 0;
+        if (index < fixed) {
+            for (int i = 0; i < index; ++i)
+                at += sizes[size_t(i)] + gridLine;
+            return at;
+        }
+        if (index < first)
+            return -1;
+        at = fixedSpan;
+        for (int i = first; i < index; ++i)
+            at += sizes[size_t(i)] + gridLine;
+        return at;
     }
-    if (index < first)
+
+    // The line shown at screen position p, or -1.
+    int lineAt(int p) const
+    {
+        if (p < 0)
+            return -1;
+        int end = 0;
+        for (int i = 0; i < fixed; ++i) {
+            end += sizes[size_t(i)] + gridLine;
+            if (p < end)
+                return i;
+        }
+        for (int i = first; i < count; ++i) {
+            end += sizes[size_t(i)] + gridLine;
+            if (p < end)
+                return i;
+        }
         return -1;
-    pos = fixedSpan;
-    for (int i = first; i < index; ++i)
-        pos += sizes[size_t(i)] + gridLine;
-    return pos;
+    }
+
+    // The first scrollable line that still lets the last one be shown whole.
+    int maxFirst() const
+    {
+        const int room = client - fixedSpan;
+        int used = 0, result = count;
+        for (int i = count - 1; i >= fixed; --i) {
+            used += sizes[size_t(i)] + (i == count - 1 ? 0 : gridLine);
+            if (used > room)
+                break;
+            result = i;
+        }
+        return std::clamp(result, fixed, count - 1);
+    }
+
+    // How many scrollable lines from `from` on are shown whole.
+    int visibleFrom(int from) const
+    {
+        int end = fixedSpan, shown = 0;
+        for (int i = from; i < count; ++i) {
+            if (end + sizes[size_t(i)] > client)
+                break;
+            end += sizes[size_t(i)] + gridLine;
+            ++shown;
+        }
+        return shown;
+    }
+};
+
+SoftStringGridModel::Axis SoftStringGridModel::colAxis() const
+{
+    return {m_colCount, m_fixedCols, m_leftCol, m_clientWidth, fixedWidth(), m_colWidths, m_gridLineWidth};
 }
 
-} // namespace
+SoftStringGridModel::Axis SoftStringGridModel::rowAxis() const
+{
+    return {m_rowCount, m_fixedRows, m_topRow, m_clientHeight, fixedHeight(), m_rowHeights, m_gridLineWidth};
+}
 
 int SoftStringGridModel::colX(int col) const
 {
-    return linePos(col, m_colCount, m_fixedCols, m_leftCol, fixedWidth(), m_colWidths, m_gridLineWidth);
+    return colAxis().pos(col);
 }
 
 int SoftStringGridModel::rowY(int row) const
 {
-    return linePos(row, m_rowCount, m_fixedRows, m_topRow, fixedHeight(), m_rowHeights, m_gridLineWidth);
+    return rowAxis().pos(row);
 }
 
 QRect SoftStringGridModel::cellRect(int col, int row) const
@@ -544,64 +607,22 @@ QRect SoftStringGridModel::cellRect(int col, int row) const
 
 int SoftStringGridModel::colAt(int x) const
 {
-    if (x < 0)
-        return -1;
-    int pos = 0;
-    for (int c = 0; c < m_fixedCols; ++c) {
-        pos += m_colWidths[size_t(c)] + m_gridLineWidth;
-        if (x < pos)
-            return c;
-    }
-    for (int c = m_leftCol; c < m_colCount; ++c) {
-        pos += m_colWidths[size_t(c)] + m_gridLineWidth;
-        if (x < pos)
-            return c;
-    }
-    return -1;
+    return colAxis().lineAt(x);
 }
 
 int SoftStringGridModel::rowAt(int y) const
 {
-    if (y < 0)
-        return -1;
-    int pos = 0;
-    for (int r = 0; r < m_fixedRows; ++r) {
-        pos += m_rowHeights[size_t(r)] + m_gridLineWidth;
-        if (y < pos)
-            return r;
-    }
-    for (int r = m_topRow; r < m_rowCount; ++r) {
-        pos += m_rowHeights[size_t(r)] + m_gridLineWidth;
-        if (y < pos)
-            return r;
-    }
-    return -1;
+    return rowAxis().lineAt(y);
 }
 
 int SoftStringGridModel::maxLeftCol() const
 {
-    const int room = m_clientWidth - fixedWidth();
-    int used = 0, first = m_colCount;
-    for (int c = m_colCount - 1; c >= m_fixedCols; --c) {
-        used += m_colWidths[size_t(c)] + (c == m_colCount - 1 ? 0 : m_gridLineWidth);
-        if (used > room)
-            break;
-        first = c;
-    }
-    return std::clamp(first, m_fixedCols, m_colCount - 1);
+    return colAxis().maxFirst();
 }
 
 int SoftStringGridModel::maxTopRow() const
 {
-    const int room = m_clientHeight - fixedHeight();
-    int used = 0, first = m_rowCount;
-    for (int r = m_rowCount - 1; r >= m_fixedRows; --r) {
-        used += m_rowHeights[size_t(r)] + (r == m_rowCount - 1 ? 0 : m_gridLineWidth);
-        if (used > room)
-            break;
-        first = r;
-    }
-    return std::clamp(first, m_fixedRows, m_rowCount - 1);
+    return rowAxis().maxFirst();
 }
 
 void SoftStringGridModel::setLeftCol(int col)
@@ -644,26 +665,12 @@ int SoftStringGridModel::visibleRowCount() const
 
 int SoftStringGridModel::visibleColCountFrom(int left) const
 {
-    int pos = fixedWidth(), count = 0;
-    for (int c = left; c < m_colCount; ++c) {
-        if (pos + m_colWidths[size_t(c)] > m_clientWidth)
-            break;
-        pos += m_colWidths[size_t(c)] + m_gridLineWidth;
-        ++count;
-    }
-    return count;
+    return colAxis().visibleFrom(left);
 }
 
 int SoftStringGridModel::visibleRowCountFrom(int top) const
 {
-    int pos = fixedHeight(), count = 0;
-    for (int r = top; r < m_rowCount; ++r) {
-        if (pos + m_rowHeights[size_t(r)] > m_clientHeight)
-            break;
-        pos += m_rowHeights[size_t(r)] + m_gridLineWidth;
-        ++count;
-    }
-    return count;
+    return rowAxis().visibleFrom(top);
 }
 
 void SoftStringGridModel::scrollIntoView(int col, int row)

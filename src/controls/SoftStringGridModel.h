@@ -241,6 +241,9 @@ private:
     void finishSizing(int linePos);
     GridSizingState hitBoundary(int x, int y, int *index, int *linePos) const;
     int sumWidths(int count) const;
+    struct Axis;
+    Axis colAxis() const;
+    Axis rowAxis() const;
     int visibleColCountFrom(int left) const;
     int visibleRowCountFrom(int top) const;
     int sumHeights(int count) const;
