@@ -482,7 +482,8 @@ private slots:
             Database db;
             db.open(path);
             db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
+                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) "
+                    "SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
             root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
             pageSize = db.scalar("PRAGMA page_size").toLongLong();
         }
