@@ -139,7 +139,7 @@ void CurrencyGridModel::setRowStack(int row, bool value)
 
 CellKind CurrencyGridModel::cellKind(int col, int row) const
 {
-    if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
+    if (!isCell(col, row))
         return CellKind::csFixed;
     return m_kinds[at(col, row)];
 }
@@ -268,14 +268,14 @@ QString CurrencyGridModel::displayText(int col, int row)
 
 void CurrencyGridModel::cellText(int col, int row, QString &text)
 {
-    if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
+    if (!isCell(col, row))
         return;
     getDisplayText(col, row, text);
 }
 
 void CurrencyGridModel::stackText(int col, int row, QString &text)
 {
-    if (col < 0 || row < 0 || col >= colCount() || row >= rowCount())
+    if (!isCell(col, row))
         return;
     text.clear();
     if (m_stack && !m_stackValues[at(col, row)].isZero()) {

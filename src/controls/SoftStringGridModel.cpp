@@ -159,14 +159,14 @@ void SoftStringGridModel::setGridLineWidth(int width)
 
 QString SoftStringGridModel::cells(int col, int row) const
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
+    if (!isCell(col, row))
         return {};
     return m_cells[size_t(index(col, row))];
 }
 
 void SoftStringGridModel::setCells(int col, int row, const QString &text)
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
+    if (!isCell(col, row))
         return;
     QString &cell = m_cells[size_t(index(col, row))];
     if (cell == text)
@@ -177,14 +177,14 @@ void SoftStringGridModel::setCells(int col, int row, const QString &text)
 
 QVariant SoftStringGridModel::objects(int col, int row) const
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
+    if (!isCell(col, row))
         return {};
     return m_objects[size_t(index(col, row))];
 }
 
 void SoftStringGridModel::setObjects(int col, int row, const QVariant &object)
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
+    if (!isCell(col, row))
         return;
     m_objects[size_t(index(col, row))] = object;
 }
@@ -356,7 +356,7 @@ void SoftStringGridModel::clearSelection()
 
 void SoftStringGridModel::selectCellAt(int col, int row)
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount)
+    if (!isCell(col, row))
         return;
     if (!isFixed(col, row)) {
         invalidateCell(m_fixSelCol, m_fixSelRow);
@@ -399,7 +399,7 @@ bool SoftStringGridModel::selectCell(int col, int row)
 
 void SoftStringGridModel::chooseCell(int col, int row)
 {
-    if (col < 0 || row < 0 || col >= m_colCount || row >= m_rowCount || inNoSelectBand(col, row))
+    if (!isCell(col, row) || inNoSelectBand(col, row))
         return;
     if (!isFixed(col, row)) {
         if (!hasDataSelection()) {

@@ -73,6 +73,8 @@ public:
     // --- size -------------------------------------------------------------------
     int colCount() const { return m_colCount; }
     int rowCount() const { return m_rowCount; }
+    // True for a cell inside the grid.
+    bool isCell(int col, int row) const { return col >= 0 && row >= 0 && col < m_colCount && row < m_rowCount; }
     void setColCount(int count);
     void setRowCount(int count);
     int fixedCols() const { return m_fixedCols; }
