@@ -92,6 +92,17 @@ void useFixedDrive(TBackUp &b, qint64 free = qint64(1) << 40)
     b.freeBytes = [free](const QString &) { return free; };
 }
 
+// A restore of `archive` of the given kind into `dir` on a fixed drive, its
+// dialogs answered by `dialogs`.
+void setUpRestore(TBackUp &r, Dialogs &dialogs, const QString &kind, const QString &archive, const QString &dir)
+{
+    dialogs.attach(r);
+    useFixedDrive(r);
+    r.DataKind = kind;
+    r.BackUpFileName = archive;
+    r.RestoreDir = dir;
+}
+
 } // namespace
 
 class TestBackUp : public QObject
@@ -215,11 +226,8 @@ private slots:
 
         TBackUp r;
         Dialogs restoreDialogs;
-        restoreDialogs.attach(r);
-        useFixedDrive(r);
-        r.DataKind = QStringLiteral("ZenitBackUp_100 ");
-        r.BackUpFileName = b.BackUpFileName;
-        r.RestoreDir = env.path(QStringLiteral("restored"));
+        setUpRestore(r, restoreDialogs, QStringLiteral("ZenitBackUp_100 "), b.BackUpFileName,
+                     env.path(QStringLiteral("restored")));
         restoreDialogs.answers << true;
         r.onProgress = [&progress](qint64 done, qint64 total) { progress = {done, total}; };
         QVERIFY(r.Restore());
@@ -271,11 +279,7 @@ private slots:
 
         TBackUp r;
         Dialogs dialogs;
-        dialogs.attach(r);
-        useFixedDrive(r);
-        r.DataKind = QStringLiteral("Hand");
-        r.BackUpFileName = archive;
-        r.RestoreDir = env.path(QStringLiteral("out"));
+        setUpRestore(r, dialogs, QStringLiteral("Hand"), archive, env.path(QStringLiteral("out")));
         QDir().mkpath(r.RestoreDir);
         QString seenId, seenName;
         r.OnBeforeWriteRestore = [&](const QString &id, QString &name, bool &mayContinue) {
@@ -341,12 +345,8 @@ private slots:
         writeFile(path, archive);
 
         TBackUp r;
-        Dialogs dialogs;
-        dialogs.attach(r); // every refusal is answered Cancel
-        useFixedDrive(r);
-        r.DataKind = QStringLiteral("Kind");
-        r.BackUpFileName = path;
-        r.RestoreDir = env.path(QStringLiteral("work/out"));
+        Dialogs dialogs; // every refusal is answered Cancel
+        setUpRestore(r, dialogs, QStringLiteral("Kind"), path, env.path(QStringLiteral("work/out")));
         bool handlerCalled = false;
         r.OnBeforeWriteRestore = [&](const QString &, QString &, bool &) { handlerCalled = true; };
 
@@ -377,11 +377,7 @@ private slots:
         writeFile(env.path(QStringLiteral("out/old.txt")), "OLD");
         TBackUp r;
         Dialogs dialogs;
-        dialogs.attach(r);
-        useFixedDrive(r);
-        r.DataKind = QStringLiteral("Kind");
-        r.BackUpFileName = path;
-        r.RestoreDir = env.path(QStringLiteral("out"));
+        setUpRestore(r, dialogs, QStringLiteral("Kind"), path, env.path(QStringLiteral("out")));
         QVERIFY(!r.Restore());
         QCOMPARE(dialogs.shown, QStringList{QStringLiteral("上書きしますか？")});
         QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Information, TBackUp::Buttons::YesNo));
