@@ -83,15 +83,7 @@ QStringList storedDays(Database &db, int year)
     return out;
 }
 
-void addDay(Database &db, int dataNo, const QDate &date, const QString &name, int type)
-{
-    Statement st(db, u"INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (?, ?, ?, ?)"_s);
-    st.bind(1, dataNo);
-    st.bind(2, date.toString(Qt::ISODate));
-    st.bind(3, name);
-    st.bind(4, type);
-    st.exec();
-}
+using BookFixture::addDay;
 
 int rowOf(const QList<TDayRow> &days, const QDate &date)
 {

@@ -42,11 +42,7 @@ void addHimoku(Database &db, int code, int pos, const QString &name, int bunrui,
 
 void addDay(Database &db, const QDate &date, const QString &name, int type)
 {
-    Statement st(db, u"INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (NULL, ?, ?, ?)"_s);
-    st.bind(1, date);
-    st.bind(2, name);
-    st.bind(3, type);
-    st.exec();
+    BookFixture::addDay(db, QVariant(), date, name, type);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "data/Holidays.h"
 #include "data/RecordNumbers.h"
 #include "platform/db/Database.h"
+#include "BookFixture.h"
 #include "TestEnv.h"
 
 using namespace Qt::StringLiterals;
@@ -51,15 +52,7 @@ const TDayRow *dayOf(const QList<TDayRow> &days, const QDate &date)
     return nullptr;
 }
 
-void addDay(Database &db, int dataNo, const QDate &date, const QString &name, int type)
-{
-    Statement st(db, QStringLiteral("INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (?, ?, ?, ?)"));
-    st.bind(1, dataNo);
-    st.bind(2, date);
-    st.bind(3, name);
-    st.bind(4, type);
-    st.exec();
-}
+using BookFixture::addDay;
 
 // Loads a seed table file (first line the column names, empty cell NULL) into
 // the table of the same name, as the template writer does.

@@ -89,6 +89,17 @@ inline void addBudget(Database &db, const QString &date, int code, const QVarian
     st.exec();
 }
 
+// A day of the calendar table; a null number leaves it to the table.
+inline void addDay(Database &db, const QVariant &dataNo, const QDate &date, const QString &name, int type)
+{
+    Statement st(db, QStringLiteral("INSERT INTO DateList (DATANO, RECDATE, NAME, TYPE) VALUES (?, ?, ?, ?)"));
+    st.bind(1, dataNo);
+    st.bind(2, date);
+    st.bind(3, name);
+    st.bind(4, type);
+    st.exec();
+}
+
 // The seed book alone, as a database in a temporary world: for code that works
 // on a database without the data module.
 struct SeedBook
