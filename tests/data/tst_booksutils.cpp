@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "data/BookFolders.h"
@@ -22,34 +23,22 @@ using namespace Qt::StringLiterals;
 // The shared data utilities on an open book restored from the template: the
 // journal sum, the save prompt, a credit account's payment day, the combo's
 // code and the closing-day uniformity tests.
-class TestBooksUtils : public QObject
+class TestBooksUtils : public QObject, private BookFixture::BookPlace
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-
     Database &db() { return dm->MainDatabase; }
 
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
-        dm = std::make_unique<TDatMod>();
-        RegIni->WriteStringAndUpdate("CurrentFolders", "DataPlace", env->path("place"));
-        QString folder = env->path("place/book");
-        QDir().mkpath(folder);
-        QVERIFY(CreateBookFromTemplate(folder));
-        RegisterBook(u"book"_s, folder, true);
+        openPlace();
+        QString folder = makeBook(u"book"_s);
+        QVERIFY(!folder.isEmpty());
         QVERIFY(dm->OpenBook(u"book"_s, folder));
     }
-    void cleanup()
-    {
-        dm->CloseAndBackUp(false);
-        dm.reset();
-        env.reset();
-    }
+    void cleanup() { closePlace(); }
 
     void sumKeepsTheCurrentRow()
     {
