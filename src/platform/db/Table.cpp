@@ -314,48 +314,41 @@ bool Table::loadByRowId(qlonglong rowId, bool inRange)
     return ok;
 }
 
+Table::Cond Table::levelCond(const QStringList &order, const QVariantList &at, int level, const QString &test,
+                             const QVariant &param)
+{
+    Cond c;
+    QStringList parts;
+    for (int i = 0; i < level; ++i) {
+        if (isNull(at.value(i))) {
+            parts << quoted(order[i]) + QStringLiteral(" IS NULL");
+        } else {
+            parts << quoted(order[i]) + QStringLiteral(" = ?");
+            c.params << at.value(i);
+        }
+    }
+    parts << quoted(order[level]) + test;
+    if (param.isValid())
+        c.params << param;
+    c.sql = parts.join(QStringLiteral(" AND "));
+    return c;
+}
+
 bool Table::seek(const QVariantList &from, bool forward)
 {
     // Lexicographic "after" (or "before") the position, as one indexed query
     // per order column: equal on the leading columns, then greater on the next.
     const QStringList order = fullOrder(m_order, m_primaryKey);
     for (int level = int(order.size()) - 1; level >= 0; --level) {
-        Cond prefix;
-        QStringList parts;
-        for (int i = 0; i < level; ++i) {
-            if (isNull(from.value(i))) {
-                parts << quoted(order[i]) + QStringLiteral(" IS NULL");
-            } else {
-                parts << quoted(order[i]) + QStringLiteral(" = ?");
-                prefix.params << from.value(i);
-            }
-        }
         const QVariant v = from.value(level);
         QList<Cond> tries;
         if (forward) {
-            Cond c = prefix;
-            QStringList p = parts;
-            if (isNull(v)) {
-                p << quoted(order[level]) + QStringLiteral(" IS NOT NULL");
-            } else {
-                p << quoted(order[level]) + QStringLiteral(" > ?");
-                c.params << v;
-            }
-            c.sql = p.join(QStringLiteral(" AND "));
-            tries << c;
+            tries << (isNull(v) ? levelCond(order, from, level, QStringLiteral(" IS NOT NULL"))
+                                : levelCond(order, from, level, QStringLiteral(" > ?"), v));
         } else if (!isNull(v)) {
-            Cond c = prefix;
-            QStringList p = parts;
-            p << quoted(order[level]) + QStringLiteral(" < ?");
-            c.params << v;
-            c.sql = p.join(QStringLiteral(" AND "));
-            tries << c;
+            tries << levelCond(order, from, level, QStringLiteral(" < ?"), v);
             // Empty values sort first, so they come before any value.
-            Cond n = prefix;
-            QStringList q = parts;
-            q << quoted(order[level]) + QStringLiteral(" IS NULL");
-            n.sql = q.join(QStringLiteral(" AND "));
-            tries << n;
+            tries << levelCond(order, from, level, QStringLiteral(" IS NULL"));
         }
         for (const Cond &c : std::as_const(tries))
             if (loadRow(c, !forward))
@@ -449,30 +442,11 @@ int Table::internalRecNo() const
     const QStringList order = fullOrder(m_order, m_primaryKey);
     int before = 0;
     for (int level = 0; level < order.size(); ++level) {
-        Cond prefix;
-        QStringList parts;
-        for (int i = 0; i < level; ++i) {
-            if (isNull(m_orderRaw.value(i))) {
-                parts << quoted(order[i]) + QStringLiteral(" IS NULL");
-            } else {
-                parts << quoted(order[i]) + QStringLiteral(" = ?");
-                prefix.params << m_orderRaw.value(i);
-            }
-        }
         const QVariant v = m_orderRaw.value(level);
         if (isNull(v))
             continue;
-        Cond lt = prefix;
-        QStringList p = parts;
-        p << quoted(order[level]) + QStringLiteral(" < ?");
-        lt.params << v;
-        lt.sql = p.join(QStringLiteral(" AND "));
-        before += countWhere(lt);
-        Cond nul = prefix;
-        QStringList q = parts;
-        q << quoted(order[level]) + QStringLiteral(" IS NULL");
-        nul.sql = q.join(QStringLiteral(" AND "));
-        before += countWhere(nul);
+        before += countWhere(levelCond(order, m_orderRaw, level, QStringLiteral(" < ?"), v));
+        before += countWhere(levelCond(order, m_orderRaw, level, QStringLiteral(" IS NULL")));
     }
     m_recNoCache = before + 1;
     return m_recNoCache;

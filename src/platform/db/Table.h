@@ -101,6 +101,10 @@ private:
         QString sql;
         QVariantList params;
     };
+    // Equal to `at` on the first `level` order columns (empty ones as IS NULL),
+    // then `test` on the next, with `param` for its placeholder when given.
+    static Cond levelCond(const QStringList &order, const QVariantList &at, int level, const QString &test,
+                          const QVariant &param = QVariant());
     void setOrder(const QString &fieldNames, const QString &indexName);
     void resolveOrder();
     QString selectList() const;
