@@ -171,28 +171,20 @@ private:
         }
         return false;
     }
-    std::shared_ptr<FilterExpr> parseOr()
+    std::shared_ptr<FilterExpr> parseOr() { return parseJoined(FilterExpr::Or, "OR", &FilterParser::parseAnd); }
+    std::shared_ptr<FilterExpr> parseAnd() { return parseJoined(FilterExpr::And, "AND", &FilterParser::parseFactor); }
+    // Items of the next tighter kind joined by `word`; a single item stands alone.
+    std::shared_ptr<FilterExpr> parseJoined(FilterExpr::Kind kind, const char *word,
+                                            std::shared_ptr<FilterExpr> (FilterParser::*item)())
     {
-        auto first = parseAnd();
-        if (peek().compare(QLatin1String("OR"), Qt::CaseInsensitive) != 0)
+        auto first = (this->*item)();
+        if (peek().compare(QLatin1String(word), Qt::CaseInsensitive) != 0)
             return first;
         auto e = std::make_shared<FilterExpr>();
-        e->kind = FilterExpr::Or;
+        e->kind = kind;
         e->children.push_back(first);
-        while (takeWord("OR"))
-            e->children.push_back(parseAnd());
-        return e;
-    }
-    std::shared_ptr<FilterExpr> parseAnd()
-    {
-        auto first = parseFactor();
-        if (peek().compare(QLatin1String("AND"), Qt::CaseInsensitive) != 0)
-            return first;
-        auto e = std::make_shared<FilterExpr>();
-        e->kind = FilterExpr::And;
-        e->children.push_back(first);
-        while (takeWord("AND"))
-            e->children.push_back(parseFactor());
+        while (takeWord(word))
+            e->children.push_back((this->*item)());
         return e;
     }
     std::shared_ptr<FilterExpr> parseFactor()
