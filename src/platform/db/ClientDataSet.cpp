@@ -11,13 +11,9 @@ ClientDataSet::~ClientDataSet()
 
 Param &ClientDataSet::paramByName(const QString &name)
 {
-    QString n = name;
-    if (n.startsWith(QLatin1Char(':')))
-        n.remove(0, 1);
-    for (Param &p : m_params)
-        if (p.name().compare(n, Qt::CaseInsensitive) == 0)
-            return p;
-    m_params << Param(n);
+    if (Param *p = Param::find(m_params, name))
+        return *p;
+    m_params << Param(name.startsWith(QLatin1Char(':')) ? name.mid(1) : name);
     return m_params.last();
 }
 

@@ -89,16 +89,21 @@ QList<Param> &Query::params()
     return m_params;
 }
 
-Param *Query::findParam(const QString &name)
+Param *Param::find(QList<Param> &params, const QString &name)
 {
-    syncParams();
     QString n = name;
     if (n.startsWith(QLatin1Char(':')))
         n.remove(0, 1);
-    for (Param &p : m_params)
+    for (Param &p : params)
         if (p.name().compare(n, Qt::CaseInsensitive) == 0)
             return &p;
     return nullptr;
+}
+
+Param *Query::findParam(const QString &name)
+{
+    syncParams();
+    return Param::find(m_params, name);
 }
 
 Param &Query::paramByName(const QString &name)

@@ -28,6 +28,10 @@ public:
     int asInteger() const { return m_value.toInt(); }
     QString asString() const { return m_value.toString(); }
 
+    // The parameter of that name in the list, the case and a leading colon
+    // not counting; null when there is none.
+    static Param *find(QList<Param> &params, const QString &name);
+
 private:
     QString m_name;
     QVariant m_value;
