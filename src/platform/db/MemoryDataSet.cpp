@@ -146,18 +146,15 @@ void MemoryDataSet::internalClose()
 
 bool MemoryDataSet::internalFirst()
 {
-    ensureView();
-    if (m_view.isEmpty()) {
-        m_pos = -1;
-        loadCurrent();
-        return false;
-    }
-    m_pos = 0;
-    loadCurrent();
-    return true;
+    return moveToEnd(false);
 }
 
 bool MemoryDataSet::internalLast()
+{
+    return moveToEnd(true);
+}
+
+bool MemoryDataSet::moveToEnd(bool last)
 {
     ensureView();
     if (m_view.isEmpty()) {
@@ -165,7 +162,7 @@ bool MemoryDataSet::internalLast()
         loadCurrent();
         return false;
     }
-    m_pos = int(m_view.size()) - 1;
+    m_pos = last ? int(m_view.size()) - 1 : 0;
     loadCurrent();
     return true;
 }

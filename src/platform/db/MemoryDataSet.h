@@ -102,6 +102,7 @@ protected:
     bool viewIsPlain() const;
     void invalidateView() { m_viewVersion = ~quint64(0); }
     bool moveToRow(const MemoryRow *row);
+    bool moveToEnd(bool last);
     void loadCurrent();
     int indexInStore(const MemoryRow *row) const;
     std::shared_ptr<MemoryRow> sharedRow(const MemoryRow *row) const;
