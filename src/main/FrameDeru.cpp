@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -70,9 +71,32 @@ bool isMoneyField(const QString &name)
 }
 
 // A visible account of the given kind (クレジット 9, 金券 8) exists.
+// The group rows (1 収入, 2 支出, 3 口座) head the caches for the closing
+// days; they are no categories a line is booked to.
+bool isGroupRow(const THimokuData &h)
+{
+    return h.Code >= 1 && h.Code <= 3;
+}
+
+THimokuArray withoutGroupRows(const THimokuArray &cache)
+{
+    THimokuArray list;
+    list.reserve(cache.size());
+    for (const THimokuData &h : cache)
+        if (!isGroupRow(h))
+            list << h;
+    return list;
+}
+
+// The visible accounts a line may use.
+THimokuArray visibleAccounts()
+{
+    return withoutGroupRows(KouzaHimokuArray);
+}
+
 bool hasAccountKind(int kind)
 {
-    for (const THimokuData &h : KouzaHimokuArray)
+    for (const THimokuData &h : visibleAccounts())
         if (h.Bu2 == kind)
             return true;
     return false;
@@ -80,7 +104,7 @@ bool hasAccountKind(int kind)
 
 bool isVisibleAccount(int code)
 {
-    for (const THimokuData &h : KouzaHimokuArray)
+    for (const THimokuData &h : visibleAccounts())
         if (h.Code == code)
             return true;
     return false;
@@ -379,6 +403,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(MySpdBtnToday, &QAbstractButton::clicked, this, [this] {
         Calender->setDate(QDate::currentDate());
         CellLoadPending = InputMode == 1;
+        scheduleIdleWork();
     });
     connect(SpBtnReserve, &QAbstractButton::clicked, this, [this] { toggleReserve(); });
     connect(SpBtnTokubetu, &QAbstractButton::clicked, this, [this] { toggleTokubetu(); });
@@ -464,12 +489,12 @@ void TFrameDeru::RefreshPage()
         CurDate = QDate::currentDate();
     SpBtnReserve->SetDown(IncludeReservedFlag);
     SpBtnTokubetu->SetDown(TokubetuShowFlag);
-    CategoryList = FrameKind == 1 ? IriHimokuArray : FrameKind == 2 ? DeruHimokuArray : KouzaHimokuArray;
+    CategoryList = withoutGroupRows(FrameKind == 1 ? IriHimokuArray : FrameKind == 2 ? DeruHimokuArray : KouzaHimokuArray);
     readBookOptions();
     AttachDataSets();
     applyTableOptions();
-    if (!isVisibleAccount(ReceiptAiteCode) && !KouzaHimokuArray.isEmpty())
-        ReceiptAiteCode = KouzaHimokuArray.first().Code;
+    if (!isVisibleAccount(ReceiptAiteCode) && !visibleAccounts().isEmpty())
+        ReceiptAiteCode = visibleAccounts().first().Code;
     ChangeInputMode(InputMode);
 }
 
@@ -1147,7 +1172,7 @@ QString TFrameDeru::buildMeisaiSql() const
         sql << QStringLiteral("(RECDATE = %1) and ((KARICODE = %2) or (KASICODE = %2))").arg(day).arg(CurCode);
     if (ShowKouzaOnly) {
         QStringList codes;
-        for (const THimokuData &h : KouzaHimokuArray)
+        for (const THimokuData &h : visibleAccounts())
             codes << QString::number(h.Code);
         codes << QStringLiteral("99");
         const QString list = QLatin1Char('(') + codes.join(QLatin1Char(',')) + QLatin1Char(')');
@@ -1231,7 +1256,7 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
     m->CltHimokuCODE = CurCode;
     int aite = FindHimokuAiteCode(CurCode, &CategoryList);
     if (!isVisibleAccount(aite))
-        aite = KouzaHimokuArray.isEmpty() ? -1 : KouzaHimokuArray.first().Code;
+        aite = visibleAccounts().isEmpty() ? -1 : visibleAccounts().first().Code;
     m->CltRecAiteCODE = aite;
     m->CltZeiAtukai = uint8_t(FindHimokuZeiAtukai(CurCode, &CategoryList));
     CopyLockDate(*DatMod, CurLockDate);
@@ -1297,6 +1322,7 @@ bool TFrameDeru::hyouSelectCell(int col, int row)
         SelectCategoryInCombo(CategoryList[i].Code);
     }
     CellLoadPending = true;
+    scheduleIdleWork();
     return true;
 }
 
@@ -1305,15 +1331,30 @@ void TFrameDeru::setPendingCellFromControls()
     if (m_loading || InputMode != 1 || !Attached)
         return;
     CellLoadPending = true;
+    scheduleIdleWork();
 }
 
 void TFrameDeru::stepMonth(int months)
 {
     Calender->setDate(Calender->date().addMonths(months));
     CellLoadPending = InputMode == 1 && Attached;
+    scheduleIdleWork();
 }
 
 // ---- idle work -------------------------------------------------------------------------------
+
+void TFrameDeru::scheduleIdleWork()
+{
+    // Besides the idle signal, a zero timer: the work runs once the events
+    // already queued (a burst of clicks or key repeats) are handled.
+    if (m_idleScheduled)
+        return;
+    m_idleScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_idleScheduled = false;
+        IdleWork();
+    });
+}
 
 void TFrameDeru::IdleWork()
 {
@@ -1373,6 +1414,7 @@ void TFrameDeru::CalcDetailTotals()
     if (col >= 0 && row >= 0 && Hyou->getValue(col, row) != sum) {
         Hyou->setValue(col, row, sum);
         TableTotalsPending = true;
+        scheduleIdleWork();
     }
     updateActions();
 }
@@ -1610,11 +1652,13 @@ bool TFrameDeru::hyouKeyDown(QKeyEvent *event)
     if (event->key() == Qt::Key_Left && col == firstDataCol()) {
         Calender->setDate(CurDate.addDays(-1));
         CellLoadPending = true;
+        scheduleIdleWork();
         return true;
     }
     if (event->key() == Qt::Key_Right && col == Hyou->colCount() - 1) {
         Calender->setDate(CurDate.addDays(1));
         CellLoadPending = true;
+        scheduleIdleWork();
         return true;
     }
     return false;

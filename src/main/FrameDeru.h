@@ -234,6 +234,7 @@ protected:
     bool hyouKeyDown(QKeyEvent *event);
     void drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state);
     void setPendingCellFromControls();
+    void scheduleIdleWork();
     QString buildMeisaiSql() const;
     QString sideField() const { return FrameKind == 1 ? QStringLiteral("KASICODE") : QStringLiteral("KARICODE"); }
 
@@ -281,5 +282,6 @@ private:
     bool m_initialized = false;
     bool m_loading = false;
     bool m_hyouSelecting = false;
+    bool m_idleScheduled = false;
     double m_pace = 0.0;
 };

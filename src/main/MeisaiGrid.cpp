@@ -14,17 +14,23 @@ bool TMeisaiGrid::postEditor()
 {
     if (!editorMode())
         return false;
-    QWidget *editor = indexWidget(currentIndex());
-    if (!editor) {
-        QWidget *focus = QApplication::focusWidget();
-        if (focus && isAncestorOf(focus))
-            editor = focus;
-    }
-    if (!editor || editor == this || editor == viewport())
+    QWidget *editor = inplaceEditor();
+    if (!editor)
         return false;
     emit itemDelegate()->commitData(editor);
     emit itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
+}
+
+QWidget *TMeisaiGrid::inplaceEditor() const
+{
+    if (!editorMode())
+        return nullptr;
+    const auto children = viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *w : children)
+        if (w->isVisible())
+            return w;
+    return nullptr;
 }
 
 void TMeisaiGrid::keyPressEvent(QKeyEvent *event)

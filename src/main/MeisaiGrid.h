@@ -27,6 +27,8 @@ public:
     // Writes the in-place editor's text into its field and closes it; false
     // when no editor was open.
     bool postEditor();
+    // The open in-place editor, or nullptr.
+    QWidget *inplaceEditor() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

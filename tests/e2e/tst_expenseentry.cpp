@@ -1,0 +1,252 @@
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "TestEnv.h"
+#include "controls/CurrencyGrid.h"
+#include "data/BookFolders.h"
+#include "data/DatMod.h"
+#include "data/DatModEvents.h"
+#include "data/FormatSettings.h"
+#include "data/HimokuCache.h"
+#include "data/MeisaiClientDataSet.h"
+#include "data/MyRegistryIniFile.h"
+#include "data/Vocabulary.h"
+#include "main/FrameDeru.h"
+#include "main/MainForm.h"
+#include "main/MeisaiGrid.h"
+#include "platform/db/Abort.h"
+#include "platform/db/DataSetModel.h"
+#include "platform/db/Database.h"
+#include "platform/db/Field.h"
+
+using namespace Qt::StringLiterals;
+
+// A new user's first expense: the program starts on a book restored from the
+// template, the expense page shows the current month; a click on today's 食費
+// cell, an item name, an amount expression and a shop typed into a new line,
+// Enter, save. The journal row, the cell and the totals follow, the line is
+// there again after a restart, and once the day is locked it cannot be changed.
+class TestExpenseEntry : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<TDatMod> dm;
+    std::unique_ptr<TMainForm> window;
+    QString folder;
+
+    TFrameDeru *start()
+    {
+        if (!dm)
+            dm = std::make_unique<TDatMod>();
+        InstallTableEvents(*dm);
+        dm->OnCheckHolidays = [] {};
+        window = std::make_unique<TMainForm>();
+        MainForm = window.get();
+        window->resize(1200, 800);
+        window->show();
+        if (!DatMod || !DatMod->DataOpen)
+            return nullptr;
+        auto *page = qobject_cast<TFrameDeru *>(window->frameOf(pgDeru));
+        return page;
+    }
+
+    void stop()
+    {
+        window->close();
+        window.reset();
+        MainForm = nullptr;
+        dm.reset();
+    }
+
+    // Clicks a cell of the monthly table as the user does.
+    static void clickCell(TFrameDeru *page, int col, int row)
+    {
+        page->Hyou->model()->scrollIntoView(col, row);
+        const QRect r = page->Hyou->cellRect(col, row);
+        QVERIFY(!r.isEmpty());
+        QTest::mouseClick(page->Hyou->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    static int gridColumn(TFrameDeru *page, const QString &field)
+    {
+        const QList<TMyDBGridColumn> cols = page->MyDbGridMeisai->columns();
+        for (int i = 0; i < cols.size(); ++i)
+            if (cols[i].fieldName == field)
+                return i;
+        return -1;
+    }
+
+    // Opens the in-place editor of a column on the current row and types text;
+    // closes it with key.
+    static void typeInto(TFrameDeru *page, const QString &field, const QString &text, Qt::Key key)
+    {
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const int col = gridColumn(page, field);
+        QVERIFY(col >= 0);
+        const QModelIndex index = grid->dataModel()->index(grid->currentIndex().row(), col);
+        QVERIFY(index.isValid());
+        // Tab from the last column opened the next cell's editor: leave it unchanged.
+        grid->postEditor();
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        QTRY_VERIFY(grid->editorMode());
+        auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor());
+        QVERIFY(editor);
+        editor->selectAll();
+        // Japanese text arrives committed by the input method; the rest as keys.
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(editor, text);
+        else
+            editor->insert(text);
+        QTest::keyClick(editor, key);
+        if (key == Qt::Key_Return)
+            QTRY_VERIFY(!grid->editorMode());
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        FixProgramFormats();
+        ResetProgramValues();
+        TMainForm::ShowFirstUseNote = [](QWidget *) {};
+        // The data module makes the per-user store.
+        dm = std::make_unique<TDatMod>();
+        RegIni->WriteStringAndUpdate(u"CurrentFolders"_s, u"DataPlace"_s, env->path(u"place"_s));
+        folder = env->path(u"books/家計簿"_s);
+        QDir().mkpath(folder);
+        QVERIFY(CreateBookFromTemplate(folder));
+        RegisterBook(u"家計簿"_s, folder, true);
+    }
+    void cleanup()
+    {
+        window.reset();
+        MainForm = nullptr;
+        dm.reset();
+        env.reset();
+    }
+
+    void typeSaveRestartAndLock()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        QCOMPARE(window->currentPageNo(), int(pgDeru));
+
+        // The current month with month-end closing.
+        const QDate today = QDate::currentDate();
+        QVERIFY(page->periodStart() <= today && today <= page->periodEnd());
+        QCOMPARE(page->periodStart(), QDate(today.year(), today.month(), 1));
+        QCOMPARE(page->LbSyori->text(), u"%1年度 %2月分 (月末締め)"_s.arg(page->shownYear()).arg(page->shownMonth()));
+
+        const int food = GetHimokuCodeByName(u"食費"_s, 2);
+        QVERIFY(food > 0);
+        const int col = page->columnOfDate(today);
+        const int row = page->rowOfCode(food);
+        QVERIFY(col >= 0 && row >= 0);
+        clickCell(page, col, row);
+        QTRY_COMPARE(page->curCode(), food);
+        QTRY_VERIFY(!page->cellLoadPending());
+        QCOMPARE(page->curDate(), today);
+        QCOMPARE(page->LbMeisaiCaption->text(), u"食費 の明細"_s);
+
+        // A new line: Down in the empty grid appends it; name, amount, shop; Enter.
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(lines->state() == DataSetState::Insert);
+        typeInto(page, u"HinmeiName"_s, u"キャベツ"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"1200*2"_s, Qt::Key_Tab);
+        typeInto(page, u"ShopName"_s, u"八百屋"_s, Qt::Key_Return);
+        // Enter posted the line and started the next one; the cell follows at once.
+        QTRY_COMPARE(page->Hyou->getValue(col, row), Currency::fromInt(2400));
+        QCOMPARE(page->BbLbKarigou->text(), u"2,400"_s);
+
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(lines->changeCount(), 0);
+        QTRY_COMPARE(page->Hyou->getValue(1, row), Currency::fromInt(2400));   // row total
+        QCOMPARE(page->Hyou->getValue(col, 1), Currency::fromInt(2400));        // day total
+        QCOMPARE(page->Hyou->getValue(1, 1), Currency::fromInt(2400));          // grand total
+
+        // The journal row as written.
+        {
+            Statement st(DatMod->MainDatabase,
+                         u"SELECT M.DATANO, M.RECDATE, M.KARICODE, M.KASICODE, M.KINGAKU, M.STYLE, M.ORIGIN, "
+                         "H.NAME, S.NAME, M.RESERVED FROM Master M LEFT JOIN HinmeiMast H ON H.CODE = M.HINMEICODE "
+                         "LEFT JOIN ShopMast S ON S.CODE = M.SHOPCODE WHERE M.DATANO > 0"_s);
+            QVERIFY(st.next());
+            QVERIFY(st.intValue(0) > 0);
+            QCOMPARE(st.textValue(1), today.toString(Qt::ISODate));
+            QCOMPARE(int(st.intValue(2)), food);
+            QCOMPARE(int(st.intValue(3)), 100);    // 現金, the category's default account
+            QCOMPARE(st.doubleValue(4), 2400.0);
+            QCOMPARE(int(st.intValue(5)), 1);       // table entry
+            QCOMPARE(int(st.intValue(6)), 2);       // made on the expense page
+            QCOMPARE(st.textValue(7), u"キャベツ"_s);
+            QCOMPARE(st.textValue(8), u"八百屋"_s);
+            QVERIFY(!st.isNull(9) && st.intValue(9) == 0);
+            QVERIFY(!st.next());                    // one line only: the blank one was dropped
+        }
+        QVERIFY(dialogs.done());
+        stop();
+        QVERIFY(dialogs.done());
+
+        // ---- restart on the same book ----
+        page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        QCOMPARE(page->Hyou->getValue(col, row), Currency::fromInt(2400));
+        QCOMPARE(page->Hyou->getValue(1, 1), Currency::fromInt(2400));
+        clickCell(page, col, row);
+        QTRY_COMPARE(page->curCode(), food);
+        QTRY_VERIFY(!page->cellLoadPending());
+        lines = MeisaiClt(*DatMod);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        QCOMPARE(lines->fieldByName(u"HinmeiName"_s)->asString(), u"キャベツ"_s);
+        QCOMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(2400));
+        QVERIFY(!page->MyDbGridMeisai->isCellReadOnly(0, gridColumn(page, u"KINGAKU"_s)));
+
+        // ---- the day is locked: the line cannot be changed ----
+        CurLockDate = today;
+        QVERIFY(page->LoadCell(food, -1, false, today));
+        grid = page->MyDbGridMeisai;
+        const int amountCol = gridColumn(page, u"KINGAKU"_s);
+        QVERIFY(grid->readOnly());
+        QVERIFY(grid->isCellReadOnly(0, amountCol));
+        grid->setCurrentIndex(grid->dataModel()->index(0, amountCol));
+        grid->edit(grid->dataModel()->index(0, amountCol));
+        QVERIFY(!grid->editorMode());
+        // Nor through the data set: the rule refuses with its message.
+        dialogs.answer(mrOk, u"ロックされた日付のデータは入力できません。"_s);
+        bool refused = false;
+        try {
+            lines->edit();
+        } catch (const EAbort &) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        QVERIFY(!lines->isEditing());
+        // Down appends nothing on a locked day either.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(lines->recordCount(), 1);
+        QVERIFY(lines->state() != DataSetState::Insert);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(lines->changeCount(), 0);
+        QVERIFY(dialogs.done());
+        CurLockDate = QDate();
+        stop();
+    }
+};
+
+QTEST_MAIN(TestExpenseEntry)
+#include "tst_expenseentry.moc"
