@@ -27,27 +27,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void loadSeed(Database &db, const QString &path, const QString &table)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(path));
-    const QStringList columns = QString::fromUtf8(f.readLine()).trimmed().split(u'\t');
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << u"?"_s;
-    Statement st(db, u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table, columns.join(u','), marks.join(u',')));
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).chopped(1);
-        if (line.isEmpty())
-            continue;
-        const QStringList cells = line.split(u'\t');
-        QCOMPARE(cells.size(), columns.size());
-        st.reset();
-        for (int i = 0; i < cells.size(); ++i)
-            st.bind(i + 1, cells[i].isEmpty() ? QVariant() : QVariant(cells[i]));
-        st.exec();
-    }
-}
+using BookFixture::loadSeed;
 
 // The official holidays of a year, "YYYY-MM-DD name" per day.
 QStringList officialHolidays(int year)

@@ -54,30 +54,7 @@ const TDayRow *dayOf(const QList<TDayRow> &days, const QDate &date)
 
 using BookFixture::addDay;
 
-// Loads a seed table file (first line the column names, empty cell NULL) into
-// the table of the same name, as the template writer does.
-void loadSeed(Database &db, const QString &path, const QString &table)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(path));
-    const QStringList columns = QString::fromUtf8(f.readLine()).trimmed().split(QLatin1Char('\t'));
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-    while (!f.atEnd()) {
-        const QString line = QString::fromUtf8(f.readLine()).chopped(1);
-        if (line.isEmpty())
-            continue;
-        const QStringList cells = line.split(QLatin1Char('\t'));
-        QCOMPARE(cells.size(), columns.size());
-        st.reset();
-        for (int i = 0; i < cells.size(); ++i)
-            st.bind(i + 1, cells[i].isEmpty() ? QVariant() : QVariant(cells[i]));
-        st.exec();
-    }
-}
+using BookFixture::loadSeed;
 
 } // namespace
 
