@@ -13,13 +13,7 @@ class TestSettingsStores : public QObject
 {
     Q_OBJECT
 
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    static void writeFile(const QString &path, const QByteArray &bytes) { QVERIFY(TestEnv::writeFile(path, bytes)); }
     // What another reader of the file sees, flushed or not.
     static QString onDisk(const QString &path, const QString &section, const QString &key)
     {

@@ -28,13 +28,7 @@ class TestUtils : public QObject
         Q_ASSERT(ok);
         return c;
     }
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    static void writeFile(const QString &path, const QByteArray &bytes) { QVERIFY(TestEnv::writeFile(path, bytes)); }
 
 private slots:
     void init()

@@ -13,6 +13,9 @@ public:
     ~TestEnv();
     QString root() const { return m_dir.path(); }
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
+    // Writes bytes to the file at path (replacing it), making its folder first;
+    // false when the file cannot be written.
+    static bool writeFile(const QString &path, const QByteArray &bytes);
 
 private:
     QTemporaryDir m_dir;
