@@ -70,9 +70,8 @@ inline void addHimoku(Database &db, const HimokuRow &r)
                          "HOLIDAYSHIFT, VISIBLE, SYSTEM, TOKUBETU, AITECODE, SIMEHISTROY, SIMESHIFT, ZEIATUKAI, "
                          "YOSANWARN, SIMEHOLIDAYSHIFT, SIMEADDDAY) "
                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, 100, 0, 0, ?, ?, 0, 0)"));
-    const QVariantList values{r.code,       r.pos,          r.name,    r.bunrui,   r.syokizan, r.simeBi,
-                              r.cycle,      r.furikomiBi,   r.holidayShift, r.visible, r.tokubetu,
-                              r.zeiAtukai,  r.yosanWarn};
+    const QVariantList values{r.code,       r.pos,          r.name,    r.bunrui,   r.syokizan, r.simeBi, r.cycle,
+                              r.furikomiBi, r.holidayShift, r.visible, r.tokubetu, r.zeiAtukai, r.yosanWarn};
     for (int i = 0; i < values.size(); ++i)
         st.bind(i + 1, values.at(i));
     st.exec();
@@ -81,7 +80,8 @@ inline void addHimoku(Database &db, const HimokuRow &r)
 // A budget row; the amount is stored as given (whole or fractional).
 inline void addBudget(Database &db, const QString &date, int code, const QVariant &amount, int bunrui)
 {
-    Statement st(db, QStringLiteral("INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU, BUNRUI) VALUES (0, ?, ?, ?, ?)"));
+    Statement st(db, QStringLiteral("INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU, BUNRUI) "
+                                    "VALUES (0, ?, ?, ?, ?)"));
     st.bind(1, date);
     st.bind(2, code);
     st.bind(3, amount);
