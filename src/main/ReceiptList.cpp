@@ -197,10 +197,8 @@ int TReceiptList::currentReceiptNo() const
 
 bool TReceiptList::saveJournal()
 {
-    if (SaveJournal)
-        return SaveJournal();
     PublishSlipHeader();
-    return ApplyMeisaiUpdates();
+    return SaveJournal ? SaveJournal() : ApplyMeisaiUpdates();
 }
 
 void TReceiptList::SetPageKind(uint8_t frameKind)

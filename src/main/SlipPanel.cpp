@@ -283,6 +283,12 @@ void TSlipPanel::buildUi()
                 m->CltDate = f->asDate();
             } else if (f->fieldName() == QLatin1String("ShopName")) {
                 m->CltShopCODE = int(r->fieldByName(QStringLiteral("ShopCode"))->asInteger());
+            } else if (f->fieldName() == QLatin1String("CreditCode") && !f->isNull()
+                       && !r->OnChooseCode) {
+                // Without a selector to take the typed card as a choice, the
+                // header passes it on itself: new lines and the lines there
+                // are go to the card, and a bill gets its payment day.
+                CopySlipFieldToLines(*f);
             }
             m_list->PublishSlipHeader();
         });

@@ -1,0 +1,271 @@
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "TestEnv.h"
+#include "controls/FrameBtn.h"
+#include "data/BookFolders.h"
+#include "data/DatMod.h"
+#include "data/DatModEvents.h"
+#include "data/FormatSettings.h"
+#include "data/HimokuCache.h"
+#include "data/MeisaiClientDataSet.h"
+#include "data/MyRegistryIniFile.h"
+#include "data/Utils.h"
+#include "data/Vocabulary.h"
+#include "main/FrameDeru.h"
+#include "main/MainForm.h"
+#include "main/MeisaiGrid.h"
+#include "main/ReceiptList.h"
+#include "main/SlipPanel.h"
+#include "platform/db/DataSetModel.h"
+#include "platform/db/Database.h"
+#include "platform/db/Field.h"
+
+using namespace Qt::StringLiterals;
+
+// Slips entered on the real expense page of a program started on a book from
+// the template: the receipt mode's new slip, its date and shop typed into the
+// header, two lines typed into the detail grid, the save; then a bill, which
+// also carries the shown month's code.
+class TestReceiptEntry : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<TDatMod> dm;
+    std::unique_ptr<TMainForm> window;
+
+    TFrameDeru *start()
+    {
+        InstallTableEvents(*dm);
+        dm->OnCheckHolidays = [] {};
+        window = std::make_unique<TMainForm>();
+        MainForm = window.get();
+        window->resize(1200, 800);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        if (!DatMod || !DatMod->DataOpen)
+            return nullptr;
+        return qobject_cast<TFrameDeru *>(window->frameOf(pgDeru));
+    }
+
+    static int gridColumn(TFrameDeru *page, const QString &field)
+    {
+        const QList<TMyDBGridColumn> cols = page->MyDbGridMeisai->columns();
+        for (int i = 0; i < cols.size(); ++i)
+            if (cols[i].fieldName == field && cols[i].visible)
+                return i;
+        return -1;
+    }
+
+    // Japanese text arrives committed by the input method; plain keys otherwise.
+    static void typeText(QLineEdit *editor, const QString &text)
+    {
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(editor, text);
+        else
+            editor->insert(text);
+    }
+
+    // Types text into a column of the current row through its in-place editor.
+    static void typeInto(TFrameDeru *page, const QString &field, const QString &text, Qt::Key key)
+    {
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const int col = gridColumn(page, field);
+        QVERIFY2(col >= 0, qPrintable(field));
+        const QModelIndex index = grid->dataModel()->index(grid->currentIndex().row(), col);
+        QVERIFY(index.isValid());
+        grid->setFocus();
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        QTRY_VERIFY(grid->editorMode());
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY2(editor, QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
+        editor->selectAll();
+        typeText(editor, text);
+        QTest::keyClick(editor, key);
+        // The key either closes the editor or moves it to the next column.
+        QTRY_VERIFY(!grid->editorMode() || grid->currentIndex().column() != col);
+    }
+
+    // Types into a header box as the user does: click, text, Enter.
+    static void typeHeader(TSlipFieldEdit *box, const QString &text)
+    {
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->setFocus();
+        box->selectAll();
+        typeText(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    // A new line in the detail grid: Down appends one when none is being made.
+    static void newLine(TFrameDeru *page)
+    {
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        if (lines->state() == DataSetState::Insert)
+            return;
+        page->MyDbGridMeisai->setFocus();
+        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Down);
+        QTRY_VERIFY(lines->state() == DataSetState::Insert);
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnv>();
+        FixProgramFormats();
+        ResetProgramValues();
+        TMainForm::ShowFirstUseNote = [](QWidget *) {};
+        dm = std::make_unique<TDatMod>();
+        RegIni->WriteStringAndUpdate(u"CurrentFolders"_s, u"DataPlace"_s, env->path(u"place"_s));
+        const QString folder = env->path(u"books/家計簿"_s);
+        QDir().mkpath(folder);
+        QVERIFY(CreateBookFromTemplate(folder));
+        RegisterBook(u"家計簿"_s, folder, true);
+    }
+    void cleanup()
+    {
+        if (window)
+            window->close();
+        window.reset();
+        MainForm = nullptr;
+        dm.reset();
+        env.reset();
+    }
+
+    void receiptWithTwoLines()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        const int food = GetHimokuCodeByName(u"食費"_s, 2);
+        QVERIFY(food > 0);
+
+        // Receipt mode: the slip list takes the table's place.
+        QTest::mouseClick(page->FrBtnReceipt, Qt::LeftButton);
+        QTRY_COMPARE(int(page->ReceiptList->InputMode), 2);
+        QTRY_VERIFY(page->ReceiptList->isVisible());
+        QCOMPARE(page->ReceiptList->LbList->text(), u"レシート一覧"_s);
+        QVERIFY(page->SlipPanel->SpBtnNewReceipt->isVisible());
+        QCOMPARE(page->SlipPanel->SpBtnNewReceipt->text(), u"新規レシート"_s);
+
+        // A new receipt of the shown month, dated the period's first day.
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        TMeisaiClientDataSet *slips = ReceiptClt(*DatMod);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(slips->isActive() && slips->recordCount() == 1);
+        QCOMPARE(slips->fieldByName(u"RECEIPTNO"_s)->asInteger(), -1);
+        const QDate first = page->periodStart();
+        typeHeader(page->SlipPanel->DBEditDate, first.toString(u"yy/MM/dd"_s));
+        typeHeader(page->SlipPanel->DBEditShop, u"駅前スーパー"_s);
+        QCOMPARE(slips->fieldByName(u"RecDate"_s)->asDate(), first);
+        QCOMPARE(slips->fieldByName(u"ShopName"_s)->asString(), u"駅前スーパー"_s);
+
+        newLine(page);
+        typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
+        typeInto(page, u"HinmeiName"_s, u"パン"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"300"_s, Qt::Key_Tab);
+        lines->checkBrowseMode();
+        newLine(page);
+        typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
+        typeInto(page, u"HinmeiName"_s, u"牛乳"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"250*2"_s, Qt::Key_Tab);
+        lines->checkBrowseMode();
+        QTRY_COMPARE(page->SlipPanel->BbLbKarigou->text(), u"800"_s);
+
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(lines->changeCount(), 0);
+
+        // One slip number over both lines, numbered 1 and 2, the header's date
+        // and shop, made on the expense page in receipt style.
+        Statement st(DatMod->MainDatabase,
+                     u"SELECT M.RECEIPTNO, M.GYONO, M.STYLE, M.ORIGIN, M.RECDATE, S.NAME, M.KARICODE, M.KASICODE, "
+                     "M.KINGAKU, M.LOOKUPNO FROM Master M LEFT JOIN ShopMast S ON S.CODE = M.SHOPCODE "
+                     "WHERE M.DATANO > 0 ORDER BY M.GYONO"_s);
+        QList<int> gyo;
+        QSet<int> numbers;
+        Currency total;
+        while (st.next()) {
+            numbers << int(st.intValue(0));
+            gyo << int(st.intValue(1));
+            QCOMPARE(int(st.intValue(2)), 2);
+            QCOMPARE(int(st.intValue(3)), 2);
+            QCOMPARE(st.textValue(4), first.toString(Qt::ISODate));
+            QCOMPARE(st.textValue(5), u"駅前スーパー"_s);
+            QCOMPARE(int(st.intValue(6)), food);
+            QCOMPARE(int(st.intValue(7)), 100);   // 現金, the page's counter-account of slips
+            // A receipt is found by its date: it carries no month code.
+            QCOMPARE(int(st.intValue(9)), 0);
+            total += Currency::fromDouble(st.doubleValue(8));
+        }
+        QCOMPARE(gyo, (QList<int>{1, 2}));
+        QCOMPARE(numbers.size(), 1);
+        const int receiptNo = *numbers.begin();
+        QVERIFY(receiptNo > 0);
+        QCOMPARE(total, Currency::fromInt(800));
+        // The list shows the saved slip with its number and sum.
+        QCOMPARE(int(slips->fieldByName(u"RECEIPTNO"_s)->asInteger()), receiptNo);
+        QCOMPARE(slips->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(800));
+        QCOMPARE(slips->recordCount(), 1);
+        QVERIFY(dialogs.done());
+    }
+
+    // A bill gets the shown month's code on its lines.
+    void billCarriesTheMonthCode()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        const int card = GetHimokuCodeByName(u"クレジットカード"_s, 3);
+        QVERIFY(card > 0);
+        // The bill mode is entered directly; the mode button's own check of the
+        // accounts is the page's business.
+        page->ChangeInputMode(3);
+        QTRY_COMPARE(int(page->ReceiptList->InputMode), 3);
+        QCOMPARE(page->SlipPanel->SpBtnNewReceipt->text(), u"新規請求書"_s);
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        TMeisaiClientDataSet *slips = ReceiptClt(*DatMod);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(slips->isActive() && slips->recordCount() == 1);
+        typeHeader(page->SlipPanel->DBEditCredit, u"クレジットカード"_s);
+        QCOMPARE(slips->fieldByName(u"CreditCode"_s)->asInteger(), card);
+
+        newLine(page);
+        typeInto(page, u"RECDATE"_s, page->periodStart().toString(u"yy/MM/dd"_s), Qt::Key_Tab);
+        typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"1200"_s, Qt::Key_Tab);
+        lines->checkBrowseMode();
+        // The card brought its payment day (the next month's 10th or the
+        // working day the rule moves it to) and paying account.
+        QCOMPARE(slips->fieldByName(u"PayKouza"_s)->asInteger(), 100);
+        const QDate payDate = slips->fieldByName(u"PayDate"_s)->asDate();
+        QVERIFY(payDate > page->periodEnd() && payDate < page->periodEnd().addMonths(2));
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(lines->changeCount(), 0);
+        const int monthCode = EncodeMonthCode(uint16_t(page->shownYear()), uint16_t(page->shownMonth()));
+        Statement st(DatMod->MainDatabase,
+                     u"SELECT RECEIPTNO, GYONO, STYLE, LOOKUPNO, KASICODE FROM Master WHERE DATANO > 0"_s);
+        QVERIFY(st.next());
+        QVERIFY(st.intValue(0) > 0);
+        QCOMPARE(int(st.intValue(1)), 1);
+        QCOMPARE(int(st.intValue(2)), 3);
+        QCOMPARE(int(st.intValue(3)), monthCode);
+        QCOMPARE(int(st.intValue(4)), card);
+        QVERIFY(!st.next());
+        QCOMPARE(int(slips->fieldByName(u"LookupNo"_s)->asInteger()), monthCode);
+        QVERIFY(dialogs.done());
+    }
+};
+
+QTEST_MAIN(TestReceiptEntry)
+#include "tst_receiptentry.moc"
