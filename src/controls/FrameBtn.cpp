@@ -64,20 +64,7 @@ void TFrameBtn::DrawCaption(QPainter &p)
     const QSize ts = QFontMetrics(f).size(Qt::TextShowMnemonic, caption);
     const int x = int(std::ceil((width() - ts.width()) / 2.0));
     const int y = int(std::ceil((height() - ts.height()) / 2.0)) + captionOffY();
-    p.save();
-    p.setFont(f);
-    p.setBrush(Qt::NoBrush);
-    if (isEnabled()) {
-        p.setPen(currentCaptionColor());
-        p.drawText(QRect(x + captionOffX() + off, y + off, ts.width(), ts.height()), Qt::TextShowMnemonic, caption);
-    } else {
-        const QRect at(x + captionOffX(), y, ts.width(), ts.height());
-        p.setPen(Qt::white);
-        p.drawText(at.translated(1, 1), Qt::TextShowMnemonic, caption);
-        p.setPen(ColorValue::fromBgr(0x808080));
-        p.drawText(at, Qt::TextShowMnemonic, caption);
-    }
-    p.restore();
+    drawCaptionText(p, f, QRect(x + captionOffX(), y, ts.width(), ts.height()), off, currentCaptionColor(), caption);
 }
 
 void TFrameBtn::paintEvent(QPaintEvent *)

@@ -713,3 +713,21 @@ bool TMySpeedButton::event(QEvent *event)
     }
     return QAbstractButton::event(event);
 }
+
+void TMySpeedButton::drawCaptionText(QPainter &p, const QFont &font, const QRect &at, int pressOffset,
+                                     const QColor &colour, const QString &caption) const
+{
+    p.save();
+    p.setFont(font);
+    p.setBrush(Qt::NoBrush);
+    if (isEnabled()) {
+        p.setPen(colour);
+        p.drawText(at.translated(pressOffset, pressOffset), Qt::TextShowMnemonic, caption);
+    } else {
+        p.setPen(Qt::white);
+        p.drawText(at.translated(1, 1), Qt::TextShowMnemonic, caption);
+        p.setPen(ColorValue::fromBgr(0x808080));
+        p.drawText(at, Qt::TextShowMnemonic, caption);
+    }
+    p.restore();
+}

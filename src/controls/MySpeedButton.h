@@ -158,6 +158,10 @@ signals:
     void doubleClicked();
 
 protected:
+    // The caption of a button that paints its own face: in `colour`, moved by
+    // pressOffset, when enabled; engraved (white under grey) at `at` when not.
+    void drawCaptionText(QPainter &p, const QFont &font, const QRect &at, int pressOffset, const QColor &colour,
+                         const QString &caption) const;
     virtual void MouseEnter();
     virtual void MouseLeave();
 

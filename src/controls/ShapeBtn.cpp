@@ -141,19 +141,7 @@ void TShapeBtn::DrawCaption(QPainter &p, int a)
     const int x = int(std::ceil((width() - ts.width() + a) / 2.0));
     const int y = int(std::ceil((height() - ts.height() + a) / 2.0));
     const QRect at(x + captionOffX() + a, y + captionOffY() + a, ts.width(), ts.height());
-    p.save();
-    p.setFont(f);
-    p.setBrush(Qt::NoBrush);
-    if (isEnabled()) {
-        p.setPen(currentCaptionColor());
-        p.drawText(at, Qt::TextShowMnemonic, caption);
-    } else {
-        p.setPen(Qt::white);
-        p.drawText(at.translated(1, 1), Qt::TextShowMnemonic, caption);
-        p.setPen(ColorValue::fromBgr(0x808080));
-        p.drawText(at, Qt::TextShowMnemonic, caption);
-    }
-    p.restore();
+    drawCaptionText(p, f, at, 0, currentCaptionColor(), caption);
 }
 
 void TShapeBtn::paintEvent(QPaintEvent *)
