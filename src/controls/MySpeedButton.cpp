@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "controls/ColorValue.h"
+#include "controls/Frame3D.h"
 
 // ---------------------------------------------------------------- glyph lists
 
@@ -481,20 +482,9 @@ QColor TMySpeedButton::captionColor() const
 void TMySpeedButton::drawFrame3D(QPainter &p, QRect &rect, const QColor &topLeft, const QColor &bottomRight,
                                  int width)
 {
-    // rect is (left, top, right+1, bottom+1) in the classic sense: lines sit on its
-    // outermost pixels, then it shrinks by one pixel per round.
+    // The painter's pen stays as it was for the drawing that follows.
     p.save();
-    p.setBrush(Qt::NoBrush);
-    for (int i = 0; i < width && rect.width() > 0 && rect.height() > 0; ++i) {
-        const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
-        p.setPen(topLeft);
-        p.drawLine(l, b, l, t);
-        p.drawLine(l, t, r, t);
-        p.setPen(bottomRight);
-        p.drawLine(r, t, r, b);
-        p.drawLine(l, b, r, b);
-        rect.adjust(1, 1, -1, -1);
-    }
+    Frame3D(p, rect, topLeft, bottomRight, width);
     p.restore();
 }
 
