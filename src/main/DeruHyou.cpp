@@ -8,12 +8,8 @@ QString BookedLinesCondition()
     return QStringLiteral("(COALESCE(RESERVED, 0) = 0)");
 }
 
-QList<TDayCodeSum> ReadMonthSums(Database &db, const QDate &start, const QDate &end, const QString &codeField,
-                                 bool includeReserved)
+QString MonthSumsSql(const QString &codeField, bool includeReserved)
 {
-    QList<TDayCodeSum> sums;
-    if (!start.isValid() || !end.isValid() || end < start)
-        return sums;
     // Only the two side columns are allowed: the name goes into the text.
     const QString code = codeField.compare(QLatin1String("KASICODE"), Qt::CaseInsensitive) == 0
                              ? QStringLiteral("KASICODE")
@@ -24,7 +20,16 @@ QList<TDayCodeSum> ReadMonthSums(Database &db, const QDate &start, const QDate &
     if (!includeReserved)
         sql += QStringLiteral(" AND ") + BookedLinesCondition();
     sql += QStringLiteral(" GROUP BY RECDATE, %1").arg(code);
-    Statement st(db, LocalSql::translate(sql));
+    return LocalSql::translate(sql);
+}
+
+QList<TDayCodeSum> ReadMonthSums(Database &db, const QDate &start, const QDate &end, const QString &codeField,
+                                 bool includeReserved)
+{
+    QList<TDayCodeSum> sums;
+    if (!start.isValid() || !end.isValid() || end < start)
+        return sums;
+    Statement st(db, MonthSumsSql(codeField, includeReserved));
     st.bind(QStringLiteral(":StartDate"), start);
     st.bind(QStringLiteral(":EndDate"), end);
     while (st.next()) {

@@ -25,6 +25,9 @@ struct TDayCodeSum
 QList<TDayCodeSum> ReadMonthSums(Database &db, const QDate &start, const QDate &end, const QString &codeField,
                                  bool includeReserved);
 
+// The text of that query, with the parameters :StartDate and :EndDate.
+QString MonthSumsSql(const QString &codeField, bool includeReserved);
+
 // The condition that leaves scheduled lines out of a journal query: an empty
 // RESERVED counts as booked.
 QString BookedLinesCondition();

@@ -1138,8 +1138,13 @@ void TFrameDeru::CalcTableTotals(bool fullRedraw)
         Hyou->setValue(c, 1, sum);
     }
     if (ShowYosanRitu && YosanWarn) {
+        // The budgets by code: the warning object follows the whole cache, group rows included.
+        QHash<int, Currency> budgets;
+        for (const TYosanWarnRec &rec : std::as_const(YosanWarn->Rows))
+            if (!budgets.contains(rec.Code))
+                budgets.insert(rec.Code, rec.Yosan);
         for (int i = 0; i < n; ++i) {
-            const Currency budget = i < YosanWarn->Rows.size() ? YosanWarn->Rows[i].Yosan : Currency();
+            const Currency budget = budgets.value(CategoryList[i].Code);
             Hyou->setValue(2, kFixedRows + i,
                            Currency::fromInt(TYosanWarn::BudgetRate(Hyou->getValue(1, kFixedRows + i), budget)));
         }

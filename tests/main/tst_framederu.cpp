@@ -1,0 +1,280 @@
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "../data/JournalBook.h"
+#include "DialogQueue.h"
+#include "controls/CurrencyGrid.h"
+#include "controls/FrameBtn.h"
+#include "data/HimokuCache.h"
+#include "data/MyMemIniFile.h"
+#include "main/DeruHyou.h"
+#include "main/FrameDeru.h"
+#include "main/MeisaiGrid.h"
+#include "platform/db/Database.h"
+#include "views/YosanWarn.h"
+
+using namespace Qt::StringLiterals;
+
+// The expense page over a small book whose lines are written straight into the
+// journal table: the monthly table, its period and totals, the detail of a
+// cell, the column list and the diary line.
+class TestFrameDeru : public QObject
+{
+    Q_OBJECT
+
+    JournalBook book;
+    std::unique_ptr<TFrameDeru> page;
+    int nextDataNo = 1000;
+
+    Database &db() { return book.dm->MainDatabase; }
+
+    void addLine(const QDate &date, int kari, int kasi, int amount, const QVariant &reserved = 0)
+    {
+        Statement st(db(), u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, KARICODE, KASICODE, STYLE, "
+                           "ORIGIN, RESERVED) VALUES (?, 1, ?, ?, ?, ?, 1, 2, ?)"_s);
+        st.bind(1, ++nextDataNo);
+        st.bind(2, date);
+        st.bind(3, amount);
+        st.bind(4, kari);
+        st.bind(5, kasi);
+        st.bind(6, reserved);
+        st.exec();
+    }
+
+    void setGroupClosingDay(int day)
+    {
+        db().exec(u"UPDATE Himoku SET SIMEBI = %1 WHERE CODE = 2"_s.arg(day));
+        LoadHimokuCaches(db());
+    }
+
+    TFrameDeru *openPage()
+    {
+        page = std::make_unique<TFrameDeru>();
+        page->resize(1100, 700);
+        page->InitPage();
+        return page.get();
+    }
+
+private slots:
+    void init()
+    {
+        book.open();
+        IncludeReservedFlag = false;
+        KouzaUseFlag = false;
+        CurLockDate = QDate();
+        nextDataNo = 1000;
+    }
+    void cleanup()
+    {
+        page.reset();
+        IncludeReservedFlag = false;
+        KouzaUseFlag = false;
+        book.close();
+    }
+
+    // A closing day of 25: the period runs from the 26th to the 25th; a line on
+    // the 25th lands in the last column, one on the 26th in the next period. A
+    // line whose RESERVED is empty is booked: the cell and the detail both show
+    // it; a scheduled line counts only while scheduled lines are included.
+    void periodEdgesAndEmptyReserved()
+    {
+        setGroupClosingDay(25);
+        const QDate end(2026, 11, 25);
+        addLine(end, book.food, book.bank, 300);
+        addLine(end.addDays(1), book.food, book.bank, 7000);       // next period
+        addLine(QDate(2026, 10, 26), book.food, book.bank, 40);    // first day
+        addLine(QDate(2026, 10, 25), book.food, book.bank, 5000);  // previous period
+        addLine(QDate(2026, 11, 10), book.food, book.bank, 120, QVariant());  // RESERVED empty
+        addLine(QDate(2026, 11, 10), book.food, book.bank, 900, 1);           // scheduled
+        addLine(QDate(2026, 11, 10), book.bank, book.food, 60);               // food on the credit side
+
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 11, 10)));
+        QCOMPARE(p->periodStart(), QDate(2026, 10, 26));
+        QCOMPARE(p->periodEnd(), end);
+        QCOMPARE(p->LbSyori->text(), u"2026年度 11月分 (25日締め)"_s);
+        const int row = p->rowOfCode(book.food);
+        const int last = p->Hyou->colCount() - 1;
+        QCOMPARE(p->columnOfDate(end), last);
+        QCOMPARE(p->Hyou->getValue(last, row), Currency::fromInt(300));
+        QCOMPARE(p->Hyou->getValue(p->firstDataCol(), row), Currency::fromInt(40));
+        const int day10 = p->columnOfDate(QDate(2026, 11, 10));
+        QCOMPARE(p->Hyou->getValue(day10, row), Currency::fromInt(120));
+        QCOMPARE(p->Hyou->getValue(1, row), Currency::fromInt(460));
+        QCOMPARE(p->Hyou->getValue(1, 1), Currency::fromInt(460));
+        QCOMPARE(p->Hyou->getValue(day10, 1), Currency::fromInt(120));
+
+        // The detail of the 10th lists what the cell counts.
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        QCOMPARE(lines.recordCount(), 1);
+        QCOMPARE(lines.fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(120));
+        QCOMPARE(p->BbLbKarigou->text(), u"120"_s);
+
+        // Scheduled lines included: both count and both show.
+        IncludeReservedFlag = true;
+        p->RefreshPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 11, 10)));
+        QCOMPARE(p->Hyou->getValue(day10, row), Currency::fromInt(1020));
+        QCOMPARE(lines.recordCount(), 2);
+        QVERIFY(p->columnList().last().Caption == u"予約"_s);
+    }
+
+    // A date outside the shown period moves the table to its own period.
+    void dateOutsideMovesThePeriod()
+    {
+        addLine(QDate(2026, 3, 31), book.food, book.bank, 800);
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 2, 14)));
+        QCOMPARE(p->periodStart(), QDate(2026, 2, 1));
+        QCOMPARE(p->LbSyori->text(), u"%1年度 2月分 (月末締め)"_s.arg(p->shownYear()));
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 3, 31)));
+        QCOMPARE(p->periodEnd(), QDate(2026, 3, 31));
+        QCOMPARE(p->periodDays(), 31);
+        QCOMPARE(p->Hyou->colCount(), p->firstDataCol() + 31);
+        QCOMPARE(p->Hyou->getValue(p->Hyou->colCount() - 1, p->rowOfCode(book.food)), Currency::fromInt(800));
+    }
+
+    // The month's sums are one grouped query that the engine answers through
+    // the date index, not by reading the whole journal.
+    void monthSumsUseTheDateIndex()
+    {
+        for (bool reserved : {false, true}) {
+            Statement plan(db(), u"EXPLAIN QUERY PLAN "_s + MonthSumsSql(u"KARICODE"_s, reserved));
+            plan.bind(u":StartDate"_s, QDate(2026, 1, 1));
+            plan.bind(u":EndDate"_s, QDate(2026, 1, 31));
+            QString text;
+            while (plan.next())
+                text += plan.textValue(plan.columnCount() - 1) + u'\n';
+            QVERIFY2(text.contains(u"INDEX"_s) && text.contains(u"RECDATE"_s), qPrintable(text));
+            QVERIFY2(!text.contains(u"SCAN TABLE Master\n"_s), qPrintable(text));
+        }
+        addLine(QDate(2026, 1, 5), book.food, book.bank, 100);
+        addLine(QDate(2026, 1, 5), book.food, book.bank, 250);
+        addLine(QDate(2026, 2, 1), book.food, book.bank, 1);
+        const QList<TDayCodeSum> sums =
+            ReadMonthSums(db(), QDate(2026, 1, 1), QDate(2026, 1, 31), u"KARICODE"_s, false);
+        QCOMPARE(sums.size(), 1);
+        QCOMPARE(sums[0].Date, QDate(2026, 1, 5));
+        QCOMPARE(sums[0].Code, book.food);
+        QCOMPARE(sums[0].Amount, Currency::fromInt(350));
+    }
+
+    // Day headers: "m/d ddd", Sundays and holidays red, Saturdays blue.
+    void dayHeaders()
+    {
+        AddHoliday(u"勤労感謝の日"_s, QDate(2026, 11, 23));   // a Monday
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 11, 2)));
+        const int sat = p->columnOfDate(QDate(2026, 11, 7));
+        QCOMPARE(p->Hyou->cells(sat, 0), u"11/7 土"_s);
+        QCOMPARE(p->dayHeaderColor(sat), QColor(0, 0, 255));
+        QCOMPARE(p->dayHeaderColor(p->columnOfDate(QDate(2026, 11, 8))), QColor(255, 0, 0));
+        QCOMPARE(p->dayHeaderColor(p->columnOfDate(QDate(2026, 11, 23))), QColor(255, 0, 0));
+        QVERIFY(!p->dayHeaderColor(p->columnOfDate(QDate(2026, 11, 24))).isValid());
+        QCOMPARE(p->Hyou->cells(1, 0), u"費目合計"_s);
+        QCOMPARE(p->Hyou->cells(0, 1), u"合 計"_s);
+        QCOMPARE(p->Hyou->cells(0, p->rowOfCode(book.food)), u"食費"_s);
+        // Group rows are no table rows.
+        QCOMPARE(p->rowOfCode(2), -1);
+    }
+
+    // The pace of a month that has ended is measured against its whole budget.
+    void pastMonthBudgetPaceUsesTheWholeMonth()
+    {
+        db().exec(u"UPDATE Himoku SET YOSANWARN = 1 WHERE CODE = %1"_s.arg(book.food));
+        LoadHimokuCaches(db());
+        const QDate month = QDate::currentDate().addMonths(-3);
+        const QDate first(month.year(), month.month(), 1);
+        Statement st(db(), u"INSERT INTO Yosan (DATANO, RECDATE, HIMOKUCODE, KINGAKU) VALUES (1, ?, ?, 10000)"_s);
+        st.bind(1, first);
+        st.bind(2, book.food);
+        st.exec();
+        addLine(first.addDays(3), book.food, book.bank, 5000);
+        DataIni->WriteBoolAndUpdate(u"Deru"_s, u"ShowYosanRitu"_s, true);
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, first.addDays(3)));
+        QCOMPARE(p->budgetPace(), 50.0);
+        // The percentage column of the row and of the totals.
+        QCOMPARE(p->Hyou->getValue(2, p->rowOfCode(book.food)), Currency::fromInt(50));
+        QCOMPARE(p->Hyou->getValue(2, 1), Currency::fromInt(50));
+        QCOMPARE(p->Hyou->cells(2, 0), u"％"_s);
+    }
+
+    // The columns of the table mode follow the switches; 金額 has no button.
+    void tableModeColumns_data()
+    {
+        QTest::addColumn<bool>("kouza");
+        QTest::addColumn<bool>("reserved");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("plain") << false << false
+                               << QStringList{"月間集計表", "品名", "金額", "店名", "使用者", "税扱"};
+        QTest::newRow("accounts and scheduled")
+            << true << true << QStringList{"月間集計表", "品名", "金額", "店名", "使用者", "出金口座", "税扱", "予約"};
+    }
+    void tableModeColumns()
+    {
+        QFETCH(bool, kouza);
+        QFETCH(bool, reserved);
+        QFETCH(QStringList, captions);
+        KouzaUseFlag = kouza;
+        IncludeReservedFlag = reserved;
+        TFrameDeru *p = openPage();
+        QStringList got;
+        for (const TToolBtnRec &r : p->columnList())
+            got << r.Caption;
+        QCOMPARE(got, captions);
+        QCOMPARE(p->columnList()[2].Kind, uint8_t(0));
+        QCOMPARE(p->columnList()[2].ViewField, u"KINGAKU"_s);
+        QCOMPARE(p->MyDbGridMeisai->columnCount(), captions.size() - 1);
+    }
+
+    // The diary of the shown day is saved with the commit and read back; on a
+    // locked day it is read-only and never written.
+    void diaryLineAndLockedDay()
+    {
+        TFrameDeru *p = openPage();
+        const QDate day(2026, 6, 10);
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        p->Memo->setPlainText(u"晴れ"_s);
+        p->Memo->document()->setModified(true);
+        QVERIFY(p->LoadCell(book.food, -1, false, day.addDays(1)));
+        QVERIFY(p->Memo->toPlainText().isEmpty());
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        QCOMPARE(p->Memo->toPlainText(), u"晴れ"_s);
+
+        CurLockDate = day;
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        QVERIFY(p->Memo->isReadOnly());
+        p->Memo->setPlainText(u"雨"_s);
+        p->Memo->document()->setModified(true);
+        QVERIFY(p->CommitPage());
+        Statement st(db(), u"SELECT MEMO FROM Memo WHERE RECDATE = ?"_s);
+        st.bind(1, day);
+        QVERIFY(st.next());
+        QCOMPARE(st.textValue(0), u"晴れ"_s);
+        // New lines are refused on the locked day.
+        QVERIFY(MeisaiClt(*book.dm)->IsLockedRecord());
+        p->GoToNextLine();
+        QCOMPARE(MeisaiClt(*book.dm)->recordCount(), 0);
+        QVERIFY(MeisaiClt(*book.dm)->state() != DataSetState::Insert);
+        CurLockDate = QDate();
+    }
+
+    // The bill mode needs a credit-card account; without one the page stays.
+    void billModeNeedsCreditAccount()
+    {
+        db().exec(u"UPDATE Himoku SET VISIBLE = 0 WHERE CODE = %1"_s.arg(book.card));
+        LoadHimokuCaches(db());
+        TFrameDeru *p = openPage();
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"口座費目の中にクレジットはありません。"_s);
+        p->FrBtnCredit->click();
+        QVERIFY(dialogs.done());
+        QCOMPARE(p->inputMode(), 1);
+        QVERIFY(p->FrBtnNormal->down());
+        QVERIFY(!p->FrBtnCredit->down());
+    }
+};
+
+QTEST_MAIN(TestFrameDeru)
+#include "tst_framederu.moc"
