@@ -111,11 +111,13 @@ bool TSlipFieldEdit::commit()
     DataSet *ds = m_source ? m_source->dataSet() : nullptr;
     if (!f || !ds || ds->isEmpty() || isReadOnly())
         return false;
+    // Taken first: going into edit state makes the box show the field again.
+    const QString typed = text();
     setModified(false);
     if (!ds->isEditing())
         ds->edit();
     try {
-        f->setText(text());
+        f->setText(typed);
     } catch (...) {
         refresh();
         throw;

@@ -4,6 +4,7 @@
 #include "DialogQueue.h"
 #include "controls/BevelLabel.h"
 #include "controls/FrameBtn.h"
+#include "controls/MyDBGrid.h"
 #include "data/DatMod.h"
 #include "data/DatModEvents.h"
 #include "data/HimokuCache.h"
@@ -14,6 +15,8 @@
 #include "main/ReceiptList.h"
 #include "main/SlipPanel.h"
 #include "platform/db/Abort.h"
+#include "platform/db/DataSetModel.h"
+#include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
 
 #include <QLabel>
@@ -219,6 +222,92 @@ private slots:
         QCOMPARE(lines().CltReceiptNo, saved);
         QCOMPARE(lines().recordCount(), 1);
         QCOMPARE(lines()["KINGAKU"].asCurrency(), Currency::fromDouble(250));
+    }
+
+    // With rows selected in the detail grid the totals are the selection's and
+    // the tax total is hidden; without a selection they are the slip's again.
+    void selectionTotals()
+    {
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        addLine(300);
+        addLine(1000);
+        addLine(80, u"消費税"_s);
+        TMyDBGrid grid;
+        DataSource source(DatMod->MeisaiClt);
+        grid.setDataSource(&source);
+        grid.setMultiSelectMode(true);
+        panel->setDetailGrid(&grid);
+        grid.resize(500, 300);
+        grid.show();
+        for (int row : {0, 2}) {
+            const QRect cell = grid.visualRect(grid.dataModel()->index(row, 0));
+            QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+        }
+        QCOMPARE(grid.selectedRows(), (QList<int>{0, 2}));
+        const Currency expected = [this] {
+            Currency sum;
+            for (int recNo : {1, 3}) {
+                lines().setRecNo(recNo);
+                sum += lines()["KINGAKU"].asCurrency();
+            }
+            return sum;
+        }();
+        const TSlipSums sums = panel->CalcDetailTotals();
+        QCOMPARE(sums.Kingaku, expected);
+        QCOMPARE(panel->LbMeisaiGoukei->text(), u"選択の合計"_s);
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(expected));
+        QVERIFY(panel->BbLbZeiKarigou->isHidden());
+        // The slip row keeps the sum of all its lines.
+        QCOMPARE(slips()["KINGAKU"].asCurrency(), Currency::fromDouble(1380));
+        grid.clearSelection();
+        panel->CalcDetailTotals();
+        QCOMPARE(panel->LbMeisaiGoukei->text(), u"明細の合計"_s);
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(1380)));
+        QVERIFY(!panel->BbLbZeiKarigou->isHidden());
+        panel->setDetailGrid(nullptr);
+    }
+
+    // A card chosen for a bill brings its payment day and account; a card
+    // without a paying account leaves them, one without automatic transfer
+    // clears them.
+    void cardChoiceAndPaymentDay_data()
+    {
+        QTest::addColumn<int>("aiteCode");
+        QTest::addColumn<int>("cycle");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("paying account") << Cash << 1 << false << false;
+        QTest::newRow("no paying account") << 0 << 1 << true << false;
+        QTest::newRow("no transfer") << Cash << -1 << false << true;
+    }
+    void cardChoiceAndPaymentDay()
+    {
+        QFETCH(int, aiteCode);
+        QFETCH(int, cycle);
+        QFETCH(bool, kept);
+        QFETCH(bool, cleared);
+        db().exec(u"UPDATE Himoku SET AITECODE = %1, CYCLE = %2 WHERE CODE = %3"_s.arg(aiteCode).arg(cycle).arg(Card));
+        LoadHimokuCaches(db());
+        setMode(3);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        slips().edit();
+        slips()["PayDate"].setAsDate(QDate(2024, 6, 1));
+        slips()["PayKouza"].setAsInteger(123);
+        slips().post();
+        type(panel->DBEditCredit, u"クレジットカード"_s);
+        if (kept) {
+            QCOMPARE(slips()["PayDate"].asDate(), QDate(2024, 6, 1));
+            QCOMPARE(slips()["PayKouza"].asInteger(), 123);
+        } else if (cleared) {
+            QVERIFY(slips()["PayDate"].isNull());
+            QVERIFY(slips()["PayKouza"].isNull());
+        } else {
+            QCOMPARE(slips()["PayDate"].asDate().month(), 6);
+            QCOMPARE(slips()["PayDate"].asDate().day() >= 10, true);
+            QCOMPARE(slips()["PayKouza"].asInteger(), Cash);
+        }
+        QCOMPARE(lines().CltCreditCODE, Card);
     }
 
     // A new slip's date: kept within the shown period, else today when inside,
