@@ -723,19 +723,20 @@ void TReceiptList::SlipAfterScroll()
 
 void TReceiptList::AttachHooks()
 {
-    if (TMeisaiClientDataSet *m = lines()) {
+    if (TMeisaiClientDataSet *m = lines())
         m->OnApplyUpdate = [this](DataSet &) { AssignSlipNumbers(); };
-        m->OnAfterScrolled = nullptr;
-    }
     if (TMeisaiClientDataSet *r = slips())
         r->OnAfterScrolled = [this](DataSet &) { SlipAfterScroll(); };
+    m_hooksAttached = true;
 }
 
 void TReceiptList::DetachHooks()
 {
-    if (!DatMod)
+    // Hooks left behind would call into a list that may be gone.
+    if (!DatMod || !std::exchange(m_hooksAttached, false))
         return;
-    // Only the hooks this list set are cleared; a page's own stay.
+    if (TMeisaiClientDataSet *m = lines())
+        m->OnApplyUpdate = nullptr;
     if (TMeisaiClientDataSet *r = slips())
         r->OnAfterScrolled = nullptr;
 }

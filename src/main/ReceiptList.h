@@ -110,7 +110,8 @@ public:
     // when AutoLoadLines) and tells the header.
     void SlipAfterScroll();
     // Sets AssignSlipNumbers as MeisaiClt's apply hook and SlipAfterScroll as
-    // ReceiptClt's after-scroll hook; for a page (or a test) that has none of its own.
+    // ReceiptClt's after-scroll hook (other hooks are left alone); DetachHooks
+    // (also run by the destructor) clears these two again.
     void AttachHooks();
     void DetachHooks();
 
@@ -150,4 +151,5 @@ private:
     bool saveJournal();
 
     bool m_inLoad = false;
+    bool m_hooksAttached = false;
 };
