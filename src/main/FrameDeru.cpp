@@ -318,6 +318,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     Hyou->model()->setRowEvenColor(Qt::white);
     Hyou->model()->setHotSelColor(kHotSelColor);
     Hyou->model()->setSelColor(kSelColor);
+    Hyou->model()->setSelFontColor(Qt::black);
     Hyou->setFixedRows(kFixedRows);
     Hyou->setFixedCols(2);
     Hyou->model()->onSelectCell = [this](int col, int row, bool &canSelect) {
