@@ -110,6 +110,14 @@ bool isVisibleAccount(int code)
     return false;
 }
 
+// Stores a size the user gave; an unchanged value is not written again (each
+// write reaches the disk).
+void storeSize(const QString &section, const QString &key, int value)
+{
+    if (RegIni->readInteger(section, key, -1) != value)
+        RegIni->WriteIntegerAndUpdate(section, key, value);
+}
+
 TMySpeedButton *makeSpeedButton(const QString &caption, QWidget *parent)
 {
     auto *b = new TMySpeedButton(parent);
@@ -361,7 +369,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         for (int i = 0; i < MyDbGridMeisai->columnCount(); ++i) {
             const TMyDBGridColumn c = MyDbGridMeisai->column(i);
             if (c.visible && !c.fieldName.isEmpty())
-                RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("Meisai") + c.fieldName,
+                storeSize(SettingsSection, QStringLiteral("Meisai") + c.fieldName,
                                               MyDbGridMeisai->columnWidth(i));
         }
     };
@@ -559,14 +567,14 @@ void TFrameDeru::saveTableLayout()
         return;
     SoftStringGridModel *m = Hyou->model();
     for (int c = 0; c < m->fixedCols(); ++c)
-        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), m->colWidth(c));
+        storeSize(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), m->colWidth(c));
     if (m->colCount() > m->fixedCols())
-        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
+        storeSize(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
                                       m->colWidth(m->fixedCols()));
     for (int r = 0; r < m->fixedRows(); ++r)
-        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouRowHeight%1").arg(r), m->rowHeight(r));
+        storeSize(SettingsSection, QStringLiteral("HyouRowHeight%1").arg(r), m->rowHeight(r));
     if (m->rowCount() > m->fixedRows())
-        RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("HyouDefaultRowHeight"),
+        storeSize(SettingsSection, QStringLiteral("HyouDefaultRowHeight"),
                                       m->rowHeight(m->fixedRows()));
 }
 
