@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/BookSchema.h"
 #include "platform/db/Database.h"
@@ -13,8 +14,8 @@ class TestBookSchema : public QObject
 {
     Q_OBJECT
 
-    TestEnv *m_env = nullptr;
-    Database m_db;
+    BookFixture::SeedBook m_book;
+    Database &m_db = m_book.db;
 
     // "NAME TYPE[size]" per column, in stored order, as the database declares them.
     QString storedColumns(const QString &table)
@@ -36,17 +37,8 @@ class TestBookSchema : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_env = new TestEnv;
-        m_db.open(m_env->path(BookSchema::databaseFileName()), QString(), true);
-        BookSchema::createEmptyBook(m_db);
-    }
-    void cleanupTestCase()
-    {
-        m_db.close();
-        delete m_env;
-    }
+    void initTestCase() { m_book.open(BookSchema::databaseFileName()); }
+    void cleanupTestCase() { m_book.close(); }
 
     void tables_data()
     {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/BookSchema.h"
 #include "platform/db/Database.h"
@@ -15,22 +16,11 @@ class TestBookSql : public QObject
 {
     Q_OBJECT
 
-    TestEnv *m_env = nullptr;
-    Database m_db;
+    BookFixture::SeedBook m_book;
+    Database &m_db = m_book.db;
 
-    void openNewBook()
-    {
-        m_env = new TestEnv;
-        m_db.open(m_env->path(BookSchema::databaseFileName()), QString(), true);
-        BookSchema::createEmptyBook(m_db);
-    }
-
-    void closeBook()
-    {
-        m_db.close();
-        delete m_env;
-        m_env = nullptr;
-    }
+    void openNewBook() { m_book.open(BookSchema::databaseFileName()); }
+    void closeBook() { m_book.close(); }
 
     // Prepares and runs every statement of the rewritten text inside a transaction
     // that is rolled back, parameters bound to 1. Returns the rows of the last

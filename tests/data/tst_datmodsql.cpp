@@ -106,7 +106,7 @@ class TestDatModSql : public QObject
     Q_OBJECT
 
     BookFixture::SeedBook m_book;
-    Database &db() { return *m_book.db; }
+    Database &db() { return m_book.db; }
     std::unique_ptr<TDatModSql> m_sql;
 
 private slots:

@@ -98,7 +98,7 @@ class TestFormCalender : public QObject
     Q_OBJECT
 
     BookFixture::SeedBook m_book;
-    Database &db() { return *m_book.db; }
+    Database &db() { return m_book.db; }
     int m_saves = 0;
 
 private slots:

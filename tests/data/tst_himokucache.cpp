@@ -57,7 +57,7 @@ class TestHimokuCache : public QObject
     Q_OBJECT
 
     BookFixture::SeedBook m_book;
-    Database &db() { return *m_book.db; }
+    Database &db() { return m_book.db; }
 
 private slots:
     void init()

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include "BookFixture.h"
 #include "TestEnv.h"
 #include "data/BookSchema.h"
 #include "data/RecordNumbers.h"
@@ -41,9 +42,8 @@ class TestRecordNumbers : public QObject
 {
     Q_OBJECT
 
-    TestEnv *m_env = nullptr;
-    QString m_path;
-    Database m_db;
+    BookFixture::SeedBook m_book;
+    Database &m_db = m_book.db;
 
     int maxNo(const QString &name)
     {
@@ -52,19 +52,8 @@ class TestRecordNumbers : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_env = new TestEnv;
-        m_path = m_env->path(BookSchema::databaseFileName());
-        m_db.open(m_path, QString(), true);
-        BookSchema::createEmptyBook(m_db);
-    }
-    void cleanup()
-    {
-        m_db.close();
-        delete m_env;
-        m_env = nullptr;
-    }
+    void init() { m_book.open(BookSchema::databaseFileName()); }
+    void cleanup() { m_book.close(); }
 
     void counters()
     {
@@ -114,7 +103,7 @@ private slots:
         RecordNumbers::SetDataNo(m_db, u"Master.DB"_s, 41);
         m_db.setBusyTimeout(1234);
         Database other;
-        other.open(m_path);
+        other.open(m_book.path);
         other.begin(Database::TransactionMode::Exclusive);
 
         QElapsedTimer timer;
@@ -147,11 +136,11 @@ private slots:
         const int count = 300;
         QProcess helper;
         helper.start(QCoreApplication::applicationFilePath(),
-                     {QString::fromLatin1(HelperFlag), m_path, QString::number(count)});
+                     {QString::fromLatin1(HelperFlag), m_book.path, QString::number(count)});
         QVERIFY(helper.waitForStarted());
 
         Database own;
-        own.open(m_path);
+        own.open(m_book.path);
         // Both start together: the helper has its book open and waits for "go".
         QTRY_VERIFY_WITH_TIMEOUT(helper.canReadLine() || helper.waitForReadyRead(100), 30000);
         QCOMPARE(helper.readLine().trimmed(), QByteArray("ready"));

@@ -130,19 +130,20 @@ inline void loadSeed(Database &db, const QString &path, const QString &table)
 struct SeedBook
 {
     std::unique_ptr<TestEnv> env;
-    std::unique_ptr<Database> db;
+    Database db;
+    QString path; // the database file
 
-    Database &open()
+    Database &open(const QString &fileName = QStringLiteral("book.db"))
     {
         env = std::make_unique<TestEnv>();
-        db = std::make_unique<Database>();
-        db->open(env->path(QStringLiteral("book.db")), QString(), true);
-        BookSchema::createEmptyBook(*db);
-        return *db;
+        path = env->path(fileName);
+        db.open(path, QString(), true);
+        BookSchema::createEmptyBook(db);
+        return db;
     }
     void close()
     {
-        db.reset();
+        db.close();
         env.reset();
     }
 };

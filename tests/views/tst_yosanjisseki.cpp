@@ -68,7 +68,7 @@ class TestYosanJisseki : public QObject
     Q_OBJECT
 
     BookFixture::SeedBook m_book;
-    Database &db() { return *m_book.db; }
+    Database &db() { return m_book.db; }
     TYosanJissekiData m_data;
 
 private slots:
@@ -161,7 +161,7 @@ private slots:
 
     void budgetsOfBothMonths()
     {
-        Database &db = *m_book.db;
+        Database &db = m_book.db;
         addBudget(db, u"2026-11-01"_s, 201, 30000, 2);
         addBudget(db, u"2026-11-01"_s, 201, 500, 2);    // a second row adds up
         addBudget(db, u"2026-10-01"_s, 201, 20000, 2);

@@ -34,7 +34,7 @@ class TestYosanWarn : public QObject
     Q_OBJECT
 
     BookFixture::SeedBook m_book;
-    Database &db() { return *m_book.db; }
+    Database &db() { return m_book.db; }
 
 private slots:
     // Expense 201 (flagged, POS 2), 202 (not flagged, POS 1), 203 (flagged, no
