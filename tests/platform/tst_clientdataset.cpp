@@ -54,6 +54,15 @@ class TestClientDataSet : public QObject
         }
     };
 
+    // Gives row dataNo a new NAME in the data set (posted, not applied).
+    static void rename(ClientDataSet &cds, int dataNo, const QString &name)
+    {
+        cds.locate(QStringLiteral("DATANO"), dataNo);
+        cds.edit();
+        cds["NAME"].setAsString(name);
+        cds.post();
+    }
+
     QString table(Database &db)
     {
         QStringList rows;
@@ -85,10 +94,7 @@ private slots:
         QVERIFY(cds["DATANO"].isKey());
         QVERIFY(!opened.q.isActive());   // the query is closed once the rows are read
 
-        cds.locate(QStringLiteral("DATANO"), 2);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("B"));
-        cds.post();
+        rename(cds, 2, QStringLiteral("B"));
         QCOMPARE(cds.updateStatus(), UpdateStatus::Modified);
         QCOMPARE(cds["NAME"].oldValue(), QVariant(QStringLiteral("b")));
         cds.locate(QStringLiteral("DATANO"), 3);
@@ -130,10 +136,7 @@ private slots:
         Opened opened(m_path, QStringLiteral("SELECT * FROM \"Master.DB\""));
         Database &db = opened.db;
         ClientDataSet &cds = opened.cds;
-        cds.locate(QStringLiteral("DATANO"), 2);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("mine"));
-        cds.post();
+        rename(cds, 2, QStringLiteral("mine"));
         cds.locate(QStringLiteral("DATANO"), 5);
         cds.edit();
         cds["KINGAKU"].setAsCurrency(Currency::fromInt(555));
@@ -204,16 +207,10 @@ private slots:
         ClientDataSet &cds = opened.cds;
         // Row 2 applies cleanly; rows 3 (deleted here) and 4 (changed here)
         // were both changed underneath.
-        cds.locate(QStringLiteral("DATANO"), 2);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("B"));
-        cds.post();
+        rename(cds, 2, QStringLiteral("B"));
         cds.locate(QStringLiteral("DATANO"), 3);
         cds.remove();
-        cds.locate(QStringLiteral("DATANO"), 4);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("D"));
-        cds.post();
+        rename(cds, 4, QStringLiteral("D"));
         Database other;
         other.open(m_path);
         other.exec(QStringLiteral("UPDATE Master SET KINGAKU = 999, NAME = 'x' WHERE DATANO = 4"));
@@ -264,14 +261,8 @@ private slots:
     {
         Opened opened(m_path);
         ClientDataSet &cds = opened.cds;
-        cds.locate(QStringLiteral("DATANO"), 1);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("A"));
-        cds.post();
-        cds.locate(QStringLiteral("DATANO"), 2);
-        cds.edit();
-        cds["NAME"].setAsString(QStringLiteral("B"));
-        cds.post();
+        rename(cds, 1, QStringLiteral("A"));
+        rename(cds, 2, QStringLiteral("B"));
         Database other;
         other.open(m_path);
         other.exec(QStringLiteral("DELETE FROM Master WHERE DATANO = 1"));
