@@ -504,7 +504,9 @@ void TReceiptList::FillSlipRowInfo()
                                               : QVariant());
         set("ShopCode", values.at(1));
         set("LookupNo", values.at(2));
-        set("CreditCode", values.at(3));
+        // Free slips and the transfer page's slips list their number in the
+        // account column; a slip number is no account, so it is not taken.
+        set("CreditCode", InputMode == 7 || FrameKind == 3 ? QVariant() : values.at(3));
         if (InputMode == 2) {
             r->fieldByName(QStringLiteral("ShopName"))
                 ->setAsString(FieldCodeToName(*DatMod->ShopMstTbl, *r->fieldByName(QStringLiteral("ShopCode"))));

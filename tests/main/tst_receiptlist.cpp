@@ -156,6 +156,30 @@ private slots:
         QCOMPARE(listedSlips(), QList<int>{13});
     }
 
+    // On the transfer page a bill without a withdrawal line takes its account
+    // from its own line; a free slip has no account.
+    void transferPageBillAccount()
+    {
+        list->SetPageKind(3);
+        list->SetInputMode(3);
+        const int may = EncodeMonthCode(2024, 5);
+        line(60, 1, QDate(2024, 5, 2), 700, 3, 0, may, 0, Card, Bank, 3, true);
+        line(61, 1, QDate(2024, 5, 2), 400, 3, 0, may, 0, Bank, Card, 3, false);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(listedSlips(), (QList<int>{60, 61}));
+        QCOMPARE(slipValue(60, u"CreditCode"_s).toInt(), Card);
+        QCOMPARE(slipValue(61, u"CreditCode"_s).toInt(), Card);
+        QVERIFY(slipValue(60, u"PayDate"_s).isNull());
+        list->SetPageKind(2);
+        list->SetInputMode(7);
+        line(62, 1, QDate(2024, 5, 2), 400, 7, 0, may);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(listedSlips(), QList<int>{62});
+        QVERIFY(slipValue(62, u"CreditCode"_s).isNull());
+        QCOMPARE(MeisaiClt(*dm)->CltCreditCODE, -1);
+        QCOMPARE(MeisaiClt(*dm)->CltLookupNo, may);
+    }
+
     // Every list query reads the month through an index of the journal, never
     // the whole table.
     void listQueriesUseTheIndexes_data()
