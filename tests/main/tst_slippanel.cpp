@@ -382,6 +382,28 @@ private slots:
         QCOMPARE(slips().recordCount(), 1);
     }
 
+    // Enter walks through the header boxes of the mode, then on to the lines.
+    void enterWalksTheHeader()
+    {
+        panel->show();
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        QSignalSpy toGrid(panel.get(), &TSlipPanel::focusDetailGrid);
+        panel->DBEditDate->setFocus();
+        QTest::keyClick(panel->DBEditDate, Qt::Key_Return);
+        QTRY_VERIFY(panel->DBEditShop->hasFocus());
+        QTest::keyClick(panel->DBEditShop, Qt::Key_Return);
+        QCOMPARE(toGrid.count(), 1);
+        setMode(3);
+        panel->DBEditCredit->setFocus();
+        QTest::keyClick(panel->DBEditCredit, Qt::Key_Return);
+        QTRY_VERIFY(panel->DBEditPayDate->hasFocus());
+        QTest::keyClick(panel->DBEditPayDate, Qt::Key_Return);
+        QTRY_VERIFY(panel->DBEditPayKouza->hasFocus());
+        QTest::keyClick(panel->DBEditPayKouza, Qt::Key_Return);
+        QCOMPARE(toGrid.count(), 2);
+    }
+
     void captionsPerMode_data()
     {
         QTest::addColumn<int>("kind");
