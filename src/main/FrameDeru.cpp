@@ -604,11 +604,15 @@ void TFrameDeru::AttachDataSets()
     m->CltOrigin = FrameKind;
     m->CltCodeInput = CodeInput;
     m->OnApplyUpdate = nullptr;
-    m->OnAfterApplied = nullptr;
+    m->OnAfterApplied = [this](DataSet &) { MeisaiAfterApplied(); };
     m->OnNeedCalcSum = [this](DataSet &) { CalcDetailTotals(); };
     m->OnAfterScrolled = [this](DataSet &) { meisaiAfterScroll(); };
     m->OnFieldChange = nullptr;
-    m->OnAfterNoTransaction = [this](DataSet &) { CancelAllChanges(); };
+    // A large log written on the direct path gets the same after-save work.
+    m->OnAfterNoTransaction = [this](DataSet &) {
+        CancelAllChanges();
+        MeisaiAfterApplied();
+    };
     if (InputMode != 1) {
         ReceiptList->AttachHooks();
         m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
@@ -708,6 +712,15 @@ bool TFrameDeru::SaveJournal()
         ReceiptList->AfterSlipSaved();
     updateActions();
     return ok;
+}
+
+void TFrameDeru::MeisaiAfterApplied()
+{
+    // The next successful save ends the move mode.
+    if (MoveMode) {
+        MoveMode = false;
+        SetUpInputMode(InputMode);
+    }
 }
 
 void TFrameDeru::CancelAllChanges()

@@ -127,6 +127,8 @@ public:
     void CalcDetailTotals();
     // The deferred work of the page (pending flags), run at idle moments.
     void IdleWork();
+    // After every successful save, on either write path of the save routine.
+    virtual void MeisaiAfterApplied();
     // Cancel all: the change log is dropped and the lines reloaded.
     void CancelAllChanges();
     // Appends a line past the last one (the grid's read-only state cleared).

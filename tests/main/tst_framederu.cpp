@@ -260,6 +260,26 @@ private slots:
         CurLockDate = QDate();
     }
 
+    // The jump to an entry shows its day and category with the line current;
+    // an entry that is not there is said.
+    void showJournalEntry()
+    {
+        addLine(QDate(2026, 5, 3), book.food, book.bank, 10);
+        addLine(QDate(2026, 5, 3), book.food, book.bank, 20);
+        const int wanted = nextDataNo;
+        TFrameDeru *p = openPage();
+        p->ShowJournalEntry(wanted, book.food, false, 1, 2, 0, 0, QDate(2026, 5, 3));
+        QCOMPARE(p->curDate(), QDate(2026, 5, 3));
+        QCOMPARE(p->curCode(), book.food);
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        QCOMPARE(lines.recordCount(), 2);
+        QCOMPARE(int(lines.fieldByName(u"DATANO"_s)->asInteger()), wanted);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"DataNo 99999 のデータが見つかりませんでした。"_s);
+        p->ShowJournalEntry(99999, book.food, false, 1, 2, 0, 0, QDate(2026, 5, 4));
+        QVERIFY(dialogs.done());
+    }
+
     // The bill mode needs a credit-card account; without one the page stays.
     void billModeNeedsCreditAccount()
     {
