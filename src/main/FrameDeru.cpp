@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -19,11 +20,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "controls/ColorUpDown.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
 #include "controls/MySpeedButton.h"
 #include "data/DatMod.h"
+#include "data/ControlUtils.h"
 #include "data/DatModEvents.h"
+#include "data/DateCalc.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
 #include "data/MeisaiSave.h"
@@ -171,6 +175,20 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     top->addWidget(MySpdBtnPriMonth);
     top->addWidget(MySpdBtnToday);
     top->addWidget(MySpdBtnNextMonth);
+    CmbYear = new QComboBox(this);
+    CmbYear->setObjectName(QStringLiteral("CmbYear"));
+    CmbYear->setEditable(true);
+    CmbYear->setMaxVisibleItems(16);
+    CmbYear->setAttribute(Qt::WA_InputMethodEnabled, false);
+    CmbMonth = new QComboBox(this);
+    CmbMonth->setObjectName(QStringLiteral("CmbMonth"));
+    CmbMonth->setMaxVisibleItems(24);
+    ClrUpDownGetudo = new TColorUpDown(this);
+    ClrUpDownGetudo->setOrientation(udHorizontal);
+    ClrUpDownGetudo->setFixedSize(40, 25);
+    top->addWidget(CmbYear);
+    top->addWidget(CmbMonth);
+    top->addWidget(ClrUpDownGetudo);
     top->addStretch(1);
     LbHouhou = new QLabel(QStringLiteral("入力方法"), this);
     top->addWidget(LbHouhou);
@@ -415,6 +433,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         scheduleIdleWork();
     });
     connect(SpBtnReserve, &QAbstractButton::clicked, this, [this] { toggleReserve(); });
+    connect(CmbYear, &QComboBox::activated, this, [this] { cmbYearChange(); });
+    connect(CmbYear->lineEdit(), &QLineEdit::editingFinished, this, [this] { cmbYearChange(); });
+    connect(CmbMonth, &QComboBox::activated, this, [this] { cmbYearChange(); });
+    connect(ClrUpDownGetudo, &TColorUpDown::clicked, this, [this](TUDBtnType b) { stepSlipMonth(b == btNext); });
     connect(SpBtnTokubetu, &QAbstractButton::clicked, this, [this] { toggleTokubetu(); });
 
     // The slip list works with the page's save, period and month.
@@ -885,6 +907,10 @@ void TFrameDeru::applyModeCaptions()
     MySpdBtnPriMonth->setVisible(table);
     MySpdBtnNextMonth->setVisible(table);
     MySpdBtnToday->setVisible(table);
+    CmbYear->setVisible(!table);
+    CmbMonth->setVisible(!table);
+    ClrUpDownGetudo->setVisible(!table);
+    fillMonthCombos();
     Memo->setVisible(table);
     LbMemo->setVisible(table);
     PnlSlipInfo->setVisible(!table);
@@ -961,9 +987,62 @@ bool TFrameDeru::LoadSlipMonth(int year, int month, int dataNo, int receiptNo, b
     const bool found = ReceiptList->LoadSlipMonth(year, month, dataNo, receiptNo, reload);
     ShownYear = ReceiptList->ShownYear ? ReceiptList->ShownYear : ShownYear;
     ShownMonth = ReceiptList->ShownMonth ? ReceiptList->ShownMonth : ShownMonth;
+    fillMonthCombos();
     PeriodStart = ReceiptList->PeriodStart.isValid() ? ReceiptList->PeriodStart : PeriodStart;
     PeriodEnd = ReceiptList->PeriodEnd.isValid() ? ReceiptList->PeriodEnd : PeriodEnd;
     return found;
+}
+
+void TFrameDeru::fillMonthCombos()
+{
+    YearComboPending = true;
+    FillYearCombo(CmbYear, 8, 5, ShownYear);
+    FillMonthCombo(CmbMonth, CurSimeTuki, ShownMonth);
+    YearComboPending = false;
+}
+
+bool TFrameDeru::ChangeSlipMonth(int year, int month)
+{
+    if (year < 1980 || year > 2079 || month < 1 || month > 12) {
+        fillMonthCombos();
+        return false;
+    }
+    if (year == ShownYear && month == ShownMonth)
+        return true;
+    if (!SaveJournal()) {
+        fillMonthCombos();
+        return false;
+    }
+    ShownYear = year;
+    ShownMonth = month;
+    LoadSlipMonth(year, month, -1, -1, false);
+    PublishShownMonth();
+    return true;
+}
+
+void TFrameDeru::cmbYearChange()
+{
+    if (YearComboPending || InputMode == 1)
+        return;
+    bool ok = false;
+    const int year = CmbYear->currentText().trimmed().toInt(&ok);
+    if (!ok) {
+        fillMonthCombos();
+        return;
+    }
+    ChangeSlipMonth(year, CmbMonth->currentData().toInt());
+}
+
+void TFrameDeru::stepSlipMonth(bool next)
+{
+    if (InputMode == 1)
+        return;
+    int year = ShownYear, month = ShownMonth;
+    if (next)
+        IncNendoMonth(year, month, CurSimeTuki);
+    else
+        DecNendoMonth(year, month, CurSimeTuki);
+    ChangeSlipMonth(year, month);
 }
 
 void TFrameDeru::modeButtonClicked(int mode)

@@ -26,6 +26,7 @@ class QSplitter;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class TColorUpDown;
 class TCurrencyGrid;
 class TFrameBtn;
 class TMeisaiClientDataSet;
@@ -129,6 +130,9 @@ public:
     void IdleWork();
     // After every successful save, on either write path of the save routine.
     virtual void MeisaiAfterApplied();
+    // Shows the fiscal (year, month) in the slip modes after a save; false
+    // when the save refused or the month is impossible (the combos go back).
+    bool ChangeSlipMonth(int year, int month);
     // Cancel all: the change log is dropped and the lines reloaded.
     void CancelAllChanges();
     // Appends a line past the last one (the grid's read-only state cleared).
@@ -178,6 +182,10 @@ public:
     TMySpeedButton *MySpdBtnPriMonth = nullptr;
     TMySpeedButton *MySpdBtnNextMonth = nullptr;
     TMySpeedButton *MySpdBtnToday = nullptr;
+    // The fiscal month of the slip modes.
+    QComboBox *CmbYear = nullptr;
+    QComboBox *CmbMonth = nullptr;
+    TColorUpDown *ClrUpDownGetudo = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QStackedWidget *PnLeftStack = nullptr;
     TCurrencyGrid *Hyou = nullptr;
@@ -232,6 +240,9 @@ protected:
     void modeButtonClicked(int mode);
     void stepMonth(int months);
     void toggleReserve();
+    void cmbYearChange();
+    void stepSlipMonth(bool next);
+    void fillMonthCombos();
     void toggleTokubetu();
     bool hyouKeyDown(QKeyEvent *event);
     void drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state);

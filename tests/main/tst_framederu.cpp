@@ -1,8 +1,12 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStackedWidget>
 #include <QtTest>
 
 #include "../data/JournalBook.h"
 #include "DialogQueue.h"
+#include "controls/ColorUpDown.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
@@ -278,6 +282,35 @@ private slots:
         dialogs.answer(mrOk, u"DataNo 99999 のデータが見つかりませんでした。"_s);
         p->ShowJournalEntry(99999, book.food, false, 1, 2, 0, 0, QDate(2026, 5, 4));
         QVERIFY(dialogs.done());
+    }
+
+    // The receipt mode shows the slip list on the left; its month moves by
+    // the combos and the up/down pair, one fiscal month at a time.
+    void receiptModeMonths()
+    {
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 12, 31)));
+        p->FrBtnReceipt->click();
+        QCOMPARE(p->inputMode(), 2);
+        QCOMPARE(p->PnLeftStack->currentWidget(), p->PnlReceipt);
+        QCOMPARE(p->LbMeisaiCaption->text(), u"レシートの明細"_s);
+        QVERIFY(p->CmbYear->isVisibleTo(p) && !p->Hyou->isVisibleTo(p));
+        QCOMPARE(p->shownYear(), 2026);
+        QCOMPARE(p->shownMonth(), 12);
+        emit p->ClrUpDownGetudo->clicked(btNext);
+        QCOMPARE(p->shownYear(), 2027);
+        QCOMPARE(p->shownMonth(), 1);
+        QCOMPARE(p->CmbYear->currentText(), u"2027"_s);
+        QCOMPARE(p->CmbMonth->currentData().toInt(), 1);
+        // A year that is no number leaves the month as it was.
+        p->CmbYear->setEditText(u"abc"_s);
+        emit p->CmbYear->lineEdit()->editingFinished();
+        QCOMPARE(p->shownYear(), 2027);
+        QCOMPARE(p->CmbYear->currentText(), u"2027"_s);
+        // Back to the table: the cell of the shown day again.
+        p->FrBtnNormal->click();
+        QCOMPARE(p->inputMode(), 1);
+        QCOMPARE(p->PnLeftStack->currentWidget(), static_cast<QWidget *>(p->Hyou));
     }
 
     // The bill mode needs a credit-card account; without one the page stays.
