@@ -151,6 +151,9 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     // month steps, the input modes and the toggles.
     auto *top = new QHBoxLayout;
     top->setSpacing(4);
+    // Second line: the day and category of the table mode, the month of the slip modes.
+    auto *nav = new QHBoxLayout;
+    nav->setSpacing(4);
     LbSyori = new QLabel(this);
     LbSyori->setObjectName(QStringLiteral("LbSyori"));
     QFont captionFont = LbSyori->font();
@@ -163,18 +166,18 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     Calender->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     Calender->setCalendarPopup(true);
     Calender->setAttribute(Qt::WA_InputMethodEnabled, false);
-    top->addWidget(Calender);
+    nav->addWidget(Calender);
     CmbHimoku = new QComboBox(this);
     CmbHimoku->setObjectName(QStringLiteral("CmbHimoku"));
     CmbHimoku->setMinimumContentsLength(8);
     CmbHimoku->setMaxVisibleItems(40);
-    top->addWidget(CmbHimoku);
+    nav->addWidget(CmbHimoku);
     MySpdBtnPriMonth = makeSpeedButton(QStringLiteral("◀"), this);
     MySpdBtnToday = makeSpeedButton(QStringLiteral("今日"), this);
     MySpdBtnNextMonth = makeSpeedButton(QStringLiteral("▶"), this);
-    top->addWidget(MySpdBtnPriMonth);
-    top->addWidget(MySpdBtnToday);
-    top->addWidget(MySpdBtnNextMonth);
+    nav->addWidget(MySpdBtnPriMonth);
+    nav->addWidget(MySpdBtnToday);
+    nav->addWidget(MySpdBtnNextMonth);
     CmbYear = new QComboBox(this);
     CmbYear->setObjectName(QStringLiteral("CmbYear"));
     CmbYear->setEditable(true);
@@ -186,9 +189,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     ClrUpDownGetudo = new TColorUpDown(this);
     ClrUpDownGetudo->setOrientation(udHorizontal);
     ClrUpDownGetudo->setFixedSize(40, 25);
-    top->addWidget(CmbYear);
-    top->addWidget(CmbMonth);
-    top->addWidget(ClrUpDownGetudo);
+    nav->addWidget(CmbYear);
+    nav->addWidget(CmbMonth);
+    nav->addWidget(ClrUpDownGetudo);
+    nav->addStretch(1);
     top->addStretch(1);
     LbHouhou = new QLabel(QStringLiteral("入力方法"), this);
     top->addWidget(LbHouhou);
@@ -217,6 +221,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     top->addWidget(SpBtnTokubetu);
     top->addWidget(SpBtnReserve);
     main->addLayout(top);
+    main->addLayout(nav);
 
     // Left: the column buttons over the monthly table or the slip list.
     Split = new QSplitter(Qt::Horizontal, this);
@@ -1379,7 +1384,7 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
     if (col >= 0 && row >= 0) {
         m_hyouSelecting = true;
         Hyou->selectCellAt(col, row);
-        Hyou->model()->scrollIntoView(col, row);
+        showCurrentDay(periodChanged);
         m_hyouSelecting = false;
     }
     m->open();
@@ -1404,6 +1409,21 @@ void TFrameDeru::ShowCategoryCaptions(int code)
 {
     Q_UNUSED(code);
     LbMeisaiCaption->setText(CmbHimoku->currentText() + QStringLiteral(" の明細"));
+}
+
+void TFrameDeru::showCurrentDay(bool rightEdge)
+{
+    // A day out of view comes in at the right edge, so the days before it
+    // stay in sight.
+    const int col = columnOfDate(CurDate);
+    const int row = rowOfCode(CurCode);
+    if (col < 0 || row < 0)
+        return;
+    SoftStringGridModel *hm = Hyou->model();
+    const int visible = qMax(1, hm->visibleColCount());
+    if (rightEdge || col < hm->leftCol() || col >= hm->leftCol() + visible)
+        hm->setLeftCol(qBound(firstDataCol(), col - visible + 1, qMax(firstDataCol(), hm->maxLeftCol())));
+    hm->scrollIntoView(col, row);
 }
 
 bool TFrameDeru::hyouSelectCell(int col, int row)
@@ -1772,6 +1792,12 @@ bool TFrameDeru::hyouKeyDown(QKeyEvent *event)
 
 bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Hyou && event->type() == QEvent::Resize && InputMode == 1 && PeriodStart.isValid()) {
+        // Once the table has its size, the shown day is brought into view.
+        const bool result = QFrame::eventFilter(watched, event);
+        QTimer::singleShot(0, this, [this] { showCurrentDay(true); });
+        return result;
+    }
     if (watched == Hyou && event->type() == QEvent::KeyPress && Attached)
         return hyouKeyDown(static_cast<QKeyEvent *>(event));
     return QFrame::eventFilter(watched, event);

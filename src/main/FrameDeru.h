@@ -248,6 +248,7 @@ protected:
     void drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state);
     void setPendingCellFromControls();
     void scheduleIdleWork();
+    void showCurrentDay(bool rightEdge);
     QString buildMeisaiSql() const;
     QString sideField() const { return FrameKind == 1 ? QStringLiteral("KASICODE") : QStringLiteral("KARICODE"); }
 
