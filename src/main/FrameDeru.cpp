@@ -414,9 +414,24 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     });
     connect(DataSetDelete1, &QAction::triggered, this, [this] {
         TMeisaiClientDataSet *m = meisai();
-        if (!m || !m->isActive() || m->isEmpty() || MyDbGridMeisai->readOnly() || m->IsReadOnlyRecord())
+        if (!m || !m->isActive() || m->isEmpty() || MyDbGridMeisai->readOnly())
             return;
-        m->remove();
+        if (MyDbGridMeisai->selectedCount() == 0) {
+            if (!m->IsReadOnlyRecord())
+                m->remove();
+            return;
+        }
+        if (MessageDlg(QStringLiteral("選択中のレコードをすべて削除してよろしいですか？"), MsgDlgType::Information,
+                       mbYesNo) != mrYes)
+            return;
+        // Every selected line that is not guarded goes; the guarded ones stay.
+        const QList<Bookmark> marks = MyDbGridMeisai->selectedBookmarks();
+        MyDbGridMeisai->clearSelection();
+        m->checkBrowseMode();
+        for (int i = int(marks.size()) - 1; i >= 0; --i)
+            if (m->gotoBookmark(marks[i]) && !m->IsReadOnlyRecord())
+                m->remove();
+        CalcDetailTotals();
     });
     connect(DataSetUndo1, &QAction::triggered, this, [this] {
         TMeisaiClientDataSet *m = meisai();

@@ -14,6 +14,7 @@
 #include "main/DeruHyou.h"
 #include "main/FrameDeru.h"
 #include "main/MeisaiGrid.h"
+#include <QAction>
 #include "platform/db/Database.h"
 #include "views/YosanWarn.h"
 
@@ -311,6 +312,44 @@ private slots:
         p->FrBtnNormal->click();
         QCOMPARE(p->inputMode(), 1);
         QCOMPARE(p->PnLeftStack->currentWidget(), static_cast<QWidget *>(p->Hyou));
+    }
+
+    // Deleting selected lines asks once; a line of another page stays.
+    void deleteSelectedLines()
+    {
+        const QDate day(2026, 4, 7);
+        addLine(day, book.food, book.bank, 10);
+        addLine(day, book.food, book.bank, 20);
+        addLine(day, book.food, book.bank, 30);
+        db().exec(u"UPDATE Master SET ORIGIN = 3 WHERE DATANO = %1"_s.arg(nextDataNo));  // from the transfer page
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        QCOMPARE(lines.recordCount(), 3);
+        // The action works from a line of this page.
+        QVERIFY(lines.locate(u"KINGAKU"_s, 10));
+        QVERIFY(p->DataSetDelete1->isEnabled());
+        for (int row = 0; row < 3; ++row)
+            p->MyDbGridMeisai->toggleRowSelected(row);
+        QCOMPARE(p->MyDbGridMeisai->selectedCount(), 3);
+
+        DialogQueue dialogs;
+        dialogs.answer(mrNo, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        p->DataSetDelete1->trigger();
+        QCOMPARE(lines.recordCount(), 3);
+        dialogs.answer(mrYes, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        p->DataSetDelete1->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(lines.recordCount(), 1);
+        QCOMPARE(lines.fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(30));
+        QVERIFY(p->SaveJournal());
+        Statement st(db(), u"SELECT COUNT(*) FROM Master WHERE RECDATE = ?"_s);
+        st.bind(1, day);
+        QVERIFY(st.next());
+        QCOMPARE(int(st.intValue(0)), 1);
+        // The cell follows the detail: only the transfer page's line is left,
+        // and it is the food category's debit, so it still counts.
+        QCOMPARE(p->Hyou->getValue(p->columnOfDate(day), p->rowOfCode(book.food)), Currency::fromInt(30));
     }
 
     // The bill mode needs a credit-card account; without one the page stays.
