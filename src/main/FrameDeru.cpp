@@ -277,6 +277,9 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     DataSetDelete1 = TlBarDBNav->addAction(QStringLiteral("削除"));
     DataSetUndo1 = TlBarDBNav->addAction(QStringLiteral("元に戻す"));
     DataSetCancelUpdates1 = TlBarDBNav->addAction(QStringLiteral("全取消"));
+    ActionMove = TlBarDBNav->addAction(QStringLiteral("移動"));
+    ActionMove->setCheckable(true);
+    ActionJump = TlBarDBNav->addAction(QStringLiteral("ジャンプ"));
     right->addWidget(TlBarDBNav);
     PnlSlipInfo = new QWidget(PnlMeisai);
     new QVBoxLayout(PnlSlipInfo);
@@ -376,8 +379,24 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     MyDbGridMeisai->onKeyDown = [this](QKeyEvent *e) { return meisaiGridKeyDown(e); };
     MyDbGridMeisai->onEditorEnter = [this] {
         if (Attached)
-            GoToNextLine();
+            EnterKey();
     };
+    MyDbGridMeisai->onEditorArrow = [this](bool right, bool ctrl) {
+        if (!Attached)
+            return false;
+        if (right)
+            GoToNextColumn(ctrl);
+        else
+            GoToPriorColumn(ctrl);
+        return true;
+    };
+    connect(MyDbGridMeisai, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        // A money column becomes the amount the calculator follows.
+        TMeisaiClientDataSet *m = meisai();
+        Field *f = MyDbGridMeisai->columnField(index.column());
+        if (m && f && f->dataType() == FieldType::Currency)
+            m->SetAmountField(f);
+    });
     MyDbGridMeisai->onTypeIntoEmpty = [this] {
         if (Attached)
             GoToNextLine();
@@ -441,6 +460,18 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         CalcDetailTotals();
     });
     connect(DataSetCancelUpdates1, &QAction::triggered, this, [this] { CancelAllChanges(); });
+    connect(ActionMove, &QAction::triggered, this, [this](bool checked) {
+        // Lines move to another day or category through the date and
+        // category columns; the next save ends it.
+        MoveMode = checked;
+        SetUpInputMode(InputMode);
+    });
+    connect(ActionJump, &QAction::triggered, this, [this] {
+        TMeisaiClientDataSet *m = meisai();
+        if (!m || !m->isActive() || m->isEmpty() || !m->IsForeignRecord() || !MainForm)
+            return;
+        MainForm->JumpToDataNo(int(m->fieldByName(QStringLiteral("DATANO"))->asInteger()));
+    });
 
     // Moves of the table mode: the controls set the cell to load at the next idle moment.
     connect(Calender, &QDateEdit::dateChanged, this, [this] { setPendingCellFromControls(); });
@@ -747,7 +778,11 @@ bool TFrameDeru::SaveJournal()
     m->checkBrowseMode();
     if (m->changeCount() == 0)
         return true;
+    m_rebuildAfterSave = false;
     const bool ok = ApplyMeisaiUpdates();
+    if (ok && m_rebuildAfterSave)
+        RebuildTable();
+    m_rebuildAfterSave = false;
     if (ok && InputMode == 1)
         CalcDetailTotals();
     else if (ok)
@@ -762,6 +797,9 @@ void TFrameDeru::MeisaiAfterApplied()
     if (MoveMode) {
         MoveMode = false;
         SetUpInputMode(InputMode);
+        // Moved lines left this cell for others.
+        if (InputMode == 1)
+            m_rebuildAfterSave = true;
     }
 }
 
@@ -1592,6 +1630,9 @@ void TFrameDeru::updateActions()
     DataSetUndo1->setEnabled(open && m->changeCount() > 0);
     DataSetDelete1->setEnabled(open && !m->isEmpty() && !m->IsReadOnlyRecord());
     DataSetInsert1->setEnabled(open && !m->IsLockedRecord());
+    ActionMove->setEnabled(MoveMode || (open && InputMode == 1 && !m->isEmpty() && m->changeCount() == 0));
+    ActionMove->setChecked(MoveMode);
+    ActionJump->setEnabled(open && !m->isEmpty() && m->IsForeignRecord());
 }
 
 void TFrameDeru::GoToNextLine()
@@ -1618,6 +1659,48 @@ void TFrameDeru::GoToNextLine()
     MyDbGridMeisai->setFocus();
 }
 
+void TFrameDeru::EnterKey()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive())
+        return;
+    if (!YokoMove) {
+        GoToNextLine();
+        return;
+    }
+    m->checkBrowseMode();
+    const QModelIndex cur = MyDbGridMeisai->currentIndex();
+    if (cur.column() >= UsedColumnCount - 1) {
+        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), 0));
+        GoToNextLine();
+    } else {
+        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), cur.column() + 1));
+    }
+}
+
+void TFrameDeru::GoToPriorColumn(bool ctrl)
+{
+    MyDbGridMeisai->postEditor();
+    const QModelIndex cur = MyDbGridMeisai->currentIndex();
+    if (!cur.isValid())
+        return;
+    const int col = ctrl ? 0 : cur.column() - 1;
+    if (col >= 0)
+        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), col));
+}
+
+void TFrameDeru::GoToNextColumn(bool ctrl)
+{
+    MyDbGridMeisai->postEditor();
+    const QModelIndex cur = MyDbGridMeisai->currentIndex();
+    if (!cur.isValid())
+        return;
+    const int last = UsedColumnCount - 1;
+    const int col = ctrl ? last : cur.column() + 1;
+    if (col <= last && col != cur.column())
+        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), col));
+}
+
 bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
 {
     TMeisaiClientDataSet *m = meisai();
@@ -1632,18 +1715,7 @@ bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
                            MsgDlgType::Information, mbOK);
             return true;
         }
-        if (YokoMove) {
-            m->checkBrowseMode();
-            const int c = MyDbGridMeisai->currentIndex().column();
-            if (c >= UsedColumnCount - 1) {
-                MyDbGridMeisai->setCurrentIndex(MyDbGridMeisai->dataModel()->index(qMax(0, m->recNo() - 1), 0));
-                GoToNextLine();
-            } else {
-                MyDbGridMeisai->setCurrentIndex(MyDbGridMeisai->currentIndex().sibling(MyDbGridMeisai->currentIndex().row(), c + 1));
-            }
-        } else {
-            GoToNextLine();
-        }
+        EnterKey();
         return true;
     }
     if (key == Qt::Key_Down && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {

@@ -137,6 +137,11 @@ public:
     void CancelAllChanges();
     // Appends a line past the last one (the grid's read-only state cleared).
     void GoToNextLine();
+    // With Ctrl the first (last used) column, else the previous (next) one.
+    void GoToPriorColumn(bool ctrl);
+    void GoToNextColumn(bool ctrl);
+    // Enter in the grid or its editor: along the row (YokoMove) or to the next line.
+    void EnterKey();
     void SelectCategoryInCombo(int code);
 
     // "%d年度 %d月分 (%s締め)" of the shown month.
@@ -204,6 +209,8 @@ public:
     QAction *DataSetDelete1 = nullptr;
     QAction *DataSetUndo1 = nullptr;
     QAction *DataSetCancelUpdates1 = nullptr;
+    QAction *ActionMove = nullptr;
+    QAction *ActionJump = nullptr;
     // The slip info and slip panel's place (receipt shop and date, bill header).
     QWidget *PnlSlipInfo = nullptr;
     TMeisaiGrid *MyDbGridMeisai = nullptr;
@@ -297,5 +304,6 @@ private:
     bool m_loading = false;
     bool m_hyouSelecting = false;
     bool m_idleScheduled = false;
+    bool m_rebuildAfterSave = false;
     double m_pace = 0.0;
 };

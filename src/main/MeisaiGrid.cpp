@@ -1,13 +1,36 @@
 #include "main/MeisaiGrid.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "platform/db/DataSetModel.h"
 
 TMeisaiGrid::TMeisaiGrid(QWidget *parent)
     : TMyDBGrid(parent)
 {
+    // Editors are made as children of the viewport; their arrow keys are watched.
+    viewport()->installEventFilter(this);
+}
+
+bool TMeisaiGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == viewport() && event->type() == QEvent::ChildAdded) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+    } else if (event->type() == QEvent::KeyPress && watched != viewport() && onEditorArrow) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *line = qobject_cast<QLineEdit *>(watched);
+        const bool ctrl = key->modifiers() & Qt::ControlModifier;
+        if (line && key->key() == Qt::Key_Left &&
+            (ctrl || (line->cursorPosition() == 0 && !line->hasSelectedText())))
+            return onEditorArrow(false, ctrl);
+        if (line && key->key() == Qt::Key_Right &&
+            (ctrl || (line->cursorPosition() == line->text().size() && !line->hasSelectedText())))
+            return onEditorArrow(true, ctrl);
+    }
+    return TMyDBGrid::eventFilter(watched, event);
 }
 
 bool TMeisaiGrid::postEditor()

@@ -20,6 +20,9 @@ public:
     std::function<bool(QKeyEvent *event)> onKeyDown;
     // The in-place editor was closed with Enter after writing its text.
     std::function<void()> onEditorEnter;
+    // Left at the editor's first character or Right after its last (or either
+    // with Ctrl): the page moves to another column; true: handled.
+    std::function<bool(bool right, bool ctrl)> onEditorArrow;
     // The editor or the grid's own editing began on an empty grid: the page
     // appends the first line so that the text has a line to go into.
     std::function<void()> onTypeIntoEmpty;
@@ -31,6 +34,7 @@ public:
     QWidget *inplaceEditor() const;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 };

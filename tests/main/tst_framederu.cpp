@@ -15,6 +15,7 @@
 #include "main/FrameDeru.h"
 #include "main/MeisaiGrid.h"
 #include <QAction>
+#include "platform/db/DataSetModel.h"
 #include "platform/db/Database.h"
 #include "views/YosanWarn.h"
 
@@ -350,6 +351,94 @@ private slots:
         // The cell follows the detail: only the transfer page's line is left,
         // and it is the food category's debit, so it still counts.
         QCOMPARE(p->Hyou->getValue(p->columnOfDate(day), p->rowOfCode(book.food)), Currency::fromInt(30));
+    }
+
+    // Arrows leave the editor only at its ends (or with Ctrl); with YokoMove
+    // Enter goes along the row and from the last column to a new line.
+    void editorArrowsAndEnterAlongTheRow()
+    {
+        DataIni->WriteBoolAndUpdate(u"Deru"_s, u"YokoMove"_s, true);
+        TFrameDeru *p = openPage();
+        p->show();   // editors open only on a shown grid
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 8, 3)));
+        TMeisaiGrid *grid = p->MyDbGridMeisai;
+        p->GoToNextLine();
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        QVERIFY(lines.state() == DataSetState::Insert);
+        auto openEditor = [&](int col) -> QLineEdit * {
+            const QModelIndex index = grid->dataModel()->index(grid->currentIndex().row(), col);
+            grid->setCurrentIndex(index);
+            grid->edit(index);
+            return qobject_cast<QLineEdit *>(grid->inplaceEditor());
+        };
+        QLineEdit *editor = openEditor(0);
+        QVERIFY(editor);
+        editor->setText(u"abc"_s);
+        editor->setCursorPosition(1);
+        QTest::keyClick(editor, Qt::Key_Left);   // inside the text: only the caret
+        QCOMPARE(grid->currentIndex().column(), 0);
+        QCOMPARE(editor->cursorPosition(), 0);
+        editor->setCursorPosition(3);
+        QTest::keyClick(editor, Qt::Key_Right);  // after the last character
+        QCOMPARE(grid->currentIndex().column(), 1);
+        QCOMPARE(lines.fieldByName(u"HinmeiName"_s)->asString(), u"abc"_s);
+        editor = openEditor(1);
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Right, Qt::ControlModifier);
+        const int last = grid->columnCount() - 1;
+        QCOMPARE(grid->currentIndex().column(), last);
+        editor = openEditor(last);
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(grid->currentIndex().column(), 0);
+        // Enter along the row, then from the last column onto a new line.
+        editor = openEditor(1);
+        QVERIFY(editor);
+        editor->setText(u"500"_s);
+        QTest::keyClick(editor, Qt::Key_Return);   // the editor closes at the next event turn
+        QTRY_COMPARE(grid->currentIndex().column(), 2);
+        QCOMPARE(lines.recordCount(), 1);
+        grid->setCurrentIndex(grid->currentIndex().sibling(grid->currentIndex().row(), last));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(lines.state() == DataSetState::Insert);
+        QCOMPARE(grid->currentIndex().column(), 0);
+        QCOMPARE(p->Hyou->getValue(p->columnOfDate(QDate(2026, 8, 3)), p->rowOfCode(book.food)),
+                 Currency::fromInt(500));
+    }
+
+    // Move mode: the date and category columns appear, table clicks are
+    // refused, and the save moves the line to its new cell and ends the mode.
+    void moveModeMovesALine()
+    {
+        const QDate from(2026, 9, 4), to(2026, 9, 20);
+        addLine(from, book.food, book.bank, 700);
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, from));
+        QVERIFY(p->ActionMove->isEnabled());
+        p->ActionMove->trigger();
+        QStringList captions;
+        for (const TToolBtnRec &r : p->columnList())
+            captions << r.Caption;
+        QCOMPARE(captions.mid(0, 3), (QStringList{u"月間集計表"_s, u"日付"_s, u"費目"_s}));
+
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"移動モードです。"_s);
+        p->Hyou->model()->chooseCell(p->columnOfDate(to), p->rowOfCode(book.food));
+        QVERIFY(dialogs.done());
+        QCOMPARE(p->curDate(), from);
+
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        lines.edit();
+        lines.fieldByName(u"RECDATE"_s)->setAsDate(to);
+        lines.post();
+        QVERIFY(p->SaveJournal());
+        QVERIFY(!p->ActionMove->isChecked());
+        QCOMPARE(p->columnList()[1].Caption, u"品名"_s);
+        const int row = p->rowOfCode(book.food);
+        QCOMPARE(p->Hyou->getValue(p->columnOfDate(from), row), Currency());
+        QCOMPARE(p->Hyou->getValue(p->columnOfDate(to), row), Currency::fromInt(700));
+        QCOMPARE(p->Hyou->getValue(1, row), Currency::fromInt(700));
     }
 
     // The bill mode needs a credit-card account; without one the page stays.
