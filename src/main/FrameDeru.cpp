@@ -272,6 +272,15 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     DataSetApplyUpdates1->setShortcut(QKeySequence(Qt::Key_F12));
     DataSetApplyUpdates1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(DataSetApplyUpdates1);
+    // F4 starts a new slip while the slip bar is shown.
+    auto *newSlip = new QAction(this);
+    newSlip->setShortcut(QKeySequence(Qt::Key_F4));
+    newSlip->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(newSlip);
+    connect(newSlip, &QAction::triggered, this, [this] {
+        if (InputMode != 1 && Attached && SlipPanel->SpBtnNewReceipt->isEnabled())
+            SlipPanel->SpBtnNewReceiptClick();
+    });
     DataSetInsert1 = TlBarDBNav->addAction(QStringLiteral("挿入"));
     DataSetCancel1 = TlBarDBNav->addAction(QStringLiteral("取消"));
     DataSetDelete1 = TlBarDBNav->addAction(QStringLiteral("削除"));

@@ -184,7 +184,11 @@ private slots:
                          "H.NAME, S.NAME, M.RESERVED FROM Master M LEFT JOIN HinmeiMast H ON H.CODE = M.HINMEICODE "
                          "LEFT JOIN ShopMast S ON S.CODE = M.SHOPCODE WHERE M.DATANO > 0"_s);
             QVERIFY(st.next());
+            // The record number is the one the journal's counter gave last.
+            Statement counter(DatMod->MainDatabase, u"SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'"_s);
+            QVERIFY(counter.next());
             QVERIFY(st.intValue(0) > 0);
+            QCOMPARE(st.intValue(0), counter.intValue(0));
             QCOMPARE(st.textValue(1), today.toString(Qt::ISODate));
             QCOMPARE(int(st.intValue(2)), food);
             QCOMPARE(int(st.intValue(3)), 100);    // 現金, the category's default account
