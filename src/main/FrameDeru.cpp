@@ -1647,7 +1647,8 @@ void TFrameDeru::updateActions()
 void TFrameDeru::GoToNextLine()
 {
     TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive() || m->IsLockedRecord() && m->CltDataStyle == 1)
+    // Nothing is added to a locked day of the table mode.
+    if (!m || !m->isActive() || (m->IsLockedRecord() && m->CltDataStyle == 1))
         return;
     const int column = qMax(0, MyDbGridMeisai->currentIndex().column());
     if (m->state() == DataSetState::Insert)
