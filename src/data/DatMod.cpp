@@ -590,7 +590,12 @@ bool TDatMod::RepairDataFiles(const QString &folder)
                 problems << check.textValue(0);
             return problems;
         };
-        QStringList problems = quickCheck();
+        // The engine's own journal brings a book through a crash whole, so the
+        // check reads the whole file only when the last session did not close
+        // the book; a twenty-year book then opens as fast as a new one.
+        const bool closedCleanly = lock.wasClosedCleanly();
+        lock.markOpen();
+        QStringList problems = closedCleanly ? QStringList{QStringLiteral("ok")} : quickCheck();
         // The engine keeps its indexes up to date itself: only a book the check
         // finds damaged gets its indexes rebuilt, and it opens as before when
         // that mends it.
@@ -849,6 +854,10 @@ void TDatMod::CloseAndBackUp(bool writeBackUp)
         setCaption(QStringLiteral("自動バックアップ中"));
         WriteAutoBackUp();
     }
+    // Marked closed only when the book really closed and no other process
+    // still has it open.
+    if (!closeError && m_lock.isHeld() && m_lock.tryExclusive())
+        m_lock.markClosed();
     m_lock.release();
     setCaption(QStringLiteral("オフライン"));
     if (closeError)

@@ -1,6 +1,7 @@
 #include "data/DatModLock.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -82,4 +83,41 @@ void TDatModLock::release()
     m_fd = -1;
     m_exclusive = false;
     m_folder.clear();
+}
+
+namespace {
+
+const char kClosedMark[] = "closed\n";
+
+void writeMark(int fd, const char *mark, size_t size)
+{
+    if (fd < 0)
+        return;
+    // Best effort: a mark that is not written only costs the next opening an
+    // integrity check.
+    if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, mark, size, 0) == ssize_t(size))
+        ::fdatasync(fd);
+}
+
+} // namespace
+
+bool TDatModLock::wasClosedCleanly() const
+{
+    if (m_fd < 0)
+        return false;
+    char buffer[sizeof kClosedMark] = {};
+    const ssize_t n = ::pread(m_fd, buffer, sizeof kClosedMark - 1, 0);
+    return n == ssize_t(sizeof kClosedMark - 1) && memcmp(buffer, kClosedMark, sizeof kClosedMark - 1) == 0;
+}
+
+void TDatModLock::markOpen()
+{
+    if (m_exclusive)
+        writeMark(m_fd, "open\n", 5);
+}
+
+void TDatModLock::markClosed()
+{
+    if (m_exclusive)
+        writeMark(m_fd, kClosedMark, sizeof kClosedMark - 1);
 }

@@ -30,6 +30,15 @@ public:
     // Drops the lock and closes the file.
     void release();
 
+    // What the lock file says of the last session on the book. A process that
+    // closes the book while no other has it open marks the file closed; the
+    // repair marks it open. A book left marked open (a crash, a power cut, a
+    // book from elsewhere) is the one whose integrity check is worth its time.
+    // Both need the exclusive lock; reading is fine under the shared one.
+    bool wasClosedCleanly() const;
+    void markOpen();
+    void markClosed();
+
     bool isHeld() const { return m_fd >= 0; }
     bool isExclusive() const { return m_exclusive; }
     QString folder() const { return m_folder; }

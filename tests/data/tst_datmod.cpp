@@ -499,6 +499,55 @@ private slots:
         QVERIFY(!dm->RepairDataFiles(folder));
         QVERIFY(dialogs.done());
     }
+    // The whole-file check runs when the last session did not close the book:
+    // a clean close marks the lock file, an opening marks it open again, and a
+    // damaged book left open by a crash is found at the next opening.
+    void checkRunsAfterAnUncleanEnd()
+    {
+        const QString folder = makeBook("C");
+        registerBook("C", folder);
+        const QString lockPath = folder + "/" + TDatModLock::fileName();
+        auto mark = [&lockPath]() {
+            QFile f(lockPath);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        QString f = folder;
+        QVERIFY(dm->OpenBook("C", f));
+        QCOMPARE(mark(), QByteArray("open\n"));
+        dm->CloseAndBackUp(false);
+        QCOMPARE(mark(), QByteArray("closed\n"));
+        QVERIFY(dm->OpenBook("C", f));
+        QCOMPARE(mark(), QByteArray("open\n"));
+
+        // Another process still has the book: closing does not mark it closed.
+        {
+            TDatModLock other;
+            QVERIFY(other.acquireShared(folder));
+            dm->CloseAndBackUp(false);
+            QCOMPARE(mark(), QByteArray("open\n"));
+        }
+
+        // Left marked open, a damaged file is found and told.
+        const QString path = folder + "/PomuZenitData.db";
+        {
+            Database db;
+            db.open(path);
+            db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) "
+                    "SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
+            const qint64 root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
+            const qint64 pageSize = db.scalar("PRAGMA page_size").toLongLong();
+            db.close();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((root - 1) * pageSize + 20));
+            file.write(QByteArray(200, char(0xff)));
+        }
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, "家計簿のデータベースに問題があります。");
+        QVERIFY(!dm->RepairDataFiles(folder));
+        QVERIFY(dialogs.done());
+    }
 };
 
 QTEST_MAIN(TestDatMod)
