@@ -200,7 +200,6 @@ void TSlipPanel::buildUi()
         SpBtnNewReceipt = new TFrameBtn(PnlReceiptListInfo);
         SpBtnNewReceipt->setObjectName(QStringLiteral("SpBtnNewReceipt"));
         SpBtnNewReceipt->setText(QStringLiteral("新規レシート"));
-        SpBtnNewReceipt->setShortcut(QKeySequence(Qt::Key_F4));
         row->addWidget(LbReceiptTitle, 1);
         row->addWidget(SpBtnNewReceipt);
     }
