@@ -1048,6 +1048,22 @@ void TMainForm::layoutTopMenu()
     PnlTopMenu->setFixedSize(width, FrBtnCalclatar->height());
     PnlTopMenu->move(m_central->width() - width - m_margin, m_margin);
     PnlTopMenu->raise();
+    // The buttons float over the tab row's right end: keep that much of the row
+    // free, so that on a narrow window the tabs scroll instead of sliding under
+    // the buttons.
+    // The tab widget sizes its corner by the corner's size hint, which a spacer
+    // in a layout gives.
+    QWidget *room = MainPageControl->cornerWidget(Qt::TopRightCorner);
+    if (!room) {
+        room = new QWidget(MainPageControl);
+        room->setObjectName(QStringLiteral("TopMenuRoom"));
+        auto *roomLayout = new QHBoxLayout(room);
+        roomLayout->setContentsMargins(0, 0, 0, 0);
+        roomLayout->addSpacerItem(new QSpacerItem(width, 1, QSizePolicy::Fixed, QSizePolicy::Fixed));
+        MainPageControl->setCornerWidget(room, Qt::TopRightCorner);
+        MainPageControl->setUsesScrollButtons(true);
+        room->show();
+    }
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)

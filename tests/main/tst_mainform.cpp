@@ -331,6 +331,23 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // On a narrow window the tab row ends before the top-right buttons, so no
+    // tab slides under them.
+    void tabsLeaveRoomForTheButtons()
+    {
+        DialogQueue dialogs;
+        makeBook("家計簿");
+        TMainForm *w = openWindow();
+        w->showNormal();
+        w->resize(800, 560);
+        QTRY_COMPARE(w->width(), 800);
+        QTabBar *bar = w->MainPageControl->tabBar();
+        const int barRight = bar->mapTo(w, QPoint(bar->width(), 0)).x();
+        const int buttonsLeft = w->PnlTopMenu->mapTo(w, QPoint(0, 0)).x();
+        QVERIFY2(barRight <= buttonsLeft, qPrintable(QString("%1 > %2").arg(barRight).arg(buttonsLeft)));
+        QVERIFY(dialogs.done());
+    }
+
     // The jump to an entry shows the page of the entry's origin; an origin of
     // no journal page does nothing.
     void jumpToEntry()
