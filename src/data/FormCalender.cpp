@@ -193,9 +193,18 @@ public:
     void change(F &&f)
     {
         remember();
+        auto changedRows = [this] {
+            return std::count_if(rows.cbegin(), rows.cend(), [](const auto &r) { return r.Changed; });
+        };
+        const auto sizeBefore = rows.size();
+        const auto changedBefore = changedRows();
         beginResetModel();
         f(rows);
         endResetModel();
+        // A generation that wrote nothing (a book without day rules) is no
+        // change to ask about when the dialog closes.
+        if (rows.size() == sizeBefore && changedRows() == changedBefore)
+            m_log.removeLast();
     }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override

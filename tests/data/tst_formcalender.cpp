@@ -270,6 +270,21 @@ private slots:
         QCOMPARE(storedDays(db(), 2025).size(), officialHolidays(2025).size());
     }
 
+    // Without day rules the generation writes nothing, and closing asks nothing.
+    void bookWithoutRulesClosesWithoutAQuestion()
+    {
+        db().exec(u"DELETE FROM DateMast"_s);
+        TFormCalender form(db());
+        form.ShowYear = 2024;
+        form.show();
+        QVERIFY(form.days().isEmpty());
+        QCOMPARE(form.changeCount(), 0);
+        DialogQueue dialogs;
+        form.SpBtnlClose->click();
+        QVERIFY(!form.isVisible());
+        QVERIFY(dialogs.done());
+    }
+
     void changingTheYearSavesTheShownOne()
     {
         TFormCalender form(db());
