@@ -50,6 +50,26 @@ private:
     {
         DialogScript::push(Answer{Kind::Folder, path.isEmpty() ? int(mrCancel) : int(mrOk), path, QString()});
     }
+    // Fills the journal so the date index spans pages, then overwrites the
+    // index's root page: a damage the engine's check finds and no rebuild mends.
+    static void damageDateIndex(const QString &path)
+    {
+        qint64 root = 0, pageSize = 0;
+        {
+            Database db;
+            db.open(path);
+            db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) "
+                    "SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
+            root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
+            pageSize = db.scalar("PRAGMA page_size").toLongLong();
+        }
+        QVERIFY(root > 1);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek((root - 1) * pageSize + 20));
+        file.write(QByteArray(200, char(0xff)));
+    }
     static int masterRows(Database &db)
     {
         return db.scalar("SELECT COUNT(*) FROM Master").toInt();
@@ -476,24 +496,7 @@ private slots:
     void damagedBookIsTold()
     {
         const QString folder = makeBook("B");
-        const QString path = folder + "/PomuZenitData.db";
-        qint64 root = 0, pageSize = 0;
-        {
-            Database db;
-            db.open(path);
-            db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) "
-                    "SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
-            root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
-            pageSize = db.scalar("PRAGMA page_size").toLongLong();
-        }
-        QVERIFY(root > 1);
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.seek((root - 1) * pageSize + 20));
-            file.write(QByteArray(200, char(0xff)));
-        }
+        damageDateIndex(folder + "/PomuZenitData.db");
         DialogQueue dialogs;
         dialogs.answer(mrOk, "家計簿のデータベースに問題があります。");
         QVERIFY(!dm->RepairDataFiles(folder));
@@ -528,21 +531,7 @@ private slots:
         }
 
         // Left marked open, a damaged file is found and told.
-        const QString path = folder + "/PomuZenitData.db";
-        {
-            Database db;
-            db.open(path);
-            db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                    "INSERT INTO Master (DATANO, RECDATE, KINGAKU) "
-                    "SELECT i, date('2024-01-01', '+' || (i % 300) || ' days'), i FROM n");
-            const qint64 root = db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Master_RECDATE'").toLongLong();
-            const qint64 pageSize = db.scalar("PRAGMA page_size").toLongLong();
-            db.close();
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.seek((root - 1) * pageSize + 20));
-            file.write(QByteArray(200, char(0xff)));
-        }
+        damageDateIndex(folder + "/PomuZenitData.db");
         DialogQueue dialogs;
         dialogs.answer(mrOk, "家計簿のデータベースに問題があります。");
         QVERIFY(!dm->RepairDataFiles(folder));
