@@ -105,38 +105,37 @@ THimokuData groupRow(Database &db, int kind, int position)
     return g;
 }
 
-// One cache. classes: the major classes that belong (empty: every row, after the
-// three group rows).
-THimokuArray fillCache(Database &db, std::initializer_list<int> classes, bool withSpecial, bool withHidden,
-                       const QHash<int, TSimebiChangeList> &histories)
+// One row of the category table with what the caches filter on, as the engine
+// compares it (a NULL VISIBLE is hidden, a NULL TOKUBETU is not special).
+struct HimokuRow
 {
-    QStringList sql{u"SELECT *"_s, u"FROM Himoku.db"_s};
-    if (!withHidden)
-        sql << u"WHERE (VISIBLE = TRUE)"_s;
-    if (!withSpecial)
-        sql << (withHidden ? u"WHERE ((TOKUBETU = FALSE) OR (TOKUBETU IS NULL))"_s
-                           : u"AND ((TOKUBETU = FALSE) OR (TOKUBETU IS NULL))"_s);
-    // CODE is the table's key: equal positions keep the table's order.
-    sql << u"ORDER BY POS, CODE"_s;
+    THimokuData data;
+    bool visible = false;
+    bool special = false;
+};
 
-    THimokuArray cache;
-    const bool groups = classes.size() == 0;
-    if (groups)
-        for (int kind = 1; kind <= 3; ++kind)
-            cache.append(groupRow(db, kind, kind - 1));
-
-    Statement q(db, LocalSql::translate(sql.join(u'\n')));
+// Every row of the category table in one read, in POS order (CODE, the table's
+// key, keeps equal positions in the table's order). The five caches are cut
+// from it: a book with hundreds of categories would otherwise read the table
+// once per cache.
+QList<HimokuRow> readHimokuRows(Database &db, const QHash<int, TSimebiChangeList> &histories)
+{
+    Statement q(db, LocalSql::translate(QStringList{u"SELECT *, (VISIBLE = TRUE) AS ROW_VISIBLE,"_s,
+                                                    u"  NOT ((TOKUBETU = FALSE) OR (TOKUBETU IS NULL)) AS ROW_SPECIAL"_s,
+                                                    u"FROM Himoku.db"_s, u"ORDER BY POS, CODE"_s}
+                                            .join(u'\n')));
     QHash<QString, int> column;
     for (int c = 0; c < q.columnCount(); ++c)
         column.insert(q.columnName(c).toUpper(), c);
     const auto integer = [&](const char *name) { return int(q.intValue(column.value(QLatin1String(name)))); };
     const auto boolean = [&](const char *name) { return q.intValue(column.value(QLatin1String(name))) != 0; };
+    QList<HimokuRow> rows;
     while (q.next()) {
         const TBunruiRec &cls = GetBunruiRec(integer("BUNRUI"));
-        if (!groups && std::find(classes.begin(), classes.end(), int(cls.bu1)) == classes.end())
-            continue;
-        THimokuData h;
-        h.No = h.ListIndex = int32_t(cache.size());
+        HimokuRow row;
+        row.visible = boolean("ROW_VISIBLE");
+        row.special = boolean("ROW_SPECIAL");
+        THimokuData &h = row.data;
         h.Code = integer("CODE");
         h.Name = q.textValue(column.value(u"NAME"_s));
         h.Bunrui = uint8_t(integer("BUNRUI"));
@@ -157,12 +156,33 @@ THimokuArray fillCache(Database &db, std::initializer_list<int> classes, bool wi
         h.Syokizan = Currency::fromDouble(q.doubleValue(column.value(u"SYOKIZAN"_s)));
         h.ZeiAtukai = uint8_t(integer("ZEIATUKAI"));
         h.YosanWarn = boolean("YOSANWARN");
-        cache.append(h);
-    }
-
-    for (THimokuData &h : cache) {
         h.SimeHistory = histories.value(h.Code);
         h.SimeHistoryCount = int32_t(h.SimeHistory.size());
+        rows.append(row);
+    }
+    return rows;
+}
+
+// One cache cut from the rows. classes: the major classes that belong (empty:
+// every row, after the three group rows).
+THimokuArray fillCache(const QList<HimokuRow> &rows, const THimokuArray &groups, std::initializer_list<int> classes,
+                       bool withSpecial, bool withHidden, const QHash<int, TSimebiChangeList> &histories)
+{
+    THimokuArray cache;
+    const bool withGroups = classes.size() == 0;
+    if (withGroups)
+        for (const THimokuData &g : groups) {
+            cache.append(g);
+            cache.last().SimeHistory = histories.value(g.Code);
+            cache.last().SimeHistoryCount = int32_t(cache.last().SimeHistory.size());
+        }
+    for (const HimokuRow &row : rows) {
+        if ((!withHidden && !row.visible) || (!withSpecial && row.special))
+            continue;
+        if (!withGroups && std::find(classes.begin(), classes.end(), int(row.data.Bu1)) == classes.end())
+            continue;
+        cache.append(row.data);
+        cache.last().No = cache.last().ListIndex = int32_t(cache.size() - 1);
     }
     return cache;
 }
@@ -187,13 +207,18 @@ Database *queryModuleDatabase()
 void LoadHimokuCaches(Database &db)
 {
     const QHash<int, TSimebiChangeList> histories = loadAllSimebiHistories(db);
+    // The group rows first: a missing one is added to the table before it is read.
+    THimokuArray groups;
+    for (int kind = 1; kind <= 3; ++kind)
+        groups.append(groupRow(db, kind, kind - 1));
+    const QList<HimokuRow> rows = readHimokuRows(db, histories);
     // Built aside and swapped in at the end: a failed read leaves the caches of
     // the last rebuild rather than a half-filled set.
-    THimokuArray deru = fillCache(db, {2}, TokubetuShowFlag, false, histories);
-    THimokuArray iri = fillCache(db, {1}, TokubetuShowFlag, false, histories);
-    THimokuArray kouza = fillCache(db, {3, 4}, TokubetuShowFlag, false, histories);
-    THimokuArray visible = fillCache(db, {}, true, false, histories);
-    THimokuArray all = fillCache(db, {}, true, true, histories);
+    THimokuArray deru = fillCache(rows, groups, {2}, TokubetuShowFlag, false, histories);
+    THimokuArray iri = fillCache(rows, groups, {1}, TokubetuShowFlag, false, histories);
+    THimokuArray kouza = fillCache(rows, groups, {3, 4}, TokubetuShowFlag, false, histories);
+    THimokuArray visible = fillCache(rows, groups, {}, true, false, histories);
+    THimokuArray all = fillCache(rows, groups, {}, true, true, histories);
     DeruHimokuArray = std::move(deru);
     IriHimokuArray = std::move(iri);
     KouzaHimokuArray = std::move(kouza);
