@@ -127,35 +127,47 @@ QList<HimokuRow> readHimokuRows(Database &db, const QHash<int, TSimebiChangeList
     QHash<QString, int> column;
     for (int c = 0; c < q.columnCount(); ++c)
         column.insert(q.columnName(c).toUpper(), c);
-    const auto integer = [&](const char *name) { return int(q.intValue(column.value(QLatin1String(name)))); };
-    const auto boolean = [&](const char *name) { return q.intValue(column.value(QLatin1String(name))) != 0; };
+    // The columns by name once, not once per row and field.
+    enum Col { Code, Name, Bunrui, Tokubetu, SimeBi, Cycle, FurikomiBi, HolidayShift, AiteCode, SimeHistroy, SimeShift,
+               SimeHolidayShift, SimeAddDay, Syokizan, ZeiAtukai, YosanWarn, Visible, Special, ColCount };
+    static const char *const names[ColCount] = {"CODE",        "NAME",         "BUNRUI",    "TOKUBETU",
+                                                "SIMEBI",      "CYCLE",        "FURIKOMIBI", "HOLIDAYSHIFT",
+                                                "AITECODE",    "SIMEHISTROY",  "SIMESHIFT", "SIMEHOLIDAYSHIFT",
+                                                "SIMEADDDAY",  "SYOKIZAN",     "ZEIATUKAI", "YOSANWARN",
+                                                "ROW_VISIBLE", "ROW_SPECIAL"};
+    int at[ColCount];
+    for (int i = 0; i < ColCount; ++i)
+        at[i] = column.value(QLatin1String(names[i]));
+    const auto integer = [&](Col c) { return int(q.intValue(at[c])); };
+    const auto boolean = [&](Col c) { return q.intValue(at[c]) != 0; };
     QList<HimokuRow> rows;
     while (q.next()) {
-        const TBunruiRec &cls = GetBunruiRec(integer("BUNRUI"));
+        const int bunrui = integer(Bunrui);
+        const TBunruiRec &cls = GetBunruiRec(bunrui);
         HimokuRow row;
-        row.visible = boolean("ROW_VISIBLE");
-        row.special = boolean("ROW_SPECIAL");
+        row.visible = boolean(Visible);
+        row.special = boolean(Special);
         THimokuData &h = row.data;
-        h.Code = integer("CODE");
-        h.Name = q.textValue(column.value(u"NAME"_s));
-        h.Bunrui = uint8_t(integer("BUNRUI"));
+        h.Code = integer(Code);
+        h.Name = q.textValue(at[Name]);
+        h.Bunrui = uint8_t(bunrui);
         h.Karigata = cls.side == 1;
         h.Bu1 = cls.bu1;
         h.Bu2 = cls.bu2;
         h.Kind = cls.bu1 > 2 ? 3 : cls.bu1;
-        h.Tokubetu = boolean("TOKUBETU");
-        h.SimeBi = integer("SIMEBI") == 0 ? 31 : integer("SIMEBI");
-        h.Cycle = integer("CYCLE");
-        h.FurikomiBi = integer("FURIKOMIBI");
-        h.HolidayShift = uint8_t(integer("HOLIDAYSHIFT"));
-        h.AiteCode = integer("AITECODE");
-        h.SimeHistroy = boolean("SIMEHISTROY");
-        h.SimeShift = integer("SIMESHIFT");
-        h.SimeHolidayShift = uint8_t(integer("SIMEHOLIDAYSHIFT"));
-        h.SimeAddDay = integer("SIMEADDDAY");
-        h.Syokizan = Currency::fromDouble(q.doubleValue(column.value(u"SYOKIZAN"_s)));
-        h.ZeiAtukai = uint8_t(integer("ZEIATUKAI"));
-        h.YosanWarn = boolean("YOSANWARN");
+        h.Tokubetu = boolean(Tokubetu);
+        h.SimeBi = integer(SimeBi) == 0 ? 31 : integer(SimeBi);
+        h.Cycle = integer(Cycle);
+        h.FurikomiBi = integer(FurikomiBi);
+        h.HolidayShift = uint8_t(integer(HolidayShift));
+        h.AiteCode = integer(AiteCode);
+        h.SimeHistroy = boolean(SimeHistroy);
+        h.SimeShift = integer(SimeShift);
+        h.SimeHolidayShift = uint8_t(integer(SimeHolidayShift));
+        h.SimeAddDay = integer(SimeAddDay);
+        h.Syokizan = Currency::fromDouble(q.doubleValue(at[Syokizan]));
+        h.ZeiAtukai = uint8_t(integer(ZeiAtukai));
+        h.YosanWarn = boolean(YosanWarn);
         h.SimeHistory = histories.value(h.Code);
         h.SimeHistoryCount = int32_t(h.SimeHistory.size());
         rows.append(row);
