@@ -790,7 +790,10 @@ void CommitDataChanges()
 
 void TDatMod::ApplyBookSettings()
 {
-    RegIni->WriteStringAndUpdate(QStringLiteral("CurrentFolders"), QStringLiteral("Current"), BookName);
+    // Each write reaches the disk: the book of the last session is written only
+    // when another one opens.
+    if (RegIni->readString(QStringLiteral("CurrentFolders"), QStringLiteral("Current"), QString()) != BookName)
+        RegIni->WriteStringAndUpdate(QStringLiteral("CurrentFolders"), QStringLiteral("Current"), BookName);
     TaxCalcMode = uint8_t(DataIni->ReadOrWriteInteger(QStringLiteral("State"), QStringLiteral("TaxCalc"), 0));
     IncludeReservedFlag = DataIni->ReadOrWriteBool(QStringLiteral("State"), QStringLiteral("IncludeReseved"), false);
     TokubetuShowFlag = DataIni->ReadOrWriteBool(QStringLiteral("State"), QStringLiteral("TokubetuShow"), false);
