@@ -417,11 +417,13 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     MyDbGridMeisai->onColWidthsChanged = [this] {
         if (Updating || SettingsSection.isEmpty())
             return;
+        // The widths the grid keeps for its columns, not the sections' current
+        // ones: while the grid sizes its sections one by one after a reload, the
+        // sections not yet sized must not be stored (each store reaches the disk).
         for (int i = 0; i < MyDbGridMeisai->columnCount(); ++i) {
             const TMyDBGridColumn c = MyDbGridMeisai->column(i);
             if (c.visible && !c.fieldName.isEmpty())
-                storeSize(SettingsSection, QStringLiteral("Meisai") + c.fieldName,
-                                              MyDbGridMeisai->columnWidth(i));
+                storeSize(SettingsSection, QStringLiteral("Meisai") + c.fieldName, c.width);
         }
     };
 
