@@ -70,7 +70,8 @@ QList<TableDef> buildTables()
                         {u"DATANO"_s}, {u"RECEIPTNO"_s, u"LOOKUPNO"_s, u"RECDATE"_s});
     tables << makeTable(u"Yosan"_s, u"Yosan.db"_s, u"YosanTbl"_s,
                         {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"HIMOKUCODE"_s, u'S'), f(u"KINGAKU"_s, u'$'),
-                         f(u"BUNRUI"_s, u'S')});
+                         f(u"BUNRUI"_s, u'S')},
+                        {}, {u"RECDATE"_s});
     tables << makeTable(u"Memo"_s, u"Memo.db"_s, u"MemoTbl"_s,
                         {f(u"DATANO"_s, u'I'), f(u"RECDATE"_s, u'D'), f(u"MEMO"_s, u'M')}, {u"DATANO"_s},
                         {u"RECDATE"_s});

@@ -145,7 +145,8 @@ private slots:
         QCOMPARE(found,
                  QStringList({u"HinmeiList.HinmeiList_HIMOKUCODE(HIMOKUCODE)"_s, u"Master.Master_LOOKUPNO(LOOKUPNO)"_s,
                               u"Master.Master_RECDATE(RECDATE)"_s, u"Master.Master_RECEIPTNO(RECEIPTNO)"_s,
-                              u"Memo.Memo_RECDATE(RECDATE)"_s, u"ShopList.ShopList_HIMOKUCODE(HIMOKUCODE)"_s}));
+                              u"Memo.Memo_RECDATE(RECDATE)"_s, u"ShopList.ShopList_HIMOKUCODE(HIMOKUCODE)"_s,
+                              u"Yosan.Yosan_RECDATE(RECDATE)"_s}));
     }
 
     void himokuSeed_data()
