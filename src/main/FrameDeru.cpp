@@ -1219,12 +1219,9 @@ void TFrameDeru::RebuildTable()
     const int cols = fixedCols + qMax(PeriodDays, 1);
     Hyou->setRowCount(rows);
     Hyou->setColCount(cols);
+    // Texts, objects and amounts of every cell; the table is filled with its
+    // drawing stopped and shown once at the end.
     Hyou->clearAll();
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) {
-            Hyou->setCells(c, r, QString());
-            Hyou->setObjects(c, r, QVariant());
-        }
     Hyou->setCells(1, 0, QStringLiteral("費目合計"));
     Hyou->setCellAlignment(1, 0, CellAlignment::taCenter);
     Hyou->setCells(0, 1, QStringLiteral("合 計"));
@@ -1238,8 +1235,8 @@ void TFrameDeru::RebuildTable()
     FillDayHeaders();
     FillTableRows();
     FillTableAmounts();
-    Hyou->setStopDrawCell(false);
     CalcTableTotals(false);
+    Hyou->setStopDrawCell(false);
 }
 
 void TFrameDeru::FillDayHeaders()
