@@ -98,10 +98,10 @@ THimokuArray visibleAccounts()
     return withoutGroupRows(KouzaHimokuArray);
 }
 
-bool hasAccountKind(int kind)
+bool hasAccountClass(int bunrui)
 {
     for (const THimokuData &h : visibleAccounts())
-        if (h.Bu2 == kind)
+        if (h.Bunrui == bunrui)
             return true;
     return false;
 }
@@ -1122,12 +1122,12 @@ void TFrameDeru::modeButtonClicked(int mode)
         restore();
         return;
     }
-    if (mode == 3 && FrameKind != 1 && !hasAccountKind(9)) {
+    if (mode == 3 && FrameKind != 1 && !hasAccountClass(9)) {
         MessageDlg(QStringLiteral("口座費目の中にクレジットはありません。"), MsgDlgType::Information, mbOK);
         restore();
         return;
     }
-    if (mode == 8 && !hasAccountKind(8)) {
+    if (mode == 8 && !hasAccountClass(8)) {
         MessageDlg(QStringLiteral("口座費目の中に金券はありません。"), MsgDlgType::Information, mbOK);
         restore();
         return;

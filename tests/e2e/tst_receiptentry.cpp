@@ -228,9 +228,8 @@ private slots:
         QTRY_VERIFY(page->attached());
         const int card = GetHimokuCodeByName(u"クレジットカード"_s, 3);
         QVERIFY(card > 0);
-        // The bill mode is entered directly; the mode button's own check of the
-        // accounts is the page's business.
-        page->ChangeInputMode(3);
+        // The bill button: the book's template has a credit card among its accounts.
+        QTest::mouseClick(page->FrBtnCredit, Qt::LeftButton);
         QTRY_COMPARE(int(page->ReceiptList->InputMode), 3);
         QCOMPARE(page->SlipPanel->SpBtnNewReceipt->text(), u"新規請求書"_s);
         QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);

@@ -441,19 +441,35 @@ private slots:
         QCOMPARE(p->Hyou->getValue(1, row), Currency::fromInt(700));
     }
 
-    // The bill mode needs a credit-card account; without one the page stays.
+    // The bill mode needs a credit-card account (class クレジット) among the
+    // visible accounts; a loan, whose account kind shares no code with it, does
+    // not count. Without one the page stays in its mode.
+    void billModeNeedsCreditAccount_data()
+    {
+        QTest::addColumn<bool>("cardVisible");
+        QTest::addColumn<bool>("withLoan");
+        QTest::newRow("credit card") << true << false;
+        QTest::newRow("no card") << false << false;
+        QTest::newRow("only a loan") << false << true;
+    }
     void billModeNeedsCreditAccount()
     {
-        db().exec(u"UPDATE Himoku SET VISIBLE = 0 WHERE CODE = %1"_s.arg(book.card));
+        QFETCH(bool, cardVisible);
+        QFETCH(bool, withLoan);
+        if (withLoan)
+            book.addHimoku(u"ローンA"_s, 11, 0);
+        if (!cardVisible)
+            db().exec(u"UPDATE Himoku SET VISIBLE = 0 WHERE CODE = %1"_s.arg(book.card));
         LoadHimokuCaches(db());
         TFrameDeru *p = openPage();
         DialogQueue dialogs;
-        dialogs.answer(mrOk, u"口座費目の中にクレジットはありません。"_s);
+        if (!cardVisible)
+            dialogs.answer(mrOk, u"口座費目の中にクレジットはありません。"_s);
         p->FrBtnCredit->click();
         QVERIFY(dialogs.done());
-        QCOMPARE(p->inputMode(), 1);
-        QVERIFY(p->FrBtnNormal->down());
-        QVERIFY(!p->FrBtnCredit->down());
+        QCOMPARE(p->inputMode(), cardVisible ? 3 : 1);
+        QCOMPARE(p->FrBtnNormal->down(), !cardVisible);
+        QCOMPARE(p->FrBtnCredit->down(), cardVisible);
     }
 };
 
