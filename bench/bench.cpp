@@ -21,7 +21,6 @@
 #include "GenerateBook.h"
 #include "controls/CurrencyGrid.h"
 #include "data/DatMod.h"
-#include "data/DatModEvents.h"
 #include "data/RecordNumbers.h"
 #include "main/FrameDeru.h"
 #include "platform/db/ClientDataSet.h"
@@ -136,8 +135,6 @@ std::optional<double> openAndShowExpensePage(const QString &folder)
         if (!dm->OpenBook(u"ベンチマーク"_s, f) || !dm->DataOpen)
             throw std::runtime_error("the data module did not open the book");
     }
-    if (!MeisaiClt(*dm))
-        InstallTableEvents(*dm);
     double ms = 0;
     {
         TFrameDeru page;

@@ -534,15 +534,8 @@ TFrameDeru::~TFrameDeru()
 
 TMeisaiClientDataSet *TFrameDeru::meisai() const
 {
-    if (!DatMod)
-        return nullptr;
-    TMeisaiClientDataSet *m = MeisaiClt(*DatMod);
-    if (!m) {
-        // A data module made without the journal rules gets them on first use.
-        InstallTableEvents(*DatMod);
-        m = MeisaiClt(*DatMod);
-    }
-    return m;
+    // The data module makes its journal data sets with their rules.
+    return DatMod ? MeisaiClt(*DatMod) : nullptr;
 }
 
 // ---- initialisation and refresh ------------------------------------------------------
@@ -701,7 +694,6 @@ void TFrameDeru::AttachDataSets()
         ReceiptList->AttachHooks();
         m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
     }
-    CopyLockDate(*DatMod, CurLockDate);
     if (MeisaiCltSrc->dataSet() != m)
         MeisaiCltSrc->setDataSet(m);
     if (MyDbGridMeisai->dataSource() != MeisaiCltSrc)
@@ -1431,7 +1423,6 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
         aite = visibleAccounts().isEmpty() ? -1 : visibleAccounts().first().Code;
     m->CltRecAiteCODE = aite;
     m->CltZeiAtukai = uint8_t(FindHimokuZeiAtukai(CurCode, &CategoryList));
-    CopyLockDate(*DatMod, CurLockDate);
 
     Hyou->clearSelection();
     if (periodChanged || DatMod->IsUncFolder) {

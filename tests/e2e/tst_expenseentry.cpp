@@ -221,6 +221,7 @@ private slots:
 
         // ---- the day is locked: the line cannot be changed ----
         CurLockDate = today;
+        CopyLockDate(*DatMod, today); // as the lock-date dialog does
         QVERIFY(page->LoadCell(food, -1, false, today));
         grid = page->MyDbGridMeisai;
         const int amountCol = gridColumn(page, u"KINGAKU"_s);

@@ -249,6 +249,7 @@ private slots:
         QCOMPARE(p->Memo->toPlainText(), u"晴れ"_s);
 
         CurLockDate = day;
+        CopyLockDate(*book.dm, day); // as the lock-date dialog does
         QVERIFY(p->LoadCell(book.food, -1, false, day));
         QVERIFY(p->Memo->isReadOnly());
         p->Memo->setPlainText(u"雨"_s);
