@@ -433,30 +433,6 @@ void TReceiptList::FillSlipRowInfo()
     QuietRows quiet(*r, *r);
     r->setFiltered(false);
 
-    // The list's fields for the date, shop, account and month code are not
-    // fetched with the list (they are the data set's own fields): read them
-    // from the same query, row for row in the same order.
-    Statement st(db, r->commandText());
-    QList<QVariantList> rows;
-    int colDate = -1, colShop = -1, colLookup = -1, colCredit = -1;
-    for (int c = 0; c < st.columnCount(); ++c) {
-        const QString name = st.columnName(c).toUpper();
-        if (name == QLatin1String("RECDATE"))
-            colDate = c;
-        else if (name == QLatin1String("SHOPCODE"))
-            colShop = c;
-        else if (name == QLatin1String("LOOKUPNO"))
-            colLookup = c;
-        else if (name == QLatin1String("CREDITCODE"))
-            colCredit = c;
-    }
-    while (st.next()) {
-        QVariantList row;
-        for (int c : {colDate, colShop, colLookup, colCredit})
-            row << (c >= 0 && !st.isNull(c) ? st.value(c) : QVariant());
-        rows << row;
-    }
-
     // The automatic withdrawal line of each listed bill, in one query.
     struct Withdrawal
     {
@@ -489,24 +465,14 @@ void TReceiptList::FillSlipRowInfo()
         }
     }
 
-    int i = 0;
-    for (r->first(); !r->eof(); r->next(), ++i) {
-        const QVariantList values = i < rows.size() ? rows.at(i) : QVariantList{{}, {}, {}, {}};
+    // The date, shop, month code and account of each slip came with the list
+    // (the query's columns of those names).
+    for (r->first(); !r->eof(); r->next()) {
         r->edit();
-        auto set = [r](const char *name, const QVariant &value) {
-            Field *f = r->fieldByName(QLatin1String(name));
-            if (value.isValid())
-                f->setValue(value);
-            else
-                f->clear();
-        };
-        set("RecDate", values.at(0).isValid() ? QVariant(QDate::fromString(values.at(0).toString(), Qt::ISODate))
-                                              : QVariant());
-        set("ShopCode", values.at(1));
-        set("LookupNo", values.at(2));
         // Free slips and the transfer page's slips list their number in the
         // account column; a slip number is no account, so it is not taken.
-        set("CreditCode", InputMode == 7 || FrameKind == 3 ? QVariant() : values.at(3));
+        if (InputMode == 7 || FrameKind == 3)
+            r->fieldByName(QStringLiteral("CreditCode"))->clear();
         if (InputMode == 2) {
             r->fieldByName(QStringLiteral("ShopName"))
                 ->setAsString(FieldCodeToName(*DatMod->ShopMstTbl, *r->fieldByName(QStringLiteral("ShopCode"))));

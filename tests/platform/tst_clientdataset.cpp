@@ -131,6 +131,24 @@ private slots:
         QCOMPARE(cds.recordCount(), 5);
     }
 
+    // A list query's extra column fills the in-memory field of its name; a
+    // calculated field stays the client's own, and nothing of either is written.
+    void queryColumnsFillInternalCalcFields()
+    {
+        QList<FieldDef> fields = defs();
+        fields << FieldDef{QStringLiteral("Calc"), FieldType::Integer, 0, FieldKind::Calculated};
+        Opened opened(m_path,
+                      QStringLiteral("SELECT *, 'S' || NAME AS SHOPNAME, DATANO * 10 AS CALC FROM Master ORDER BY DATANO"),
+                      fields);
+        ClientDataSet &cds = opened.cds;
+        QVERIFY(cds.locate(QStringLiteral("DATANO"), 2));
+        QCOMPARE(cds["ShopName"].asString(), QStringLiteral("Sb"));
+        QVERIFY(cds["RecPos"].isNull());
+        QVERIFY(cds["Calc"].isNull());
+        QCOMPARE(cds.updateStatus(), UpdateStatus::Unmodified);
+        QCOMPARE(cds.changeCount(), 0);
+    }
+
     void conflictReachesReconcile()
     {
         Opened opened(m_path, QStringLiteral("SELECT * FROM \"Master.DB\""));

@@ -91,9 +91,12 @@ void Provider::fetch(ClientDataSet &client)
             // apply will say that no key is known.
         }
     }
+    // Data fields and internal calculated fields take the query's column of the
+    // same name (a list query can deliver what its rows show beside the table's
+    // columns); calculated fields are the client's own.
     QList<int> map;
     for (Field *f : client.fields()) {
-        Field *src = f->isCalculated() ? nullptr : m_query.findField(f->fieldName());
+        Field *src = f->kind() == FieldKind::Calculated ? nullptr : m_query.findField(f->fieldName());
         map << (src ? src->index() : -1);
     }
     QVector<QVariant> src;
