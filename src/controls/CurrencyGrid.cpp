@@ -59,6 +59,33 @@ bool TCurrencyGrid::acceptsEditorChar(QChar ch) const
     return m_cmodel->acceptsEditorChar(ch);
 }
 
+void TCurrencyGrid::paintEvent(QPaintEvent *event)
+{
+    m_paintMetrics.emplace(font());
+    m_painterHasOwnFont = false;
+    TSoftStringGrid::paintEvent(event);
+    m_paintMetrics.reset();
+}
+
+void TCurrencyGrid::paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
+{
+    // Owners' painting events may draw anything anywhere and change any of the
+    // painter's settings: their cells keep the clipped, saved painter.
+    if (!m_paintMetrics || onBeforeDrawCellEX || onDrawCell || onDrawCellEX || onDrawText) {
+        TSoftStringGrid::paintCell(painter, col, row, rect, state);
+        return;
+    }
+    // The grid's own drawing stays inside the cell and its lines except for the
+    // lines of the rounded and framed header styles and for texts too wide for
+    // the cell; those set the clip themselves. Every cell sets the pen it uses.
+    const int lw = model()->gridLineWidth();
+    m_cellClip = rect.adjusted(0, 0, lw, lw);
+    m_quickCell = true;
+    drawGridLines(painter, col, row, rect);
+    drawCell(painter, col, row, rect, state);
+    m_quickCell = false;
+}
+
 void TCurrencyGrid::drawCell(QPainter &painter, int col, int row, const QRect &cellRect, GridDrawState state)
 {
     m_cmodel->clearChanged(col, row);
@@ -66,10 +93,21 @@ void TCurrencyGrid::drawCell(QPainter &painter, int col, int row, const QRect &c
     bool background = defaultDrawing();
     if (onBeforeDrawCellEX)
         onBeforeDrawCellEX(painter, col, row, rect, background, state);
-    painter.setFont(font());
+    if (!m_quickCell) {
+        painter.setFont(font());
+    } else if (!m_painterHasOwnFont) {
+        painter.setFont(font());
+        m_painterHasOwnFont = true;
+    }
     GridCellColors colors = m_cmodel->cellColors(col, row, state);
-    if (background)
+    if (background) {
+        const bool clip = m_quickCell && m_cmodel->fixCellStyle() != FixCellStyle::fsRect;
+        if (clip)
+            painter.setClipRect(m_cellClip);
         paintBackground(painter, col, row, cellRect, rect, state, colors);
+        if (clip)
+            painter.setClipping(false);
+    }
     painter.setPen(colors.font);
     if (onDrawCell) {
         onDrawCell(painter, col, row, rect, state);
@@ -164,10 +202,22 @@ void TCurrencyGrid::paintBackground(QPainter &painter, int col, int row, const Q
 }
 
 void TCurrencyGrid::drawText(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state,
-                             QString text, int x, int y, const QColor &color)
+                             QString text, int x, int y, int width, const QColor &color)
 {
-    QFont cellFont = painter.font();
     painter.setPen(color);
+    if (m_quickCell) {
+        // Glyphs may reach a little past their advance (italics, side bearings):
+        // a quarter of the line height is allowed for before clipping.
+        const int margin = m_paintMetrics->height() / 4;
+        const bool clip = !m_cellClip.contains(QRect(x - margin, y, width + 2 * margin, m_paintMetrics->height()));
+        if (clip)
+            painter.setClipRect(m_cellClip);
+        painter.drawText(QPoint(x, y + m_paintMetrics->ascent()), text);
+        if (clip)
+            painter.setClipping(false);
+        return;
+    }
+    QFont cellFont = painter.font();
     bool done = false;
     if (onDrawText)
         onDrawText(painter, col, row, rect, state, text, cellFont, done);
@@ -180,7 +230,11 @@ void TCurrencyGrid::drawText(QPainter &painter, int col, int row, const QRect &r
 void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
 {
     CurrencyGridModel &m = *m_cmodel;
-    const QFontMetrics fm(painter.font());
+    // Owners may call this with a font of their own; the quick road has the grid's.
+    std::optional<QFontMetrics> ownMetrics;
+    if (!m_quickCell)
+        ownMetrics.emplace(painter.font());
+    const QFontMetrics &fm = m_quickCell ? *m_paintMetrics : *ownMetrics;
     const int co = m.charOffset();
     const int L = rect.x(), T = rect.y(), R = rect.x() + rect.width(), B = rect.y() + rect.height();
     const int h8 = fm.height();
@@ -196,7 +250,7 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
         case CellAlignment::taCenter: x = L + (R - L - w) / 2; break;
         }
         const int y = h8 + co + 1 < m.rowHeight(row) ? T + co : T;
-        drawText(painter, col, row, rect, state, text, x, y, textColor);
+        drawText(painter, col, row, rect, state, text, x, y, w, textColor);
     };
 
     if (hasString)
@@ -206,14 +260,16 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
         if (!value.isZero()) {
             const QString text = m.displayText(col, row);
             const int y = m.stack() ? T + co : B - h8 - co + 1;
-            drawText(painter, col, row, rect, state, text, R - fm.horizontalAdvance(text) - co, y,
+            const int w = fm.horizontalAdvance(text);
+            drawText(painter, col, row, rect, state, text, R - w - co, y, w,
                      value < Currency() ? QColor(Qt::red) : textColor);
         }
         if (m.stack()) {
             const Currency sv = m.getStackValue(col, row);
             if (!sv.isZero()) {
                 const QString text = m.stackText(col, row);
-                drawText(painter, col, row, rect, state, text, R - fm.horizontalAdvance(text) - co, B - h8 - co,
+                const int w = fm.horizontalAdvance(text);
+                drawText(painter, col, row, rect, state, text, R - w - co, B - h8 - co, w,
                          sv < Currency() ? QColor(Qt::red) : textColor);
             }
         }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QFont>
+#include <QFontMetrics>
 
 #include "controls/CurrencyGridModel.h"
 #include "controls/SoftStringGrid.h"
@@ -54,6 +56,8 @@ public:
         onDrawText;
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
     void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state) override;
     bool editingAllowed() const override;
     bool acceptsEditorChar(QChar ch) const override;
@@ -63,7 +67,16 @@ private:
     void paintBackground(QPainter &painter, int col, int row, const QRect &cellRect, const QRect &rect,
                          GridDrawState state, GridCellColors &colors);
     void drawText(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state, QString text,
-                  int x, int y, const QColor &color);
+                  int x, int y, int width, const QColor &color);
 
     CurrencyGridModel *m_cmodel;
+    // During a paint event: the metrics of the grid's font, taken once.
+    std::optional<QFontMetrics> m_paintMetrics;
+    // The cell being painted takes the quick road (no owner painting events): no
+    // painter state copy, the clip set only where something would cross the cell.
+    bool m_quickCell = false;
+    // The painter holds the grid's font already (quick road only).
+    bool m_painterHasOwnFont = false;
+    // The cell with its grid lines, the clip of the usual road.
+    QRect m_cellClip;
 };

@@ -67,6 +67,7 @@ bool CurrencyGridModel::storeValue(int col, int row, Currency value)
         return false;
     slot = value;
     m_changed[at(col, row)] = 1;
+    m_amountTexts[at(col, row)] = QString();
     return true;
 }
 
@@ -158,6 +159,7 @@ void CurrencyGridModel::clearChanged(int col, int row)
 void CurrencyGridModel::clearAll()
 {
     std::fill(m_values.begin(), m_values.end(), Currency());
+    std::fill(m_amountTexts.begin(), m_amountTexts.end(), QString());
     if (m_stack)
         std::fill(m_stackValues.begin(), m_stackValues.end(), Currency());
     clearStringsAndObjects();
@@ -167,6 +169,7 @@ void CurrencyGridModel::clearAll()
 void CurrencyGridModel::clearValues()
 {
     std::fill(m_values.begin(), m_values.end(), Currency());
+    std::fill(m_amountTexts.begin(), m_amountTexts.end(), QString());
     std::fill(m_stackValues.begin(), m_stackValues.end(), Currency());
     invalidateAll();
 }
@@ -190,6 +193,7 @@ void CurrencyGridModel::resetCellData()
 {
     const size_t n = size_t(colCount()) * size_t(rowCount());
     m_values.assign(n, Currency());
+    m_amountTexts.assign(n, QString());
     m_aligns.assign(n, CellAlignment::taLeftJustify);
     m_kinds.assign(n, CellKind::csNormal);
     m_changed.assign(n, 0);
@@ -253,9 +257,29 @@ void CurrencyGridModel::getDisplayText(int col, int row, QString &text)
 {
     const Currency value = m_values[at(col, row)];
     // A zero amount shows the cell's own string, which is empty for money cells.
-    text = m_dataDraw && !value.isZero() ? formatAmount(value) : cells(col, row);
+    text = m_dataDraw && !value.isZero() ? amountText(col, row) : cells(col, row);
     if (onGetText)
         onGetText(col, row, text);
+}
+
+QString CurrencyGridModel::amountText(int col, int row)
+{
+    if (!isCell(col, row))
+        return {};
+    const Currency value = m_values[at(col, row)];
+    if (value.isZero())
+        return {};
+    // The decimals are read at every call: another book may have changed them
+    // since the texts were made.
+    const int decimals = currencyDecimals();
+    if (decimals != m_amountTextDecimals) {
+        std::fill(m_amountTexts.begin(), m_amountTexts.end(), QString());
+        m_amountTextDecimals = decimals;
+    }
+    QString &slot = m_amountTexts[at(col, row)];
+    if (slot.isNull())
+        slot = value.toString(decimals, true);
+    return slot;
 }
 
 QString CurrencyGridModel::displayText(int col, int row)

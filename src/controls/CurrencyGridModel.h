@@ -79,6 +79,9 @@ public:
 
     // --- texts --------------------------------------------------------------------
     virtual void getDisplayText(int col, int row, QString &text);
+    // The cell's amount as formatAmount gives it, kept per cell until the amount or
+    // the number of currency decimals changes; empty for a zero amount.
+    QString amountText(int col, int row);
     QString displayText(int col, int row);
     void displayText(int col, int row, QString &text) { getDisplayText(col, row, text); }
     void cellText(int col, int row, QString &text);
@@ -140,6 +143,10 @@ private:
     void updateKinds();
 
     std::vector<Currency> m_values, m_stackValues;
+    // Formatted amounts; a null string is not formatted yet. Valid for the
+    // decimals they were formatted with.
+    std::vector<QString> m_amountTexts;
+    int m_amountTextDecimals = -1;
     std::vector<CellAlignment> m_aligns;
     std::vector<CellKind> m_kinds;
     std::vector<char> m_changed, m_rowStack;

@@ -130,13 +130,7 @@ void TSoftStringGrid::paintEvent(QPaintEvent *event)
             if (x > dirty.right() || x + m.colWidth(col) + lw < dirty.left())
                 return false;
             const QRect rect(x, y, m.colWidth(col), m.rowHeight(row));
-            painter.save();
-            // The clip takes in the cell's grid lines: some header styles paint
-            // over them.
-            painter.setClipRect(rect.adjusted(0, 0, lw, lw));
-            drawGridLines(painter, col, row, rect);
-            drawCell(painter, col, row, rect, m.drawState(col, row, focus));
-            painter.restore();
+            paintCell(painter, col, row, rect, m.drawState(col, row, focus));
             return true;
         };
         for (int c = 0; c < m.fixedCols(); ++c)
@@ -180,6 +174,17 @@ void TSoftStringGrid::paintEvent(QPaintEvent *event)
         else
             painter.drawLine(0, pos, viewport()->width(), pos);
     }
+}
+
+void TSoftStringGrid::paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
+{
+    painter.save();
+    // The clip takes in the cell's grid lines: some header styles paint over them.
+    const int lw = m_model->gridLineWidth();
+    painter.setClipRect(rect.adjusted(0, 0, lw, lw));
+    drawGridLines(painter, col, row, rect);
+    drawCell(painter, col, row, rect, state);
+    painter.restore();
 }
 
 void TSoftStringGrid::drawGridLines(QPainter &painter, int col, int row, const QRect &rect)

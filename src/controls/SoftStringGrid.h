@@ -69,6 +69,11 @@ public:
 protected:
     TSoftStringGrid(SoftStringGridModel *model, QWidget *parent);
 
+    // Paints one cell with its grid lines, clipped to the cell and its lines, the
+    // painter's state kept; descendants that know their cell stays inside may skip
+    // the clip and the state copy.
+    virtual void paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
+    void drawGridLines(QPainter &painter, int col, int row, const QRect &rect);
     // Paints one cell in its rectangle; descendants replace it.
     virtual void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
     virtual bool editingAllowed() const;
@@ -94,7 +99,6 @@ private:
     void init();
     void updateScrollBars();
     void onLayoutChanged();
-    void drawGridLines(QPainter &painter, int col, int row, const QRect &rect);
     QRect sizingLineRect(int pos) const;
 
     SoftStringGridModel *m_model;
