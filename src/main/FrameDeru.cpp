@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QToolBar>
 #include <QTimer>
 #include <QToolButton>
@@ -1186,9 +1187,23 @@ void TFrameDeru::fillCategoryCombo()
 {
     const QSignalBlocker block(CmbHimoku);
     CmbHimoku->clear();
+    // All rows in one insertion: item by item, a book with hundreds of
+    // categories pays a model insertion and its notifications for each.
+    QList<QStandardItem *> items;
+    items.reserve(CategoryList.size());
     for (const THimokuData &h : std::as_const(CategoryList))
-        if (TokubetuShowFlag || !h.Tokubetu)
-            CmbHimoku->addItem(h.Name, h.Code);
+        if (TokubetuShowFlag || !h.Tokubetu) {
+            auto *item = new QStandardItem(h.Name);
+            item->setData(h.Code, Qt::UserRole);
+            items.append(item);
+        }
+    if (auto *sm = qobject_cast<QStandardItemModel *>(CmbHimoku->model()))
+        sm->invisibleRootItem()->appendRows(items);
+    else
+        for (QStandardItem *item : std::as_const(items)) {
+            CmbHimoku->addItem(item->text(), item->data(Qt::UserRole));
+            delete item;
+        }
     CmbHimoku->setMaxVisibleItems(qMax(1, CmbHimoku->count()));
     if (CmbHimoku->count() > 0)
         CmbHimoku->setCurrentIndex(0);
