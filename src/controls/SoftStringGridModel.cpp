@@ -74,6 +74,14 @@ void SoftStringGridModel::setRowCount(int count)
         resizeGrid(m_colCount, count);
 }
 
+void SoftStringGridModel::setSize(int cols, int rows)
+{
+    cols = std::max(cols, 1);
+    rows = std::max(rows, 1);
+    if (cols != m_colCount || rows != m_rowCount)
+        resizeGrid(cols, rows);
+}
+
 void SoftStringGridModel::resizeGrid(int cols, int rows)
 {
     // Fixed lines shrink with the grid so one scrollable line stays.

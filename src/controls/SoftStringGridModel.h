@@ -77,6 +77,8 @@ public:
     bool isCell(int col, int row) const { return col >= 0 && row >= 0 && col < m_colCount && row < m_rowCount; }
     void setColCount(int count);
     void setRowCount(int count);
+    // Both counts at once: the cells are laid out anew once, not once per count.
+    void setSize(int cols, int rows);
     int fixedCols() const { return m_fixedCols; }
     int fixedRows() const { return m_fixedRows; }
     void setFixedCols(int count);

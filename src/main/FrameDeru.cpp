@@ -1224,8 +1224,7 @@ void TFrameDeru::RebuildTable()
     const int fixedCols = Hyou->fixedCols();
     const int rows = kFixedRows + qMax<int>(1, CategoryList.size());
     const int cols = fixedCols + qMax(PeriodDays, 1);
-    Hyou->setRowCount(rows);
-    Hyou->setColCount(cols);
+    Hyou->model()->setSize(cols, rows);
     // Texts, objects and amounts of every cell; the table is filled with its
     // drawing stopped and shown once at the end.
     Hyou->clearAll();

@@ -108,6 +108,37 @@ private slots:
         QCOMPARE(m.displayText(1, 1), QStringLiteral("12"));
     }
 
+    // Formatted amounts are kept per cell: every way an amount changes must
+    // show the new amount, totals moved by a summed cell included.
+    void amountTextsFollowChanges()
+    {
+        CurrencyGridModel m;
+        m.setColCount(4);
+        m.setRowCount(4);
+        GridTotalsLayout t;
+        t.sumRow = 3;
+        t.sumCol = 3;
+        t.firstRow = 1;
+        t.firstCol = 1;
+        m.setTotalsLayout(t);
+        m.setValue(1, 1, yen(1000));
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("1,000"));
+        QCOMPARE(m.displayText(3, 3), QStringLiteral("1,000"));
+        m.setValue(1, 1, yen(-25000));
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("-25,000"));
+        QCOMPARE(m.displayText(3, 1), QStringLiteral("-25,000"));
+        QCOMPARE(m.displayText(3, 3), QStringLiteral("-25,000"));
+        m.clearValues();
+        QCOMPARE(m.displayText(1, 1), QString());
+        m.setValue(1, 1, yen(7));
+        QCOMPARE(m.displayText(1, 1), QStringLiteral("7"));
+        m.clearAll();
+        QCOMPARE(m.displayText(1, 1), QString());
+        m.setValue(2, 2, yen(3));
+        m.setColCount(5);
+        QCOMPARE(m.displayText(2, 2), QString());
+    }
+
     void textEventsReplaceTexts()
     {
         CurrencyGridModel m;

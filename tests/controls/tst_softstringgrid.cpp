@@ -57,6 +57,27 @@ private slots:
         }
     }
 
+    // Both counts at once lay the grid out once and clamp as the single setters do.
+    void setSizeResizesOnce()
+    {
+        SoftStringGridModel m;
+        makeTable(m);
+        m.setCells(1, 1, QStringLiteral("x"));
+        QSignalSpy layouts(&m, &SoftStringGridModel::layoutChanged);
+        m.setSize(33, 202);
+        QCOMPARE(layouts.count(), 1);
+        QCOMPARE(m.colCount(), 33);
+        QCOMPARE(m.rowCount(), 202);
+        QCOMPARE(m.fixedCols(), 2);
+        m.setSize(33, 202);
+        QCOMPARE(layouts.count(), 1); // unchanged counts leave the cells alone
+        m.setSize(1, 0);
+        QCOMPARE(m.colCount(), 1);
+        QCOMPARE(m.rowCount(), 1);
+        QCOMPARE(m.fixedCols(), 0);
+        QCOMPARE(m.fixedRows(), 0);
+    }
+
     void headerAndDataSelectionExcludeEachOther()
     {
         SoftStringGridModel m;
