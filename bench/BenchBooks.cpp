@@ -8,13 +8,16 @@
 #include <QFile>
 #include <QStringList>
 
+#include "data/BookFolders.h"
 #include "platform/db/Database.h"
 
 using namespace Qt::StringLiterals;
 
 QString BenchBooks::emptyBook()
 {
-    return make(u"empty"_s, false, {});
+    // A new book as the program makes it for a user: the template with its
+    // categories, accounts, items and calendar days, and no lines.
+    return make(u"new"_s, false, {});
 }
 
 QString BenchBooks::largeBook(const GenerateBook::Options &options)
@@ -41,8 +44,12 @@ QString BenchBooks::make(const QString &name, bool large, const GenerateBook::Op
                     s.journalLines, s.slips, qPrintable(s.firstDate.toString(Qt::ISODate)),
                     qPrintable(s.lastDate.toString(Qt::ISODate)), double(timer.elapsed()) / 1000.0);
     } else {
-        GenerateBook::createEmptyBook(part);
-        std::printf("generated %s (%.1f s)\n", qPrintable(name), double(timer.elapsed()) / 1000.0);
+        if (qEnvironmentVariableIsEmpty("POMU_TEMPLATE"))
+            qputenv("POMU_TEMPLATE", POMU_TEMPLATE_PATH);
+        if (!QDir().mkpath(part) || !CreateBookFromTemplate(part))
+            throw std::runtime_error(("cannot restore the new-book template into " + part).toStdString());
+        std::printf("made %s from the new-book template (%.1f s)\n", qPrintable(name),
+                    double(timer.elapsed()) / 1000.0);
     }
     std::fflush(stdout);
     if (!QDir().rename(part, folder))

@@ -5,7 +5,7 @@
 #include "GenerateBook.h"
 
 // The books the benchmark measures, kept in a cache folder between runs: an
-// empty book and a large generated one, each written under a temporary name and
+// empty book (a new book from the template, no lines) and a large generated one, each written under a temporary name and
 // renamed when complete, so an interrupted generation is never reused.
 class BenchBooks
 {

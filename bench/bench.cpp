@@ -528,8 +528,13 @@ int main(int argc, char **argv)
             // Nobody answers a dialog here: one that shows is a failed measurement.
             DialogScript::start();
             const QString mode = parser.value(childMode);
-            const int rc = mode == u"memory"_s ? childMemory(parser.value(book))
-                                                : childTimes(parser.value(book), parser.value(work), runCount);
+            int rc = 0;
+            if (mode == u"memory"_s)
+                rc = childMemory(parser.value(book));
+            else if (mode == u"page"_s) // the page alone, for a profiler
+                report("page", timed(runCount, [&] { return *openAndShowExpensePage(parser.value(book)); }));
+            else
+                rc = childTimes(parser.value(book), parser.value(work), runCount);
             std::fflush(stdout);
             const QStringList failures = DialogScript::failures();
             if (!failures.isEmpty()) {

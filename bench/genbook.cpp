@@ -25,7 +25,7 @@ int main(int argc, char **argv)
                             QString::number(defaults.seed));
     QCommandLineOption today(QStringLiteral("today"), QStringLiteral("the book's today (default: the current date)"),
                              QStringLiteral("yyyy-mm-dd"));
-    QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("write the empty book only"));
+    QCommandLineOption empty(QStringLiteral("empty"), QStringLiteral("write a book with the tables and no content"));
     parser.addOptions({years, lines, seed, today, empty});
     parser.process(app);
     if (parser.positionalArguments().size() != 1)

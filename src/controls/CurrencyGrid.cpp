@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "controls/AmountGlyphs.h"
 #include "controls/ColorValue.h"
 
 namespace {
@@ -62,9 +63,11 @@ bool TCurrencyGrid::acceptsEditorChar(QChar ch) const
 void TCurrencyGrid::paintEvent(QPaintEvent *event)
 {
     m_paintMetrics.emplace(font());
+    m_paintGlyphs = AmountGlyphs::forFont(font());
     m_painterHasOwnFont = false;
     TSoftStringGrid::paintEvent(event);
     m_paintMetrics.reset();
+    m_paintGlyphs = nullptr;
 }
 
 void TCurrencyGrid::paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
@@ -212,7 +215,10 @@ void TCurrencyGrid::drawText(QPainter &painter, int col, int row, const QRect &r
         const bool clip = !m_cellClip.contains(QRect(x - margin, y, width + 2 * margin, m_paintMetrics->height()));
         if (clip)
             painter.setClipRect(m_cellClip);
-        painter.drawText(QPoint(x, y + m_paintMetrics->ascent()), text);
+        if (m_paintGlyphs && m_paintGlyphs->covers(text))
+            m_paintGlyphs->draw(painter, QPointF(x, y + m_paintMetrics->ascent()), text);
+        else
+            painter.drawText(QPoint(x, y + m_paintMetrics->ascent()), text);
         if (clip)
             painter.setClipping(false);
         return;
@@ -240,9 +246,13 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
     const int h8 = fm.height();
     const QColor textColor = painter.pen().color();
     const bool hasString = !m.cells(col, row).isEmpty();
+    const AmountGlyphs *glyphs = m_quickCell ? m_paintGlyphs : nullptr;
+    auto advance = [&](const QString &text) {
+        return glyphs && glyphs->covers(text) ? glyphs->advance(text) : fm.horizontalAdvance(text);
+    };
 
     auto drawAligned = [&](const QString &text) {
-        const int w = fm.horizontalAdvance(text);
+        const int w = advance(text);
         int x = L + co + 1;
         switch (m.getCellAlignment(col, row)) {
         case CellAlignment::taLeftJustify: break;
@@ -260,7 +270,7 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
         if (!value.isZero()) {
             const QString text = m.displayText(col, row);
             const int y = m.stack() ? T + co : B - h8 - co + 1;
-            const int w = fm.horizontalAdvance(text);
+            const int w = advance(text);
             drawText(painter, col, row, rect, state, text, R - w - co, y, w,
                      value < Currency() ? QColor(Qt::red) : textColor);
         }
@@ -268,7 +278,7 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
             const Currency sv = m.getStackValue(col, row);
             if (!sv.isZero()) {
                 const QString text = m.stackText(col, row);
-                const int w = fm.horizontalAdvance(text);
+                const int w = advance(text);
                 drawText(painter, col, row, rect, state, text, R - w - co, B - h8 - co, w,
                          sv < Currency() ? QColor(Qt::red) : textColor);
             }

@@ -16,6 +16,8 @@
 //
 // Pages write amounts with setValue and, after recomputing, call
 // invalidateChangedCells() so that only cells whose amounts changed repaint.
+class AmountGlyphs;
+
 class TCurrencyGrid : public TSoftStringGrid
 {
     Q_OBJECT
@@ -72,6 +74,8 @@ private:
     CurrencyGridModel *m_cmodel;
     // During a paint event: the metrics of the grid's font, taken once.
     std::optional<QFontMetrics> m_paintMetrics;
+    // During a paint event: the amount glyphs of the grid's font (quick road only).
+    const AmountGlyphs *m_paintGlyphs = nullptr;
     // The cell being painted takes the quick road (no owner painting events): no
     // painter state copy, the clip set only where something would cross the cell.
     bool m_quickCell = false;

@@ -159,7 +159,9 @@ void CurrencyGridModel::clearChanged(int col, int row)
 void CurrencyGridModel::clearAll()
 {
     std::fill(m_values.begin(), m_values.end(), Currency());
-    std::fill(m_amountTexts.begin(), m_amountTexts.end(), QString());
+    for (QString &text : m_amountTexts)
+        if (!text.isNull())
+            text = QString();
     if (m_stack)
         std::fill(m_stackValues.begin(), m_stackValues.end(), Currency());
     clearStringsAndObjects();

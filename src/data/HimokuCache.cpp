@@ -120,7 +120,12 @@ struct HimokuRow
 // once per cache.
 QList<HimokuRow> readHimokuRows(Database &db, const QHash<int, TSimebiChangeList> &histories)
 {
-    Statement q(db, LocalSql::translate(QStringList{u"SELECT *, (VISIBLE = TRUE) AS ROW_VISIBLE,"_s,
+    // Only the columns the caches keep: the rows are sorted, and the sorter
+    // copies every selected column of every row.
+    Statement q(db, LocalSql::translate(QStringList{u"SELECT CODE, NAME, BUNRUI, TOKUBETU, SIMEBI, CYCLE, FURIKOMIBI,"_s,
+                                                    u"  HOLIDAYSHIFT, AITECODE, SIMEHISTROY, SIMESHIFT, SIMEHOLIDAYSHIFT,"_s,
+                                                    u"  SIMEADDDAY, SYOKIZAN, ZEIATUKAI, YOSANWARN,"_s,
+                                                    u"  (VISIBLE = TRUE) AS ROW_VISIBLE,"_s,
                                                     u"  NOT ((TOKUBETU = FALSE) OR (TOKUBETU IS NULL)) AS ROW_SPECIAL"_s,
                                                     u"FROM Himoku.db"_s, u"ORDER BY POS, CODE"_s}
                                             .join(u'\n')));

@@ -170,6 +170,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     nav->addWidget(Calender);
     CmbHimoku = new QComboBox(this);
     CmbHimoku->setObjectName(QStringLiteral("CmbHimoku"));
+    CmbHimoku->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CmbHimoku->setMinimumContentsLength(8);
     CmbHimoku->setMaxVisibleItems(40);
     nav->addWidget(CmbHimoku);
@@ -1205,6 +1206,17 @@ void TFrameDeru::fillCategoryCombo()
             delete item;
         }
     CmbHimoku->setMaxVisibleItems(qMax(1, CmbHimoku->count()));
+    // Sized from the longest name in character cells (a full-width character
+    // is two) instead of measuring every item with the font: with hundreds of
+    // categories that measuring was a good part of showing the page.
+    int cells = 8;
+    for (const THimokuData &h : std::as_const(CategoryList)) {
+        int n = 0;
+        for (const QChar c : h.Name)
+            n += c.unicode() < 0x2E80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) ? 1 : 2;
+        cells = qMax(cells, n);
+    }
+    CmbHimoku->setMinimumContentsLength(qMin(cells, 40));
     if (CmbHimoku->count() > 0)
         CmbHimoku->setCurrentIndex(0);
 }

@@ -1,12 +1,17 @@
 #include <QtTest>
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QLineEdit>
 
+#include "controls/AmountGlyphs.h"
 #include "controls/ColorValue.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/CurrencyGridModel.h"
 #include "data/FormatSettings.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -374,6 +379,49 @@ private slots:
         QVERIFY(hasDarkPixels(image, m->cellRect(2, 1)));
         QVERIFY(!hasDarkPixels(image, m->cellRect(3, 1)));
         QVERIFY(!m->isChanged(1, 1));
+    }
+
+    // Amounts are drawn from glyphs looked up once: they must measure and look
+    // as the text engine would draw them, and anything else must be left to it.
+    void amountGlyphsMatchTheTextEngine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("covered");
+        QTest::newRow("digits") << u"1234567890"_s << true;
+        QTest::newRow("separators") << u"-98,765"_s << true;
+        QTest::newRow("percent") << u"12.5%"_s << true;
+        QTest::newRow("kanji") << u"12円"_s << false;
+        QTest::newRow("letters") << u"abc"_s << false;
+        QTest::newRow("full-width digits") << u"１２３"_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void amountGlyphsMatchTheTextEngine()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, covered);
+        QFont font;
+        font.setPixelSize(13);
+        const AmountGlyphs *glyphs = AmountGlyphs::forFont(font);
+        QVERIFY(glyphs);
+        QCOMPARE(AmountGlyphs::forFont(font), glyphs);
+        QCOMPARE(glyphs->covers(text), covered);
+        if (!covered)
+            return;
+        const QFontMetrics fm(font);
+        QCOMPARE(glyphs->advance(text), fm.horizontalAdvance(text));
+        auto render = [&](bool withGlyphs) {
+            QImage image(200, 30, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            if (withGlyphs)
+                glyphs->draw(p, QPointF(5, 20), text);
+            else
+                p.drawText(QPointF(5, 20), text);
+            return image;
+        };
+        QCOMPARE(render(true), render(false));
     }
 
     // Recomputing a table repaints only the cells whose amounts changed.
