@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -15,6 +16,7 @@
 #include <QStyledItemDelegate>
 
 #include "controls/ColorValue.h"
+#include "platform/ui/InputMethod.h"
 #include "platform/db/DataSetModel.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
@@ -255,10 +257,65 @@ void TMyDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &pr
 
 void TMyDBGrid::colEnter(int column)
 {
-    if (!m_imeAuto)
-        return;
-    // Text columns take Japanese input; codes, amounts and dates take plain keys.
-    setAttribute(Qt::WA_InputMethodEnabled, isTextField(columnField(column)));
+    if (m_imeAuto) {
+        // Text columns take Japanese input; codes, amounts and dates take plain keys.
+        setInputMethodOpen(isTextField(columnField(column)));
+    } else if (column >= 0 && column < m_columns.size() && m_columns[column].ime != ColumnIme::Keep) {
+        setInputMethodOpen(m_columns[column].ime == ColumnIme::Open);
+    }
+    if (onColEnter)
+        onColEnter(column);
+}
+
+bool TMyDBGrid::inputMethodOpen() const
+{
+    return IsInputMethodOpen(m_editor ? m_editor.data() : this);
+}
+
+void TMyDBGrid::setInputMethodOpen(bool open)
+{
+    for (QWidget *w : {static_cast<QWidget *>(this), m_editor.data()}) {
+        if (!w)
+            continue;
+        if (open)
+            SetInputMethodOn(w);
+        else
+            SetInputMethodOff(w);
+    }
+}
+
+bool TMyDBGrid::inputMethodKey(QKeyEvent *event)
+{
+    if (!IsInputMethodToggleKey(event->key()))
+        return false;
+    // No input method framework took the key: it switches the editor's
+    // Japanese input itself, as the keyboard's own key would.
+    setInputMethodOpen(!inputMethodOpen());
+    if (onInputMethodKey)
+        onInputMethodKey();
+    return true;
+}
+
+void TMyDBGrid::inputMethodEvent(QInputMethodEvent *event)
+{
+    QTableView::inputMethodEvent(event);
+    if (onInputMethodKey)
+        onInputMethodKey();
+}
+
+bool TMyDBGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor) {
+        if (event->type() == QEvent::KeyPress && inputMethodKey(static_cast<QKeyEvent *>(event)))
+            return true;
+        // Text composed through the input method: it was open while typing.
+        if (event->type() == QEvent::InputMethod && onInputMethodKey) {
+            const bool result = QTableView::eventFilter(watched, event);
+            onInputMethodKey();
+            return result;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 // --- columns ------------------------------------------------------------------------------
@@ -360,6 +417,9 @@ QWidget *TMyDBGrid::createCellEditor(QWidget *parent, const QModelIndex &index)
     editor->setPalette(pal);
     editor->setAutoFillBackground(true);
     editor->setAttribute(Qt::WA_InputMethodEnabled, testAttribute(Qt::WA_InputMethodEnabled));
+    editor->setInputMethodHints(inputMethodHints());
+    m_editor = editor;
+    editor->installEventFilter(this);
     return editor;
 }
 
@@ -536,6 +596,10 @@ void TMyDBGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TMyDBGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (inputMethodKey(event)) {
+        event->accept();
+        return;
+    }
     DataSet *ds = dataSet();
     if (event->key() == Qt::Key_Shift || !ds || !ds->isActive()) {
         QTableView::keyPressEvent(event);

@@ -36,6 +36,15 @@ Q_DECLARE_FLAGS(DBGridOptions, DBGridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(DBGridOptions)
 
 // One column of a data grid: the field it shows and how.
+// Japanese input in a column when it is entered (with automatic switching off):
+// left as the user has it, switched on, or switched off.
+enum class ColumnIme
+{
+    Keep,
+    Open,
+    Closed
+};
+
 struct TMyDBGridColumn
 {
     QString fieldName;
@@ -48,6 +57,7 @@ struct TMyDBGridColumn
     QColor titleColor;        // title background; the grid's FixedColor when invalid
     Qt::Alignment titleAlignment = Qt::AlignLeft;
     QStringList pickList;
+    ColumnIme ime = ColumnIme::Keep;
 };
 
 // The data grid of every list of table rows: a QTableView over a DataSetModel with
@@ -117,6 +127,13 @@ public:
     void setCurrencyWidth(int width) { m_currencyWidth = width; }
     bool imeAuto() const { return m_imeAuto; }
     void setImeAuto(bool on) { m_imeAuto = on; }
+    // Japanese input of the grid and of its in-place editor.
+    bool inputMethodOpen() const;
+    void setInputMethodOpen(bool open);
+    // The user switched the input method with its key, or typed through it.
+    std::function<void()> onInputMethodKey;
+    // A column was entered (after its input-method rule was applied).
+    std::function<void(int column)> onColEnter;
 
     // --- multi-row selection -------------------------------------------------------------
     bool getMultiSelectMode() const { return m_options.testFlag(DBGridOption::dgMultiSelect); }
@@ -174,6 +191,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -183,6 +202,9 @@ private:
     void setSelectedRows(const QList<int> &rows);
     void fireSelectionChanged();
     void colEnter(int column);
+    // The input-method key in the grid or its editor: true when taken.
+    bool inputMethodKey(QKeyEvent *event);
+    QPointer<QWidget> m_editor;
 
     QPointer<DataSource> m_source;
     DataSetModel *m_model;

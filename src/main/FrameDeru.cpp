@@ -401,13 +401,25 @@ TFrameDeru::TFrameDeru(QWidget *parent)
             GoToPriorColumn(ctrl);
         return true;
     };
-    connect(MyDbGridMeisai, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+    auto cellClick = [this](int column) {
         // A money column becomes the amount the calculator follows.
         TMeisaiClientDataSet *m = meisai();
-        Field *f = MyDbGridMeisai->columnField(index.column());
+        Field *f = MyDbGridMeisai->columnField(column);
         if (m && f && f->dataType() == FieldType::Currency)
             m->SetAmountField(f);
-    });
+        if (CodeInput)
+            RestoreGridIme();
+    };
+    connect(MyDbGridMeisai, &QAbstractItemView::clicked, this,
+            [cellClick](const QModelIndex &index) { cellClick(index.column()); });
+    MyDbGridMeisai->onColEnter = [this, cellClick](int column) {
+        if (!Updating && column >= 0 && !MyDbGridMeisai->isColumnHidden(column))
+            cellClick(column);
+    };
+    MyDbGridMeisai->onInputMethodKey = [this] {
+        if (CodeInput)
+            RememberGridIme();
+    };
     MyDbGridMeisai->onTypeIntoEmpty = [this] {
         if (Attached)
             GoToNextLine();
@@ -914,6 +926,32 @@ void TFrameDeru::SetUpInputMode(int mode)
         Hyou->setFocus();
 }
 
+bool TFrameDeru::LastGridImeOpen = false;
+
+namespace {
+
+// Amounts and quantities are typed in plain digits whatever the user had on.
+bool isNumberColumn(const QString &field)
+{
+    return isMoneyField(field) || field == u"QUANTITY";
+}
+
+} // namespace
+
+void TFrameDeru::RememberGridIme()
+{
+    const QString field = MyDbGridMeisai->column(MyDbGridMeisai->currentIndex().column()).fieldName;
+    if (!isNumberColumn(field))
+        LastGridImeOpen = MyDbGridMeisai->inputMethodOpen();
+}
+
+void TFrameDeru::RestoreGridIme()
+{
+    const QString field = MyDbGridMeisai->column(MyDbGridMeisai->currentIndex().column()).fieldName;
+    if (!isNumberColumn(field))
+        MyDbGridMeisai->setInputMethodOpen(LastGridImeOpen);
+}
+
 void TFrameDeru::applyDetailColumns()
 {
     Updating = true;
@@ -936,6 +974,21 @@ void TFrameDeru::applyDetailColumns()
         c.color = c.readOnly ? kReadOnlyColumnColor : QColor(Qt::white);
         c.alignment = isMoneyField(rec.ViewField) ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
         c.titleAlignment = Qt::AlignLeft;
+        if (CodeInput) {
+            c.ime = isNumberColumn(rec.ViewField) ? ColumnIme::Closed : ColumnIme::Keep;
+        } else {
+            // Names, and the columns that take a code by its name, get Japanese input.
+            // The columns are built before the lines are read, when the data set
+            // may have no fields yet: its text columns are known by name.
+            static const QStringList byName{QStringLiteral("KARICODE"),   QStringLiteral("KASICODE"),
+                                            QStringLiteral("AiteCode"),   QStringLiteral("SelfCode"),
+                                            QStringLiteral("ZEIATUKAI"),  QStringLiteral("RESERVED"),
+                                            QStringLiteral("HinmeiName"), QStringLiteral("ShopName"),
+                                            QStringLiteral("PersonName")};
+            Field *f = m ? m->findField(rec.ViewField) : nullptr;
+            const bool text = f && (f->dataType() == FieldType::String || f->dataType() == FieldType::Memo);
+            c.ime = text || byName.contains(rec.ViewField) ? ColumnIme::Open : ColumnIme::Closed;
+        }
         const int def = isMoneyField(rec.ViewField)       ? fm.horizontalAdvance(QStringLiteral("12,345,678")) + 10
                         : rec.ViewField == u"HinmeiName" ? fm.horizontalAdvance(QStringLiteral("品名品名品名品名")) + 10
                                                           : fm.horizontalAdvance(QStringLiteral("店名店名店名")) + 10;
@@ -950,6 +1003,7 @@ void TFrameDeru::applyDetailColumns()
             q.color = Qt::white;
             q.alignment = Qt::AlignRight | Qt::AlignVCenter;
             q.width = widthFor(q.fieldName, fm.horizontalAdvance(QStringLiteral("12345")) + 10);
+            q.ime = ColumnIme::Closed;
             columns << q;
         }
     }
@@ -957,6 +1011,8 @@ void TFrameDeru::applyDetailColumns()
     UsedColumnCount = int(columns.size());
     MyDbGridMeisai->setColumns(columns);
     Updating = false;
+    if (CodeInput)
+        RestoreGridIme();
 }
 
 void TFrameDeru::applyModeCaptions()

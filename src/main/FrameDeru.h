@@ -143,6 +143,13 @@ public:
     // Enter in the grid or its editor: along the row (YokoMove) or to the next line.
     void EnterKey();
     void SelectCategoryInCombo(int code);
+    // With the book option CodeInput, the detail grid remembers whether the
+    // user last had Japanese input on in a text column (amount and quantity
+    // columns are neither remembered nor switched).
+    void RememberGridIme();
+    void RestoreGridIme();
+    // Shared by the three journal pages; off at program start.
+    static bool LastGridImeOpen;
 
     // "%d年度 %d月分 (%s締め)" of the shown month.
     QString PeriodCaption() const;

@@ -408,6 +408,79 @@ private slots:
                  Currency::fromInt(500));
     }
 
+    // Japanese input per column: without CodeInput, names and the columns that
+    // take a code by its name open it and amounts close it; with CodeInput the
+    // grid remembers what the user last had in a text column, across columns
+    // and pages, while amounts stay closed and are never remembered.
+    void inputMethodPerColumnAndMemory()
+    {
+        TFrameDeru::LastGridImeOpen = false;
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 8, 3)));
+        TMeisaiGrid *grid = p->MyDbGridMeisai;
+        p->GoToNextLine();
+        auto enter = [&](const QString &caption) {
+            for (int c = 0; c < grid->columnCount(); ++c)
+                if (grid->column(c).caption == caption) {
+                    grid->setCurrentIndex(grid->dataModel()->index(grid->currentIndex().row(), c));
+                    return;
+                }
+            QFAIL(qPrintable(u"no column "_s + caption));
+        };
+        // The 半角/全角 key has no text: sent as the keyboard sends it.
+        auto imeKey = [](QWidget *w) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Zenkaku_Hankaku, Qt::NoModifier);
+            QApplication::sendEvent(w, &press);
+        };
+        const struct
+        {
+            const char *caption;
+            bool open;
+        } plain[] = {{"品名", true}, {"金額", false}, {"店名", true}, {"税扱", true}, {"金額", false}};
+        for (const auto &c : plain) {
+            enter(QString::fromUtf8(c.caption));
+            QVERIFY2(grid->inputMethodOpen() == c.open, c.caption);
+        }
+
+        DataIni->WriteBoolAndUpdate(u"Deru"_s, u"CodeInput"_s, true);
+        p->RefreshPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 8, 3)));
+        p->GoToNextLine();
+        enter(u"品名"_s);
+        QVERIFY(!grid->inputMethodOpen());           // nothing remembered yet
+        grid->setFocus();
+        imeKey(grid);
+        QVERIFY(grid->inputMethodOpen());
+        QVERIFY(TFrameDeru::LastGridImeOpen);
+        enter(u"金額"_s);
+        QVERIFY(!grid->inputMethodOpen());
+        imeKey(grid); // switched here, not remembered
+        QVERIFY(grid->inputMethodOpen());
+        QVERIFY(TFrameDeru::LastGridImeOpen);
+        enter(u"店名"_s);
+        QVERIFY(grid->inputMethodOpen());
+        // In the in-place editor the key switches the editor, and is remembered.
+        grid->edit(grid->currentIndex());
+        QWidget *editor = grid->inplaceEditor();
+        QVERIFY(editor);
+        QVERIFY(editor->testAttribute(Qt::WA_InputMethodEnabled));
+        imeKey(editor);
+        QVERIFY(!editor->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(!TFrameDeru::LastGridImeOpen);
+        TFrameDeru::LastGridImeOpen = true;
+        // Another page of the run restores the shared state.
+        page.reset();
+        p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 8, 3)));
+        p->GoToNextLine();
+        grid = p->MyDbGridMeisai;
+        enter(u"品名"_s);
+        QVERIFY(grid->inputMethodOpen());
+        TFrameDeru::LastGridImeOpen = false;
+    }
+
     // Move mode: the date and category columns appear, table clicks are
     // refused, and the save moves the line to its new cell and ends the mode.
     void moveModeMovesALine()
