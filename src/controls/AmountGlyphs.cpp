@@ -86,3 +86,24 @@ void AmountGlyphs::draw(QPainter &painter, const QPointF &origin, QStringView te
     run.setRawData(indexes.constData(), positions.constData(), int(indexes.size()));
     painter.drawGlyphRun(origin, run);
 }
+
+void AmountGlyphs::append(Batch &batch, const QPointF &origin, QStringView text) const
+{
+    qreal x = origin.x();
+    for (const QChar ch : text) {
+        batch.glyphs.append(m_glyph[ch.unicode()]);
+        batch.positions.append(QPointF(x, origin.y()));
+        x += m_advance[ch.unicode()];
+    }
+}
+
+void AmountGlyphs::draw(QPainter &painter, const Batch &batch) const
+{
+    if (batch.glyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_raw);
+    run.setGlyphIndexes(batch.glyphs);
+    run.setPositions(batch.positions);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+}

@@ -31,6 +31,16 @@ public:
     // Draws a covered text with the painter's pen, its baseline starting at origin.
     void draw(QPainter &painter, const QPointF &origin, QStringView text) const;
 
+    // Texts gathered during a paint and drawn in one go: a table of amounts
+    // pays the painter's per-call work once per colour instead of per cell.
+    struct Batch
+    {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    void append(Batch &batch, const QPointF &origin, QStringView text) const;
+    void draw(QPainter &painter, const Batch &batch) const;
+
 private:
     static constexpr int kChars = 128;
     QRawFont m_raw;

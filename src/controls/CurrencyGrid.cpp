@@ -68,6 +68,19 @@ void TCurrencyGrid::paintEvent(QPaintEvent *event)
     TSoftStringGrid::paintEvent(event);
     m_paintMetrics.reset();
     m_paintGlyphs = nullptr;
+    m_glyphBatches.clear();
+}
+
+void TCurrencyGrid::cellsPainted(QPainter &painter)
+{
+    if (!m_paintGlyphs || m_glyphBatches.isEmpty())
+        return;
+    painter.setClipping(false);
+    for (auto it = m_glyphBatches.cbegin(); it != m_glyphBatches.cend(); ++it) {
+        painter.setPen(QColor::fromRgba(it.key()));
+        m_paintGlyphs->draw(painter, it.value());
+    }
+    m_glyphBatches.clear();
 }
 
 void TCurrencyGrid::paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state)
@@ -215,9 +228,13 @@ void TCurrencyGrid::drawText(QPainter &painter, int col, int row, const QRect &r
         const bool clip = !m_cellClip.contains(QRect(x - margin, y, width + 2 * margin, m_paintMetrics->height()));
         if (clip)
             painter.setClipRect(m_cellClip);
-        if (m_paintGlyphs && m_paintGlyphs->covers(text))
-            m_paintGlyphs->draw(painter, QPointF(x, y + m_paintMetrics->ascent()), text);
-        else
+        if (m_paintGlyphs && m_paintGlyphs->covers(text)) {
+            const QPointF origin(x, y + m_paintMetrics->ascent());
+            if (clip)
+                m_paintGlyphs->draw(painter, origin, text);
+            else
+                m_paintGlyphs->append(m_glyphBatches[color.rgba()], origin, text);
+        } else
             painter.drawText(QPoint(x, y + m_paintMetrics->ascent()), text);
         if (clip)
             painter.setClipping(false);

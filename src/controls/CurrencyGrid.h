@@ -5,7 +5,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 
+#include "controls/AmountGlyphs.h"
 #include "controls/CurrencyGridModel.h"
 #include "controls/SoftStringGrid.h"
 
@@ -16,8 +18,6 @@
 //
 // Pages write amounts with setValue and, after recomputing, call
 // invalidateChangedCells() so that only cells whose amounts changed repaint.
-class AmountGlyphs;
-
 class TCurrencyGrid : public TSoftStringGrid
 {
     Q_OBJECT
@@ -64,6 +64,7 @@ protected:
     bool editingAllowed() const override;
     bool acceptsEditorChar(QChar ch) const override;
     bool editorTakesInputMethod() const override { return false; }
+    void cellsPainted(QPainter &painter) override;
 
 private:
     void paintBackground(QPainter &painter, int col, int row, const QRect &cellRect, const QRect &rect,
@@ -76,6 +77,9 @@ private:
     std::optional<QFontMetrics> m_paintMetrics;
     // During a paint event: the amount glyphs of the grid's font (quick road only).
     const AmountGlyphs *m_paintGlyphs = nullptr;
+    // Amounts that lie wholly inside their cells, by pen colour, drawn after
+    // the cells of the paint event.
+    QHash<QRgb, AmountGlyphs::Batch> m_glyphBatches;
     // The cell being painted takes the quick road (no owner painting events): no
     // painter state copy, the clip set only where something would cross the cell.
     bool m_quickCell = false;

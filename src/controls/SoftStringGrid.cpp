@@ -148,6 +148,7 @@ void TSoftStringGrid::paintEvent(QPaintEvent *event)
             break;
         paintRow(r);
     }
+    cellsPainted(painter);
 
     // The part of the window the grid does not cover.
     int gridRight = m.fixedWidth(), gridBottom = m.fixedHeight();

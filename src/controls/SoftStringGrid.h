@@ -73,6 +73,8 @@ protected:
     // painter's state kept; descendants that know their cell stays inside may skip
     // the clip and the state copy.
     virtual void paintCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
+    // After the cells of a paint event, before the area past the last cells.
+    virtual void cellsPainted(QPainter &painter) { Q_UNUSED(painter); }
     void drawGridLines(QPainter &painter, int col, int row, const QRect &rect);
     // Paints one cell in its rectangle; descendants replace it.
     virtual void drawCell(QPainter &painter, int col, int row, const QRect &rect, GridDrawState state);
