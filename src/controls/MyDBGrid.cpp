@@ -533,8 +533,7 @@ void TMyDBGrid::toggleRowSelected(int row)
         m_selected.removeAll(row);
     else
         setSelectedRows(m_selected + QList<int>{row});
-    viewport()->update();
-    verticalHeader()->viewport()->update();
+    fireSelectionChanged();
 }
 
 QList<Bookmark> TMyDBGrid::selectedBookmarks()
@@ -579,8 +578,10 @@ void TMyDBGrid::mousePressEvent(QMouseEvent *event)
     if (multi && !ctrl)
         m_selected.clear(); // a plain press starts afresh; the release reports it
     QTableView::mousePressEvent(event);
-    if (multi && ctrl && hit.isValid())
+    if (multi && ctrl && hit.isValid()) {
         toggleRowSelected(hit.row());
+        m_countAtPress = selectedCount(); // reported already
+    }
     if (multi && shift && !ctrl && hit.isValid())
         selectRange(fromRow, false);
     if (currentIndex().column() != fieldColBefore)
@@ -710,7 +711,10 @@ void TMyDBGrid::paintTitle(QPainter *painter, const QRect &rect, int column)
     if (caption.isEmpty())
         caption = m_model->headerData(column, Qt::Horizontal).toString();
     painter->setPen(palette().color(QPalette::WindowText));
-    painter->setFont(horizontalHeader()->font());
+    QFont titleFont = horizontalHeader()->font();
+    if (column >= 0 && column < m_columns.size() && m_columns[column].titleBold)
+        titleFont.setBold(true);
+    painter->setFont(titleFont);
     painter->drawText(rect.adjusted(2, 2, -2, -2),
                       int(col.titleAlignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
                       caption);

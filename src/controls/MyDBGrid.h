@@ -56,6 +56,7 @@ struct TMyDBGridColumn
     QColor color;             // cell background; the window colour when invalid
     QColor titleColor;        // title background; the grid's FixedColor when invalid
     Qt::Alignment titleAlignment = Qt::AlignLeft;
+    bool titleBold = false;
     QStringList pickList;
     ColumnIme ime = ColumnIme::Keep;
 };

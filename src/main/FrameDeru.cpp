@@ -1,6 +1,7 @@
 #include "main/FrameDeru.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -283,6 +284,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         if (InputMode != 1 && Attached && SlipPanel->SpBtnNewReceipt->isEnabled())
             SlipPanel->SpBtnNewReceiptClick();
     });
+    DataSetPost1 = TlBarDBNav->addAction(QStringLiteral("登録"));
     DataSetInsert1 = TlBarDBNav->addAction(QStringLiteral("挿入"));
     DataSetCancel1 = TlBarDBNav->addAction(QStringLiteral("取消"));
     DataSetDelete1 = TlBarDBNav->addAction(QStringLiteral("削除"));
@@ -296,7 +298,6 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     new QVBoxLayout(PnlSlipInfo);
     PnlSlipInfo->layout()->setContentsMargins(0, 0, 0, 0);
     SlipPanel = new TSlipPanel(ReceiptList, PnlSlipInfo);
-    SlipPanel->setDetailGrid(MyDbGridMeisai);
     PnlSlipInfo->layout()->addWidget(SlipPanel);
     PnlSlipInfo->hide();
     right->addWidget(PnlSlipInfo);
@@ -306,6 +307,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
                                DBGridOption::dgColumnResize | DBGridOption::dgColLines | DBGridOption::dgRowLines |
                                DBGridOption::dgConfirmDelete | DBGridOption::dgMultiSelect);
     MyDbGridMeisai->setImeAuto(false);
+    SlipPanel->setDetailGrid(MyDbGridMeisai);
     MyDbGridMeisai->setFixedColor(kGridFixedColor);
     MyDbGridMeisai->setDefaultDrawing(false);
     {
@@ -324,10 +326,21 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     BbLbKarigou->setFrameShadow(QFrame::Sunken);
     BbLbKasigou = new QLabel(QStringLiteral("0"), PnlMeisai);
     BbLbKasigou->hide();
+    LbZeiGoukei = new QLabel(QStringLiteral("（税合計）"), PnlMeisai);
+    BbLbZeiKarigou = new QLabel(QStringLiteral("0"), PnlMeisai);
+    BbLbZeiKarigou->setObjectName(QStringLiteral("BbLbZeiKarigou"));
+    BbLbZeiKarigou->setMinimumWidth(70);
+    BbLbZeiKarigou->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    BbLbZeiKarigou->setFrameShape(QFrame::Panel);
+    BbLbZeiKarigou->setFrameShadow(QFrame::Sunken);
+    LbZeiGoukei->hide();
+    BbLbZeiKarigou->hide();
     totals->addWidget(LbMeisaiGoukei);
     totals->addSpacing(LbMeisaiGoukei->sizeHint().width() / 6);
     totals->addWidget(BbLbKarigou);
     totals->addWidget(BbLbKasigou);
+    totals->addWidget(LbZeiGoukei);
+    totals->addWidget(BbLbZeiKarigou);
     totals->addStretch(1);
     right->addLayout(totals);
     // The slip totals stand below the grid in the slip modes.
@@ -383,6 +396,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     };
     Hyou->model()->onChangeSize = [this] { saveTableLayout(); };
     Hyou->installEventFilter(this);
+    Calender->installEventFilter(this);
+    CmbHimoku->installEventFilter(this);
 
     // The detail grid.
     MeisaiCltSrc = new DataSource(this);
@@ -402,6 +417,11 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         return true;
     };
     auto cellClick = [this](int column) {
+        // In the slip modes a click into the lines without any slip starts one.
+        if (Attached && InputMode != 1 && !slipListHasRows() && SlipPanel->SpBtnNewReceipt->isEnabled()) {
+            SlipPanel->SpBtnNewReceiptClick();
+            return;
+        }
         // A money column becomes the amount the calculator follows.
         TMeisaiClientDataSet *m = meisai();
         Field *f = MyDbGridMeisai->columnField(column);
@@ -443,15 +463,12 @@ TFrameDeru::TFrameDeru(QWidget *parent)
 
     // Actions of the navigator bar.
     connect(DataSetApplyUpdates1, &QAction::triggered, this, [this] { SaveJournal(); });
-    connect(DataSetInsert1, &QAction::triggered, this, [this] {
-        TMeisaiClientDataSet *m = meisai();
-        if (!m || !m->isActive())
-            return;
-        if (m->isEmpty() || m->recNo() >= m->recordCount())
-            GoToNextLine();
-        else if (!m->IsReadOnlyRecord())
-            m->insert();
+    connect(DataSetPost1, &QAction::triggered, this, [this] {
+        MyDbGridMeisai->postEditor();
+        if (TMeisaiClientDataSet *m = meisai(); m && m->isEditing())
+            m->post();
     });
+    connect(DataSetInsert1, &QAction::triggered, this, [this] { InsertLine(); });
     connect(DataSetCancel1, &QAction::triggered, this, [this] {
         if (TMeisaiClientDataSet *m = meisai(); m && m->isEditing())
             m->cancel();
@@ -482,7 +499,11 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         if (!m || !m->isActive())
             return;
         m->undoLastChange(true);
-        CalcDetailTotals();
+        if (m->changeCount() == 0 && InputMode != 1 && slipListOpen())
+            LoadSlipMonth(ShownYear, ShownMonth, -1, -1, true);
+        else
+            CalcDetailTotals();
+        updateActions();
     });
     connect(DataSetCancelUpdates1, &QAction::triggered, this, [this] { CancelAllChanges(); });
     connect(ActionMove, &QAction::triggered, this, [this](bool checked) {
@@ -522,6 +543,20 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         ShownMonth = month;
         PublishShownMonth();
     });
+    ReceiptList->OnJumpToDataNo = [this](int dataNo) { JumpToLine(dataNo); };
+    connect(SlipPanel, &TSlipPanel::focusDetailGrid, this, [this] {
+        TMeisaiClientDataSet *m = meisai();
+        if (!m || !m->isActive())
+            return;
+        const QModelIndex index = MyDbGridMeisai->dataModel()->index(qMax(0, m->recNo() - 1), 0);
+        if (index.isValid())
+            MyDbGridMeisai->setCurrentIndex(index);
+        MyDbGridMeisai->setFocus();
+    });
+    MyDbGridMeisai->onSelectionChanged = [this](int) {
+        SelectionTotalPending = true;
+        scheduleIdleWork();
+    };
     connect(ReceiptList, &TReceiptList::slipLinesLoaded, this, [this] {
         meisaiAfterScroll();
         SlipPanel->CalcDetailTotals();
@@ -791,10 +826,23 @@ bool TFrameDeru::SaveJournal()
     m->ClearSavePoint();
     if (!m->isActive())
         return true;
-    MyDbGridMeisai->postEditor();
+    PostActiveControl();
     m->checkBrowseMode();
     if (m->changeCount() == 0)
         return true;
+    if (InputMode == 3 || InputMode == 7 || InputMode == 8) {
+        m->CltBusyState = 2;
+        bool confirmed = false;
+        try {
+            confirmed = ConfirmOutOfPeriodLines();
+        } catch (...) {
+            m->CltBusyState = 0;
+            throw;
+        }
+        m->CltBusyState = 0;
+        if (!confirmed)
+            return false;
+    }
     m_rebuildAfterSave = false;
     const bool ok = ApplyMeisaiUpdates();
     if (ok && m_rebuildAfterSave)
@@ -820,6 +868,118 @@ void TFrameDeru::MeisaiAfterApplied()
     }
 }
 
+bool TFrameDeru::ConfirmOutOfPeriodLines()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive() || m->isEmpty())
+        return true;
+    bool outside = false;
+    {
+        // Every line is looked at; the cursor comes back where it was.
+        const Bookmark mark = m->bookmark();
+        m->disableControls();
+        struct Restore
+        {
+            TMeisaiClientDataSet *m;
+            Bookmark mark;
+            ~Restore()
+            {
+                m->gotoBookmark(mark);
+                m->enableControls();
+            }
+        } restore{m, mark};
+        for (m->first(); !m->eof() && !outside; m->next()) {
+            Field *style = m->findField(QStringLiteral("STYLE"));
+            if (style && !style->isNull() && style->asInteger() == 6)
+                continue; // automatic withdrawals fall where the account's rules put them
+            Field *date = m->findField(QStringLiteral("RECDATE"));
+            const QDate d = date && !date->isNull() ? date->asDate() : QDate();
+            outside = !d.isValid() || d < PeriodStart || d > PeriodEnd;
+        }
+    }
+    if (!outside)
+        return true;
+    return MessageDlg(QStringLiteral("月度外のデータがあります。よろしいですか？"), MsgDlgType::Information, mbYesNo) ==
+           mrYes;
+}
+
+bool TFrameDeru::slipListOpen() const
+{
+    TMeisaiClientDataSet *r = DatMod ? ReceiptClt(*DatMod) : nullptr;
+    return r && r->isActive();
+}
+
+bool TFrameDeru::slipListHasRows() const
+{
+    TMeisaiClientDataSet *r = DatMod ? ReceiptClt(*DatMod) : nullptr;
+    return r && r->isActive() && !r->isEmpty();
+}
+
+void TFrameDeru::InsertLine()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive())
+        return;
+    MyDbGridMeisai->postEditor();
+    m->checkBrowseMode();
+    if (!m->isEmpty()) {
+        // Guarded lines are passed over; past the last one nothing is added.
+        m->disableControls();
+        bool past = false;
+        {
+            struct Enable
+            {
+                TMeisaiClientDataSet *m;
+                ~Enable() { m->enableControls(); }
+            } enable{m};
+            while (!m->eof() && m->IsReadOnlyRecord()) {
+                if (m->recNo() >= m->recordCount()) {
+                    past = true;
+                    break;
+                }
+                m->next();
+            }
+        }
+        if (past)
+            return;
+    }
+    if (m->isEmpty() || m->eof()) {
+        GoToNextLine();
+        return;
+    }
+    m->insert();
+    const QModelIndex index =
+        MyDbGridMeisai->dataModel()->index(qMax(0, m->recNo() - 1), qMax(0, MyDbGridMeisai->currentIndex().column()));
+    if (index.isValid())
+        MyDbGridMeisai->setCurrentIndex(index);
+    MyDbGridMeisai->setFocus();
+}
+
+void TFrameDeru::JumpToLine(int dataNo)
+{
+    if (MainForm) {
+        MainForm->JumpToDataNo(dataNo);
+        return;
+    }
+    // Without the main window (a page of its own) the line is shown here.
+    Statement st(DatMod->MainDatabase,
+                 QStringLiteral("SELECT RECDATE, STYLE, ORIGIN, LOOKUPNO, RECEIPTNO, KARICODE FROM \"Master\" "
+                                "WHERE DATANO = ?"));
+    st.bind(1, dataNo);
+    if (!st.next())
+        return;
+    ShowJournalEntry(dataNo, int(st.intValue(5)), true, int(st.intValue(1)), int(st.intValue(2)),
+                     int(st.intValue(3)), int(st.intValue(4)), QDate::fromString(st.textValue(0), Qt::ISODate));
+}
+
+void TFrameDeru::PostActiveControl()
+{
+    // A value still being typed reaches its line before a button acts on it.
+    MyDbGridMeisai->postEditor();
+    if (InputMode != 1)
+        SlipPanel->CommitHeader();
+}
+
 void TFrameDeru::CancelAllChanges()
 {
     TMeisaiClientDataSet *m = meisai();
@@ -831,6 +991,11 @@ void TFrameDeru::CancelAllChanges()
     m->cancelUpdates();
     if (!ApplyMeisaiUpdates())
         return;
+    if (InputMode != 1 && slipListOpen()) {
+        // An unsaved new slip and the slips' totals go back to what the book holds.
+        LoadSlipMonth(ShownYear, ShownMonth, -1, -1, true);
+        return;
+    }
     m->setIndexFieldNames(QStringLiteral("RecPos"));
     CalcDetailTotals();
 }
@@ -910,15 +1075,19 @@ void TFrameDeru::SetUpInputMode(int mode)
     BuildColumnList(mode);
     if (TMeisaiClientDataSet *m = meisai())
         m->CltLayoutKind = AmountStyle;
-    // The column buttons: one per entry with a list.
+    // The column buttons: one per entry with a list, one of them down at a time.
     ToolBar1->clear();
+    delete m_columnButtons; // with the previous buttons
+    m_columnButtons = new QActionGroup(ToolBar1);
+    m_columnButtons->setExclusive(true);
     for (const TToolBtnRec &rec : std::as_const(ColumnList)) {
         if (rec.Kind == 0)
             continue;
-        QAction *a = ToolBar1->addAction(rec.Caption);
+        auto *a = new QAction(rec.Caption, m_columnButtons);
         a->setCheckable(true);
         if (rec.Kind == 1 || rec.Kind == 2)
             a->setChecked(true);
+        ToolBar1->addAction(a);
     }
     applyDetailColumns();
     applyModeCaptions();
@@ -974,6 +1143,7 @@ void TFrameDeru::applyDetailColumns()
         c.color = c.readOnly ? kReadOnlyColumnColor : QColor(Qt::white);
         c.alignment = isMoneyField(rec.ViewField) ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
         c.titleAlignment = Qt::AlignLeft;
+        c.titleBold = first;
         if (CodeInput) {
             c.ime = isNumberColumn(rec.ViewField) ? ColumnIme::Closed : ColumnIme::Keep;
         } else {
@@ -1007,7 +1177,6 @@ void TFrameDeru::applyDetailColumns()
             columns << q;
         }
     }
-    Q_UNUSED(first);
     UsedColumnCount = int(columns.size());
     MyDbGridMeisai->setColumns(columns);
     Updating = false;
@@ -1036,6 +1205,10 @@ void TFrameDeru::applyModeCaptions()
     SlipPanel->PnlGoukei->setVisible(!table);
     LbMeisaiGoukei->setVisible(table);
     BbLbKarigou->setVisible(table);
+    LbZeiGoukei->setVisible(table && FrameKind == 2);
+    BbLbZeiKarigou->setVisible(table && FrameKind == 2);
+    // Moving lines is a table-entry action.
+    ActionMove->setVisible(table);
     if (!table)
         SlipPanel->ApplyModeCaptions(InputMode);
     FrBtnNormal->SetDown(InputMode == 1);
@@ -1389,7 +1562,11 @@ void TFrameDeru::CalcTableTotals(bool fullRedraw)
             Hyou->setValue(2, kFixedRows + i,
                            Currency::fromInt(TYosanWarn::BudgetRate(Hyou->getValue(1, kFixedRows + i), budget)));
         }
-        Hyou->setValue(2, 1, Currency::fromInt(YosanWarn->TotalRate(Hyou->getValue(1, 1))));
+        // The grand total against the whole budget, shown only while some
+        // category's budget is watched.
+        Hyou->setValue(2, 1,
+                       Currency::fromInt(YosanWarn->WarnTotal.isZero() ? 0
+                                                                      : YosanWarn->TotalRate(Hyou->getValue(1, 1))));
     }
     if (fullRedraw)
         Hyou->invalidateChangedCells();
@@ -1647,16 +1824,32 @@ void TFrameDeru::CalcDetailTotals()
 {
     SelectionTotalPending = false;
     TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive() || InputMode != 1)
+    if (!m || !m->isActive())
         return;
+    if (InputMode != 1) {
+        SlipPanel->CalcDetailTotals();
+        updateActions();
+        return;
+    }
+    if (MyDbGridMeisai->getMultiSelectMode() && MyDbGridMeisai->selectedCount() > 0) {
+        BbLbKarigou->setText(KingakuToStr(SlipPanel->SumSelectedLines().Kingaku));
+        LbMeisaiGoukei->setText(QStringLiteral("選択の合計"));
+        LbZeiGoukei->hide();
+        BbLbZeiKarigou->hide();
+        return;
+    }
     Field *amount = m->findField(QStringLiteral("KINGAKU"));
     Field *side = m->findField(sideField());
     Field *day = m->findField(QStringLiteral("RECDATE"));
     Field *reserved = m->findField(QStringLiteral("RESERVED"));
+    Field *style = m->findField(QStringLiteral("STYLE"));
+    Field *item = m->findField(QStringLiteral("HinmeiName"));
     if (!amount || !side || !day)
         return;
     // Only the lines that the cell stands for: the shown day and category.
-    Currency sum;
+    // Lines named as consumption tax make the tax total (slip lines, which
+    // carry their slip's tax, are left out of it in table entry).
+    Currency sum, tax;
     QVector<QVariant> values;
     for (int rec = 1; rec <= m->recordCount(); ++rec) {
         if (!m->fetchRecord(rec, values))
@@ -1667,8 +1860,17 @@ void TFrameDeru::CalcDetailTotals()
         if (!IncludeReservedFlag && reserved && !reserved->isNull() && reserved->asBoolean())
             continue;
         sum += amount->asCurrency();
+        const int s = style && !style->isNull() ? int(style->asInteger()) : 1;
+        if (item && item->asString().contains(QStringLiteral("消費税")) && s != 2 && s != 3 && s != 7 && s != 8)
+            tax += amount->asCurrency();
     }
     BbLbKarigou->setText(KingakuToStr(sum));
+    LbMeisaiGoukei->setText(QStringLiteral("明細の合計"));
+    if (FrameKind == 2) {
+        BbLbZeiKarigou->setText(KingakuToStr(tax));
+        LbZeiGoukei->show();
+        BbLbZeiKarigou->show();
+    }
     const int col = columnOfDate(CurDate);
     const int row = rowOfCode(CurCode);
     if (col >= 0 && row >= 0 && Hyou->getValue(col, row) != sum) {
@@ -1719,8 +1921,7 @@ void TFrameDeru::updateActions()
 void TFrameDeru::GoToNextLine()
 {
     TMeisaiClientDataSet *m = meisai();
-    // Nothing is added to a locked day of the table mode.
-    if (!m || !m->isActive() || (m->IsLockedRecord() && m->CltDataStyle == 1))
+    if (!m || !m->isActive())
         return;
     const int column = qMax(0, MyDbGridMeisai->currentIndex().column());
     if (m->state() == DataSetState::Insert)
@@ -1728,6 +1929,9 @@ void TFrameDeru::GoToNextLine()
     if (!m->isEmpty() && m->recNo() < m->recordCount()) {
         m->next();
     } else {
+        // The lines of a locked day can be gone through, but nothing is added to it.
+        if (m->CltDataStyle == 1 && m->IsLockedRecord())
+            return;
         MyDbGridMeisai->setReadOnly(false);
         MyDbGridMeisai->clearSelection();
         AppendMeisaiLine(*m);
@@ -1969,6 +2173,17 @@ bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == Hyou && event->type() == QEvent::KeyPress && Attached)
         return hyouKeyDown(static_cast<QKeyEvent *>(event));
+    if ((watched == Calender || watched == CmbHimoku) && event->type() == QEvent::KeyPress) {
+        // Enter walks on: from the date to the category, from the category to the lines.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == Calender)
+                CmbHimoku->setFocus();
+            else
+                MyDbGridMeisai->setFocus();
+            return true;
+        }
+    }
     return QFrame::eventFilter(watched, event);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QFrame>
+#include <QPointer>
 #include <QList>
 #include <QString>
 
@@ -16,6 +17,7 @@
 class DataSet;
 class DataSource;
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QDateEdit;
 class QKeyEvent;
@@ -147,6 +149,16 @@ public:
     // user last had Japanese input on in a text column (amount and quantity
     // columns are neither remembered nor switched).
     void RememberGridIme();
+    // The insert action: guarded lines are passed over; a line is inserted
+    // before the current one, or appended past the last.
+    void InsertLine();
+    // Bill, free and voucher slips: asks once when a line lies outside the
+    // shown month; false when the user says no.
+    bool ConfirmOutOfPeriodLines();
+    // Writes what is still being typed (grid editor, slip header) into its row.
+    void PostActiveControl();
+    // Shows a line wherever it is kept (through the main window when there is one).
+    void JumpToLine(int dataNo);
     void RestoreGridIme();
     // Shared by the three journal pages; off at program start.
     static bool LastGridImeOpen;
@@ -211,6 +223,7 @@ public:
     QLabel *LbMeisaiCaption = nullptr;
     QToolBar *TlBarDBNav = nullptr;
     QAction *DataSetApplyUpdates1 = nullptr;
+    QAction *DataSetPost1 = nullptr;
     QAction *DataSetInsert1 = nullptr;
     QAction *DataSetCancel1 = nullptr;
     QAction *DataSetDelete1 = nullptr;
@@ -224,6 +237,8 @@ public:
     QLabel *LbMeisaiGoukei = nullptr;
     QLabel *BbLbKarigou = nullptr;
     QLabel *BbLbKasigou = nullptr;
+    QLabel *LbZeiGoukei = nullptr;     // "（税合計）", table entry on the expense page
+    QLabel *BbLbZeiKarigou = nullptr;
     QLabel *LbMemo = nullptr;
     QPlainTextEdit *Memo = nullptr;
     DataSource *MeisaiCltSrc = nullptr;
@@ -307,6 +322,9 @@ protected:
     QList<TDayInfoRec> DayInfo;
 
 private:
+    QPointer<QActionGroup> m_columnButtons;
+    bool slipListOpen() const;
+    bool slipListHasRows() const;
     bool m_initialized = false;
     bool m_loading = false;
     bool m_hyouSelecting = false;

@@ -264,6 +264,38 @@ private slots:
         QCOMPARE(int(slips->fieldByName(u"LookupNo"_s)->asInteger()), monthCode);
         QVERIFY(dialogs.done());
     }
+
+    // A bill line dated outside the shown month is asked about once at the
+    // save: No keeps everything unsaved where it was, Yes saves.
+    void billLineOutsideTheMonthAsks()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        QTest::mouseClick(page->FrBtnCredit, Qt::LeftButton);
+        QTRY_COMPARE(int(page->ReceiptList->InputMode), 3);
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        TMeisaiClientDataSet *slips = ReceiptClt(*DatMod);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(slips->isActive() && slips->recordCount() == 1);
+        typeHeader(page->SlipPanel->DBEditCredit, u"クレジットカード"_s);
+        newLine(page);
+        typeInto(page, u"RECDATE"_s, page->periodEnd().addDays(3).toString(u"yy/MM/dd"_s), Qt::Key_Tab);
+        typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"700"_s, Qt::Key_Tab);
+        lines->checkBrowseMode();
+        const QString question = u"月度外のデータがあります。よろしいですか？"_s;
+        dialogs.answer(mrNo, question);
+        QVERIFY(!page->SaveJournal());
+        QVERIFY(lines->changeCount() > 0);
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 0);
+        dialogs.answer(mrYes, question);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(lines->changeCount(), 0);
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 1);
+        QVERIFY(dialogs.done());
+    }
 };
 
 QTEST_MAIN(TestReceiptEntry)

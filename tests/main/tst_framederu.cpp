@@ -267,6 +267,74 @@ private slots:
         CurLockDate = QDate();
     }
 
+    // The lines of a locked day can be walked with Down and Enter, but nothing
+    // is added; Insert puts a line before the current one, and on a day whose
+    // lines are all guarded it passes them over and adds nothing.
+    void lockedDayWalkAndInsert()
+    {
+        const QDate day(2026, 6, 12);
+        addLine(day, book.food, book.bank, 10);
+        addLine(day, book.food, book.bank, 20);
+        addLine(day, book.food, book.bank, 30);
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        lines.setRecNo(2);
+        p->InsertLine();
+        QVERIFY(lines.state() == DataSetState::Insert);
+        QCOMPARE(lines.recNo(), 2);
+        lines.cancel();
+        QCOMPARE(lines.recordCount(), 3);
+        p->CancelAllChanges(); // the insert renumbered the lines after it
+
+        CurLockDate = day;
+        CopyLockDate(*book.dm, day);
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        lines.first();
+        p->GoToNextLine();
+        QCOMPARE(lines.recNo(), 2);
+        p->GoToNextLine();
+        p->GoToNextLine();   // past the last line: nothing is added
+        QCOMPARE(lines.recNo(), 3);
+        QCOMPARE(lines.recordCount(), 3);
+        lines.first();
+        p->InsertLine();
+        QVERIFY(lines.state() != DataSetState::Insert);
+        QCOMPARE(lines.recordCount(), 3);
+        CurLockDate = QDate();
+        CopyLockDate(*book.dm, QDate());
+    }
+
+    // Selected lines show their own sum under "選択の合計" (at the next idle
+    // moment); with no selection the cell's sum and the tax total come back.
+    void selectionTotals()
+    {
+        const QDate day(2026, 6, 15);
+        addLine(day, book.food, book.bank, 10);
+        addLine(day, book.food, book.bank, 20);
+        addLine(day, book.food, book.bank, 300);
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        QCOMPARE(p->BbLbKarigou->text(), u"330"_s);
+        QVERIFY(p->BbLbZeiKarigou->isVisibleTo(p));
+        p->MyDbGridMeisai->toggleRowSelected(0);
+        p->MyDbGridMeisai->toggleRowSelected(2);
+        QTRY_COMPARE(p->LbMeisaiGoukei->text(), u"選択の合計"_s);
+        QCOMPARE(p->BbLbKarigou->text(), u"310"_s);
+        QVERIFY(!p->BbLbZeiKarigou->isVisibleTo(p));
+        p->MyDbGridMeisai->clearSelection();
+        QTRY_COMPARE(p->LbMeisaiGoukei->text(), u"明細の合計"_s);
+        QCOMPARE(p->BbLbKarigou->text(), u"330"_s);
+        // Enter walks from the date to the category and on to the lines.
+        p->Calender->setFocus();
+        QTest::keyClick(p->Calender, Qt::Key_Return);
+        QVERIFY(p->CmbHimoku->hasFocus() || QApplication::focusWidget() == p->CmbHimoku);
+        QTest::keyClick(p->CmbHimoku, Qt::Key_Return);
+        QVERIFY(p->MyDbGridMeisai->hasFocus());
+    }
+
     // The jump to an entry shows its day and category with the line current;
     // an entry that is not there is said.
     void showJournalEntry()
