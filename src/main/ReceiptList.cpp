@@ -27,6 +27,7 @@
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/IdleHook.h"
 
 namespace {
 
@@ -122,6 +123,16 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
     MyDbGridReceipt->viewport()->installEventFilter(this);
     connect(ReceiptListSrc, &DataSource::dataChange, this, [this](Field *) { PublishSlipHeader(); });
     connect(ReceiptListSrc, &DataSource::stateChange, this, [this] { PublishSlipHeader(); });
+    // The month change needs a saved slip with its lines shown and nothing
+    // pending: the button follows the list, the lines and the idle moments.
+    m_linesWatch = new DataSource(this);
+    if (DatMod)
+        m_linesWatch->setDataSet(DatMod->MeisaiClt);
+    for (DataSource *src : {ReceiptListSrc, m_linesWatch}) {
+        connect(src, &DataSource::dataChange, this, [this](Field *) { UpdateGetudoButton(); });
+        connect(src, &DataSource::stateChange, this, &TReceiptList::UpdateGetudoButton);
+    }
+    connect(IdleHook::instance(), &IdleHook::idle, this, &TReceiptList::UpdateGetudoButton);
     connect(FrBtnGetudo, &QAbstractButton::clicked, this, [this] {
         if (DataSetGetudoUpdate())
             DataSetGetudoExecute();
@@ -130,6 +141,7 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
     ShownYear = uint16_t(today.year());
     ShownMonth = uint16_t(today.month());
     SetUpSlipColumns(InputMode);
+    UpdateGetudoButton();
 }
 
 void TReceiptList::MyDbGridReceiptDrawColumnCell(QPainter &painter, const QRect &rect, int dataCol, int column,
@@ -422,6 +434,7 @@ void TReceiptList::LoadSlipList()
         r->AfterScroll = after;
     }
     emit slipListLoaded();
+    UpdateGetudoButton();
 }
 
 void TReceiptList::FillSlipRowInfo()
@@ -519,7 +532,13 @@ bool TReceiptList::LoadSlipMonth(int year, int month, int dataNo, int receiptNo,
     if (r->isEmpty()) {
         r->close();
         SlipLinesPending = false;
+        // No slip: no slip context for new lines, and the totals read 0
+        // instead of the previous month's.
+        m->CltReceiptNo = -1;
+        m->CltShopCODE = -1;
         emit slipChanged();
+        emit slipLinesLoaded();
+        UpdateGetudoButton();
         return result;
     }
     if (receiptNo > 0) {
@@ -537,6 +556,7 @@ bool TReceiptList::LoadSlipMonth(int year, int month, int dataNo, int receiptNo,
     emit slipChanged();
     if (AutoLoadLines)
         LoadSlipLines();
+    UpdateGetudoButton();
     return result;
 }
 
@@ -566,7 +586,6 @@ void TReceiptList::LoadSlipLines()
         m->CltShopCODE = InputMode == 2 && !shop->isNull() ? int(shop->asInteger()) : -1;
         Field *lookup = r->fieldByName(QStringLiteral("LookupNo"));
         m->CltLookupNo = receiptNo == -1 || InputMode == 2 || lookup->isNull() ? -1 : int(lookup->asInteger());
-        r->CltDate = m->CltDate;
         PublishSlipHeader();
         if (m->isActive()) {
             m->cancelUpdates();
@@ -593,6 +612,7 @@ void TReceiptList::LoadSlipLines()
         }
     }
     emit slipLinesLoaded();
+    UpdateGetudoButton();
 }
 
 void TReceiptList::AssignSlipNumbers()
@@ -677,6 +697,7 @@ void TReceiptList::AfterSlipSaved()
     LoadSlipLines();
     if (dataNo > 0 && m->isActive())
         m->locate(QStringLiteral("DATANO"), dataNo);
+    UpdateGetudoButton();
 }
 
 void TReceiptList::SlipAfterScroll()
@@ -715,6 +736,12 @@ bool TReceiptList::DataSetGetudoUpdate() const
     TMeisaiClientDataSet *m = lines();
     return r && m && r->isActive() && !r->isEmpty() && m->isActive() && !m->isEmpty()
         && m->state() == DataSetState::Browse && m->changeCount() == 0 && currentReceiptNo() > 0;
+}
+
+void TReceiptList::UpdateGetudoButton()
+{
+    if (FrBtnGetudo)
+        FrBtnGetudo->setEnabled(DataSetGetudoUpdate());
 }
 
 void TReceiptList::DataSetGetudoExecute()

@@ -119,6 +119,9 @@ public:
     void DataSetGetudoExecute();
     // Whether the action is enabled now.
     bool DataSetGetudoUpdate() const;
+    // FrBtnGetudo enabled as DataSetGetudoUpdate says. Runs on every change of
+    // the list or the lines and at idle moments; callable at any time.
+    void UpdateGetudoButton();
     // Cell drawing: row colours, navy text for a locked slip, Sundays and
     // holidays red, Saturdays navy, amounts below 0 red.
     void MyDbGridReceiptDrawColumnCell(QPainter &painter, const QRect &rect, int dataCol, int column,
@@ -150,6 +153,7 @@ protected:
 private:
     bool saveJournal();
 
+    DataSource *m_linesWatch = nullptr;   // MeisaiClt's changes, for FrBtnGetudo
     bool m_inLoad = false;
     bool m_hooksAttached = false;
 };

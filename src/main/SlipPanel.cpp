@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "controls/BevelLabel.h"
+#include "controls/ColorValue.h"
 #include "controls/FrameBtn.h"
 #include "controls/MyDBGrid.h"
 #include "data/DatMod.h"
@@ -27,37 +28,62 @@
 #include "platform/db/Abort.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
+#include "platform/ui/Dialogs.h"
 
 namespace {
 
 const QColor kGuardedText(0x00, 0x00, 0x80);   // navy: a locked or foreign slip
-const QColor kEnterColor(0xFF, 0xE6, 0xC6);    // the header box being edited
 
-// Writes value into field of every line of the slip, as the data module's
-// header rules do: each line edited and posted, the position kept.
-void forEveryLine(const std::function<void(DataSet &)> &write)
+// The header box being edited: the selection blue, a shade lighter.
+QColor enterColor()
 {
-    ClientDataSet *lines = DatMod ? DatMod->MeisaiClt : nullptr;
-    if (!lines || !lines->isActive() || lines->isEmpty())
+    return ShiftColorLuminance(ColorValue::fromBgr(0xFFDBAB), 20);
+}
+
+// Whether every line of the slip may take a header change (and the date, when
+// one is given, is open too); tells the user when not. Checked before anything
+// is written, so a header change reaches all lines or none.
+bool slipLinesOpen(TMeisaiClientDataSet &lines, const QDate &date)
+{
+    bool open = !(date.isValid() && lines.CltLockDate.isValid() && date <= lines.CltLockDate);
+    if (open && lines.isActive() && !lines.isEmpty()) {
+        if (lines.isEditing())
+            lines.post();
+        const Bookmark mark = lines.bookmark();
+        lines.disableControls();
+        auto before = std::exchange(lines.BeforeScroll, nullptr);
+        auto after = std::exchange(lines.AfterScroll, nullptr);
+        for (lines.first(); open && !lines.eof(); lines.next())
+            open = !lines.IsLockedRecord();
+        lines.gotoBookmark(mark);
+        lines.BeforeScroll = before;
+        lines.AfterScroll = after;
+        lines.enableControls();
+    }
+    if (!open)
+        MessageDlg(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information, mbOK);
+    return open;
+}
+
+// Writes a header value into every line of the slip through the journal's own
+// field routine (change mode, all lines). Should a line still refuse, the lines
+// written before it are taken back: the slip never ends half changed.
+void writeEveryLine(TMeisaiClientDataSet &lines, const char *fieldName, int code, const QString &name,
+                    const QDate &date)
+{
+    if (!lines.isActive() || lines.isEmpty())
         return;
-    const Bookmark mark = lines->bookmark();
-    lines->disableControls();
-    struct Restore
-    {
-        ClientDataSet &ds;
-        Bookmark mark;
-        ~Restore()
-        {
-            ds.gotoBookmark(mark);
-            ds.enableControls();
-        }
-    } restore{*lines, mark};
-    if (lines->isEditing())
-        lines->post();
-    for (lines->first(); !lines->eof(); lines->next()) {
-        lines->edit();
-        write(*lines);
-        lines->post();
+    if (lines.isEditing())
+        lines.post();
+    const int point = lines.savePoint();
+    try {
+        SetMeisaiFieldValue(lines.fieldByName(QLatin1String(fieldName)), wmChange, false, true, code, false, false,
+                            name, date, -1);
+    } catch (...) {
+        if (lines.isEditing())
+            lines.cancel();
+        lines.setSavePoint(point);
+        throw;
     }
 }
 
@@ -130,7 +156,7 @@ bool TSlipFieldEdit::commit()
 void TSlipFieldEdit::focusInEvent(QFocusEvent *event)
 {
     QPalette p = palette();
-    p.setColor(QPalette::Base, kEnterColor);
+    p.setColor(QPalette::Base, enterColor());
     setPalette(p);
     QLineEdit::focusInEvent(event);
 }
@@ -512,12 +538,22 @@ TSlipSums TSlipPanel::CalcDetailTotals()
     if (InputMode == 1) {
         emit tableCellTotal(sums.Kingaku);
     } else if (TMeisaiClientDataSet *r = m_list ? m_list->slips() : nullptr; r && r->isActive() && !r->isEmpty()) {
-        // The slip row shows the lines' sums; its next post stores them.
-        if (!r->isEditing())
-            r->edit();
-        r->fieldByName(QStringLiteral("KINGAKU"))->setAsCurrency(sums.Kingaku);
-        r->fieldByName(QStringLiteral("KariGaku"))->setAsCurrency(sums.KariGaku);
-        r->fieldByName(QStringLiteral("KasiGaku"))->setAsCurrency(sums.KasiGaku);
+        // The slip row shows the lines' sums; its next post stores them. Only
+        // lines that were changed move it: showing a slip edits nothing (an
+        // edited row would later be posted and mark the book as changed).
+        Field *kingaku = r->fieldByName(QStringLiteral("KINGAKU"));
+        Field *kari = r->fieldByName(QStringLiteral("KariGaku"));
+        Field *kasi = r->fieldByName(QStringLiteral("KasiGaku"));
+        const bool differs = kingaku->asCurrency() != sums.Kingaku || kari->asCurrency() != sums.KariGaku
+            || kasi->asCurrency() != sums.KasiGaku;
+        const bool linesChanged = m && m->isActive() && (m->changeCount() > 0 || m->isEditing());
+        if (differs && (linesChanged || r->isEditing())) {
+            if (!r->isEditing())
+                r->edit();
+            kingaku->setAsCurrency(sums.Kingaku);
+            kari->setAsCurrency(sums.KariGaku);
+            kasi->setAsCurrency(sums.KasiGaku);
+        }
     }
     emit totalsChanged(sums);
     return sums;
@@ -542,44 +578,60 @@ void TSlipPanel::CommitHeader()
         box->commit();
 }
 
-void TSlipPanel::CopySlipFieldToLines(Field &field)
+bool TSlipPanel::CopySlipFieldToLines(Field &field)
 {
     if (!m_list)
-        return;
+        return false;
     TMeisaiClientDataSet *r = m_list->slips();
     TMeisaiClientDataSet *m = m_list->lines();
     if (!r || !m)
-        return;
+        return false;
     const QString name = field.fieldName();
-    if (name.compare(QStringLiteral("RecDate"), Qt::CaseInsensitive) == 0) {
-        const QDate date = field.isNull() ? QDate() : field.asDate();
-        r->CltDate = date;
-        m->CltDate = date;
-        forEveryLine([&date](DataSet &line) { line.fieldByName(QStringLiteral("RECDATE"))->setAsDate(date); });
-    } else if (name == QLatin1String("ShopName") || name == QLatin1String("ShopCode")) {
+    const bool date = name.compare(QStringLiteral("RecDate"), Qt::CaseInsensitive) == 0;
+    const bool shop = name == QLatin1String("ShopName") || name == QLatin1String("ShopCode");
+    const bool card = name == QLatin1String("CreditCode");
+    if ((date || shop || card) && !slipLinesOpen(*m, date && !field.isNull() ? field.asDate() : QDate())) {
+        // Refused as a whole: the slip row takes its stored header back too.
+        if (r->isEditing())
+            r->cancel();
+        SlipAfterScroll();
+        CalcDetailTotals();
+        return false;
+    }
+    if (date) {
+        if (field.isNull())
+            return false;
+        const QDate value = field.asDate();
+        r->CltDate = value;
+        m->CltDate = value;
+        writeEveryLine(*m, "RECDATE", 0, QString(), value);
+    } else if (shop) {
         const int code = int(r->fieldByName(QStringLiteral("ShopCode"))->asInteger());
-        const QString shop = r->fieldByName(QStringLiteral("ShopName"))->asString();
+        const QString shopName = r->fieldByName(QStringLiteral("ShopName"))->asString();
         m->CltShopCODE = code;
-        forEveryLine([code, &shop](DataSet &line) {
-            line.fieldByName(QStringLiteral("SHOPCODE"))->setAsInteger(code);
-            line.fieldByName(QStringLiteral("ShopName"))->setAsString(shop);
-        });
-    } else if (name == QLatin1String("CreditCode")) {
-        const int card = int(field.asInteger());
-        m->CltCreditCODE = card;
-        m_list->CalcPeriod(card);
-        m->CltEditAllLines = true;
-        forEveryLine([card](DataSet &line) {
-            if (Field *self = line.findField(QStringLiteral("SelfCode")))
-                self->setValue(card);
-        });
-        m->CltEditAllLines = false;
+        writeEveryLine(*m, "SHOPCODE", code, shopName, QDate());
+    } else if (card) {
+        const int code = int(field.asInteger());
+        m->CltCreditCODE = code;
+        m_list->CalcPeriod(code);
+        {
+            // Every line takes the card, whatever its kind; the flag must not
+            // outlive the write, also when a line refuses.
+            struct AllLines
+            {
+                TMeisaiClientDataSet &ds;
+                bool was;
+                ~AllLines() { ds.CltEditAllLines = was; }
+            } allLines{*m, std::exchange(m->CltEditAllLines, true)};
+            if (m->findField(QStringLiteral("SelfCode")))
+                writeEveryLine(*m, "SelfCode", code, QString(), QDate());
+        }
         if (m_list->FrameKind == 2 && InputMode == 3) {
-            const int payKouza = FindHimokuAiteCode(card, &KouzaHimokuArray);
+            const int payKouza = FindHimokuAiteCode(code, &KouzaHimokuArray);
             if (payKouza > 0) {
                 Database &db = DatMod->MainDatabase;
-                const int furikomiBi = GetHimokuFurikomibi(db, card);
-                const int cycle = GetHimokuCycle(db, card);
+                const int furikomiBi = GetHimokuFurikomibi(db, code);
+                const int cycle = GetHimokuCycle(db, code);
                 if (!r->isEditing())
                     r->edit();
                 if (furikomiBi < 0 || cycle < 0) {
@@ -587,7 +639,7 @@ void TSlipPanel::CopySlipFieldToLines(Field &field)
                     r->fieldByName(QStringLiteral("PayKouza"))->clear();
                 } else {
                     THimokuData data;
-                    FindHimokuData(card, &KouzaHimokuArray, data);
+                    FindHimokuData(code, &KouzaHimokuArray, data);
                     r->fieldByName(QStringLiteral("PayDate"))
                         ->setAsDate(GetFurikomiDate(furikomiBi, cycle, data.HolidayShift, m_list->ShownYear,
                                                     m_list->ShownMonth, CurSimeTuki, CurShiftNendo,
@@ -603,6 +655,7 @@ void TSlipPanel::CopySlipFieldToLines(Field &field)
     }
     m_list->PublishSlipHeader();
     SlipAfterScroll();
+    return true;
 }
 
 void TSlipPanel::headerEnterKey(TSlipFieldEdit *box)

@@ -128,8 +128,10 @@ public:
     // locked or foreign slip, editable black ones otherwise; shows the row.
     void SlipAfterScroll();
     // A header field chosen in the selector: passes it on to the slip's lines
-    // (RecDate, ShopName/ShopCode, CreditCode, PayDate, PayKouza).
-    void CopySlipFieldToLines(Field &field);
+    // (RecDate, ShopName/ShopCode, CreditCode, PayDate, PayKouza). A slip with a
+    // locked line, or a date on or before the lock date, is refused as a whole
+    // with the lock message (nothing written, the row's header put back): false.
+    bool CopySlipFieldToLines(Field &field);
     // Writes every header box's pending text into the slip row.
     void CommitHeader();
 

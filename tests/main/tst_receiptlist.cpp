@@ -2,6 +2,7 @@
 
 #include "BookFixture.h"
 #include "DialogQueue.h"
+#include "controls/FrameBtn.h"
 #include "controls/MyDBGrid.h"
 #include "data/DatMod.h"
 #include "data/DatModEvents.h"
@@ -291,6 +292,28 @@ private slots:
         m.post();
         QVERIFY(!list->DataSetGetudoUpdate());
         m.cancelUpdates();
+    }
+
+    // The month-change button is usable exactly while the action is: a saved
+    // slip shown with its lines, nothing being edited or waiting to be saved.
+    void monthChangeButtonFollowsTheState()
+    {
+        list->SetInputMode(3);
+        line(42, 1, QDate(2024, 5, 3), 100, 3, 0, EncodeMonthCode(2024, 5), 0, Food, Card);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QVERIFY(list->FrBtnGetudo->isEnabled());
+        TMeisaiClientDataSet &m = *MeisaiClt(*dm);
+        m.edit();
+        m["KINGAKU"].setAsCurrency(Currency::fromDouble(150));
+        QVERIFY(!list->FrBtnGetudo->isEnabled());
+        m.post();
+        QVERIFY(!list->FrBtnGetudo->isEnabled());
+        m.cancelUpdates();
+        QVERIFY(list->FrBtnGetudo->isEnabled());
+        QVERIFY(list->LoadSlipMonth(2024, 7));   // no slips
+        QVERIFY(!list->FrBtnGetudo->isEnabled());
+        QVERIFY(list->LoadSlipMonth(2024, 5));
+        QVERIFY(list->FrBtnGetudo->isEnabled());
     }
 };
 

@@ -70,6 +70,19 @@ class TestSlipPanel : public QObject, private BookFixture::BookPlace
         CurLockDate = date;
         CopyLockDate(*dm, date);
     }
+    // One journal line of a slip written straight into the book.
+    void storedLine(int dataNo, int receiptNo, int gyoNo, const QDate &date, int amount, int style,
+                    int lookupNo = 0, int kasi = Cash)
+    {
+        Statement st(db(), u"INSERT INTO Master (DATANO,GYONO,RECDATE,KINGAKU,QUANTITY,SHOPCODE,HINMEICODE,PERSONCODE,"
+                            "KARISIDE,KARICODE,KASICODE,RESERVED,LOOKUPNO,RECEIPTNO,RECKIND,STYLE,ORIGIN,ZEIATUKAI) "
+                            "VALUES (?,?,?,?,1,0,0,0,0,?,?,0,?,?,1,?,2,1)"_s);
+        const QVariantList values{dataNo, gyoNo, date.toString(Qt::ISODate), amount, Food, kasi, lookupNo,
+                                  receiptNo, style};
+        for (int i = 0; i < values.size(); ++i)
+            st.bind(i + 1, values.at(i));
+        st.exec();
+    }
 
 private slots:
     void init()
@@ -352,6 +365,85 @@ private slots:
         setLock(QDate(2024, 5, 2));
         panel->SlipAfterScroll();
         QVERIFY(!panel->DBEditDate->isReadOnly());
+    }
+
+    // Showing slips only shows their totals: the slip row is not edited and the
+    // book not marked as changed; a month without slips shows 0, not the
+    // totals of the slip shown before.
+    void browsingShowsTotalsOnly()
+    {
+        storedLine(6001, 61, 1, QDate(2024, 5, 3), 300, 2);
+        storedLine(6002, 61, 2, QDate(2024, 5, 3), 200, 2);
+        storedLine(6003, 62, 1, QDate(2024, 5, 4), 700, 2);
+        DatMod->DataChanged = false;
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(slips()["RECEIPTNO"].asInteger(), 61);
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(500)));
+        QVERIFY(!slips().isEditing());
+        QVERIFY(slips().locate(u"RECEIPTNO"_s, 62));
+        QCOMPARE(panel->BbLbKarigou->text(), KingakuToStr(Currency::fromDouble(700)));
+        QVERIFY(slips().locate(u"RECEIPTNO"_s, 61));
+        QVERIFY(!slips().isEditing());
+        QVERIFY(!DatMod->DataChanged);
+
+        QVERIFY(list->LoadSlipMonth(2024, 6));
+        QCOMPARE(panel->BbLbKarigou->text(), u"0"_s);
+        QCOMPARE(panel->BbLbZeiKarigou->text(), u"0"_s);
+        QCOMPARE(lines().CltReceiptNo, -1);
+    }
+
+    // A card chosen for a bill with a line on or before the lock date is
+    // refused as a whole: the lock message, no line changed, the row's card
+    // put back and the all-lines flag down again.
+    void headerChoiceRefusedOnLockedLine()
+    {
+        setMode(3);
+        const int month = EncodeMonthCode(2024, 5);
+        storedLine(6101, 63, 1, QDate(2024, 5, 20), 100, 3, month, Card);
+        storedLine(6102, 63, 2, QDate(2024, 5, 2), 200, 3, month, Card);
+        setLock(QDate(2024, 5, 10));
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(lines().recordCount(), 2);
+        slips().edit();
+        slips()["CreditCode"].setAsInteger(Cash);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, QString::fromUtf16(kLockedDateMessage));
+        QVERIFY(!panel->CopySlipFieldToLines(slips()["CreditCode"]));
+        QVERIFY(dialogs.done());
+        QCOMPARE(lines().changeCount(), 0);
+        QVERIFY(!lines().CltEditAllLines);
+        QCOMPARE(slips()["CreditCode"].asInteger(), Card);
+        for (lines().first(); !lines().eof(); lines().next())
+            QCOMPARE(lines()["KASICODE"].asInteger(), Card);
+    }
+
+    // Looking at a bill (which has no date of its own) keeps the date the next
+    // new slip starts from.
+    void browsingABillKeepsTheNewSlipDate()
+    {
+        setMode(3);
+        storedLine(6201, 64, 1, QDate(2024, 5, 20), 100, 3, EncodeMonthCode(2024, 5), Card);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        slips().CltDate = QDate(2024, 5, 15);
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(lines().CltReceiptNo, 64);
+        QCOMPARE(slips().CltDate, QDate(2024, 5, 15));
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        QCOMPARE(slips().CltDate, QDate(2024, 5, 15));
+    }
+
+    // The header box being edited turns a light shade of the selection blue,
+    // and white again when left.
+    void headerBoxEnterColour()
+    {
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(panel->DBEditShop, &in);
+        const QColor entered = panel->DBEditShop->palette().color(QPalette::Base);
+        QCOMPARE(entered, ShiftColorLuminance(QColor(0xAB, 0xDB, 0xFF), 20));
+        QVERIFY(entered.blue() > entered.red());
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(panel->DBEditShop, &out);
+        QCOMPARE(panel->DBEditShop->palette().color(QPalette::Base), QColor(Qt::white));
     }
 
     // A refused save leaves the current slip as it was and appends nothing.
