@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -669,7 +670,9 @@ void TFrameDeru::loadTableLayout()
         return;
     Updating = true;
     const QFontMetrics fm(Hyou->font());
-    const int unit = fm.height() + 6;
+    // The row unit is twice the font's pixel height: room for the amount and
+    // the grid lines with air around them.
+    const int unit = 2 * qMax(1, QFontInfo(Hyou->font()).pixelSize());
     SoftStringGridModel *m = Hyou->model();
     const int defColWidth = RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
                                                        fm.horizontalAdvance(QStringLiteral("123456789")) + 2);
@@ -714,6 +717,10 @@ void TFrameDeru::SetHelpContexts()
     FrBtnCredit->setProperty("helpContext", 10063);
     FrBtnFree->setProperty("helpContext", 10064);
     Calender->setProperty("helpContext", 10129);
+    for (QAction *a : {DataSetApplyUpdates1, DataSetInsert1, DataSetCancel1, DataSetDelete1, ActionJump, DataSetUndo1,
+                       DataSetCancelUpdates1, ActionMove})
+        if (QWidget *button = TlBarDBNav->widgetForAction(a))
+            button->setProperty("helpContext", 10073);
 }
 
 // ---- attaching to the shared journal data sets -----------------------------------------
@@ -755,7 +762,10 @@ void TFrameDeru::DetachDataSets()
     PublishShownMonth();
     ReceiptList->DetachHooks();
     MyDbGridMeisai->clearSelection();
-    if (TMeisaiClientDataSet *m = meisai()) {
+    // Both journal data sets go back to how another page finds them.
+    for (TMeisaiClientDataSet *m : {meisai(), DatMod ? ReceiptClt(*DatMod) : nullptr}) {
+        if (!m)
+            continue;
         if (m->isActive()) {
             m->cancelUpdates();
             m->close();
@@ -764,10 +774,12 @@ void TFrameDeru::DetachDataSets()
         m->setIndexFieldNames(QString());
         m->OnApplyUpdate = nullptr;
         m->OnAfterApplied = nullptr;
-        m->OnNeedCalcSum = nullptr;
         m->OnAfterScrolled = nullptr;
         m->OnFieldChange = nullptr;
-        m->OnAfterNoTransaction = nullptr;
+        if (m == meisai()) {
+            m->OnNeedCalcSum = nullptr;
+            m->OnAfterNoTransaction = nullptr;
+        }
         m->CltSelecter = nullptr;
         m->CltDataStyle = 0;
         m->CltSyuSiIdo = 0;
@@ -778,6 +790,8 @@ void TFrameDeru::DetachDataSets()
     SlipLinesPending = false;
     SelecterRefreshPending = false;
     CellLoadPending = false;
+    if (MoveMode)
+        ActionMove->setChecked(false);
     MoveMode = false;
     MyDbGridMeisai->setDataSource(nullptr);
     MeisaiCltSrc->setDataSet(nullptr);
@@ -1093,6 +1107,8 @@ void TFrameDeru::SetUpInputMode(int mode)
     applyModeCaptions();
     if (mode == 1 && Hyou->isVisible() && Hyou->focusPolicy() != Qt::NoFocus)
         Hyou->setFocus();
+    else if (mode != 1 && ReceiptList->MyDbGridReceipt && ReceiptList->MyDbGridReceipt->isVisible())
+        ReceiptList->MyDbGridReceipt->setFocus();
 }
 
 bool TFrameDeru::LastGridImeOpen = false;
@@ -1254,6 +1270,9 @@ void TFrameDeru::ChangeInputMode(int mode)
         }
     }
     m->close();
+    // The slip list is read anew for a slip mode and stays closed in table entry.
+    if (TMeisaiClientDataSet *r = ReceiptClt(*DatMod); r && r->isActive())
+        r->close();
     AttachDataSets();
     SetUpInputMode(mode);
     if (mode == 1) {
