@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
 
 #include "controls/ColorValue.h"
 #include "platform/ui/InputMethod.h"
@@ -166,7 +168,7 @@ void TFloatSpinEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
-        if (m_editorEnabled && !isReadOnly())
+        if (takesPaste())
             QLineEdit::keyPressEvent(event);
         return;
     }
@@ -190,6 +192,73 @@ void TFloatSpinEdit::focusInEvent(QFocusEvent *event)
     QLineEdit::focusInEvent(event);
     if (m_autoSelect && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
         selectAll();
+    else if (!m_autoSelect
+             && (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason
+                 || event->reason() == Qt::ShortcutFocusReason))
+        deselect();   // the line edit's own select-all on keyboard entry
+}
+
+QMenu *TFloatSpinEdit::createContextMenu()
+{
+    QMenu *menu = createStandardContextMenu();
+    if (!menu || takesPaste())
+        return menu;
+    // Known by their names where the line edit gives them, else by their
+    // captions (the shortcut after the tab left off), translated as it does.
+    for (QAction *action : menu->actions()) {
+        const QString name = action->objectName();
+        const QString caption = action->text().section(QLatin1Char('\t'), 0, 0);
+        if (name == QLatin1String("edit-paste") || name == QLatin1String("edit-cut")
+            || caption == QLineEdit::tr("&Paste") || caption == QLineEdit::tr("Cu&t"))
+            action->setEnabled(false);
+    }
+    return menu;
+}
+
+void TFloatSpinEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (QMenu *menu = createContextMenu()) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+    }
+}
+
+void TFloatSpinEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the X11 selection.
+    if (event->button() == Qt::MiddleButton && !takesPaste()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+// Dropped text is pasted text.
+void TFloatSpinEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!takesPaste()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dragEnterEvent(event);
+}
+
+void TFloatSpinEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!takesPaste()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dragMoveEvent(event);
+}
+
+void TFloatSpinEdit::dropEvent(QDropEvent *event)
+{
+    if (!takesPaste()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dropEvent(event);
 }
 
 void TFloatSpinEdit::focusOutEvent(QFocusEvent *event)

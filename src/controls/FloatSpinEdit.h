@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
+class QMenu;
 class TTimerSpeedButton;
 
 // The vertical pair of repeating step buttons inside a spin edit. The two buttons
@@ -68,6 +69,10 @@ public:
     TSpinButton *button() const { return m_button; }
     static QString format(double value);
 
+    // The line edit's context menu with Cut and Paste switched off while the
+    // editor is disabled (the read-only box switches them off by itself).
+    QMenu *createContextMenu();
+
 signals:
     // The value was set (OnChangeValue); textChanged is the plain text change.
     void changeValue();
@@ -78,9 +83,16 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     bool textIsNumber(double *value) const;
+    // Whether pasted, cut or dropped text may change the box.
+    bool takesPaste() const { return m_editorEnabled && !isReadOnly(); }
     void placeButton();
 
     TSpinButton *m_button;

@@ -82,6 +82,15 @@ void TNumberEdit::focusInEvent(QFocusEvent *event)
     if (event->reason() == Qt::MouseFocusReason && (QGuiApplication::mouseButtons() & Qt::LeftButton))
         m_mouseEntered = true;
     QLineEdit::focusInEvent(event);
+    // The line edit selects everything when entered by keyboard; without
+    // AutoSelect the text is left unselected.
+    if (!m_autoSelect && isKeyboardEntry(event->reason()))
+        deselect();
+}
+
+bool TNumberEdit::isKeyboardEntry(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
 }
 
 void TNumberEdit::mouseReleaseEvent(QMouseEvent *event)

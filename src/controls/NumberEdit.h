@@ -21,6 +21,10 @@ public:
     // Whether the typed character may go into the box.
     virtual bool isAcceptedChar(QChar c) const = 0;
 
+    // Whether the focus came by keyboard (Tab, Shift+Tab, a shortcut): the
+    // entries on which the line edit selects its whole text by itself.
+    static bool isKeyboardEntry(Qt::FocusReason reason);
+
 signals:
     // The stored value was set (typed and accepted, restored, or set in code).
     void valueSet();

@@ -159,6 +159,71 @@ private slots:
         QCOMPARE(f.edit->selectedText(), QStringLiteral("1234"));
     }
 
+    // Entering by keyboard selects the whole text only with AutoSelect.
+    void keyboardEntrySelectsWithAutoSelect_data()
+    {
+        QTest::addColumn<bool>("spin");
+        QTest::addColumn<bool>("autoSelect");
+        QTest::newRow("number, on") << false << true;
+        QTest::newRow("number, off") << false << false;
+        QTest::newRow("spin, on") << true << true;
+        QTest::newRow("spin, off") << true << false;
+    }
+    void keyboardEntrySelectsWithAutoSelect()
+    {
+        QFETCH(bool, spin);
+        QFETCH(bool, autoSelect);
+        auto check = [autoSelect](auto &f) {
+            QVERIFY(QTest::qWaitForWindowActive(&f.window));
+            f.edit->setAutoSelect(autoSelect);
+            f.edit->setText(QStringLiteral("1234"));
+            f.other->setFocus();
+            QTRY_VERIFY(f.other->hasFocus());
+            f.edit->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(f.edit->hasFocus());
+            QCOMPARE(f.edit->selectedText(), autoSelect ? QStringLiteral("1234") : QString());
+        };
+        if (spin) {
+            Form<TFloatSpinEdit> f;
+            check(f);
+        } else {
+            Form<TIntegerEdit> f;
+            check(f);
+        }
+    }
+
+    // Cut and Paste of the context menu reach the spin edit only while its
+    // editor is enabled.
+    void spinContextMenuPaste_data()
+    {
+        QTest::addColumn<bool>("editorEnabled");
+        QTest::newRow("editor on") << true;
+        QTest::newRow("editor off") << false;
+    }
+    void spinContextMenuPaste()
+    {
+        QFETCH(bool, editorEnabled);
+        TFloatSpinEdit e;
+        e.setText(QStringLiteral("12"));
+        e.selectAll();
+        e.setEditorEnabled(editorEnabled);
+        QGuiApplication::clipboard()->setText(QStringLiteral("34"));
+        std::unique_ptr<QMenu> menu(e.createContextMenu());
+        QAction *paste = nullptr, *cut = nullptr;
+        for (QAction *a : menu->actions()) {
+            const QString caption = a->text().section(QLatin1Char('\t'), 0, 0);
+            if (caption == QLineEdit::tr("&Paste"))
+                paste = a;
+            else if (caption == QLineEdit::tr("Cu&t"))
+                cut = a;
+        }
+        QVERIFY(paste && cut);
+        QCOMPARE(cut->isEnabled(), editorEnabled);
+        QCOMPARE(paste->isEnabled(), editorEnabled);
+        paste->trigger();
+        QCOMPARE(e.text(), editorEnabled ? QStringLiteral("34") : QStringLiteral("12"));
+    }
+
     void spinEnterClamps_data()
     {
         QTest::addColumn<double>("minValue");
