@@ -621,6 +621,10 @@ void TFrameDeru::RefreshPage()
     WaitCursor wait;
     if (MainForm && MainForm->ShownDate.isValid())
         CurDate = MainForm->ShownDate;
+    if (MainForm && MainForm->ShownYear > 0)
+        ShownYear = MainForm->ShownYear;
+    if (MainForm && MainForm->ShownMonth > 0)
+        ShownMonth = MainForm->ShownMonth;
     if (!CurDate.isValid())
         CurDate = QDate::currentDate();
     SpBtnReserve->SetDown(IncludeReservedFlag);
@@ -2125,8 +2129,14 @@ void TFrameDeru::SaveDayMemo()
 
 void TFrameDeru::PublishShownMonth()
 {
-    if (MainForm && CurDate.isValid())
+    if (!MainForm)
+        return;
+    if (CurDate.isValid())
         MainForm->ShownDate = CurDate;
+    if (ShownYear > 0 && ShownMonth > 0) {
+        MainForm->ShownYear = ShownYear;
+        MainForm->ShownMonth = ShownMonth;
+    }
 }
 
 // ---- toggles, keys, jumps --------------------------------------------------------------------

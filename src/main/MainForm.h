@@ -121,6 +121,8 @@ public:
 
     int WriteMode = 0;       // the selector's write mode of the journal pages
     QDate ShownDate;         // the date the journal pages show
+    int ShownYear = 0;       // and the fiscal year and month of their slip modes
+    int ShownMonth = 0;
     bool AllBtnShow = true;
 
     // ---- services ---------------------------------------------------------
