@@ -33,6 +33,7 @@ class TestSlipPanel : public QObject, private BookFixture::BookPlace
     static constexpr int Food = 107;     // 食費
     static constexpr int Cash = 100;     // 現金
     static constexpr int Card = 125;     // クレジットカード (pays on the 10th of the next month)
+    static constexpr int Bank = 123;     // 普通預金
     std::unique_ptr<TReceiptList> list;
     std::unique_ptr<TSlipPanel> panel;
 
@@ -415,6 +416,14 @@ private slots:
         QCOMPARE(slips()["CreditCode"].asInteger(), Card);
         for (lines().first(); !lines().eof(); lines().next())
             QCOMPARE(lines()["KASICODE"].asInteger(), Card);
+        // Without the lock the same choice reaches every line.
+        setLock(QDate());
+        slips().edit();
+        slips()["CreditCode"].setAsInteger(Bank);
+        QVERIFY(panel->CopySlipFieldToLines(slips()["CreditCode"]));
+        QVERIFY(!lines().CltEditAllLines);
+        for (lines().first(); !lines().eof(); lines().next())
+            QCOMPARE(lines()["KASICODE"].asInteger(), Bank);
     }
 
     // Looking at a bill (which has no date of its own) keeps the date the next
