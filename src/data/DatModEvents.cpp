@@ -425,7 +425,9 @@ void installMeisaiEvents(TDatMod &dm, TMeisaiClientDataSet &ds)
 
 // ---- slip list --------------------------------------------------------------
 
-// Runs body over every line of MeisaiClt with bulk editing set, the current line kept.
+// Runs body over every line of MeisaiClt with bulk editing set, the current line
+// kept. All lines or none: a line that refuses (a locked date) takes the lines
+// changed before it back to how they were, so a slip never ends up half moved.
 void forEveryLine(TDatMod &dm, const std::function<void(DataSet &)> &body)
 {
     ClientDataSet *lines = dm.MeisaiClt;
@@ -433,6 +435,19 @@ void forEveryLine(TDatMod &dm, const std::function<void(DataSet &)> &body)
         return;
     lines->checkBrowseMode();
     const auto mark = lines->bookmark();
+    // A slip with a line on or before the lock date keeps its header: bulk
+    // editing passes the per-line guard, so the lines are looked at first.
+    if (auto *journal = dynamic_cast<TMeisaiClientDataSet *>(lines)) {
+        bool locked = false;
+        lines->disableControls();
+        for (lines->first(); !lines->eof() && !locked; lines->next())
+            locked = journal->IsLockedRecord();
+        lines->gotoBookmark(mark);
+        lines->enableControls();
+        if (locked)
+            refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information);
+    }
+    const int before = lines->savePoint();
     const bool wasBulk = dm.BulkEditing;
     dm.BulkEditing = true;
     lines->disableControls();
@@ -444,6 +459,7 @@ void forEveryLine(TDatMod &dm, const std::function<void(DataSet &)> &body)
         }
     } catch (...) {
         lines->cancel();
+        lines->setSavePoint(before);
         lines->gotoBookmark(mark);
         lines->enableControls();
         dm.BulkEditing = wasBulk;

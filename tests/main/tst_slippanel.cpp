@@ -426,6 +426,32 @@ private slots:
             QCOMPARE(lines()["KASICODE"].asInteger(), Bank);
     }
 
+    // A date typed into a receipt's header goes to all its lines or to none: a
+    // locked line refuses it, and the line before it is taken back too.
+    void typedHeaderDateAllLinesOrNone()
+    {
+        setMode(2);
+        storedLine(6111, 65, 1, QDate(2024, 5, 20), 100, 2);
+        storedLine(6112, 65, 2, QDate(2024, 5, 2), 200, 2);
+        setLock(QDate(2024, 5, 10));
+        QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+        QCOMPARE(lines().recordCount(), 2);
+        slips().edit();
+        bool refused = false;
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, QString::fromUtf16(kLockedDateMessage));
+        try {
+            slips()["RecDate"].setText(u"24/05/25"_s);
+        } catch (const EAbort &) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        QCOMPARE(lines().changeCount(), 0);
+        for (lines().first(); !lines().eof(); lines().next())
+            QVERIFY(lines()["RECDATE"].asDate() != QDate(2024, 5, 25));
+        setLock(QDate());
+    }
+
     // Looking at a bill (which has no date of its own) keeps the date the next
     // new slip starts from.
     void browsingABillKeepsTheNewSlipDate()
