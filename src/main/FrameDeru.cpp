@@ -545,6 +545,21 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         PublishShownMonth();
     });
     ReceiptList->OnJumpToDataNo = [this](int dataNo) { JumpToLine(dataNo); };
+    // The slip list's column widths are the user's, per page.
+    ReceiptList->OnColumnWidth = [this](const QString &field, int def) {
+        return SettingsSection.isEmpty() ? def
+                                         : RegIni->readInteger(SettingsSection, QStringLiteral("Receipt") + field, def);
+    };
+    ReceiptList->MyDbGridReceipt->onColWidthsChanged = [this] {
+        if (Updating || SettingsSection.isEmpty())
+            return;
+        TMyDBGrid *grid = ReceiptList->MyDbGridReceipt;
+        for (int i = 0; i < grid->columnCount(); ++i) {
+            const TMyDBGridColumn c = grid->column(i);
+            if (c.visible && !c.fieldName.isEmpty())
+                storeSize(SettingsSection, QStringLiteral("Receipt") + c.fieldName, c.width);
+        }
+    };
     connect(SlipPanel, &TSlipPanel::focusDetailGrid, this, [this] {
         TMeisaiClientDataSet *m = meisai();
         if (!m || !m->isActive())

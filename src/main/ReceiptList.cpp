@@ -302,6 +302,8 @@ void TReceiptList::SetUpSlipColumns(uint8_t mode)
         column.visible = shown.contains(column.fieldName);
         column.readOnly = true;
         column.width = column.fieldName == QLatin1String("ShopName") ? 120 : 80;
+        if (column.visible && OnColumnWidth)
+            column.width = OnColumnWidth(column.fieldName, column.width);
         columns << column;
     }
     MyDbGridReceipt->setColumns(columns);

@@ -71,6 +71,9 @@ public:
     // After the month-change dialog moved a slip: the main window's jump to a
     // journal line. Default: the list shows the slip's new month and the line.
     std::function<void(int dataNo)> OnJumpToDataNo;
+    // The width a shown list column gets (the page keeps the user's widths);
+    // def is the list's own width.
+    std::function<int(const QString &field, int def)> OnColumnWidth;
 
     // ---- operations -------------------------------------------------------
     // The page kind (income, expense, transfer).

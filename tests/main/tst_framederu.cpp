@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -11,9 +12,11 @@
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
+#include "data/MyRegistryIniFile.h"
 #include "main/DeruHyou.h"
 #include "main/FrameDeru.h"
 #include "main/MeisaiGrid.h"
+#include "main/ReceiptList.h"
 #include <QAction>
 #include "platform/db/DataSetModel.h"
 #include "platform/db/Database.h"
@@ -353,6 +356,28 @@ private slots:
         dialogs.answer(mrOk, u"DataNo 99999 のデータが見つかりませんでした。"_s);
         p->ShowJournalEntry(99999, book.food, false, 1, 2, 0, 0, QDate(2026, 5, 4));
         QVERIFY(dialogs.done());
+    }
+
+    // The slip list's columns keep the widths the user gave them, per page.
+    void slipListColumnWidths()
+    {
+        RegIni->WriteIntegerAndUpdate(u"FrameDeru"_s, u"ReceiptShopName"_s, 150);
+        addLine(QDate(2026, 12, 5), book.food, book.bank, 500);
+        db().exec(u"UPDATE Master SET STYLE = 2, RECEIPTNO = 77 WHERE DATANO = %1"_s.arg(nextDataNo));
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 12, 31)));
+        p->FrBtnReceipt->click();
+        TMyDBGrid *grid = p->ReceiptList->MyDbGridReceipt;
+        int shop = -1;
+        for (int i = 0; i < grid->columns().size(); ++i)
+            if (grid->column(i).fieldName == u"ShopName"_s)
+                shop = i;
+        QVERIFY(shop >= 0);
+        QVERIFY(grid->columnCount() > shop);
+        QCOMPARE(grid->column(shop).width, 150);
+        grid->horizontalHeader()->resizeSection(shop, 90);
+        QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"ReceiptShopName"_s, -1), 90);
     }
 
     // The receipt mode shows the slip list on the left; its month moves by
