@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "DialogQueue.h"
+#include "JournalPageDriver.h"
 #include "TestEnv.h"
 #include "controls/CurrencyGrid.h"
 #include "data/BookFolders.h"
@@ -29,109 +30,13 @@ using namespace Qt::StringLiterals;
 // cell, an item name, an amount expression and a shop typed into a new line,
 // Enter, save. The journal row, the cell and the totals follow, the line is
 // there again after a restart, and once the day is locked it cannot be changed.
-class TestExpenseEntry : public QObject
+class TestExpenseEntry : public QObject, public JournalPageDriver
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-    std::unique_ptr<TMainForm> window;
-    QString folder;
-
-    TFrameDeru *start()
-    {
-        if (!dm)
-            dm = std::make_unique<TDatMod>();
-        InstallTableEvents(*dm);
-        dm->OnCheckHolidays = [] {};
-        window = std::make_unique<TMainForm>();
-        MainForm = window.get();
-        window->resize(1200, 800);
-        window->show();
-        if (!DatMod || !DatMod->DataOpen)
-            return nullptr;
-        auto *page = qobject_cast<TFrameDeru *>(window->frameOf(pgDeru));
-        return page;
-    }
-
-    void stop()
-    {
-        window->close();
-        window.reset();
-        MainForm = nullptr;
-        dm.reset();
-    }
-
-    // Clicks a cell of the monthly table as the user does.
-    static void clickCell(TFrameDeru *page, int col, int row)
-    {
-        page->Hyou->model()->scrollIntoView(col, row);
-        const QRect r = page->Hyou->cellRect(col, row);
-        QVERIFY(!r.isEmpty());
-        QTest::mouseClick(page->Hyou->viewport(), Qt::LeftButton, {}, r.center());
-    }
-
-    static int gridColumn(TFrameDeru *page, const QString &field)
-    {
-        const QList<TMyDBGridColumn> cols = page->MyDbGridMeisai->columns();
-        for (int i = 0; i < cols.size(); ++i)
-            if (cols[i].fieldName == field)
-                return i;
-        return -1;
-    }
-
-    // Opens the in-place editor of a column on the current row and types text;
-    // closes it with key.
-    static void typeInto(TFrameDeru *page, const QString &field, const QString &text, Qt::Key key)
-    {
-        TMeisaiGrid *grid = page->MyDbGridMeisai;
-        const int col = gridColumn(page, field);
-        QVERIFY(col >= 0);
-        const QModelIndex index = grid->dataModel()->index(grid->currentIndex().row(), col);
-        QVERIFY(index.isValid());
-        // Tab from the last column opened the next cell's editor: leave it unchanged.
-        grid->postEditor();
-        grid->setCurrentIndex(index);
-        grid->edit(index);
-        QTRY_VERIFY(grid->editorMode());
-        auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor());
-        QVERIFY(editor);
-        editor->selectAll();
-        // Japanese text arrives committed by the input method; the rest as keys.
-        bool ascii = true;
-        for (QChar c : text)
-            ascii = ascii && c.unicode() < 128;
-        if (ascii)
-            QTest::keyClicks(editor, text);
-        else
-            editor->insert(text);
-        QTest::keyClick(editor, key);
-        if (key == Qt::Key_Return)
-            QTRY_VERIFY(!grid->editorMode());
-    }
-
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        FixProgramFormats();
-        ResetProgramValues();
-        TMainForm::ShowFirstUseNote = [](QWidget *) {};
-        // The data module makes the per-user store.
-        dm = std::make_unique<TDatMod>();
-        RegIni->WriteStringAndUpdate(u"CurrentFolders"_s, u"DataPlace"_s, env->path(u"place"_s));
-        folder = env->path(u"books/家計簿"_s);
-        QDir().mkpath(folder);
-        QVERIFY(CreateBookFromTemplate(folder));
-        RegisterBook(u"家計簿"_s, folder, true);
-    }
-    void cleanup()
-    {
-        window.reset();
-        MainForm = nullptr;
-        dm.reset();
-        env.reset();
-    }
+    void init() { makeBook(); }
+    void cleanup() { dropWorld(); }
 
     void typeSaveRestartAndLock()
     {

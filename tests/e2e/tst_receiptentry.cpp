@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "DialogQueue.h"
+#include "JournalPageDriver.h"
 #include "TestEnv.h"
 #include "controls/FrameBtn.h"
 #include "data/BookFolders.h"
@@ -30,116 +31,13 @@ using namespace Qt::StringLiterals;
 // the template: the receipt mode's new slip, its date and shop typed into the
 // header, two lines typed into the detail grid, the save; then a bill, which
 // also carries the shown month's code.
-class TestReceiptEntry : public QObject
+class TestReceiptEntry : public QObject, public JournalPageDriver
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TDatMod> dm;
-    std::unique_ptr<TMainForm> window;
-
-    TFrameDeru *start()
-    {
-        InstallTableEvents(*dm);
-        dm->OnCheckHolidays = [] {};
-        window = std::make_unique<TMainForm>();
-        MainForm = window.get();
-        window->resize(1200, 800);
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            return nullptr;
-        if (!DatMod || !DatMod->DataOpen)
-            return nullptr;
-        return qobject_cast<TFrameDeru *>(window->frameOf(pgDeru));
-    }
-
-    static int gridColumn(TFrameDeru *page, const QString &field)
-    {
-        const QList<TMyDBGridColumn> cols = page->MyDbGridMeisai->columns();
-        for (int i = 0; i < cols.size(); ++i)
-            if (cols[i].fieldName == field && cols[i].visible)
-                return i;
-        return -1;
-    }
-
-    // Japanese text arrives committed by the input method; plain keys otherwise.
-    static void typeText(QLineEdit *editor, const QString &text)
-    {
-        bool ascii = true;
-        for (QChar c : text)
-            ascii = ascii && c.unicode() < 128;
-        if (ascii)
-            QTest::keyClicks(editor, text);
-        else
-            editor->insert(text);
-    }
-
-    // Types text into a column of the current row through its in-place editor.
-    static void typeInto(TFrameDeru *page, const QString &field, const QString &text, Qt::Key key)
-    {
-        TMeisaiGrid *grid = page->MyDbGridMeisai;
-        const int col = gridColumn(page, field);
-        QVERIFY2(col >= 0, qPrintable(field));
-        const QModelIndex index = grid->dataModel()->index(grid->currentIndex().row(), col);
-        QVERIFY(index.isValid());
-        grid->setFocus();
-        grid->setCurrentIndex(index);
-        grid->edit(index);
-        QTRY_VERIFY(grid->editorMode());
-        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-        QVERIFY2(editor, QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
-        editor->selectAll();
-        typeText(editor, text);
-        QTest::keyClick(editor, key);
-        // The key either closes the editor or moves it to the next column.
-        QTRY_VERIFY(!grid->editorMode() || grid->currentIndex().column() != col);
-    }
-
-    // Types into a header box as the user does: click, text, Enter.
-    static void typeHeader(TSlipFieldEdit *box, const QString &text)
-    {
-        QTest::mouseClick(box, Qt::LeftButton);
-        box->setFocus();
-        box->selectAll();
-        typeText(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-
-    // A new line in the detail grid: Down appends one when none is being made.
-    static void newLine(TFrameDeru *page)
-    {
-        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
-        if (lines->state() == DataSetState::Insert)
-            return;
-        page->MyDbGridMeisai->setFocus();
-        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Down);
-        QTRY_VERIFY(lines->state() == DataSetState::Insert);
-    }
-
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        FixProgramFormats();
-        ResetProgramValues();
-        TMainForm::ShowFirstUseNote = [](QWidget *) {};
-        dm = std::make_unique<TDatMod>();
-        RegIni->WriteStringAndUpdate(u"CurrentFolders"_s, u"DataPlace"_s, env->path(u"place"_s));
-        const QString folder = env->path(u"books/家計簿"_s);
-        QDir().mkpath(folder);
-        QVERIFY(CreateBookFromTemplate(folder));
-        RegisterBook(u"家計簿"_s, folder, true);
-    }
-    void cleanup()
-    {
-        if (window)
-            window->close();
-        window.reset();
-        MainForm = nullptr;
-        dm.reset();
-        env.reset();
-    }
+    void init() { makeBook(); }
+    void cleanup() { dropWorld(); }
 
     void receiptWithTwoLines()
     {
