@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -425,6 +426,32 @@ void installMeisaiEvents(TDatMod &dm, TMeisaiClientDataSet &ds)
 
 // ---- slip list --------------------------------------------------------------
 
+} // namespace
+
+bool SlipLinesUnlocked(TMeisaiClientDataSet &lines, const QDate &newDate)
+{
+    if (newDate.isValid() && lines.CltLockDate.isValid() && newDate <= lines.CltLockDate)
+        return false;
+    if (!lines.isActive() || lines.isEmpty())
+        return true;
+    if (lines.isEditing())
+        lines.post();
+    const Bookmark mark = lines.bookmark();
+    lines.disableControls();
+    auto before = std::exchange(lines.BeforeScroll, nullptr);
+    auto after = std::exchange(lines.AfterScroll, nullptr);
+    bool open = true;
+    for (lines.first(); open && !lines.eof(); lines.next())
+        open = !lines.IsLockedRecord();
+    lines.gotoBookmark(mark);
+    lines.BeforeScroll = before;
+    lines.AfterScroll = after;
+    lines.enableControls();
+    return open;
+}
+
+namespace {
+
 // Runs body over every line of MeisaiClt with bulk editing set, the current line
 // kept. All lines or none: a line that refuses (a locked date) takes the lines
 // changed before it back to how they were, so a slip never ends up half moved.
@@ -437,16 +464,8 @@ void forEveryLine(TDatMod &dm, const std::function<void(DataSet &)> &body)
     const auto mark = lines->bookmark();
     // A slip with a line on or before the lock date keeps its header: bulk
     // editing passes the per-line guard, so the lines are looked at first.
-    if (auto *journal = dynamic_cast<TMeisaiClientDataSet *>(lines)) {
-        bool locked = false;
-        lines->disableControls();
-        for (lines->first(); !lines->eof() && !locked; lines->next())
-            locked = journal->IsLockedRecord();
-        lines->gotoBookmark(mark);
-        lines->enableControls();
-        if (locked)
-            refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information);
-    }
+    if (auto *journal = dynamic_cast<TMeisaiClientDataSet *>(lines); journal && !SlipLinesUnlocked(*journal))
+        refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information);
     const int before = lines->savePoint();
     const bool wasBulk = dm.BulkEditing;
     dm.BulkEditing = true;

@@ -30,4 +30,10 @@ void SetHimokuDefaults(DataSet &dataSet, int bunrui = 0);
 
 // Texts of the rules.
 inline constexpr char16_t kLockedDateMessage[] = u"ロックされた日付のデータは入力できません。";
+
+// Whether every line of a slip may take a header change: none of them lies on
+// or before the lock date, nor does newDate when one is given. Looked at before
+// anything is written, so that a header change reaches all lines or none; the
+// current line and the scroll hooks are left as they were.
+bool SlipLinesUnlocked(TMeisaiClientDataSet &lines, const QDate &newDate = QDate());
 inline constexpr char16_t kInvalidDateMessage[] = u"無効な日付です。";

@@ -40,26 +40,10 @@ QColor enterColor()
     return ShiftColorLuminance(ColorValue::fromBgr(0xFFDBAB), 20);
 }
 
-// Whether every line of the slip may take a header change (and the date, when
-// one is given, is open too); tells the user when not. Checked before anything
-// is written, so a header change reaches all lines or none.
+// Whether every line of the slip may take a header change; tells the user when not.
 bool slipLinesOpen(TMeisaiClientDataSet &lines, const QDate &date)
 {
-    bool open = !(date.isValid() && lines.CltLockDate.isValid() && date <= lines.CltLockDate);
-    if (open && lines.isActive() && !lines.isEmpty()) {
-        if (lines.isEditing())
-            lines.post();
-        const Bookmark mark = lines.bookmark();
-        lines.disableControls();
-        auto before = std::exchange(lines.BeforeScroll, nullptr);
-        auto after = std::exchange(lines.AfterScroll, nullptr);
-        for (lines.first(); open && !lines.eof(); lines.next())
-            open = !lines.IsLockedRecord();
-        lines.gotoBookmark(mark);
-        lines.BeforeScroll = before;
-        lines.AfterScroll = after;
-        lines.enableControls();
-    }
+    const bool open = SlipLinesUnlocked(lines, date);
     if (!open)
         MessageDlg(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information, mbOK);
     return open;
