@@ -13,6 +13,7 @@
 #include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
+#include "data/Vocabulary.h"
 #include "main/DeruHyou.h"
 #include "main/FrameDeru.h"
 #include "main/MeisaiGrid.h"
@@ -378,6 +379,25 @@ private slots:
         QCOMPARE(grid->column(shop).width, 150);
         grid->horizontalHeader()->resizeSection(shop, 90);
         QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"ReceiptShopName"_s, -1), 90);
+    }
+
+    // A line shown from elsewhere (the month change of its slip, a jump): a
+    // bill line comes up in bill entry in the month of its code, its slip current.
+    void jumpToABillLine()
+    {
+        addLine(QDate(2026, 3, 20), book.food, book.card, 900);
+        const int line = nextDataNo;
+        db().exec(u"UPDATE Master SET STYLE = 3, RECEIPTNO = 88, LOOKUPNO = %1 WHERE DATANO = %2"_s
+                      .arg(EncodeMonthCode(2026, 4))
+                      .arg(line));
+        TFrameDeru *p = openPage();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 12, 1)));
+        p->JumpToLine(line);
+        QCOMPARE(p->inputMode(), 3);
+        QCOMPARE(p->shownYear(), 2026);
+        QCOMPARE(p->shownMonth(), 4);
+        QCOMPARE(p->CmbMonth->currentData().toInt(), 4);
+        QCOMPARE(int(MeisaiClt(*book.dm)->fieldByName(u"DATANO"_s)->asInteger()), line);
     }
 
     // The receipt mode shows the slip list on the left; its month moves by
