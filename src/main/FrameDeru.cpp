@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -176,12 +177,31 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     CmbHimoku->setMinimumContentsLength(8);
     CmbHimoku->setMaxVisibleItems(40);
     nav->addWidget(CmbHimoku);
-    MySpdBtnPriMonth = makeSpeedButton(QStringLiteral("◀"), this);
-    MySpdBtnToday = makeSpeedButton(QStringLiteral("今日"), this);
-    MySpdBtnNextMonth = makeSpeedButton(QStringLiteral("▶"), this);
-    nav->addWidget(MySpdBtnPriMonth);
-    nav->addWidget(MySpdBtnToday);
-    nav->addWidget(MySpdBtnNextMonth);
+    // The month step panel: a year and a month back, today, a month and a
+    // year on, and the days of the shown period on a track bar.
+    PnlTrackBarDate = new QWidget(this);
+    PnlTrackBarDate->setObjectName(QStringLiteral("PnlTrackBarDate"));
+    {
+        auto *steps = new QHBoxLayout(PnlTrackBarDate);
+        steps->setContentsMargins(0, 0, 0, 0);
+        steps->setSpacing(2);
+        MySpdBtnPriYear = makeSpeedButton(QStringLiteral("◀◀"), PnlTrackBarDate);
+        MySpdBtnPriMonth = makeSpeedButton(QStringLiteral("◀"), PnlTrackBarDate);
+        MySpdBtnToday = makeSpeedButton(QStringLiteral("今日"), PnlTrackBarDate);
+        MySpdBtnNextMonth = makeSpeedButton(QStringLiteral("▶"), PnlTrackBarDate);
+        MySpdBtnNextYear = makeSpeedButton(QStringLiteral("▶▶"), PnlTrackBarDate);
+        for (TMySpeedButton *b : {MySpdBtnPriYear, MySpdBtnPriMonth, MySpdBtnToday, MySpdBtnNextMonth, MySpdBtnNextYear})
+            steps->addWidget(b);
+        TrackBarDate = new QSlider(Qt::Horizontal, PnlTrackBarDate);
+        TrackBarDate->setObjectName(QStringLiteral("TrackBarDate"));
+        TrackBarDate->setTickPosition(QSlider::TicksBelow);
+        TrackBarDate->setTickInterval(7);
+        TrackBarDate->setPageStep(7);
+        TrackBarDate->setMinimumWidth(120);
+        TrackBarDate->installEventFilter(this);
+        steps->addWidget(TrackBarDate, 1);
+    }
+    nav->addWidget(PnlTrackBarDate, 1);
     CmbYear = new QComboBox(this);
     CmbYear->setObjectName(QStringLiteral("CmbYear"));
     CmbYear->setEditable(true);
@@ -269,13 +289,33 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         LbMeisaiCaption->setFont(f);
         LbMeisaiCaption->setContentsMargins(6, 3, 6, 3);
     }
-    right->addWidget(LbMeisaiCaption);
+    {
+        // The detail header: its caption, the panel's place and the extra controls.
+        auto *header = new QHBoxLayout;
+        header->setSpacing(0);
+        header->addWidget(LbMeisaiCaption, 1);
+        SpBtnMeisaiPnl = makeSpeedButton(QStringLiteral("↓"), PnlMeisai);
+        SpBtnMeisaiPnl->setMinimumSize(QSize(24, 22));
+        SpBtnControl = makeSpeedButton(QStringLiteral("＋"), PnlMeisai);
+        SpBtnControl->setMinimumSize(QSize(24, 22));
+        SpBtnControl->setGroupIndex(13);
+        SpBtnControl->setAllowAllUp(true);
+        header->addWidget(SpBtnMeisaiPnl);
+        header->addWidget(SpBtnControl);
+        right->addLayout(header);
+    }
     TlBarDBNav = new QToolBar(PnlMeisai);
     TlBarDBNav->setToolButtonStyle(Qt::ToolButtonTextOnly);
     DataSetApplyUpdates1 = TlBarDBNav->addAction(QStringLiteral("保存"));
-    DataSetApplyUpdates1->setShortcut(QKeySequence(Qt::Key_F12));
-    DataSetApplyUpdates1->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(DataSetApplyUpdates1);
+    // F12 saves also while the button is among the hidden extra controls.
+    auto *saveKey = new QAction(this);
+    saveKey->setShortcut(QKeySequence(Qt::Key_F12));
+    saveKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(saveKey);
+    connect(saveKey, &QAction::triggered, this, [this] {
+        if (Attached)
+            SaveJournal();
+    });
     // F4 starts a new slip while the slip bar is shown.
     auto *newSlip = new QAction(this);
     newSlip->setShortcut(QKeySequence(Qt::Key_F4));
@@ -525,6 +565,20 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(CmbHimoku, &QComboBox::currentIndexChanged, this, [this] { setPendingCellFromControls(); });
     connect(MySpdBtnPriMonth, &QAbstractButton::clicked, this, [this] { stepMonth(-1); });
     connect(MySpdBtnNextMonth, &QAbstractButton::clicked, this, [this] { stepMonth(1); });
+    connect(MySpdBtnPriYear, &QAbstractButton::clicked, this, [this] { stepMonth(-12); });
+    connect(MySpdBtnNextYear, &QAbstractButton::clicked, this, [this] { stepMonth(12); });
+    connect(TrackBarDate, &QSlider::valueChanged, this, [this](int value) { trackBarDateChange(value); });
+    connect(SpBtnControl, &QAbstractButton::clicked, this, [this] {
+        ApplyExtraControls(SpBtnControl->down());
+        if (MainForm)
+            MainForm->SetAllBtnShow(SpBtnControl->down());
+    });
+    connect(SpBtnMeisaiPnl, &QAbstractButton::clicked, this, [this] {
+        PlaceDetailPanel(Split->orientation() == Qt::Horizontal ? 2 : 4);
+        if (!SettingsSection.isEmpty())
+            storeSize(SettingsSection, QStringLiteral("PnlMeisaiAlign"),
+                      Split->orientation() == Qt::Horizontal ? 4 : 2);
+    });
     connect(MySpdBtnToday, &QAbstractButton::clicked, this, [this] {
         Calender->setDate(QDate::currentDate());
         CellLoadPending = InputMode == 1;
@@ -642,6 +696,8 @@ void TFrameDeru::RefreshPage()
         ShownMonth = MainForm->ShownMonth;
     if (!CurDate.isValid())
         CurDate = QDate::currentDate();
+    SpBtnControl->SetDown(MainForm ? MainForm->AllBtnShow : true);
+    ApplyExtraControls(SpBtnControl->down());
     SpBtnReserve->SetDown(IncludeReservedFlag);
     SpBtnTokubetu->SetDown(TokubetuShowFlag);
     CategoryList = withoutGroupRows(FrameKind == 1 ? IriHimokuArray : FrameKind == 2 ? DeruHimokuArray : KouzaHimokuArray);
@@ -1123,6 +1179,8 @@ void TFrameDeru::SetUpInputMode(int mode)
         ToolBar1->addAction(a);
     }
     applyDetailColumns();
+    if (!SettingsSection.isEmpty())
+        PlaceDetailPanel(RegIni->readInteger(SettingsSection, QStringLiteral("PnlMeisaiAlign"), 4));
     applyModeCaptions();
     if (mode == 1 && Hyou->isVisible() && Hyou->focusPolicy() != Qt::NoFocus)
         Hyou->setFocus();
@@ -1227,9 +1285,7 @@ void TFrameDeru::applyModeCaptions()
     CmbHimoku->setVisible(table);
     LbSyori->setVisible(table);
     Calender->setVisible(table);
-    MySpdBtnPriMonth->setVisible(table);
-    MySpdBtnNextMonth->setVisible(table);
-    MySpdBtnToday->setVisible(table);
+    PnlTrackBarDate->setVisible(table && SpBtnControl->down());
     CmbYear->setVisible(!table);
     CmbMonth->setVisible(!table);
     ClrUpDownGetudo->setVisible(!table);
@@ -1242,8 +1298,8 @@ void TFrameDeru::applyModeCaptions()
     BbLbKarigou->setVisible(table);
     LbZeiGoukei->setVisible(table && FrameKind == 2);
     BbLbZeiKarigou->setVisible(table && FrameKind == 2);
-    // Moving lines is a table-entry action.
-    ActionMove->setVisible(table);
+    // Moving lines is a table-entry action among the extra controls.
+    ActionMove->setVisible(table && SpBtnControl->down());
     if (!table)
         SlipPanel->ApplyModeCaptions(InputMode);
     FrBtnNormal->SetDown(InputMode == 1);
@@ -1726,6 +1782,8 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
         if (DatMod->IsUncFolder)
             DatMod->RefreshTables();
         RebuildTable();
+        const QSignalBlocker block(TrackBarDate);
+        TrackBarDate->setRange(firstDataCol(), qMax(firstDataCol(), Hyou->colCount() - 1));
     }
     m->setCommandText(buildMeisaiSql());
     const int col = columnOfDate(CurDate);
@@ -1735,6 +1793,8 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
         Hyou->selectCellAt(col, row);
         showCurrentDay(periodChanged);
         m_hyouSelecting = false;
+        const QSignalBlocker block(TrackBarDate);
+        TrackBarDate->setValue(col);
     }
     m->open();
     m->SetAmountField(m->findField(FrameKind == 3 ? QStringLiteral("KasiGaku") : QStringLiteral("KINGAKU")));
@@ -1799,6 +1859,49 @@ bool TFrameDeru::hyouSelectCell(int col, int row)
     CellLoadPending = true;
     scheduleIdleWork();
     return true;
+}
+
+void TFrameDeru::trackBarDateChange(int col)
+{
+    // A drag sends many values: one at a time, the day of the last one wins.
+    if (m_trackBarBusy || !Attached || InputMode != 1)
+        return;
+    m_trackBarBusy = true;
+    struct Done
+    {
+        bool &busy;
+        ~Done() { busy = false; }
+    } done{m_trackBarBusy};
+    SoftStringGridModel *hm = Hyou->model();
+    if (col == hm->col())
+        return;
+    // The table's own road, as a click: the page commits and the day loads.
+    hm->chooseCell(col, hm->row());
+    if (hm->col() != col) {
+        // Refused (a save that did not go through): the bar follows the table.
+        const QSignalBlocker block(TrackBarDate);
+        TrackBarDate->setValue(hm->col());
+        return;
+    }
+    showCurrentDay(false);
+}
+
+void TFrameDeru::ApplyExtraControls(bool down)
+{
+    const bool table = InputMode == 1;
+    SpBtnControl->setText(down ? QStringLiteral("－") : QStringLiteral("＋"));
+    for (QAction *a : {DataSetApplyUpdates1, DataSetUndo1, DataSetCancelUpdates1})
+        a->setVisible(down);
+    ActionMove->setVisible(down && table);
+    PnlTrackBarDate->setVisible(down && table);
+}
+
+void TFrameDeru::PlaceDetailPanel(int align)
+{
+    // 4: beside the table; 1 and 2: under it.
+    const bool bottom = align == 1 || align == 2;
+    Split->setOrientation(bottom ? Qt::Vertical : Qt::Horizontal);
+    SpBtnMeisaiPnl->setText(bottom ? QStringLiteral("↑") : QStringLiteral("↓"));
 }
 
 void TFrameDeru::setPendingCellFromControls()
@@ -2217,6 +2320,17 @@ bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == Hyou && event->type() == QEvent::KeyPress && Attached)
         return hyouKeyDown(static_cast<QKeyEvent *>(event));
+    if (watched == TrackBarDate && event->type() == QEvent::KeyPress) {
+        // Up and Down on the day bar move through the categories of the table.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            SoftStringGridModel *hm = Hyou->model();
+            const int row = qBound(hm->fixedRows(), hm->row() + (key == Qt::Key_Up ? -1 : 1), hm->rowCount() - 1);
+            if (row != hm->row())
+                hm->chooseCell(hm->col(), row);
+            return true;
+        }
+    }
     if ((watched == Calender || watched == CmbHimoku) && event->type() == QEvent::KeyPress) {
         // Enter walks on: from the date to the category, from the category to the lines.
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -23,6 +23,7 @@ class QDateEdit;
 class QKeyEvent;
 class QLabel;
 class QPainter;
+class QSlider;
 class QPlainTextEdit;
 class QSplitter;
 class QStackedWidget;
@@ -159,6 +160,11 @@ public:
     void PostActiveControl();
     // Shows a line wherever it is kept (through the main window when there is one).
     void JumpToLine(int dataNo);
+    // The extra controls shown (down) or hidden: the save, undo and cancel-all
+    // buttons, the move button and the month step panel (both table entry only).
+    void ApplyExtraControls(bool down);
+    // The detail panel beside the table (4) or under it (1, 2).
+    void PlaceDetailPanel(int align);
     void RestoreGridIme();
     // Shared by the three journal pages; off at program start.
     static bool LastGridImeOpen;
@@ -203,6 +209,12 @@ public:
     TFrameBtn *FrBtnPrePayed = nullptr;
     TMySpeedButton *SpBtnTokubetu = nullptr;
     TMySpeedButton *SpBtnReserve = nullptr;
+    QWidget *PnlTrackBarDate = nullptr;
+    TMySpeedButton *MySpdBtnPriYear = nullptr;
+    TMySpeedButton *MySpdBtnNextYear = nullptr;
+    QSlider *TrackBarDate = nullptr;
+    TMySpeedButton *SpBtnControl = nullptr;  // ＋/－: the extra controls
+    TMySpeedButton *SpBtnMeisaiPnl = nullptr; // ↓/↑: the detail panel beside or under the table
     TMySpeedButton *MySpdBtnPriMonth = nullptr;
     TMySpeedButton *MySpdBtnNextMonth = nullptr;
     TMySpeedButton *MySpdBtnToday = nullptr;
@@ -323,6 +335,8 @@ protected:
 
 private:
     QPointer<QActionGroup> m_columnButtons;
+    bool m_trackBarBusy = false;
+    void trackBarDateChange(int col);
     bool slipListOpen() const;
     bool slipListHasRows() const;
     bool m_initialized = false;

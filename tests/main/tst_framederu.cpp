@@ -2,6 +2,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSlider>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -398,6 +400,77 @@ private slots:
         QCOMPARE(p->shownMonth(), 4);
         QCOMPARE(p->CmbMonth->currentData().toInt(), 4);
         QCOMPARE(int(MeisaiClt(*book.dm)->fieldByName(u"DATANO"_s)->asInteger()), line);
+    }
+
+    // The month step panel: the year steps move the picker a year, the day
+    // bar moves the table to another day of the period (which then loads),
+    // and Up/Down on it go through the categories.
+    void monthStepPanel()
+    {
+        const QDate day(2026, 6, 10);
+        addLine(QDate(2026, 6, 20), book.food, book.bank, 70);
+        book.addHimoku(u"日用品"_s, 2, 1);
+        LoadHimokuCaches(db());
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, day));
+        QVERIFY(p->PnlTrackBarDate->isVisibleTo(p));
+        QCOMPARE(p->TrackBarDate->minimum(), p->columnOfDate(p->periodStart()));
+        QCOMPARE(p->TrackBarDate->maximum(), p->columnOfDate(p->periodEnd()));
+        QCOMPARE(p->TrackBarDate->value(), p->columnOfDate(day));
+        p->TrackBarDate->setValue(p->columnOfDate(QDate(2026, 6, 20)));
+        QTRY_COMPARE(p->curDate(), QDate(2026, 6, 20));
+        QCOMPARE(MeisaiClt(*book.dm)->recordCount(), 1);
+        const int row = p->Hyou->model()->row();
+        QTest::keyClick(p->TrackBarDate, Qt::Key_Up);   // not into the fixed rows
+        QCOMPARE(p->Hyou->model()->row(), row);
+        QTest::keyClick(p->TrackBarDate, Qt::Key_Down);
+        QCOMPARE(p->Hyou->model()->row(), row + 1);
+        QTest::keyClick(p->TrackBarDate, Qt::Key_Down);  // nor past the last
+        QCOMPARE(p->Hyou->model()->row(), row + 1);
+        QTest::keyClick(p->TrackBarDate, Qt::Key_Up);
+        QCOMPARE(p->Hyou->model()->row(), row);
+        p->MySpdBtnNextYear->click();
+        QTRY_COMPARE(p->curDate(), QDate(2027, 6, 20));
+        p->MySpdBtnPriYear->click();
+        QTRY_COMPARE(p->curDate(), QDate(2026, 6, 20));
+    }
+
+    // The extra controls fold away with ＋/－ (F12 still saves), and the detail
+    // panel goes under the table and stays there for the next page.
+    void extraControlsAndPanelPlace()
+    {
+        TFrameDeru *p = openPage();
+        p->show();
+        QVERIFY(p->LoadCell(book.food, -1, false, QDate(2026, 6, 11)));
+        QVERIFY(p->SpBtnControl->down());
+        QCOMPARE(p->SpBtnControl->text(), u"－"_s);
+        QTest::mouseClick(p->SpBtnControl, Qt::LeftButton);
+        QCOMPARE(p->SpBtnControl->text(), u"＋"_s);
+        QVERIFY(!p->PnlTrackBarDate->isVisibleTo(p));
+        QVERIFY(!p->DataSetApplyUpdates1->isVisible());
+        QVERIFY(!p->ActionMove->isVisible());
+        TMeisaiClientDataSet &lines = *MeisaiClt(*book.dm);
+        p->GoToNextLine();
+        lines.fieldByName(u"KINGAKU"_s)->setAsCurrency(Currency::fromInt(55));
+        lines.post();
+        p->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p));
+        p->MyDbGridMeisai->setFocus();
+        QTest::keyClick(p->MyDbGridMeisai, Qt::Key_F12);
+        QCOMPARE(lines.changeCount(), 0);
+        QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM Master WHERE RECDATE = '2026-06-11'"_s).toInt(), 1);
+        QTest::mouseClick(p->SpBtnControl, Qt::LeftButton);
+        QVERIFY(p->PnlTrackBarDate->isVisibleTo(p) && p->DataSetApplyUpdates1->isVisible());
+
+        QCOMPARE(p->Split->orientation(), Qt::Horizontal);
+        p->SpBtnMeisaiPnl->click();
+        QCOMPARE(p->Split->orientation(), Qt::Vertical);
+        QCOMPARE(p->SpBtnMeisaiPnl->text(), u"↑"_s);
+        p = openPage();
+        QCOMPARE(p->Split->orientation(), Qt::Vertical);
+        p->SpBtnMeisaiPnl->click();
+        QCOMPARE(p->Split->orientation(), Qt::Horizontal);
     }
 
     // The receipt mode shows the slip list on the left; its month moves by
