@@ -1988,8 +1988,6 @@ void TFrameDeru::CalcDetailTotals()
     if (!amount || !side || !day)
         return;
     // Only the lines that the cell stands for: the shown day and category.
-    // Lines named as consumption tax make the tax total (slip lines, which
-    // carry their slip's tax, are left out of it in table entry).
     Currency sum, tax;
     QVector<QVariant> values;
     for (int rec = 1; rec <= m->recordCount(); ++rec) {
@@ -2002,7 +2000,7 @@ void TFrameDeru::CalcDetailTotals()
             continue;
         sum += amount->asCurrency();
         const int s = style && !style->isNull() ? int(style->asInteger()) : 1;
-        if (item && item->asString().contains(QStringLiteral("消費税")) && s != 2 && s != 3 && s != 7 && s != 8)
+        if (item && TSlipPanel::IsTaxLine(item->asString(), s, true))
             tax += amount->asCurrency();
     }
     BbLbKarigou->setText(KingakuToStr(sum));
@@ -2261,30 +2259,28 @@ void TFrameDeru::PublishShownMonth()
 
 void TFrameDeru::toggleReserve()
 {
-    const bool wanted = SpBtnReserve->down();
-    if (!SaveJournal()) {
-        SpBtnReserve->SetDown(IncludeReservedFlag);
-        return;
-    }
-    WaitCursor wait;
-    IncludeReservedFlag = wanted;
-    if (DataIni)
-        DataIni->WriteBoolAndUpdate(QStringLiteral("State"), QStringLiteral("IncludeReseved"), wanted);
-    RefreshPage();
+    toggleBookState(SpBtnReserve, IncludeReservedFlag, QStringLiteral("IncludeReseved"), false);
 }
 
 void TFrameDeru::toggleTokubetu()
 {
-    const bool wanted = SpBtnTokubetu->down();
+    toggleBookState(SpBtnTokubetu, TokubetuShowFlag, QStringLiteral("TokubetuShow"), true);
+}
+
+void TFrameDeru::toggleBookState(TMySpeedButton *button, bool &flag, const QString &key, bool reloadCategories)
+{
+    // The pending lines are saved first; a refused save puts the toggle back.
+    const bool wanted = button->down();
     if (!SaveJournal()) {
-        SpBtnTokubetu->SetDown(TokubetuShowFlag);
+        button->SetDown(flag);
         return;
     }
     WaitCursor wait;
-    TokubetuShowFlag = wanted;
+    flag = wanted;
     if (DataIni)
-        DataIni->WriteBoolAndUpdate(QStringLiteral("State"), QStringLiteral("TokubetuShow"), wanted);
-    LoadHimokuCaches(DatMod->MainDatabase);
+        DataIni->WriteBoolAndUpdate(QStringLiteral("State"), key, wanted);
+    if (reloadCategories)
+        LoadHimokuCaches(DatMod->MainDatabase);
     RefreshPage();
 }
 

@@ -336,6 +336,8 @@ protected:
 private:
     QPointer<QActionGroup> m_columnButtons;
     bool m_trackBarBusy = false;
+    // A book-wide switch behind a toggle ("State" section of the book).
+    void toggleBookState(TMySpeedButton *button, bool &flag, const QString &key, bool reloadCategories);
     void trackBarDateChange(int col);
     bool slipListOpen() const;
     bool slipListHasRows() const;

@@ -449,14 +449,18 @@ TSlipSums TSlipPanel::SumAllLines(DataSet &lines, bool tableMode)
         if (kasi)
             sums.KasiGaku += kasi->asCurrency();
         sums.Kingaku += kingaku->asCurrency();
-        const int s = int(style->asInteger());
-        const bool slipLine = s == 2 || s == 3 || s == 7 || s == 8;
-        if (hinmei && hinmei->asString().contains(QStringLiteral("消費税")) && !(tableMode && slipLine))
+        if (hinmei && IsTaxLine(hinmei->asString(), int(style->asInteger()), tableMode))
             sums.Zei += kingaku->asCurrency();
     }
     lines.gotoBookmark(mark);
     lines.enableControls();
     return sums;
+}
+
+bool TSlipPanel::IsTaxLine(const QString &itemName, int style, bool tableMode)
+{
+    const bool slipLine = style == 2 || style == 3 || style == 7 || style == 8;
+    return itemName.contains(QStringLiteral("消費税")) && !(tableMode && slipLine);
 }
 
 TSlipSums TSlipPanel::SumSelectedLines() const

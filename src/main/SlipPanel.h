@@ -122,6 +122,9 @@ public:
     TSlipSums CalcDetailTotals();
     // The sums over every line of MeisaiClt; tableMode leaves slip lines out of the tax sum.
     static TSlipSums SumAllLines(DataSet &lines, bool tableMode);
+    // Whether a line counts in the tax total: its item is named as consumption
+    // tax, and in table entry it is no slip line (a slip carries its own tax).
+    static bool IsTaxLine(const QString &itemName, int style, bool tableMode);
     // The sums over the detail grid's selected rows (tax 0).
     TSlipSums SumSelectedLines() const;
     // The header guard after a move in the slip list: read-only navy boxes for a
