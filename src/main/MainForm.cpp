@@ -530,8 +530,12 @@ void TMainForm::OrderPageTabs()
         MainPageControl->setTabVisible(i, visible);
         PageActions[i]->setVisible(visible);
     }
-    FrBtnCalclatar->setVisible(true);
-    FrBtnMemo->setVisible(true);
+    // The calculator and notepad windows come from their own units; until one
+    // is installed its button and menu entry would do nothing, so they are hidden.
+    FrBtnCalclatar->setVisible(static_cast<bool>(CalculatorFactory));
+    ActCalc->setVisible(static_cast<bool>(CalculatorFactory));
+    FrBtnMemo->setVisible(static_cast<bool>(NotepadFactory));
+    ActiMemo->setVisible(static_cast<bool>(NotepadFactory));
     applyTabImages();
     layoutTopMenu();
 }

@@ -291,6 +291,25 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // A tool button with no window behind it would do nothing when clicked:
+    // the calculator and notepad buttons and menu entries show only when their
+    // windows are installed.
+    void toolButtonsWithoutTheirWindowsAreHidden()
+    {
+        DialogQueue dialogs;
+        TMainForm::CalculatorFactory = nullptr;
+        TMainForm::NotepadFactory = nullptr;
+        makeBook("家計簿");
+        TMainForm *w = openWindow();
+        QVERIFY(w->isVisible());
+        QVERIFY(w->FrBtnCalclatar->isHidden());
+        QVERIFY(w->FrBtnMemo->isHidden());
+        QVERIFY(!w->ActCalc->isVisible());
+        QVERIFY(!w->ActiMemo->isVisible());
+        QVERIFY(w->close());
+        QVERIFY(dialogs.done());
+    }
+
     // The top-right buttons: the notepad is made once and only with a book
     // open, and closed before the book closes; the help button turns the next
     // click into the no-help message; the item hint is hidden by the timer.
