@@ -326,7 +326,9 @@ bool TFrameYosan::LeavePage()
 {
     m_refused = false;
     closeEditor();
-    return !m_refused;
+    // A refusal may have come from the editor losing the focus to the page
+    // switch itself; its text is still to go back into the editor.
+    return !m_refused && !m_reopenPending;
 }
 
 // ---- figures -------------------------------------------------------------------------------
@@ -385,13 +387,17 @@ bool TFrameYosan::SetBudgetText(int row, const QString &text)
     if (row < FirstRow || row >= YosanHyou->rowCount())
         return false;
     const Currency old = YosanHyou->getValue(1, row);
-    auto refuse = [&](const QString &message, MsgDlgType type) {
+    auto refuse = [&](const QString &message, MsgDlgType type, bool reopen) {
         // The cell shows its stored budget again; the typed text goes back into
         // the editor once this event is over, so the user can correct it.
         YosanHyou->setCells(1, row, TYosanTables::PlainAmountText(old));
         m_refused = true;
+        m_reopenPending = reopen;
         MessageDlg(message, type, mbOK);
+        if (!reopen)
+            return false;
         QTimer::singleShot(0, this, [this, row, text] {
+            m_reopenPending = false;
             if (!isVisible() || row >= YosanHyou->rowCount() || !YosanHyou->model()->allowEdit())
                 return;
             YosanHyou->setFocus();
@@ -402,7 +408,7 @@ bool TFrameYosan::SetBudgetText(int row, const QString &text)
     };
 
     if (!BudgetEditable())
-        return refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information);
+        return refuse(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information, false);
     QString typed = text.trimmed();
     typed.remove(u',');
     Currency value;
@@ -410,7 +416,7 @@ bool TFrameYosan::SetBudgetText(int row, const QString &text)
         if (!typed.isEmpty())
             value = RoundAmount(EvalAmountText(typed, old));
     } catch (const Exception &e) {
-        return refuse(e.message(), MsgDlgType::Error);
+        return refuse(e.message(), MsgDlgType::Error, true);
     }
     YosanHyou->setValue(1, row, value);
     YosanHyou->setCells(1, row, TYosanTables::PlainAmountText(value));
@@ -835,8 +841,23 @@ void TFrameYosan::moveToNextRow(int row)
 
 void TFrameYosan::closeEditor()
 {
-    if (YosanHyou->isEditorOpen())
+    QLineEdit *editor = YosanHyou->inplaceEditor();
+    if (!editor || editor->isHidden())
+        return;
+    if (editor->isVisible()) {
         YosanHyou->hideEditor(true);
+        return;
+    }
+    // The window hides the page before it asks whether the page may be left;
+    // the editor, hidden with it, still holds the user's text.
+    const int col = YosanHyou->model()->col();
+    const int row = YosanHyou->model()->row();
+    const QString text = editor->text();
+    editor->hide();
+    if (text != YosanHyou->cells(col, row)) {
+        YosanHyou->setCells(col, row, text);
+        yosanHyouSetEditText(col, row, text);
+    }
 }
 
 void TFrameYosan::clearSelections()

@@ -143,4 +143,6 @@ private:
     // The last budget text was refused: the page is not left with it.
     bool m_refused = false;
     bool m_editorHooked = false;
+    // A refused text goes back into the editor once the refusing event is over.
+    bool m_reopenPending = false;
 };
