@@ -217,10 +217,10 @@ void TFrameYosan::buildUi()
 
     grid->addLayout(sideButtons, 0, 0, 1, 2);
     grid->addLayout(copyButtons, 0, 3);
-    grid->addWidget(YosanHyou, 1, 0, Qt::AlignTop);
-    grid->addWidget(JissekiHyou, 1, 1, Qt::AlignTop);
+    grid->addWidget(YosanHyou, 1, 0);
+    grid->addWidget(JissekiHyou, 1, 1);
     grid->addItem(new QSpacerItem(10, 1), 1, 2);
-    grid->addWidget(KakoHyou, 1, 3, Qt::AlignTop);
+    grid->addWidget(KakoHyou, 1, 3);
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(1, 1);
     main->addLayout(grid, 1);
@@ -231,6 +231,7 @@ void TFrameYosan::buildUi()
     YosanHyou->setInplaceEditorColor(ColorFromBgr(0xD3F8FF));
     YosanHyou->onSetEditText = [this](int col, int row, const QString &text) { yosanHyouSetEditText(col, row, text); };
     YosanHyou->installEventFilter(this);
+    YosanHyou->viewport()->installEventFilter(this);
 
     auto drawColour = [this](TCurrencyGrid *table) {
         table->model()->onDrawColor = [this, table](int, int row, GridDrawState, QColor &font, QColor &, QColor &) {
@@ -390,7 +391,7 @@ bool TFrameYosan::SetBudgetText(int row, const QString &text)
     auto refuse = [&](const QString &message, MsgDlgType type, bool reopen) {
         // The cell shows its stored budget again; the typed text goes back into
         // the editor once this event is over, so the user can correct it.
-        YosanHyou->setCells(1, row, TYosanTables::PlainAmountText(old));
+        YosanHyou->setCells(1, row, QString());
         m_refused = true;
         m_reopenPending = reopen;
         MessageDlg(message, type, mbOK);
@@ -419,7 +420,7 @@ bool TFrameYosan::SetBudgetText(int row, const QString &text)
         return refuse(e.message(), MsgDlgType::Error, true);
     }
     YosanHyou->setValue(1, row, value);
-    YosanHyou->setCells(1, row, TYosanTables::PlainAmountText(value));
+    YosanHyou->setCells(1, row, QString());
     SaveBudgetRows({row});
     recompute();
     FillTables();
@@ -519,8 +520,6 @@ void TFrameYosan::CopyFromPast(bool actual)
     for (int row = TYosanTables::TotalRow; row < YosanHyou->rowCount(); ++row) {
         const Currency value = KakoHyou->getValue(source, row);
         YosanHyou->setValue(1, row, value);
-        if (row >= FirstRow)
-            YosanHyou->setCells(1, row, TYosanTables::PlainAmountText(value));
     }
     SyusiHyou->setValue(TYosanTables::SyusiYosan, Side == 1 ? TYosanTables::SyusiIri : TYosanTables::SyusiDeru,
                         YosanHyou->getValue(1, TYosanTables::TotalRow));
@@ -813,6 +812,15 @@ bool TFrameYosan::eventFilter(QObject *watched, QEvent *event)
         YosanHyou->inplaceEditor()->installEventFilter(this);
         m_editorHooked = true;
     }
+    // F2 and a double click open the editor on the budget as plain text.
+    const bool f2 = event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F2;
+    const bool doubleClick = watched == YosanHyou->viewport() && event->type() == QEvent::MouseButtonDblClick;
+    if (((watched == YosanHyou && f2) || doubleClick) && !YosanHyou->isEditorOpen()
+        && YosanHyou->model()->hasDataSelection()) {
+        const int row = YosanHyou->model()->row();
+        if (YosanHyou->showEditor(TYosanTables::PlainAmountText(YosanHyou->getValue(1, row)), true))
+            return true;
+    }
     if (event->type() != QEvent::KeyPress)
         return QFrame::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
@@ -821,7 +829,7 @@ bool TFrameYosan::eventFilter(QObject *watched, QEvent *event)
     const int row = YosanHyou->model()->row();
     if (watched == YosanHyou->inplaceEditor() && YosanHyou->isEditorOpen()) {
         m_refused = false;
-        YosanHyou->hideEditor(true);
+        closeEditor();
         if (!m_refused)
             moveToNextRow(row);
         return true;
@@ -841,23 +849,21 @@ void TFrameYosan::moveToNextRow(int row)
 
 void TFrameYosan::closeEditor()
 {
+    // The window hides the page before it asks whether the page may be left,
+    // so the editor may be hidden with it while it still holds the user's text.
     QLineEdit *editor = YosanHyou->inplaceEditor();
     if (!editor || editor->isHidden())
         return;
-    if (editor->isVisible()) {
-        YosanHyou->hideEditor(true);
-        return;
-    }
-    // The window hides the page before it asks whether the page may be left;
-    // the editor, hidden with it, still holds the user's text.
-    const int col = YosanHyou->model()->col();
     const int row = YosanHyou->model()->row();
     const QString text = editor->text();
-    editor->hide();
-    if (text != YosanHyou->cells(col, row)) {
-        YosanHyou->setCells(col, row, text);
-        yosanHyouSetEditText(col, row, text);
-    }
+    if (editor->isVisible())
+        YosanHyou->hideEditor(false);
+    else
+        editor->hide();
+    // Compared with the budget itself (the cell keeps no text of its own), so
+    // that an emptied editor clears the budget.
+    if (row >= FirstRow && text != TYosanTables::PlainAmountText(YosanHyou->getValue(1, row)))
+        SetBudgetText(row, text);
 }
 
 void TFrameYosan::clearSelections()

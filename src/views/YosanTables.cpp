@@ -79,7 +79,6 @@ void TYosanTables::FillTables(int side, const TYosanJissekiData &data, CurrencyG
         yosan.setCellAlignment(0, row, CellAlignment::taLeftJustify);
         yosan.setObjects(0, row, r.Code);
         yosan.setValue(1, row, r.ImaYosan);
-        yosan.setCells(1, row, PlainAmountText(r.ImaYosan));
         jisseki.setValue(0, row, r.ImaJisseki);
         kako.setCells(0, row, r.Name);
         kako.setCellAlignment(0, row, CellAlignment::taLeftJustify);

@@ -29,9 +29,7 @@ public:
     enum { SyusiYosan = 1, SyusiJisseki = 2, SyusiSagaku = 3 };
 
     // Refills the four tables for side 1 (income) or 2 (expense) from the
-    // calculator's last computation, then runs CalcTables. Each category's
-    // budget cell also keeps its plain amount text (no separators) as its
-    // string: the text its editor opens with.
+    // calculator's last computation, then runs CalcTables.
     static void FillTables(int side, const TYosanJissekiData &data, CurrencyGridModel &yosan,
                            CurrencyGridModel &jisseki, CurrencyGridModel &kako, CurrencyGridModel &syusi);
     // The computed cells from the budgets in the budget table's column 1 and
