@@ -284,6 +284,7 @@ void TFrameYosan::setupGrid(TCurrencyGrid *grid, int cols, int fixedCols)
     m->setFixedRows(grid == SyusiHyou ? 1 : FirstRow);
     m->setNoSelectRows(m->fixedRows());
     m->setHotSelColor(ColorFromBgr(0xFFDBAB));
+    m->setSelColor(ColorFromBgr(0xFFDBAB));
     m->setSelFontColor(Qt::black);
     m->setRowEvenColor(Qt::white);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
