@@ -807,36 +807,61 @@ void TFrameYosan::ApplyColors()
 
 bool TFrameYosan::eventFilter(QObject *watched, QEvent *event)
 {
-    // The in-place editor is made on first use; its Enter is taken here before
-    // the grid's own handling, so that a confirmed budget moves on a row.
-    if (!m_editorHooked && YosanHyou->inplaceEditor()) {
-        YosanHyou->inplaceEditor()->installEventFilter(this);
+    // The in-place editor is made on first use. Its events come here before
+    // the grid's own handling: the cell keeps no text of its own, so the
+    // editor's text is compared with the budget here, and an emptied editor
+    // clears the budget however the editor is left.
+    QLineEdit *editor = YosanHyou->inplaceEditor();
+    if (!m_editorHooked && editor) {
+        editor->installEventFilter(this);
         m_editorHooked = true;
     }
+    const QEvent::Type type = event->type();
+    const int key = type == QEvent::KeyPress ? static_cast<QKeyEvent *>(event)->key() : 0;
+
+    if (watched == editor && editor) {
+        if (type == QEvent::FocusOut && editor->isVisible() && !editor->hasFocus()) {
+            closeEditor();
+            return false;
+        }
+        if (type != QEvent::KeyPress || !YosanHyou->isEditorOpen())
+            return QFrame::eventFilter(watched, event);
+        const int row = YosanHyou->model()->row();
+        switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_refused = false;
+            closeEditor();
+            if (!m_refused)
+                moveToNextRow(row);
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            m_refused = false;
+            closeEditor();
+            // The grid moves on with the key unless the text was refused.
+            return m_refused;
+        default: return QFrame::eventFilter(watched, event);
+        }
+    }
+
+    if (watched == YosanHyou->viewport() && type == QEvent::MouseButtonPress && YosanHyou->isEditorOpen()) {
+        closeEditor();
+        return false;
+    }
     // F2 and a double click open the editor on the budget as plain text.
-    const bool f2 = event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F2;
-    const bool doubleClick = watched == YosanHyou->viewport() && event->type() == QEvent::MouseButtonDblClick;
-    if (((watched == YosanHyou && f2) || doubleClick) && !YosanHyou->isEditorOpen()
-        && YosanHyou->model()->hasDataSelection()) {
+    const bool open = (watched == YosanHyou && key == Qt::Key_F2)
+                      || (watched == YosanHyou->viewport() && type == QEvent::MouseButtonDblClick);
+    if (open && !YosanHyou->isEditorOpen() && YosanHyou->model()->hasDataSelection()) {
         const int row = YosanHyou->model()->row();
         if (YosanHyou->showEditor(TYosanTables::PlainAmountText(YosanHyou->getValue(1, row)), true))
             return true;
     }
-    if (event->type() != QEvent::KeyPress)
-        return QFrame::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
-        return QFrame::eventFilter(watched, event);
-    const int row = YosanHyou->model()->row();
-    if (watched == YosanHyou->inplaceEditor() && YosanHyou->isEditorOpen()) {
-        m_refused = false;
-        closeEditor();
-        if (!m_refused)
-            moveToNextRow(row);
-        return true;
-    }
-    if (watched == YosanHyou && !YosanHyou->isEditorOpen() && YosanHyou->model()->hasDataSelection()) {
-        moveToNextRow(row);
+    if (watched == YosanHyou && (key == Qt::Key_Return || key == Qt::Key_Enter) && !YosanHyou->isEditorOpen()
+        && YosanHyou->model()->hasDataSelection()) {
+        moveToNextRow(YosanHyou->model()->row());
         return true;
     }
     return QFrame::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include "JournalPageDriver.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
+#include "controls/MySpeedButton.h"
 #include "data/DatModEvents.h"
 #include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
@@ -25,16 +26,17 @@ Currency yen(qint64 v) { return Currency::fromInt(v); }
 
 Database &book() { return DatMod->MainDatabase; }
 
-void addExpense(const QDate &date, int code, qint64 amount)
+void addExpense(const QDate &date, int code, qint64 amount, bool scheduled = false)
 {
     static int dataNo = 900000;
     Statement st(book(), u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARISIDE, KARICODE, KASICODE, "
-                         "RESERVED, RECKIND, STYLE, ORIGIN, ZEIATUKAI) VALUES (?, 0, ?, ?, 1, 1, ?, ?, 0, 1, 1, 2, 0)"_s);
+                         "RESERVED, RECKIND, STYLE, ORIGIN, ZEIATUKAI) VALUES (?, 0, ?, ?, 1, 1, ?, ?, ?, 1, 1, 2, 0)"_s);
     st.bind(1, ++dataNo);
     st.bind(2, date);
     st.bind(3, double(amount));
     st.bind(4, code);
     st.bind(5, Cash);
+    st.bind(6, scheduled ? 1 : 0);
     st.exec();
 }
 
@@ -152,6 +154,50 @@ private slots:
         // Clearing the cell deletes the month's budget row.
         typeBudget(p, row, QString());
         QVERIFY(storedBudgets(m_month).isEmpty());
+    }
+
+    // F2 opens the budget as plain text; emptied and left by a click on
+    // another cell, the budget is cleared and the click goes through.
+    void editorLeftByAClick()
+    {
+        BookFixture::addBudget(book(), m_month.toString(Qt::ISODate), Food, 65000, 2);
+        TFrameYosan *p = openBudgetPage();
+        QVERIFY(p);
+        const int row = rowOf(p, Food);
+        p->YosanHyou->setFocus();
+        p->YosanHyou->selectCellAt(1, row);
+        QTest::keyClick(p->YosanHyou, Qt::Key_F2);
+        QVERIFY(p->YosanHyou->isEditorOpen());
+        QCOMPARE(p->YosanHyou->inplaceEditor()->text(), u"65000"_s);
+        p->YosanHyou->inplaceEditor()->clear();
+        const QRect other = p->YosanHyou->cellRect(1, row + 2);
+        QVERIFY(other.isValid());
+        QTest::mouseClick(p->YosanHyou->viewport(), Qt::LeftButton, {}, other.center());
+        QVERIFY(!p->YosanHyou->isEditorOpen());
+        QVERIFY(storedBudgets(m_month).isEmpty());
+        QCOMPARE(p->YosanHyou->model()->row(), row + 2);
+    }
+
+    // 特別 brings the special categories in, 予約 the scheduled lines; both
+    // are the book's settings.
+    void bookSwitches()
+    {
+        book().exec(u"UPDATE Himoku SET TOKUBETU = 1 WHERE CODE = %1"_s.arg(Daily));
+        LoadHimokuCaches(book());
+        addExpense(m_month, Food, 1000);
+        addExpense(m_month, Food, 2000, true);
+        TFrameYosan *p = openBudgetPage();
+        QVERIFY(p);
+        QCOMPARE(rowOf(p, Daily), -1);
+        QCOMPARE(p->JissekiHyou->getValue(0, rowOf(p, Food)), yen(1000));
+        QTest::mouseClick(p->SpBtnTokubetu, Qt::LeftButton);
+        QVERIFY(TokubetuShowFlag);
+        QVERIFY(DataIni->readBool(u"State"_s, u"TokubetuShow"_s, false));
+        QVERIFY(rowOf(p, Daily) > 0);
+        QTest::mouseClick(p->SpBtnReserve, Qt::LeftButton);
+        QVERIFY(IncludeReservedFlag);
+        QVERIFY(DataIni->readBool(u"State"_s, u"IncludeReseved"_s, false));
+        QCOMPARE(p->JissekiHyou->getValue(0, rowOf(p, Food)), yen(3000));
     }
 
     // Refused text: the message in Japanese, the budget as it was, and the
