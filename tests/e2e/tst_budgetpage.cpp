@@ -243,6 +243,42 @@ private slots:
         QVERIFY(window->SelectPage(pgDeru));
     }
 
+    // Closing the program mid-edit: a budget in the editor is saved first; a
+    // refused one is shown, and the user is asked whether to close anyway.
+    void closingMidEdit()
+    {
+        TFrameYosan *p = openBudgetPage();
+        QVERIFY(p);
+        const int row = rowOf(p, Food);
+        p->YosanHyou->setFocus();
+        p->YosanHyou->selectCellAt(1, row);
+        QVERIFY(p->YosanHyou->showEditor(u"7000"_s, true));
+        QVERIFY(p->CommitForClose());
+        QCOMPARE(storedBudgets(m_month), (QList<QPair<QString, double>>{{QString::number(Food), 7000.0}}));
+
+        QVERIFY(p->YosanHyou->showEditor(u"7000/0"_s, true));
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"0で除算できません。"_s).answer(mrNo, TMainForm::ForceCloseText);
+            QVERIFY(!window->close());
+            QVERIFY(dialogs.done());
+        }
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY(p->YosanHyou->isEditorOpen());
+        QCOMPARE(p->YosanHyou->inplaceEditor()->text(), u"7000/0"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"0で除算できません。"_s).answer(mrYes, TMainForm::ForceCloseText);
+            QVERIFY(window->close());
+            QVERIFY(dialogs.done());
+        }
+        // The book as it was left on disk.
+        Database closed;
+        closed.open(folder + u"/PomuZenitData.db"_s);
+        QCOMPARE(closed.scalar(u"SELECT KINGAKU FROM Yosan WHERE HIMOKUCODE = ?"_s, {Food}).toDouble(), 7000.0);
+        QCOMPARE(closed.scalar(u"SELECT COUNT(*) FROM Yosan"_s).toInt(), 1);
+    }
+
     // Copying the past month's budget or actual: asked first; Yes stores every
     // category's budget at once, No leaves the book and shows what it holds.
     void copyFromThePastMonth_data()
