@@ -13,6 +13,7 @@
 #include "views/FrameYosan.h"
 #include "views/YosanJissekiData.h"
 #include "views/YosanTables.h"
+#include "views/YosanWarn.h"
 
 using namespace Qt::StringLiterals;
 
@@ -439,6 +440,8 @@ private slots:
             TFrameYosan *p = openBudgetPage();
             QVERIFY(p);
             typeBudget(p, rowOf(p, Food), c.budget);
+            // The expense page's budgets are current before it is shown again.
+            QCOMPARE(DeruYosanWarn.TotalBudget(), yen(c.budget.toLongLong()));
             QVERIFY(window->SelectPage(pgDeru));
             QCOMPARE(m_deru->Hyou->getValue(2, m_deru->rowOfCode(Food)), yen(c.rate));
             QCOMPARE(window->tabImageIndex(pgYosan), c.image);
