@@ -1,6 +1,7 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FrameMemoList.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
@@ -18,6 +19,7 @@ template <class T> void registerPage(int pageNo)
 void RegisterStandardPages()
 {
     registerPage<TFrameDeru>(pgDeru);
+    registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameDataKanri>(pgKanri);
 
     if (!TMainForm::RescueFrameFactory) {
