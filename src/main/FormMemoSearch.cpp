@@ -10,7 +10,6 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QStyle>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTimer>
@@ -63,6 +62,9 @@ TFormMemoSearch::TFormMemoSearch(TFrameMemoList *diary)
     MyDbGridMeisai->setWordWrap(false);
     MyDbGridMeisai->setColumnWidth(0, 93);
     MyDbGridMeisai->setColumnWidth(1, 454);
+    MyDbGridMeisai->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The text column takes the width the date column leaves.
+    MyDbGridMeisai->horizontalHeader()->setStretchLastSection(true);
     MyDbGridMeisai->verticalHeader()->setDefaultSectionSize(20);
     QPalette gp = MyDbGridMeisai->palette();
     gp.setColor(QPalette::Highlight, kSelected);
@@ -214,19 +216,4 @@ void TFormMemoSearch::Jump(int row)
             return;
         }
     }
-}
-
-void TFormMemoSearch::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    FormResize();
-}
-
-void TFormMemoSearch::FormResize()
-{
-    const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int width = MyDbGridMeisai->viewport()->width() + (MyDbGridMeisai->verticalScrollBar()->isVisible() ? scroll : 0)
-                      - MyDbGridMeisai->columnWidth(0) - scroll - 6;
-    if (width > 40)
-        MyDbGridMeisai->setColumnWidth(1, width);
 }

@@ -56,10 +56,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void FormResize();
     void fillGrid();
 
     TFrameMemoList *m_diary;

@@ -94,6 +94,15 @@ private slots:
         page->DBMemo1->textCursor().removeSelectedText();
         QVERIFY(window->SelectPage(pgDeru));
         QCOMPARE(storedRows(), before);
+        // Closing the program in the middle of typing keeps what was typed.
+        QVERIFY(window->SelectPage(pgNikki));
+        page->ShowDate(day);
+        type(page->DBMemo1, u"閉じる前に"_s);
+        stop();
+        Database db;
+        db.open(folder + u"/PomuZenitData.db"_s);
+        QCOMPARE(db.scalar(u"SELECT MEMO FROM Memo WHERE RECDATE = ?"_s, {day.toString(Qt::ISODate)}).toString(),
+                 u"閉じる前に"_s);
     }
 
     // The three views: grid shape, caption and range.
