@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,6 +30,7 @@
 #include "platform/system/Exception.h"
 #include "platform/system/ShiftJis.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/IdleHook.h"
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +58,12 @@ TFrameMemoList::TFrameMemoList(QWidget *parent)
 {
     setObjectName(u"FrameMemoList"_s);
     buildUi();
+    // Whenever the page itself or the panel grid holds the focus, typing
+    // belongs in the day memo.
+    connect(IdleHook::instance(), &IdleHook::idle, this, [this] {
+        if (isVisible() && (hasFocus() || DBCtrlGrid1->hasFocus()) && DBMemo1->isVisible() && DBMemo1->isEnabled())
+            DBMemo1->setFocus();
+    });
     m_shownYear = QDate::currentDate().year();
     m_shownMonth = QDate::currentDate().month();
 }
@@ -203,42 +211,48 @@ void TFrameMemoList::LoadDays()
 {
     MemoCltBeforeScroll();
     const QDate picked = DTPicker->date();
-    QDate gridStart;
+    QDate gridStart, first, last;
     int days = 0;
     switch (m_view) {
     case mvMonth: {
-        m_first = QDate(m_shownYear, m_shownMonth, 1);
-        m_last = m_first.addMonths(1).addDays(-1);
-        gridStart = m_first.addDays(-(m_first.dayOfWeek() % 7));
-        const QDate gridEnd = m_last.addDays(6 - m_last.dayOfWeek() % 7);
+        first = QDate(m_shownYear, m_shownMonth, 1);
+        last = first.addMonths(1).addDays(-1);
+        gridStart = first.addDays(-(first.dayOfWeek() % 7));
+        const QDate gridEnd = last.addDays(6 - last.dayOfWeek() % 7);
         days = int(gridStart.daysTo(gridEnd)) + 1;
         break;
     }
     case mvWeek:
-        m_first = picked.addDays(-(picked.dayOfWeek() % 7));
-        m_last = m_first.addDays(6);
-        gridStart = m_first;
+        first = picked.addDays(-(picked.dayOfWeek() % 7));
+        last = first.addDays(6);
+        gridStart = first;
         days = 7;
         break;
     case mvDay:
-        m_first = m_last = picked;
+        first = last = picked;
         gridStart = picked;
         days = 1;
         break;
     }
 
-    m_suspended = true;
-    m_rows.clear();
-    m_current = -1;
     QHash<QDate, QString> stored;
     if (DatMod && DatMod->DataOpen) {
         // One query for the shown days, never one per day.
-        Statement st(DatMod->MainDatabase, u"SELECT RECDATE, MEMO FROM Memo WHERE RECDATE BETWEEN ? AND ?"_s);
-        st.bind(1, gridStart.toString(Qt::ISODate));
-        st.bind(2, gridStart.addDays(days - 1).toString(Qt::ISODate));
-        while (st.next())
-            stored.insert(QDate::fromString(st.textValue(0), Qt::ISODate), st.textValue(1));
+        try {
+            Statement st(DatMod->MainDatabase, u"SELECT RECDATE, MEMO FROM Memo WHERE RECDATE BETWEEN ? AND ?"_s);
+            st.bind(1, gridStart.toString(Qt::ISODate));
+            st.bind(2, gridStart.addDays(days - 1).toString(Qt::ISODate));
+            while (st.next())
+                stored.insert(QDate::fromString(st.textValue(0), Qt::ISODate), st.textValue(1));
+        } catch (const EDatabaseError &e) {
+            throw Exception(u"日記を読み込めませんでした。\n\n"_s + e.message());
+        }
     }
+    m_first = first;
+    m_last = last;
+    m_suspended = true;
+    m_rows.clear();
+    m_current = -1;
     QList<QDate> dates;
     QStringList texts;
     for (int i = 0; i < days; ++i) {
@@ -426,6 +440,21 @@ bool TFrameMemoList::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
+// Whether the caret stands on the first (or last) shown line of the text,
+// counting the lines a long paragraph wraps into.
+static bool onEdgeLine(const QTextCursor &cursor, bool first)
+{
+    const QTextBlock block = cursor.block();
+    const QTextDocument *doc = cursor.document();
+    if (block != (first ? doc->firstBlock() : doc->lastBlock()))
+        return false;
+    const QTextLayout *layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return true;
+    const int line = layout->lineForTextPosition(cursor.positionInBlock()).lineNumber();
+    return first ? line <= 0 : (line < 0 || line >= layout->lineCount() - 1);
+}
+
 // Arrow keys at the edge of the text (or with Ctrl alone) move the day.
 bool TFrameMemoList::memoKey(QKeyEvent *event)
 {
@@ -445,8 +474,7 @@ bool TFrameMemoList::memoKey(QKeyEvent *event)
         }
         break;
     case Qt::Key_Up: {
-        QTextCursor probe = cursor;
-        if (ctrl || !probe.movePosition(QTextCursor::Up)) {
+        if (ctrl || onEdgeLine(cursor, true)) {
             step = -week;
             caretAtEnd = !ctrl;
         }
@@ -457,8 +485,7 @@ bool TFrameMemoList::memoKey(QKeyEvent *event)
             step = 1;
         break;
     case Qt::Key_Down: {
-        QTextCursor probe = cursor;
-        if (ctrl || !probe.movePosition(QTextCursor::Down))
+        if (ctrl || onEdgeLine(cursor, false))
             step = week;
         break;
     }

@@ -144,6 +144,76 @@ private slots:
         QCOMPARE(stored(date), u"メモ"_s);
     }
 
+    // Arrow keys at the edge of the text, or with Ctrl alone, move the day:
+    // sideways one day, up and down a week in month view and a day otherwise.
+    void memoKeys_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("caret");     // where the caret stands before the key
+        QTest::addColumn<int>("days");      // the day moved by
+        QTest::addColumn<bool>("atEnd");    // the caret at the end of the new day's text
+
+        const int none = int(Qt::NoModifier), ctrl = int(Qt::ControlModifier);
+        const int shiftCtrl = int(Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::newRow("left at start") << 0 << int(Qt::Key_Left) << none << 0 << -1 << true;
+        QTest::newRow("left inside") << 0 << int(Qt::Key_Left) << none << 3 << 0 << false;
+        QTest::newRow("ctrl left inside") << 0 << int(Qt::Key_Left) << ctrl << 3 << -1 << false;
+        QTest::newRow("shift ctrl left") << 0 << int(Qt::Key_Left) << shiftCtrl << 3 << 0 << false;
+        QTest::newRow("right at end") << 0 << int(Qt::Key_Right) << none << 7 << 1 << false;
+        QTest::newRow("right inside") << 0 << int(Qt::Key_Right) << none << 2 << 0 << false;
+        QTest::newRow("up on first line, month") << 0 << int(Qt::Key_Up) << none << 1 << -7 << true;
+        QTest::newRow("up on second line") << 0 << int(Qt::Key_Up) << none << 6 << 0 << false;
+        QTest::newRow("up on first line, week") << 1 << int(Qt::Key_Up) << none << 1 << -1 << true;
+        QTest::newRow("down on last line, month") << 0 << int(Qt::Key_Down) << none << 6 << 7 << false;
+        QTest::newRow("ctrl down on first line, day") << 2 << int(Qt::Key_Down) << ctrl << 1 << 1 << false;
+    }
+
+    void memoKeys()
+    {
+        QFETCH(int, view);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, caret);
+        QFETCH(int, days);
+        QFETCH(bool, atEnd);
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        const QDate day(2026, 7, 15);
+        if (days != 0)
+            addDay(day.addDays(days), u"その日の日記"_s);
+        page->SetView(TFrameMemoList::TMemoView(view));
+        page->ShowDate(day);
+        type(page->DBMemo1, u"一行目\n二行目"_s);
+        QTextCursor c = page->DBMemo1->textCursor();
+        c.setPosition(caret);
+        page->DBMemo1->setTextCursor(c);
+        QTest::keyClick(page->DBMemo1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(page->currentDate(), day.addDays(days));
+        if (days != 0) {
+            QCOMPARE(stored(day), u"一行目\n二行目"_s);
+            QCOMPARE(page->DBMemo1->toPlainText(), u"その日の日記"_s);
+            QCOMPARE(page->DBMemo1->textCursor().position(), atEnd ? 6 : 0);
+        }
+    }
+
+    // The memo's font: the first showing writes the defaults into the
+    // per-user store, a chosen font is kept there and taken by the next page.
+    void memoFont()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        QVERIFY(!RegIni->readString(u"FrameMemoList"_s, u"FontName"_s, QString()).isEmpty());
+        QFont f = page->DBMemo1->font();
+        f.setPointSize(17);
+        page->ApplyMemoFont(f, Qt::darkGreen, true);
+        TFrameMemoList second;
+        second.InitPage();
+        QCOMPARE(second.DBMemo1->font().pointSize(), 17);
+        QCOMPARE(second.DBMemo1->palette().color(QPalette::Text), QColor(Qt::darkGreen));
+    }
+
     // In month view a day of the neighbouring month is silver and can be
     // edited; previous on it shows its own month and keeps the day.
     void neighbourDays()
