@@ -295,6 +295,19 @@ private slots:
         QFile f(out);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()), u"ファイルから\n二行目"_s);
+        // The lock date moving over a day while it is being typed: the save
+        // refuses it, says why and puts back what is stored.
+        page->ShowDate(QDate(2026, 6, 20));
+        type(page->DBMemo1, u"ロック前の入力"_s);
+        CurLockDate = QDate(2026, 6, 30);
+        dialogs.answer(mrOk, u"ロックされた日付のデータは入力できません。"_s);
+        page->ShowDate(QDate(2026, 7, 1));
+        QVERIFY(dialogs.done());
+        QCOMPARE(page->currentDate(), QDate(2026, 7, 1));
+        QCOMPARE(stored(QDate(2026, 6, 20)), QString());
+        page->ShowDate(QDate(2026, 6, 20));
+        QCOMPARE(page->DBMemo1->toPlainText(), QString());
+        QVERIFY(page->DBMemo1->isReadOnly());
         CurLockDate = QDate();
     }
 
