@@ -1,6 +1,7 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FrameMemoList.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
@@ -20,6 +21,7 @@ void RegisterStandardPages()
 {
     registerPage<TFrameDeru>(pgDeru);
     registerPage<TFrameYosan>(pgYosan);
+    registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameDataKanri>(pgKanri);
 
     if (!TMainForm::RescueFrameFactory) {
