@@ -4,6 +4,7 @@
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
+#include "views/FrameNenSyusi.h"
 
 namespace {
 
@@ -19,6 +20,9 @@ void RegisterStandardPages()
 {
     registerPage<TFrameDeru>(pgDeru);
     registerPage<TFrameDataKanri>(pgKanri);
+    registerPage<TFrameNenSyusi>(pgSyukei);
+    if (!TNenSyusiMeisai::JumpToDataNo)
+        TNenSyusiMeisai::JumpToDataNo = [](int dataNo) { return MainForm && MainForm->JumpToDataNo(dataNo); };
 
     if (!TMainForm::RescueFrameFactory) {
         TMainForm::RescueFrameFactory = [](QWidget *parent) {
