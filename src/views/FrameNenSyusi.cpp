@@ -793,7 +793,8 @@ void TFrameNenSyusi::LoadLayout()
             g->model()->setDefaultColWidth(colWidth);
             g->model()->setDefaultRowHeight(rowHeight);
             g->model()->setColWidth(0, fm.horizontalAdvance(u"水道、光熱費費"_s));
-            g->model()->setColWidth(1, fm.horizontalAdvance(u"12345678901"_s));
+            // Room for a sign and the separators as well.
+            g->model()->setColWidth(1, fm.horizontalAdvance(u"12345678901"_s) + fm.horizontalAdvance(u"-,,"_s));
         }
         TMyDBGrid *grid = PnlMeisai->DbGridMeisai;
         const QFontMetrics dm(grid->font());
@@ -917,7 +918,13 @@ void TFrameNenSyusi::ArrangeTables()
         return;
     const int handle = PnlLeft->handleWidth();
     const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    auto full = [](TCurrencyGrid *g) { return g->model()->defaultRowHeight() * g->rowCount() + 4; };
+    auto full = [](TCurrencyGrid *g) {
+        const CurrencyGridModel *m = g->model();
+        int h = 2 * g->frameWidth();
+        for (int r = 0; r < g->rowCount(); ++r)
+            h += m->rowHeight(r) + m->gridLineWidth();
+        return h;
+    };
     const bool kouza = KouzaHyou->isVisibleTo(this);
     const int syusi = full(SyusiHyou);
     QList<TCurrencyGrid *> rest{IriHyou, DeruHyou};

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -276,7 +277,11 @@ void TNenSyusiMeisai::prepareFields()
 {
     if (Field *f = m_query->findField(u"RECDATE"_s)) {
         f->setDisplayLabel(u"日付"_s);
-        f->setDisplayFormat(u"yy.MM.dd (ddd)"_s);
+        // The weekday in Japanese whatever the desktop's language.
+        f->OnGetText = [](Field &field, QString &text, bool) {
+            const QDate d = field.asDate();
+            text = d.isValid() ? QLocale(QLocale::Japanese).toString(d, u"yy.MM.dd (ddd)"_s) : QString();
+        };
     }
     if (Field *f = m_query->findField(u"KINGAKU"_s)) {
         f->setDisplayLabel(u"金額"_s);
