@@ -701,6 +701,9 @@ void TFrameNenSyusi::SelectCell(TCurrencyGrid *table, int col, int row)
     m_pendingCol = col;
     m_pendingRow = row;
     m_pendingDetail = true;
+    // Besides the idle signal, a zero timer: the list follows once the events
+    // already queued (a burst of clicks or arrow keys) are handled.
+    QTimer::singleShot(0, this, &TFrameNenSyusi::IdleWork);
 }
 
 void TFrameNenSyusi::IdleWork()
