@@ -357,6 +357,9 @@ bool TFrameNenSyusi::LeavePage()
 
 void TFrameNenSyusi::RefreshContents()
 {
+    // The window flushed the tables before showing the page; nothing kept from
+    // an earlier visit is trusted.
+    NenSyukeiData.ForgetCarry();
     if (DataIni) {
         IncludeReservedFlag = DataIni->ReadOrWriteBool(u"State"_s, u"IncludeReseved"_s, false);
         const bool tokubetu = DataIni->ReadOrWriteBool(u"State"_s, u"TokubetuShow"_s, false);
@@ -936,6 +939,11 @@ void TFrameNenSyusi::ArrangeTables()
     int need = syusi + 2 * handle + scroll;
     for (TCurrencyGrid *g : rest)
         need += full(g);
+    // The splitter keeps a pane no smaller than its least height: the balance
+    // row's is its full height, the others' one row.
+    SyusiHyou->setMinimumHeight(syusi);
+    for (TCurrencyGrid *g : rest)
+        g->setMinimumHeight(std::min(full(g), g->model()->defaultRowHeight() + 2 * g->frameWidth() + scroll));
     QList<int> sizes{syusi, 0, 0, 0};
     const int restRoom = std::max(available - syusi - 2 * handle - scroll, 0);
     if (need <= available) {

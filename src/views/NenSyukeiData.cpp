@@ -1,6 +1,9 @@
 #include "views/NenSyukeiData.h"
 
 #include <algorithm>
+#include <limits>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <QHash>
 #include <QStringList>
@@ -40,6 +43,9 @@ Database *dataModuleBook()
 {
     throw Exception(u"集計タイプが範囲外です。"_s);
 }
+
+// Stands for an empty debit or credit code in the carried totals.
+constexpr int NoCode = std::numeric_limits<int>::min();
 
 QString isoText(const QDate &date)
 {
@@ -320,21 +326,6 @@ void TNenSyukeiData::sumJournal(Database &db)
         }
     }
 
-    // Two parts in one statement. The span (from the first edge on) goes
-    // through the date index and is summed by the engine per bucket and code
-    // pair: a CASE over the edges in order, the first edge above the date
-    // naming the bucket (ISO date texts sort as dates). Everything before the
-    // first edge only feeds column 0; it is most of a long book, and sorting it
-    // into groups costs the engine several times what adding it up here does,
-    // so its lines come back one by one in bucket 0.
-    QString bucketExpr = QString::number(buckets - 1);
-    if (buckets > 2) {
-        bucketExpr = u"CASE"_s;
-        for (int b = 1; b < buckets - 1; ++b)
-            bucketExpr += u" WHEN RECDATE < ?%1 THEN %2"_s.arg(b + 1).arg(b);
-        bucketExpr += u" ELSE %1 END"_s.arg(buckets - 1);
-    }
-
     // Values are read as exact counts of ten-thousandths: the engine adds
     // integers, so no sum depends on binary fractions or on how the first row
     // of a group happened to be typed.
@@ -357,13 +348,51 @@ void TNenSyukeiData::sumJournal(Database &db)
             conditions << u"(KARICODE = %1 OR KASICODE = %1)"_s.arg(KouzaCode);
     }
     const QString more = conditions.isEmpty() ? QString() : u" AND "_s + conditions.join(u" AND "_s);
-    // The unary + keeps the engine off the date index for the history, which
-    // it reads faster in table order.
-    const QString sql =
-        u"SELECT %1, KARICODE, KASICODE, SUM(%2) FROM Master WHERE RECDATE >= ?1 AND RECDATE < ?%3%4 "
-        "GROUP BY 1, 2, 3 "
-        "UNION ALL SELECT 0, KARICODE, KASICODE, %2 FROM Master WHERE +RECDATE < ?1%4"_s.arg(
-            bucketExpr, value, QString::number(buckets), more);
+
+    // The carried totals still serve when nothing was written since, and the
+    // span starts at most a year or so after them.
+    const QDate firstEdge = edges.first();
+    const qint64 dataVersion = db.scalar(u"PRAGMA data_version"_s).toLongLong();
+    const qint64 changes = sqlite3_total_changes(db.handle());
+    const QString key = value + more;
+    const bool carried = m_carry.Valid && m_carry.Handle == db.handle() && m_carry.Path == db.path() &&
+                         m_carry.DataVersion == dataVersion && m_carry.Changes == changes && m_carry.Key == key &&
+                         m_carry.UpTo <= firstEdge && firstEdge < m_carry.UpTo.addMonths(15);
+    // A new carry ends a month before the first month of each span, so that
+    // another closing day or the calendar months of the same year, or the next
+    // year, still find it.
+    QDate upTo = m_carry.UpTo;
+    QDate dailyUpTo = m_carry.DailyUpTo;
+    if (!carried) {
+        QDate shownFirst = edges.last();
+        for (int g = 0; g < GroupCount; ++g)
+            if (spans[g][SpanShown] && (*spans[g][SpanShown])[1].StartDate.isValid())
+                shownFirst = std::min(shownFirst, (*spans[g][SpanShown])[1].StartDate);
+        upTo = QDate(firstEdge.year(), firstEdge.month(), 1).addMonths(-1);
+        dailyUpTo = std::max(upTo, QDate(shownFirst.year(), shownFirst.month(), 1).addMonths(-1));
+        m_carry = Carry();
+    }
+
+    // From dailyUpTo on, through the date index, the engine sums per bucket
+    // and code pair: a CASE over the edges in order, the first edge above the
+    // date naming the bucket (ISO date texts sort as dates); bucket 0 is what
+    // lies before the first edge. Without a carry, the lines before dailyUpTo
+    // follow one by one as bucket -1, with their day from upTo on: they are
+    // most of a long book, and sorting them into groups costs the engine
+    // several times what adding them up here does. The unary + keeps the
+    // engine off the date index for them, which it reads faster in table order.
+    // Parameters: ?1 dailyUpTo, ?2 .. ?(buckets + 1) the edges, then upTo.
+    QString bucketExpr = u"CASE WHEN RECDATE < ?2 THEN 0"_s;
+    for (int b = 1; b < buckets - 1; ++b)
+        bucketExpr += u" WHEN RECDATE < ?%1 THEN %2"_s.arg(b + 2).arg(b);
+    bucketExpr += u" ELSE %1 END"_s.arg(buckets - 1);
+    const int upToParam = buckets + 2;
+    QString sql = u"SELECT %1, KARICODE, KASICODE, SUM(%2), NULL FROM Master WHERE RECDATE >= ?1 AND RECDATE < ?%3%4 "
+                  "GROUP BY 1, 2, 3"_s.arg(bucketExpr, value, QString::number(buckets + 1), more);
+    if (!carried)
+        sql += u" UNION ALL SELECT -1, KARICODE, KASICODE, %1, "
+               "CASE WHEN RECDATE >= ?%2 THEN CAST(julianday(RECDATE) + 0.5 AS INTEGER) END "
+               "FROM Master WHERE +RECDATE < ?1%3"_s.arg(value, QString::number(upToParam), more);
 
     const QHash<int, int> iri = indexByCode(IriHimokuArray);
     const QHash<int, int> deru = indexByCode(DeruHimokuArray);
@@ -377,22 +406,11 @@ void TNenSyukeiData::sumJournal(Database &db)
         if (kz >= 0)
             r.ZenKingaku[kz] += v;
     };
-
-    Statement st(db, sql);
-    for (int b = 0; b < buckets; ++b)
-        st.bind(b + 1, isoText(edges.at(b)));
-    while (st.next()) {
-        if (st.isNull(3))
-            continue;
-        const int bucket = int(st.intValue(0));
-        if (bucket < 0 || bucket >= buckets)
-            continue;
-        const Currency v = Currency::fromRaw(st.intValue(3));
-        const bool hasKari = !st.isNull(1);
-        const bool hasKasi = !st.isNull(2);
-        const int kari = hasKari ? int(st.intValue(1)) : 0;
-        const int kasi = hasKasi ? int(st.intValue(2)) : 0;
-
+    // One sum of a code pair into the rows it counts for. NoCode marks an
+    // empty code.
+    auto addPair = [&](int bucket, int kari, int kasi, Currency v) {
+        const bool hasKari = kari != NoCode;
+        const bool hasKasi = kasi != NoCode;
         // Income counts on the credit side, expense on the debit side.
         if (hasKasi)
             if (const auto it = iri.constFind(kasi); it != iri.constEnd())
@@ -409,7 +427,7 @@ void TNenSyukeiData::sumJournal(Database &db)
                 add(KouzaRows[*kariAccount], 2, bucket, v);
             else if (kasiAccount != kouza.constEnd())
                 add(KouzaRows[*kasiAccount], 2, bucket, v);
-            continue;
+            return;
         }
         // Every balance runs in the account's own direction: a debit raises an
         // asset and lowers a liability, a credit the other way round.
@@ -421,7 +439,66 @@ void TNenSyukeiData::sumJournal(Database &db)
             TNenSyukeiRec &r = KouzaRows[*kasiAccount];
             add(r, 2, bucket, r.Karigata ? -v : v);
         }
+    };
+
+    Carry fresh;
+    Statement st(db, sql);
+    st.bind(1, isoText(dailyUpTo));
+    for (int b = 0; b < buckets; ++b)
+        st.bind(b + 2, isoText(edges.at(b)));
+    if (!carried)
+        st.bind(upToParam, isoText(upTo));
+    QHash<CarryDay, qint64> daily;
+    while (st.next()) {
+        if (st.isNull(3))
+            continue;
+        const int bucket = int(st.intValue(0));
+        const int kari = st.isNull(1) ? NoCode : int(st.intValue(1));
+        const int kasi = st.isNull(2) ? NoCode : int(st.intValue(2));
+        if (bucket == -1) {
+            if (st.isNull(4))
+                fresh.Sums[{kari, kasi}] += st.intValue(3);
+            else
+                daily[CarryDay{st.intValue(4), kari, kasi}] += st.intValue(3);
+            continue;
+        }
+        if (bucket < 0 || bucket >= buckets)
+            continue;
+        addPair(bucket, kari, kasi, Currency::fromRaw(st.intValue(3)));
     }
+    // Kept only once the whole statement has been read.
+    if (!carried) {
+        fresh.Valid = true;
+        fresh.Handle = db.handle();
+        fresh.Path = db.path();
+        fresh.DataVersion = dataVersion;
+        fresh.Changes = changes;
+        fresh.Key = key;
+        fresh.UpTo = upTo;
+        fresh.DailyUpTo = dailyUpTo;
+        fresh.Daily.reserve(daily.size());
+        for (auto it = daily.cbegin(); it != daily.cend(); ++it)
+            fresh.Daily.append({it.key(), it.value()});
+        m_carry = std::move(fresh);
+    }
+    for (auto it = m_carry.Sums.cbegin(); it != m_carry.Sums.cend(); ++it)
+        addPair(0, it.key().first, it.key().second, Currency::fromRaw(it.value()));
+    // The days kept from upTo on fall into the buckets by the edges.
+    std::vector<qint64> edgeDays;
+    edgeDays.reserve(edges.size());
+    for (const QDate &e : std::as_const(edges))
+        edgeDays.push_back(e.toJulianDay());
+    for (const auto &[day, raw] : std::as_const(m_carry.Daily)) {
+        const auto past = std::upper_bound(edgeDays.begin(), edgeDays.end(), day.Day) - edgeDays.begin();
+        if (past >= buckets)
+            continue;
+        addPair(int(past), day.Kari, day.Kasi, Currency::fromRaw(raw));
+    }
+}
+
+void TNenSyukeiData::ForgetCarry()
+{
+    m_carry = Carry();
 }
 
 void TNenSyukeiData::finish()

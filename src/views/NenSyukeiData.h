@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -58,7 +60,8 @@ using TNenSyukeiArray = QList<TNenSyukeiRec>;
 // debit and credit codes. The buckets are the pieces the period edges of the
 // three groups and both spans cut the calendar into, the first one everything
 // before; each bucket then lands in its period of every group and span. Sums are
-// exact counts of ten-thousandths added by the engine.
+// exact counts of ten-thousandths added by the engine. What lies before the
+// span is read once and kept for the next computations (see Carry).
 class TNenSyukeiData
 {
 public:
@@ -115,6 +118,11 @@ public:
     static int FindPeriodIndex(const std::array<TNenSyukeiPeriod, NenSyukeiPlaces> &periods, int colCount,
                                const QDate &date);
 
+    // Forgets the totals carried into the span that are kept between
+    // computations. A page calls it each time it is shown: the window has
+    // flushed the tables then, and the book may have been replaced.
+    void ForgetCarry();
+
     // The first day a period 0 covers.
     static const QDate &EarliestDate();
     // An empty summary span (no row in its group) keeps start after end, both
@@ -123,12 +131,50 @@ public:
     static const QDate &EmptySpanEnd();
 
 private:
+public:
+    // A day's sum of one code pair kept in the carry.
+    struct CarryDay
+    {
+        qint64 Day = 0; // Julian day
+        int Kari = 0;
+        int Kasi = 0;
+        bool operator==(const CarryDay &) const = default;
+    };
+
+private:
+    // Totals per (debit, credit) code pair of every line before UpTo (the
+    // first day of a month), and per day and pair from UpTo to DailyUpTo, for
+    // the computation that asked for them. Most of a long book lies before the
+    // span, and the year before is read again by every computation of the same
+    // year; a later computation with the same conditions on the same,
+    // unchanged connection (no write by it, no commit by another) reads only
+    // from DailyUpTo on.
+    struct Carry
+    {
+        bool Valid = false;
+        const void *Handle = nullptr;
+        QString Path;
+        qint64 DataVersion = -1;
+        qint64 Changes = -1;
+        QString Key;
+        QDate UpTo;
+        QDate DailyUpTo;
+        QHash<QPair<int, int>, qint64> Sums;
+        QList<std::pair<CarryDay, qint64>> Daily;
+    };
+    Carry m_carry;
+
     void rebuildRows();
     void buildTitles(int year);
     void buildPeriods(Database *db, int year);
     void sumJournal(Database &db);
     void finish();
 };
+
+inline size_t qHash(const TNenSyukeiData::CarryDay &d, size_t seed = 0)
+{
+    return qHashMulti(seed, d.Day, d.Kari, d.Kasi);
+}
 
 // The one calculator of the program, alive for the whole run.
 extern TNenSyukeiData NenSyukeiData;
