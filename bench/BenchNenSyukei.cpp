@@ -20,7 +20,9 @@
 using namespace Qt::StringLiterals;
 
 // The calculator is measured as the page runs it: monthly, accounting months,
-// the current year of the large book, the caches of the open book loaded. Next
+// the current year of the large book, the caches of the open book loaded; the
+// first computation after the page is shown separately, as it also reads what
+// lies before the year (kept for the computations that follow). Next
 // to it the bare SQL a hand-written report would send for the same year: one
 // grouped statement over the date index, months by debit and credit category,
 // read into a table of cells. The calculator does more than that statement (the
@@ -112,6 +114,12 @@ void BenchNenSyukei(const QString &book, int runs)
     const QDate end(year, 12, 31);
 
     TNenSyukeiData data;
+    // The first computation after the page is shown reads what lies before
+    // the span; the later ones (a switch, a filter kept, the next year) keep it.
+    const double first = timedMedian(runs, [&] {
+        data.ForgetCarry();
+        data.Calculate(db, year);
+    });
     const double calc = timedMedian(runs, [&] { data.Calculate(db, year); });
     int rows = 0;
     for (int kind = 1; kind <= 3; ++kind)
@@ -125,11 +133,12 @@ void BenchNenSyukei(const QString &book, int runs)
     std::printf("\nannual totals of %d (%d rows, %d cells of the bare aggregate), median of %d runs\n", year, rows,
                 cells, runs);
     printRow("(e) annual computation (page 5)", ms(calc));
+    printRow("    first one when the page is shown", ms(first));
     printRow("(f) the year's aggregate (bare SQL)", ms(bare));
     printRow("    (e) / (f), large book", QString(), QString::number(calc / bare, 'f', 2), u"<= 2"_s,
              calc <= 2 * bare ? u"met"_s : u"NOT MET"_s);
     printRow("    the same work: 2 years + carry (bare)", ms(whole));
-    printRow("    (e) / the same work", QString(), QString::number(calc / whole, 'f', 2));
+    printRow("    first one / the same work", QString(), QString::number(first / whole, 'f', 2));
     ClearHimokuCaches();
     ResetProgramValues();
 }

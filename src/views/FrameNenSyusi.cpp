@@ -836,16 +836,18 @@ void TFrameNenSyusi::LoadLayout()
     m_detailWidth = readInt(u"PnlMeisaiWidth"_s, m_detailWidth);
     m_detailHeight = std::max(height() / 5, 120);
 
+    // A grid's default column width applies to every column, so the widths of
+    // the title and total columns follow it.
     CurrencyGridModel *s = SyusiHyou->model();
-    s->setDefaultColWidth(readInt(u"DefaultColWidth"_s, s->defaultColWidth()));
-    s->setColWidth(0, readInt(u"SyusiHyouColWidth0"_s, s->colWidth(0)));
-    s->setColWidth(1, readInt(u"SyusiHyouColWidth1"_s, s->colWidth(1)));
-    s->setDefaultRowHeight(readInt(u"DefaultRowHeight"_s, s->defaultRowHeight()));
-    for (TCurrencyGrid *g : {IriHyou, DeruHyou, KouzaHyou}) {
-        g->model()->setDefaultRowHeight(s->defaultRowHeight());
-        g->model()->setDefaultColWidth(s->defaultColWidth());
-        g->model()->setColWidth(0, s->colWidth(0));
-        g->model()->setColWidth(1, s->colWidth(1));
+    const int colWidth = readInt(u"DefaultColWidth"_s, s->defaultColWidth());
+    const int width0 = readInt(u"SyusiHyouColWidth0"_s, s->colWidth(0));
+    const int width1 = readInt(u"SyusiHyouColWidth1"_s, s->colWidth(1));
+    const int rowHeight = readInt(u"DefaultRowHeight"_s, s->defaultRowHeight());
+    for (TCurrencyGrid *g : tables()) {
+        g->model()->setDefaultRowHeight(rowHeight);
+        g->model()->setDefaultColWidth(colWidth);
+        g->model()->setColWidth(0, width0);
+        g->model()->setColWidth(1, width1);
     }
     // The panel always starts on the right.
     PnlMeisai->setOnRight(true);

@@ -373,26 +373,23 @@ void TNenSyukeiData::sumJournal(Database &db)
         m_carry = Carry();
     }
 
-    // From dailyUpTo on, through the date index, the engine sums per bucket
-    // and code pair: a CASE over the edges in order, the first edge above the
-    // date naming the bucket (ISO date texts sort as dates); bucket 0 is what
-    // lies before the first edge. Without a carry, the lines before dailyUpTo
-    // follow one by one as bucket -1, with their day from upTo on: they are
-    // most of a long book, and sorting them into groups costs the engine
-    // several times what adding them up here does. The unary + keeps the
-    // engine off the date index for them, which it reads faster in table order.
-    // Parameters: ?1 dailyUpTo, ?2 .. ?(buckets + 1) the edges, then upTo.
-    QString bucketExpr = u"CASE WHEN RECDATE < ?2 THEN 0"_s;
-    for (int b = 1; b < buckets - 1; ++b)
-        bucketExpr += u" WHEN RECDATE < ?%1 THEN %2"_s.arg(b + 2).arg(b);
-    bucketExpr += u" ELSE %1 END"_s.arg(buckets - 1);
-    const int upToParam = buckets + 2;
-    QString sql = u"SELECT %1, KARICODE, KASICODE, SUM(%2), NULL FROM Master WHERE RECDATE >= ?1 AND RECDATE < ?%3%4 "
-                  "GROUP BY 1, 2, 3"_s.arg(bucketExpr, value, QString::number(buckets + 1), more);
+    // From upTo (with a carry: from dailyUpTo) on, through the date index, the
+    // engine sums per day and code pair; each day then falls into its bucket
+    // here, by the edges (ISO date texts sort as dates). A CASE over the edges
+    // in the statement would cost the engine more than the grouping itself.
+    // Without a carry, the lines before upTo follow one by one with no day:
+    // they are most of a long book, and sorting them into groups costs the
+    // engine several times what adding them up here does. The unary + keeps
+    // the engine off the date index for them, which it reads faster in table
+    // order.
+    QString sql = u"SELECT RECDATE, KARICODE, KASICODE, SUM(%1) FROM Master WHERE RECDATE >= ?1 AND RECDATE < ?2%2 "
+                  "GROUP BY 1, 2, 3"_s.arg(value, more);
     if (!carried)
-        sql += u" UNION ALL SELECT -1, KARICODE, KASICODE, %1, "
-               "CASE WHEN RECDATE >= ?%2 THEN CAST(julianday(RECDATE) + 0.5 AS INTEGER) END "
-               "FROM Master WHERE +RECDATE < ?1%3"_s.arg(value, QString::number(upToParam), more);
+        sql += u" UNION ALL SELECT NULL, KARICODE, KASICODE, %1 FROM Master WHERE +RECDATE < ?1%2"_s.arg(value, more);
+    QStringList edgeTexts;
+    for (const QDate &e : std::as_const(edges))
+        edgeTexts << isoText(e);
+    const QString dailyUpToText = isoText(dailyUpTo);
 
     const QHash<int, int> iri = indexByCode(IriHimokuArray);
     const QHash<int, int> deru = indexByCode(DeruHimokuArray);
@@ -443,28 +440,32 @@ void TNenSyukeiData::sumJournal(Database &db)
 
     Carry fresh;
     Statement st(db, sql);
-    st.bind(1, isoText(dailyUpTo));
-    for (int b = 0; b < buckets; ++b)
-        st.bind(b + 2, isoText(edges.at(b)));
-    if (!carried)
-        st.bind(upToParam, isoText(upTo));
-    QHash<CarryDay, qint64> daily;
+    st.bind(1, isoText(carried ? dailyUpTo : upTo));
+    st.bind(2, edgeTexts.last());
+    QString lastDay;
+    int lastBucket = -1;
+    qint64 lastJulian = 0;
     while (st.next()) {
         if (st.isNull(3))
             continue;
-        const int bucket = int(st.intValue(0));
         const int kari = st.isNull(1) ? NoCode : int(st.intValue(1));
         const int kasi = st.isNull(2) ? NoCode : int(st.intValue(2));
-        if (bucket == -1) {
-            if (st.isNull(4))
-                fresh.Sums[{kari, kasi}] += st.intValue(3);
-            else
-                daily[CarryDay{st.intValue(4), kari, kasi}] += st.intValue(3);
+        if (st.isNull(0)) {
+            fresh.Sums[{kari, kasi}] += st.intValue(3);
             continue;
         }
-        if (bucket < 0 || bucket >= buckets)
+        // Rows come by day; the bucket is found once per day.
+        const QString day = st.textValue(0);
+        if (day != lastDay) {
+            lastDay = day;
+            lastBucket = int(std::upper_bound(edgeTexts.cbegin(), edgeTexts.cend(), day) - edgeTexts.cbegin());
+            lastJulian = QDate::fromString(day, Qt::ISODate).toJulianDay();
+        }
+        if (lastBucket >= buckets)
             continue;
-        addPair(bucket, kari, kasi, Currency::fromRaw(st.intValue(3)));
+        if (!carried && day < dailyUpToText)
+            fresh.Daily.append({CarryDay{lastJulian, kari, kasi}, st.intValue(3)});
+        addPair(lastBucket, kari, kasi, Currency::fromRaw(st.intValue(3)));
     }
     // Kept only once the whole statement has been read.
     if (!carried) {
@@ -476,24 +477,22 @@ void TNenSyukeiData::sumJournal(Database &db)
         fresh.Key = key;
         fresh.UpTo = upTo;
         fresh.DailyUpTo = dailyUpTo;
-        fresh.Daily.reserve(daily.size());
-        for (auto it = daily.cbegin(); it != daily.cend(); ++it)
-            fresh.Daily.append({it.key(), it.value()});
         m_carry = std::move(fresh);
+    } else {
+        // The days kept between upTo and dailyUpTo fall into the buckets of
+        // this computation's edges.
+        std::vector<qint64> edgeDays;
+        edgeDays.reserve(edges.size());
+        for (const QDate &e : std::as_const(edges))
+            edgeDays.push_back(e.toJulianDay());
+        for (const auto &[day, raw] : std::as_const(m_carry.Daily)) {
+            const auto past = std::upper_bound(edgeDays.begin(), edgeDays.end(), day.Day) - edgeDays.begin();
+            if (past < buckets)
+                addPair(int(past), day.Kari, day.Kasi, Currency::fromRaw(raw));
+        }
     }
     for (auto it = m_carry.Sums.cbegin(); it != m_carry.Sums.cend(); ++it)
         addPair(0, it.key().first, it.key().second, Currency::fromRaw(it.value()));
-    // The days kept from upTo on fall into the buckets by the edges.
-    std::vector<qint64> edgeDays;
-    edgeDays.reserve(edges.size());
-    for (const QDate &e : std::as_const(edges))
-        edgeDays.push_back(e.toJulianDay());
-    for (const auto &[day, raw] : std::as_const(m_carry.Daily)) {
-        const auto past = std::upper_bound(edgeDays.begin(), edgeDays.end(), day.Day) - edgeDays.begin();
-        if (past >= buckets)
-            continue;
-        addPair(int(past), day.Kari, day.Kasi, Currency::fromRaw(raw));
-    }
 }
 
 void TNenSyukeiData::ForgetCarry()

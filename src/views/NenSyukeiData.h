@@ -138,7 +138,6 @@ public:
         qint64 Day = 0; // Julian day
         int Kari = 0;
         int Kasi = 0;
-        bool operator==(const CarryDay &) const = default;
     };
 
 private:
@@ -170,11 +169,6 @@ private:
     void sumJournal(Database &db);
     void finish();
 };
-
-inline size_t qHash(const TNenSyukeiData::CarryDay &d, size_t seed = 0)
-{
-    return qHashMulti(seed, d.Day, d.Kari, d.Kasi);
-}
 
 // The one calculator of the program, alive for the whole run.
 extern TNenSyukeiData NenSyukeiData;
