@@ -834,7 +834,6 @@ void TFrameNenSyusi::LoadLayout()
     if (m_detailWidth <= 0)
         m_detailWidth = PnlMeisai->sizeHint().width();
     m_detailWidth = readInt(u"PnlMeisaiWidth"_s, m_detailWidth);
-    m_detailHeight = std::max(height() / 5, 120);
 
     // A grid's default column width applies to every column, so the widths of
     // the title and total columns follow it.
@@ -914,6 +913,9 @@ void TFrameNenSyusi::ToggleDetailPosition()
     const bool right = PnlMeisai->onRight();
     const int total = right ? Split->width() : Split->height();
     Split->setOrientation(right ? Qt::Horizontal : Qt::Vertical);
+    // The first move to the bottom takes a fifth of the page's height.
+    if (!right && m_detailHeight <= 0)
+        m_detailHeight = std::max(total / 5, 120);
     const int size = right ? m_detailWidth : m_detailHeight;
     Split->setSizes({std::max(total - size, 50), size});
     saveDetailPanel();
