@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
@@ -129,6 +130,7 @@ void TFrameNenSyusi::buildUi()
     CmbBoxYear->setInsertPolicy(QComboBox::NoInsert);
     CmbBoxYear->setAttribute(Qt::WA_InputMethodEnabled, false);
     CmbBoxYear->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    CmbBoxYear->installEventFilter(this);
     CmbBoxYear->setFixedWidth(CmbBoxYear->fontMetrics().horizontalAdvance(u"99999"_s) + 40);
     bar->addWidget(CmbBoxYear);
     bar->addWidget(new QLabel(u"年"_s, ToolBar));
@@ -326,6 +328,15 @@ void TFrameNenSyusi::InitPage()
     SelectTable(DeruHyou);
     RefreshContents();
     ArrangeTables();
+    queueWarning();
+}
+
+void TFrameNenSyusi::queueWarning()
+{
+    // The window shows the page after InitPage or RefreshPage; the warning
+    // comes once the page is on screen.
+    if (m_warningQueued)
+        return;
     m_warningQueued = true;
     QTimer::singleShot(0, this, [this] {
         m_warningQueued = false;
@@ -337,16 +348,7 @@ void TFrameNenSyusi::InitPage()
 void TFrameNenSyusi::RefreshPage()
 {
     RefreshContents();
-    // The window calls this each time it shows the page again; the warning
-    // comes once the page is on screen.
-    if (!m_warningQueued) {
-        m_warningQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_warningQueued = false;
-            if (isVisible())
-                WarnSyukeiMismatch();
-        });
-    }
+    queueWarning();
 }
 
 bool TFrameNenSyusi::LeavePage()
@@ -989,6 +991,27 @@ void TFrameNenSyusi::resizeEvent(QResizeEvent *event)
 
 bool TFrameNenSyusi::eventFilter(QObject *watched, QEvent *event)
 {
+    // Past the top of the year list (or with a typed year) the wheel steps the
+    // year itself: down for the next year, up for the one before.
+    if (watched == CmbBoxYear && event->type() == QEvent::Wheel && CmbBoxYear->currentIndex() <= 0) {
+        const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+        if (delta != 0) {
+            bool ok = false;
+            int year = CmbBoxYear->currentText().trimmed().toInt(&ok);
+            if (!ok)
+                year = CurYear;
+            year += delta < 0 ? 1 : -1;
+            {
+                const bool filling = m_filling;
+                m_filling = true;
+                CmbBoxYear->setCurrentIndex(-1);
+                CmbBoxYear->setEditText(QString::number(year));
+                m_filling = filling;
+            }
+            ChangeYear(year);
+            return true;
+        }
+    }
     if (watched == PnlLeft && event->type() == QEvent::Resize) {
         auto *e = static_cast<QResizeEvent *>(event);
         if (e->size().height() != e->oldSize().height())

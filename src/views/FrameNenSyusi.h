@@ -126,7 +126,7 @@ private:
     int tableKind(TCurrencyGrid *table) const;
     QList<TCurrencyGrid *> tables() const;
     void fillRow(TCurrencyGrid *grid, int row, const struct TNenSyukeiRec &rec);
-    void refreshDetail();
+    void queueWarning();
 
     bool m_loading = false;
     bool m_pendingDetail = false;

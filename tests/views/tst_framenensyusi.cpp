@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QLineEdit>
+#include <QWheelEvent>
 #include <QSplitter>
 #include <QtTest>
 
@@ -203,6 +204,16 @@ private slots:
         }
         p->CmbBoxYear->setCurrentIndex(p->CmbBoxYear->findData(2026));
         QCOMPARE(CurYear, uint16_t(2026));
+
+        // Over the first year of the list the wheel goes on past it.
+        p->CmbBoxYear->setCurrentIndex(0);
+        const int first = p->CmbBoxYear->itemData(0).toInt();
+        QCOMPARE(int(CurYear), first);
+        QWheelEvent up(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p->CmbBoxYear, &up);
+        QCOMPARE(int(CurYear), first - 1);
+        QCOMPARE(p->CmbBoxYear->currentText(), QString::number(first - 1));
     }
 
     // A click lists the cell's lines at the next idle moment; a click on the
