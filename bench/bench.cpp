@@ -20,6 +20,7 @@
 #include "BenchBooks.h"
 #include "BenchYosan.h"
 #include "BenchDiary.h"
+#include "BenchNenSyukei.h"
 #include "GenerateBook.h"
 #include "controls/CurrencyGrid.h"
 #include "data/DatMod.h"
@@ -490,6 +491,7 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options)
         verdict(lm[u"hwm"_s] - em[u"hwm"_s] <= 50 * 1024));
     BenchYosanMonth(large, runs);
     BenchDiary(large, work, runs);
+    BenchNenSyukei(large, runs);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
 #include "views/FrameYosan.h"
+#include "views/FrameNenSyusi.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ void RegisterStandardPages()
     registerPage<TFrameYosan>(pgYosan);
     registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameDataKanri>(pgKanri);
+    registerPage<TFrameNenSyusi>(pgSyukei);
+    if (!TNenSyusiMeisai::JumpToDataNo)
+        TNenSyusiMeisai::JumpToDataNo = [](int dataNo) { return MainForm && MainForm->JumpToDataNo(dataNo); };
 
     if (!TMainForm::RescueFrameFactory) {
         TMainForm::RescueFrameFactory = [](QWidget *parent) {

@@ -1,0 +1,79 @@
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "JournalPageDriver.h"
+#include "controls/CurrencyGrid.h"
+#include "controls/FrameBtn.h"
+#include "data/MyRegistryIniFile.h"
+#include "main/MainForm.h"
+#include "platform/db/Database.h"
+#include "views/FrameNenSyusi.h"
+#include "views/NenSyukeiData.h"
+
+using namespace Qt::StringLiterals;
+
+// The 集計 page in the running program: picked from its tab on a book made
+// from the template, a cell clicked, and a listed line opened on its journal
+// page through the jump the program's start-up wires.
+class TestAnnualPage : public QObject, public JournalPageDriver
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        makeBook();
+        NenSyukeiData = TNenSyukeiData();
+    }
+    void cleanup()
+    {
+        dropWorld();
+        NenSyukeiData = TNenSyukeiData();
+    }
+
+    void pickClickAndJump()
+    {
+        QVERIFY(start());
+        const QDate day = QDate::currentDate().addDays(-QDate::currentDate().day() + 1);
+        {
+            Statement st(DatMod->MainDatabase,
+                         u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARICODE, KASICODE, "
+                         "RESERVED, STYLE, ORIGIN, HINMEICODE, SHOPCODE, PERSONCODE, LOOKUPNO, RECEIPTNO) "
+                         "VALUES (9001, 1, ?, 1234, 0, 107, 100, 0, 1, 2, 0, 0, 0, 0, 0)"_s);
+            st.bind(1, day);
+            st.exec();
+        }
+
+        // The template's card closes on the 15th: the page warns once shown.
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"収支金額 と 資産合計 は一致しません"_s);
+        QVERIFY(window->SelectPage(pgSyukei));
+        auto *page = qobject_cast<TFrameNenSyusi *>(window->frameOf(pgSyukei));
+        QVERIFY(page);
+        QTRY_VERIFY(dialogs.done());
+        QVERIFY(page->isVisible());
+
+        int row = -1;
+        for (int r = 1; r < page->DeruHyou->rowCount(); ++r)
+            if (page->DeruHyou->objects(0, r).toInt() == 107)
+                row = r;
+        QVERIFY(row > 0);
+        QCOMPARE(page->DeruHyou->getValue(1, row), Currency::fromInt(1234));
+
+        // The user clicks the whole-year cell; the list follows when idle.
+        page->DeruHyou->model()->scrollIntoView(1, row);
+        const QRect cell = page->DeruHyou->cellRect(1, row);
+        QVERIFY(!cell.isEmpty());
+        QTest::mouseClick(page->DeruHyou->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_COMPARE(page->PnlMeisai->lineCount(), 1);
+        QVERIFY(page->PnlMeisai->FrBtnEdit->isEnabled());
+
+        QTest::mouseClick(page->PnlMeisai->FrBtnEdit, Qt::LeftButton);
+        QTRY_COMPARE(window->currentPageNo(), int(pgDeru));
+        // Leaving closed the list.
+        QCOMPARE(page->PnlMeisai->query(), nullptr);
+    }
+};
+
+QTEST_MAIN(TestAnnualPage)
+#include "tst_annualpage.moc"
