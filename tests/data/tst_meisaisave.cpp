@@ -463,6 +463,115 @@ private slots:
         QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE KINGAKU = 40").toInt(), 1);
     }
 
+    // The commit at the very end is refused (another process is reading the
+    // book): the lines written inside the save stay pending, the user is told
+    // why in Japanese, and the next save stores each line once.
+    void failedCommitKeepsEveryLine()
+    {
+        for (int i = 0; i < 3; ++i) {
+            addLine(clt(), 10 + i);
+            clt().edit();
+            clt()["HINMEICODE"].setValue(-1);
+            clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+            clt().post();
+        }
+        const QString before = bookState(db());
+        const int changes = clt().changeCount();
+        db().setBusyTimeout(100);
+        Database reader;
+        reader.open(folder + "/PomuZenitData.db");
+        reader.begin();
+        reader.scalar("SELECT COUNT(*) FROM Master");
+        QString message;
+        try {
+            ApplyMeisaiUpdates();
+        } catch (const std::exception &e) {
+            message = QString::fromUtf8(e.what());
+        }
+        reader.rollback();
+        QVERIFY2(message.startsWith("家計簿はほかのプログラムが使用中です。"), qPrintable(message));
+        QVERIFY(message.contains("database is locked"));
+        QCOMPARE(bookState(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+        for (clt().first(); !clt().eof(); clt().next()) {
+            QCOMPARE(clt().updateStatus(), UpdateStatus::Inserted);
+            QCOMPARE(clt()["DATANO"].asInteger(), 0);
+            QCOMPARE(clt()["HINMEICODE"].asInteger(), -1);
+        }
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(clt().changeCount(), 0);
+        QCOMPARE(db().scalar("SELECT group_concat(DATANO || ':' || KINGAKU, ',') FROM "
+                             "(SELECT * FROM Master WHERE DATANO > 0 ORDER BY DATANO)").toString(),
+                 QString("1:10.0,2:11.0,3:12.0"));
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), 3);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), 3);
+    }
+
+    // The engine gives the whole transaction up in the middle of a save (as it
+    // does when the disk fills): nothing of the save may go on outside it. The
+    // book stays as it was, the log as the user made it, and the retry stores
+    // every line once, with the counters at the highest numbers used.
+    void abandonedTransactionEndsTheSave_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("trigger");
+        const QString counter = "BEFORE UPDATE ON AutoInc WHEN NEW.NAME = 'master.db' AND NEW.MAXNO = %1";
+        const QString insert = "BEFORE INSERT ON Master WHEN NEW.DATANO = %1";
+        QTest::newRow("provider, counter") << 3 << counter.arg(3);
+        QTest::newRow("provider, line") << 3 << insert.arg(2);
+        QTest::newRow("direct, counter") << 300 << counter.arg(150);
+        QTest::newRow("direct, line") << 300 << insert.arg(150);
+    }
+    void abandonedTransactionEndsTheSave()
+    {
+        QFETCH(int, lines);
+        QFETCH(QString, trigger);
+        // Fires once: the engine then rolls back everything the save did.
+        static int shots = 0;
+        shots = 1;
+        sqlite3_create_function(
+            db().handle(), "fire_once", 0, SQLITE_UTF8, nullptr,
+            [](sqlite3_context *ctx, int, sqlite3_value **) { sqlite3_result_int(ctx, shots-- > 0 ? 1 : 0); },
+            nullptr, nullptr);
+        db().exec("CREATE TEMP TRIGGER give_up " + trigger
+                  + " AND fire_once() BEGIN SELECT RAISE(ROLLBACK, 'disk I/O error'); END");
+        for (int i = 0; i < lines; ++i) {
+            addLine(clt(), 10 + i);
+            if (i % 7 == 0) {
+                clt().edit();
+                clt()["HINMEICODE"].setValue(-1);
+                clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+                clt().post();
+            }
+        }
+        const QString before = bookState(db());
+        const int changes = clt().changeCount();
+        DialogQueue dialogs;
+        if (lines >= MeisaiDirectWriteCount && trigger.contains("INSERT"))
+            dialogs.answer(mrOk, "disk I/O error");
+        bool saved = true;
+        try {
+            saved = ApplyMeisaiUpdates();
+        } catch (const std::exception &) {
+            saved = false;
+        }
+        QVERIFY(!saved);
+        QVERIFY(dialogs.done());
+        QCOMPARE(shots, 0);
+        QCOMPARE(bookState(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(clt().changeCount(), 0);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE DATANO > 0").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT COUNT(DISTINCT KINGAKU) FROM Master WHERE DATANO > 0").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT MAX(DATANO) FROM Master").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), (lines + 6) / 7);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'hinmeimast.db'").toInt(),
+                 db().scalar("SELECT MAX(CODE) FROM HinmeiMast").toInt());
+    }
+
     void conflictReachesTheReconcileHandler()
     {
         addLine(clt(), 100);
