@@ -1,4 +1,5 @@
 #include <csignal>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -570,6 +571,60 @@ private slots:
         QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), (lines + 6) / 7);
         QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'hinmeimast.db'").toInt(),
                  db().scalar("SELECT MAX(CODE) FROM HinmeiMast").toInt());
+    }
+
+    // The disk fills in the middle of a large save (a file-size limit stands in
+    // for a full disk): the save ends with the user told why, the book and the
+    // log stay as they were, and once there is room the retry stores each line
+    // once.
+    void fullDiskSaveStoresEachLineOnce()
+    {
+        for (int i = 0; i < 300; ++i) {
+            addLine(clt(), 10 + i);
+            if (i % 7 == 0) {
+                clt().edit();
+                clt()["HINMEICODE"].setValue(-1);
+                clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+                clt().post();
+            }
+        }
+        const QString before = bookState(db());
+        const int changes = clt().changeCount();
+        const qint64 bookSize = QFileInfo(folder + "/PomuZenitData.db").size();
+        rlimit old{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = old;
+        full.rlim_cur = rlim_t(bookSize);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk);
+        bool saved = true;
+        QString thrown;
+        try {
+            saved = ApplyMeisaiUpdates();
+        } catch (const std::exception &e) {
+            saved = false;
+            thrown = QString::fromUtf8(e.what());
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!saved);
+        QVERIFY2(thrown.isEmpty(), qPrintable(thrown));
+        QVERIFY(dialogs.done());
+        // The engine says a write failed or the disk is full, by the file system.
+        const QString told = dialogs.shownTexts().value(0);
+        QVERIFY2(told.startsWith("家計簿のデータベースを読み書きできませんでした。")
+                     || told.startsWith("ディスクの空きが足りないため、家計簿に書き込めませんでした。"),
+                 qPrintable(told));
+        QCOMPARE(bookState(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE DATANO > 0").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT COUNT(DISTINCT KINGAKU) FROM Master WHERE DATANO > 0").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), 43);
     }
 
     void conflictReachesTheReconcileHandler()
