@@ -30,11 +30,21 @@ private:
     QString databasePath() const { return folder + "/PomuZenitData.db"; }
 
     // Another process writing: holds the book exclusively until it commits a
-    // moment after it said it has the book.
-    std::thread holdBookWhileWriting(QSemaphore &holding)
+    // moment after it said it has the book. Joined however the test ends.
+    struct Writer
+    {
+        std::thread thread;
+        ~Writer()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+        void join() { thread.join(); }
+    };
+    Writer holdBookWhileWriting(QSemaphore &holding)
     {
         const QString path = databasePath();
-        return std::thread([path, &holding] {
+        return Writer{std::thread([path, &holding] {
             Database other;
             other.open(path);
             other.begin(Database::TransactionMode::Exclusive);
@@ -42,7 +52,7 @@ private:
             holding.release();
             QThread::msleep(300);
             other.commit();
-        });
+        })};
     }
 
 private slots:
@@ -66,7 +76,7 @@ private slots:
         QVERIFY(dm->OpenBook(u"家計簿"_s, f));
         DialogQueue dialogs;
         QSemaphore holding;
-        std::thread other = holdBookWhileWriting(holding);
+        Writer other = holdBookWhileWriting(holding);
         holding.acquire();
         dm->DataChanged = true;
         CommitDataChanges();
@@ -89,7 +99,7 @@ private slots:
         };
         DialogQueue dialogs;
         QSemaphore holding;
-        std::thread other = holdBookWhileWriting(holding);
+        Writer other = holdBookWhileWriting(holding);
         holding.acquire();
         QString f = folder;
         const bool opened = dm->OpenBook(u"家計簿"_s, f);
