@@ -460,8 +460,8 @@ void TDatMod::openDatabase()
 {
     if (!m_lock.isHeld() && !m_lock.acquireShared(DataFolder)) {
         if (m_lock.wasBusy())
-            throw EDatabaseError(QStringLiteral("家計簿はほかのプログラムが使用中のため開けません。\r") + DataFolder,
-                                 SQLITE_BUSY);
+            throw EDatabaseError::own(
+                QStringLiteral("家計簿はほかのプログラムが使用中のため開けません。\r") + DataFolder, SQLITE_BUSY);
         throw EDatabaseError(QStringLiteral("ロックファイルを作成できません: ")
                              + JoinPath(DataFolder, TDatModLock::fileName()));
     }

@@ -126,6 +126,8 @@ private slots:
             QString f = folder;
             QVERIFY(!dm->OpenBook(u"家計簿"_s, f));
             QVERIFY(dialogs.done());
+            QCOMPARE(dialogs.shownTexts().size(), 1);
+            QVERIFY(dialogs.shownTexts().first().startsWith(u"家計簿はほかのプログラムが使用中のため開けません。"_s));
             QVERIFY(!dm->DataOpen);
         }
         ::close(fd);

@@ -55,6 +55,13 @@ EDatabaseError::EDatabaseError(const QString &message, int code)
 {
 }
 
+EDatabaseError EDatabaseError::own(const QString &message, int code)
+{
+    EDatabaseError e(message);
+    e.m_code = code;
+    return e;
+}
+
 bool EDatabaseError::isBusy() const
 {
     const int primary = m_code & 0xff;

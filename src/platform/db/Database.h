@@ -19,6 +19,9 @@ class EDatabaseError : public std::runtime_error
 {
 public:
     EDatabaseError(const QString &message, int code = 0);
+    // An error of ours carrying an engine code (a book another process
+    // holds): its text is shown as it is.
+    static EDatabaseError own(const QString &message, int code);
     // The text for the user: our message and the engine's text below it, or
     // the text as given when there is no message of ours for it.
     QString message() const { return m_message; }
