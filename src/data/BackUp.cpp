@@ -1,7 +1,10 @@
 #include "data/BackUp.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <new>
 
 #include <QDateTime>
 #include <QDir>
@@ -71,6 +74,88 @@ bool isBareFileName(const QString &name)
     return true;
 }
 
+// Inflates a zlib stream a piece at a time, never past what the caller asks
+// for: a small archive must not unpack into more than its list declares.
+class Inflater
+{
+public:
+    explicit Inflater(const QByteArray &in)
+    {
+        std::memset(&m_zs, 0, sizeof m_zs);
+        m_ok = inflateInit(&m_zs) == Z_OK;
+        m_zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        m_zs.avail_in = uInt(in.size());
+    }
+    ~Inflater()
+    {
+        if (m_ok)
+            inflateEnd(&m_zs);
+    }
+    Inflater(const Inflater &) = delete;
+    Inflater &operator=(const Inflater &) = delete;
+
+    // Inflates into out until it holds want bytes or the stream ends; false
+    // when the stream is damaged or cut short.
+    bool fill(QByteArray &out, qint64 want)
+    {
+        if (!m_ok)
+            return false;
+        char block[InflateBlock];
+        while (qint64(out.size()) < want && !m_ended) {
+            const qint64 room = std::min<qint64>(InflateBlock, want - out.size());
+            m_zs.next_out = reinterpret_cast<Bytef *>(block);
+            m_zs.avail_out = uInt(room);
+            const int rc = inflate(&m_zs, Z_NO_FLUSH);
+            out.append(block, qsizetype(room - m_zs.avail_out));
+            if (rc == Z_STREAM_END)
+                m_ended = true;
+            else if (rc != Z_OK)
+                return false; // damaged, or Z_BUF_ERROR: no input left before the end
+        }
+        return true;
+    }
+    // The stream ended and nothing follows it.
+    bool complete() const { return m_ended && m_zs.avail_in == 0; }
+
+private:
+    z_stream m_zs;
+    bool m_ok = false;
+    bool m_ended = false;
+};
+
+// The length RleDecode gives, counted without making it; empty when a pair of
+// equal bytes lacks its count byte.
+std::optional<qint64> rleDecodedSize(const QByteArray &data)
+{
+    qint64 size = 0;
+    const qsizetype n = data.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (i + 1 < n && data[i + 1] == data[i]) {
+            if (i + 2 >= n)
+                return std::nullopt;
+            size += qint64(quint8(data[i + 2])) + 1;
+            i += 3;
+        } else {
+            ++size;
+            ++i;
+        }
+    }
+    return size;
+}
+
+// The nearest folder of path that exists, for asking its drive's free room.
+QString existingFolderOf(const QString &path)
+{
+    QFileInfo info(path.isEmpty() ? QDir::tempPath() : path);
+    while (!info.exists() && info.absolutePath() != info.absoluteFilePath())
+        info = QFileInfo(info.absolutePath());
+    return info.absoluteFilePath();
+}
+
+// The longest list text a restore reads: names of a few files, never megabytes.
+constexpr qint64 MaxListSize = 1 << 20;
+
 } // namespace
 
 const QString TBackUp::WrongDiskMessage = QStringLiteral("ディスク、もしくは、指定されたファイルが違います！");
@@ -91,7 +176,8 @@ bool TBackUp::showMessage(MessageKind kind, Buttons buttons, const QString &text
     const MsgDlgType type = kind == MessageKind::Confirmation ? MsgDlgType::Confirmation
         : kind == MessageKind::Error                          ? MsgDlgType::Error
                                                               : MsgDlgType::Information;
-    const int answer = MessageDlg(text, type, buttons == Buttons::YesNo ? mbYesNo : mbOKCancel);
+    const int answer = MessageDlg(text, type,
+                                  buttons == Buttons::YesNo ? mbYesNo : buttons == Buttons::Ok ? mbOK : mbOKCancel);
     return answer == mrYes || answer == mrOk;
 }
 
@@ -146,6 +232,7 @@ void TBackUp::clear()
     m_firstName.clear();
     m_entries.clear();
     m_filesStart = 0;
+    m_entriesTotal = 0;
 }
 
 // ---------------------------------------------------------------- compression
@@ -236,26 +323,9 @@ QByteArray TBackUp::zlibCompress(const QByteArray &data, int compressLevel)
 
 std::optional<QByteArray> TBackUp::zlibDecompress(const QByteArray &data)
 {
-    z_stream zs;
-    std::memset(&zs, 0, sizeof zs);
-    if (inflateInit(&zs) != Z_OK)
-        return std::nullopt;
-    zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    zs.avail_in = uInt(data.size());
+    Inflater inflater(data);
     QByteArray out;
-    char block[InflateBlock];
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        zs.next_out = reinterpret_cast<Bytef *>(block);
-        zs.avail_out = InflateBlock;
-        rc = inflate(&zs, Z_NO_FLUSH);
-        out.append(block, InflateBlock - qsizetype(zs.avail_out));
-        // Z_BUF_ERROR with input left over cannot happen while output has room;
-        // with no input left it means the stream was cut short.
-    }
-    const bool complete = rc == Z_STREAM_END && zs.avail_in == 0;
-    inflateEnd(&zs);
-    if (!complete)
+    if (!inflater.fill(out, std::numeric_limits<qint64>::max()) || !inflater.complete())
         return std::nullopt;
     return out;
 }
@@ -426,9 +496,7 @@ TBackUp::ReadResult TBackUp::readVolume(int diskNo, bool &last)
     if (!NoMessage && isRemovableDrive(folder)
         && !ask(MessageKind::Information, Buttons::OkCancel, mediaPrompt(diskNo)))
         return ReadResult::Stop;
-    auto refuse = [this](const QString &text) {
-        return ask(MessageKind::Error, Buttons::OkCancel, text) ? ReadResult::Retry : ReadResult::Stop;
-    };
+    auto refuse = [this](const QString &text) { return refuseArchive(text); };
 
     QFile file(BackUpFileName);
     if (!file.exists())
@@ -483,52 +551,110 @@ bool TBackUp::readVolumes()
     return true;
 }
 
+TBackUp::ReadResult TBackUp::refuseArchive(const QString &text)
+{
+    if (!isRemovableDrive(QFileInfo(BackUpFileName).absolutePath())) {
+        ask(MessageKind::Error, Buttons::Ok, text);
+        return ReadResult::Stop;
+    }
+    return ask(MessageKind::Error, Buttons::OkCancel, text) ? ReadResult::Retry : ReadResult::Stop;
+}
+
+QString TBackUp::roomMessage(const QString &folder) const
+{
+    const qint64 room = freeBytes(existingFolderOf(folder));
+    if (room >= 0 && m_entriesTotal > room - MediaReserve)
+        return QStringLiteral("復元先のディスクの空きが足りません。\r必要な空き: %1 バイト\r")
+                   .arg(m_entriesTotal + MediaReserve)
+            + folder;
+    return QString();
+}
+
 // Decompresses the data and checks that every length in it fits, before anything is
 // written: a damaged or hostile archive must not write past its own bytes or outside
-// the restore folder.
-bool TBackUp::unpackPayload()
+// the restore folder, nor unpack into more than its list declares and the restore
+// folder's drive can hold.
+QString TBackUp::unpackPayload()
 {
+    std::unique_ptr<Inflater> inflater;
+    QByteArray unpacked;
+    // Unpacks at least want bytes (all there is when the data is shorter).
+    auto unpackTo = [&](qint64 want) {
+        if (!inflater)
+            return true;
+        return inflater->fill(unpacked, want);
+    };
     if (m_compressHeader == QStringLiteral("1")) {
+        const std::optional<qint64> size = rleDecodedSize(m_data);
+        if (!size)
+            return WrongDiskMessage;
+        // Nothing but the list and the files is in the data, so what they
+        // unpack to is known before anything is made.
+        m_entriesTotal = std::max<qint64>(0, *size - 8 - MaxListSize);
+        const QString room = roomMessage(RestoreDir);
+        if (!room.isEmpty())
+            return room;
         std::optional<QByteArray> decoded = RleDecode(m_data);
         if (!decoded)
-            return false;
-        m_data = std::move(*decoded);
+            return WrongDiskMessage;
+        unpacked = std::move(*decoded);
     } else if (m_compressHeader == QStringLiteral("2")) {
-        std::optional<QByteArray> inflated = zlibDecompress(m_data);
-        if (!inflated)
-            return false;
-        m_data = std::move(*inflated);
+        inflater = std::make_unique<Inflater>(m_data);
+    } else {
+        unpacked = m_data;
     }
-    if (m_data.size() < 8)
-        return false;
-    const qint64 listSize = readInt64(m_data, 0);
-    if (listSize < 0 || listSize > m_data.size() - 8)
-        return false;
-    m_listText = m_data.mid(8, listSize);
+    // The inflater reads the packed bytes in place: they stay until the end.
+
+    if (!unpackTo(8) || unpacked.size() < 8)
+        return WrongDiskMessage;
+    const qint64 listSize = readInt64(unpacked, 0);
+    if (listSize < 0 || listSize > MaxListSize || !unpackTo(8 + listSize) || listSize > unpacked.size() - 8)
+        return WrongDiskMessage;
+    m_listText = unpacked.mid(8, listSize);
     m_filesStart = 8 + listSize;
 
     QStringList lines = fromShiftJis(m_listText).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
+    // An archive with nothing in it restores nothing: it is not what a backup makes.
+    if (lines.isEmpty())
+        return WrongDiskMessage;
     qint64 total = 0;
-    const qint64 available = m_data.size() - m_filesStart;
     for (const QString &line : std::as_const(lines)) {
         // A name may itself hold '=', the size never does.
         const qsizetype eq = line.lastIndexOf(u'=');
         if (eq < 0)
-            return false;
+            return WrongDiskMessage;
         const QString name = line.left(eq);
         const QString sizeText = line.mid(eq + 1);
-        bool ok = !sizeText.isEmpty();
+        bool ok = !sizeText.isEmpty() && sizeText.size() <= 15;
         for (const QChar c : sizeText)
             ok = ok && c.isDigit() && c.unicode() < 0x80;
         const qint64 size = ok ? sizeText.toLongLong(&ok) : 0;
-        if (!ok || !isBareFileName(name) || size > available - total)
-            return false;
+        if (!ok || !isBareFileName(name) || (AcceptEntryName && !AcceptEntryName(name)))
+            return WrongDiskMessage;
         total += size;
+        if (total > (qint64(1) << 50))
+            return WrongDiskMessage;
         m_entries.append(Entry{name, size});
     }
-    return total == available;
+    m_entriesTotal = total;
+    if (!inflater && total != unpacked.size() - m_filesStart)
+        return WrongDiskMessage;
+    // The files must fit the drive they go to (the temporary folder's while
+    // the restore folder is still to be chosen) before they are unpacked.
+    const QString room = roomMessage(RestoreDir);
+    if (!room.isEmpty())
+        return room;
+    if (inflater) {
+        // One byte more than declared tells an archive that holds more than its list.
+        const qint64 expected = m_filesStart + total;
+        if (!unpackTo(expected + 1) || unpacked.size() != expected || !inflater->complete())
+            return WrongDiskMessage;
+    }
+    inflater.reset();
+    m_data = std::move(unpacked);
+    return QString();
 }
 
 bool TBackUp::Restore()
@@ -537,9 +663,16 @@ bool TBackUp::Restore()
         clear();
         if (!readVolumes())
             return false;
-        if (unpackPayload())
+        QString refusal;
+        try {
+            refusal = unpackPayload();
+        } catch (const std::bad_alloc &) {
+            m_data.clear();
+            refusal = QStringLiteral("メモリが足りないため、バックアップファイルを展開できません。");
+        }
+        if (refusal.isEmpty())
             break;
-        if (!ask(MessageKind::Error, Buttons::OkCancel, WrongDiskMessage))
+        if (refuseArchive(refusal) != ReadResult::Retry)
             return false;
     }
     if (OnBeforeWriteRestore) {
@@ -562,6 +695,13 @@ bool TBackUp::WriteRestoredFiles()
     QString dir = RestoreDir;
     if (!dir.endsWith(u'/'))
         dir += u'/';
+    // The folder may have been chosen only now: the files must fit its drive
+    // before the first one is written.
+    const QString room = roomMessage(RestoreDir);
+    if (!room.isEmpty()) {
+        ask(MessageKind::Error, Buttons::Ok, room);
+        return false;
+    }
 
     // Asked once, before the first file is written, so that No leaves the folder as
     // it was instead of half restored.

@@ -48,7 +48,7 @@ class TBackUp : public QObject
     Q_OBJECT
 public:
     enum class MessageKind { Confirmation, Information, Error };
-    enum class Buttons { YesNo, OkCancel };
+    enum class Buttons { YesNo, OkCancel, Ok };
     // Shows a message and answers true for Yes or OK, false for No or Cancel.
     using MessageEvent = std::function<bool(MessageKind kind, Buttons buttons, const QString &text)>;
     // Files done out of the files to do, while packing and while writing restored files.
@@ -64,6 +64,9 @@ public:
     bool IncludePath = false;
     QString RestoreDir;
     TRestoreEvent OnBeforeWriteRestore;
+    // Whether a restore may write an entry of this name; an archive holding
+    // any other is refused whole. Default: every bare file name.
+    std::function<bool(const QString &name)> AcceptEntryName;
     bool CheckOverWrite = true;
     bool NoMessage = false;
     bool RenameOldFile = false;
@@ -121,7 +124,16 @@ private:
     void writeArchiveFile(int diskNo, bool more, const QByteArray &slice);
     ReadResult readVolume(int diskNo, bool &last);
     bool readVolumes();
-    bool unpackPayload();
+    // A refused archive: on removable media OK reads again (another medium
+    // may be in the drive now), Cancel stops; on a fixed drive the same file
+    // would only be refused again, so the message ends the restore.
+    ReadResult refuseArchive(const QString &text);
+    // Empty when the payload unpacked and every length and name in it fits;
+    // otherwise the message that refuses the archive.
+    QString unpackPayload();
+    // The message when the unpacked files do not fit the restore folder's
+    // drive; empty when they do.
+    QString roomMessage(const QString &folder) const;
 
     TCompressMode m_compressMode = cmNone;
     int m_compressLevel = 0;
@@ -136,4 +148,5 @@ private:
     QString m_firstName;
     QList<Entry> m_entries;
     qsizetype m_filesStart = 0;
+    qint64 m_entriesTotal = 0;
 };

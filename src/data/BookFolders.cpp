@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "data/BackUp.h"
+#include "data/DatModBackUp.h"
 #include "data/MyRegistryIniFile.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Folders.h"
@@ -89,6 +90,7 @@ bool CreateBookFromTemplate(const QString &folder)
     archive.DataKind = BookArchiveKind;
     archive.NoMessage = true;
     archive.RestoreDir = folder;
+    archive.AcceptEntryName = &IsBookArchiveEntry;
     try {
         return archive.Restore();
     } catch (const EBackUpError &e) {

@@ -1,5 +1,7 @@
 #include "data/DatMod.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -428,6 +430,8 @@ bool TDatMod::OpenDataFolder(const QString &name, QString &folder, bool skipTabl
     MainDatabase.close();
     if (!samePath(m_lock.folder(), checked))
         m_lock.release();
+    if (!samePath(DataFolder, checked) || BookName != name)
+        BookDamaged = false;
     DataFolder = checked;
     BookName = name;
     ShortDataFolder = checked;
@@ -436,7 +440,8 @@ bool TDatMod::OpenDataFolder(const QString &name, QString &folder, bool skipTabl
     try {
         openDatabase();
     } catch (const EDatabaseError &e) {
-        MessageDlg(QStringLiteral("データベースエンジンのテスト失敗"), MsgDlgType::Error, mbOK);
+        if (!e.isBusy())
+            MessageDlg(QStringLiteral("データベースエンジンのテスト失敗"), MsgDlgType::Error, mbOK);
         MessageDlg(e.message(), MsgDlgType::Error, mbOK);
         return false;
     }
@@ -453,9 +458,13 @@ bool TDatMod::OpenBook(const QString &name, QString &folder)
 
 void TDatMod::openDatabase()
 {
-    if (!m_lock.isHeld() && !m_lock.acquireShared(DataFolder))
+    if (!m_lock.isHeld() && !m_lock.acquireShared(DataFolder)) {
+        if (m_lock.wasBusy())
+            throw EDatabaseError::own(
+                QStringLiteral("家計簿はほかのプログラムが使用中のため開けません。\r") + DataFolder, SQLITE_BUSY);
         throw EDatabaseError(QStringLiteral("ロックファイルを作成できません: ")
                              + JoinPath(DataFolder, TDatModLock::fileName()));
+    }
     if (!MainDatabase.isOpen())
         MainDatabase.open(databasePath(DataFolder), m_sessionKey);
 }
@@ -506,6 +515,8 @@ bool TDatMod::ProbeAutoInc()
     } catch (const EAbort &) {
         throw;
     } catch (const std::exception &e) {
+        if (MainDatabase.damageSeen())
+            BookDamaged = true;
         if (!PasswordCancelled)
             MessageDlg(errorText(e), MsgDlgType::Error, mbOK);
         return false;
@@ -595,7 +606,12 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         // the book; a twenty-year book then opens as fast as a new one.
         const bool closedCleanly = lock.wasClosedCleanly();
         lock.markOpen();
-        QStringList problems = closedCleanly ? QStringList{QStringLiteral("ok")} : quickCheck();
+        QStringList problems;
+        try {
+            problems = closedCleanly ? QStringList{QStringLiteral("ok")} : quickCheck();
+        } catch (const EDatabaseError &e) {
+            problems << e.message();
+        }
         // The engine keeps its indexes up to date itself: only a book the check
         // finds damaged gets its indexes rebuilt, and it opens as before when
         // that mends it.
@@ -611,10 +627,13 @@ bool TDatMod::RepairDataFiles(const QString &folder)
             }
         }
         if (BookNeedsIndexRebuild(problems)) {
+            BookDamaged = true;
             MessageDlg(QStringLiteral("家計簿のデータベースに問題があります。\r") + problems.join(QLatin1Char('\r')),
                        MsgDlgType::Error, mbOK);
             return false;
         }
+        if (!closedCleanly)
+            BookDamaged = false;
 
         if (OnUpgradeSchema)
             OnUpgradeSchema(db, folder);
@@ -758,10 +777,19 @@ void TDatMod::FlushTables()
         // still set. When even that fails, the book counts as closed.
         const QString why = errorText(e);
         bool reopened = false;
-        try {
-            OpenData(false);
-            reopened = true;
-        } catch (const std::exception &) {
+        // Another process's commit holds the book for a moment: a busy answer
+        // after the engine's own wait is worth a few more waits before the
+        // book is given up as lost.
+        for (int attempt = 0; attempt < 3 && !reopened; ++attempt) {
+            try {
+                OpenData(false);
+                reopened = true;
+            } catch (const EDatabaseError &again) {
+                if (!again.isBusy())
+                    break;
+            } catch (const std::exception &) {
+                break;
+            }
         }
         if (reopened)
             throw;
@@ -834,9 +862,13 @@ bool TDatMod::WriteAutoBackUp()
     const QString bookFolder = DataFolder;
     const QString name = BookName;
     QString error;
-    const bool ok = WriteBackUpGeneration(
-        folder, name, count,
-        [&](const QString &file, QString *why) { return WriteBookArchive(file, bookFolder, name, why); }, &error);
+    const TArchiveWriter writer = [&](const QString &file, QString *why) {
+        return WriteBookArchive(file, bookFolder, name, why);
+    };
+    // A damaged book's archive may still save a day's work, but it must never
+    // cost the generations that can bring the book back.
+    const bool ok = BookDamaged ? WriteDamagedBackUp(folder, name, writer, &error)
+                                : WriteBackUpGeneration(folder, name, count, writer, &error);
     if (!ok)
         MessageDlg(QStringLiteral("自動バックアップを作成できませんでした。\r") + error, MsgDlgType::Warning, mbOK);
     return ok;
@@ -847,6 +879,8 @@ void TDatMod::CloseAndBackUp(bool writeBackUp)
     // The book is closed whatever the backup does; a failed backup is said by
     // WriteAutoBackUp and changes nothing here.
     std::exception_ptr closeError;
+    if (MainDatabase.damageSeen())
+        BookDamaged = true;
     try {
         CloseData(true);
     } catch (...) {
@@ -859,8 +893,13 @@ void TDatMod::CloseAndBackUp(bool writeBackUp)
     }
     // Marked closed only when the book really closed and no other process
     // still has it open.
-    if (!closeError && m_lock.isHeld() && m_lock.tryExclusive())
-        m_lock.markClosed();
+    // A book that met damage keeps saying so, and is checked at its next opening.
+    if (m_lock.isHeld() && m_lock.tryExclusive()) {
+        if (BookDamaged)
+            m_lock.markDamaged();
+        else if (!closeError)
+            m_lock.markClosed();
+    }
     m_lock.release();
     setCaption(QStringLiteral("オフライン"));
     if (closeError)

@@ -108,6 +108,10 @@ public:
     bool BulkEditing = false;
     bool PasswordCancelled = false;  // the user cancelled the data-password dialog
     bool StartupCancelled = true;    // no book was opened by the start-up (chooser closed)
+    // The book failed its integrity check or the engine reported damage in
+    // this session: its automatic backup is kept apart from the good
+    // generations, and the next opening checks it.
+    bool BookDamaged = false;
     QString DataFolder;              // folder of the open (or pointed-at) book
     QString ShortDataFolder;         // the same folder (there are no short paths here)
     QString BookName;                // name of the open book
@@ -160,8 +164,9 @@ public:
     // Reads the per-book settings into the program-wide values (the lock date
     // also into the journal data sets) and runs the after-open hooks.
     void ApplyBookSettings();
-    // Writes the automatic backup generation of the closed book; false (and
-    // the user told) when it failed.
+    // Writes the automatic backup generation of the closed book (a damaged
+    // book's archive apart from the generations); false (and the user told)
+    // when it failed.
     bool WriteAutoBackUp();
     // The table flush: when something changed, closes and reopens every data
     // set of the book and recreates the per-book store. See CommitDataChanges.

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 
 #include "data/BackUp.h"
+#include "data/DatModLock.h"
+#include "data/DatModSchema.h"
+#include "platform/db/Database.h"
 
 namespace {
 
@@ -58,6 +61,55 @@ QString BackUpGenerationName(const QString &bookName, int n)
     return bookName + QLatin1Char('_') + QString::number(n) + QStringLiteral(".pbk");
 }
 
+namespace {
+
+// Writes through writer to a temporary name in dir; the temporary file's name
+// when it was written whole, empty (and the reason in *why) otherwise.
+QString writePartial(const QDir &dir, const QString &finalName, const TArchiveWriter &writer, QString *why)
+{
+    // The leading dot and the extra extension keep the half-written file from
+    // ever looking like a generation of this or any other book.
+    const QString partial = dir.filePath(QLatin1Char('.') + finalName + QStringLiteral(".part"));
+    QFile::remove(partial);
+    bool written = false;
+    try {
+        written = writer(partial, why);
+    } catch (const std::exception &e) {
+        *why = QString::fromStdString(e.what());
+        written = false;
+    }
+    if (!written || !QFileInfo::exists(partial)) {
+        QFile::remove(partial);
+        if (why->isEmpty())
+            *why = QStringLiteral("バックアップファイルを書けません。\r") + partial;
+        return QString();
+    }
+    return partial;
+}
+
+} // namespace
+
+QString DamagedBackUpName(const QString &bookName)
+{
+    return bookName + QStringLiteral("_damaged.pbk");
+}
+
+bool WriteDamagedBackUp(const QString &folder, const QString &bookName, const TArchiveWriter &writer, QString *error)
+{
+    QDir dir(folder);
+    QString why;
+    if (!dir.exists() && !QDir().mkpath(folder))
+        why = QStringLiteral("フォルダを作成できません。\r") + folder;
+    const QString name = DamagedBackUpName(bookName);
+    const QString partial = why.isEmpty() ? writePartial(dir, name, writer, &why) : QString();
+    if (!partial.isEmpty() && replaceFile(partial, dir.filePath(name)))
+        return true;
+    QFile::remove(partial);
+    if (error)
+        *error = why.isEmpty() ? QStringLiteral("バックアップファイルを書けません。\r") + dir.filePath(name) : why;
+    return false;
+}
+
 bool WriteBackUpGeneration(const QString &folder, const QString &bookName, int count,
                            const TArchiveWriter &writer, QString *error)
 {
@@ -106,4 +158,55 @@ bool WriteBackUpGeneration(const QString &folder, const QString &bookName, int c
         return fail(QStringLiteral("バックアップファイルを書けません。\r") + first);
     }
     return true;
+}
+
+namespace {
+
+const QStringList &engineSideSuffixes()
+{
+    static const QStringList suffixes{QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    return suffixes;
+}
+
+} // namespace
+
+bool IsBookArchiveEntry(const QString &name)
+{
+    if (name.compare(TDatModLock::fileName(), Qt::CaseInsensitive) == 0)
+        return false;
+    for (const QString &suffix : engineSideSuffixes())
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+bool RemoveEngineSideFiles(const QString &folder, QString *error)
+{
+    const QDir dir(folder);
+    for (const QString &suffix : engineSideSuffixes()) {
+        const QString file = dir.filePath(DatModSchema::databaseFileName() + suffix);
+        if (QFileInfo::exists(file) && !QFile::remove(file)) {
+            if (error)
+                *error = file;
+            return false;
+        }
+    }
+    return true;
+}
+
+QString CheckRestoredBook(const QString &folder)
+{
+    try {
+        Database db;
+        db.open(QDir(folder).filePath(DatModSchema::databaseFileName()));
+        if (!db.canRead())
+            return QString();
+        QStringList problems;
+        Statement check(db, QStringLiteral("PRAGMA quick_check"));
+        while (check.next() && problems.size() < 10)
+            problems << check.textValue(0);
+        return problems == QStringList{QStringLiteral("ok")} ? QString() : problems.join(QLatin1Char('\r'));
+    } catch (const EDatabaseError &e) {
+        return e.message();
+    }
 }

@@ -30,3 +30,31 @@ QString BackUpGenerationName(const QString &bookName, int n);
 // Returns false with a reason in *error when the generation was not written.
 bool WriteBackUpGeneration(const QString &folder, const QString &bookName, int count,
                            const TArchiveWriter &writer, QString *error = nullptr);
+
+// Name of the one archive kept of a book that met damage: the book name and
+// "_damaged.pbk". It stands apart from the numbered generations, so a damaged
+// book never pushes a good generation out.
+QString DamagedBackUpName(const QString &bookName);
+
+// Writes the archive of a damaged book into folder under DamagedBackUpName,
+// replacing the previous one only once the new one is whole; the numbered
+// generations are left alone. False with a reason in *error when not written.
+bool WriteDamagedBackUp(const QString &folder, const QString &bookName, const TArchiveWriter &writer,
+                        QString *error = nullptr);
+
+// Whether an archive entry may be restored into a book folder: never a file
+// named like the engine's side files of a database ("-journal", "-wal",
+// "-shm") or the book's lock file, which would be played over the restored
+// book or lock out the processes that share it.
+bool IsBookArchiveEntry(const QString &name);
+
+// Removes the engine's side files of the book database in folder: after the
+// safety copy has them, a crash's leftover journal must not be played over the
+// restored book at its next opening. False (with the file in *error) when one
+// stays.
+bool RemoveEngineSideFiles(const QString &folder, QString *error = nullptr);
+
+// Checks the restored book in folder: empty when the database opens and its
+// integrity check passes (a book with a data password, which cannot be read
+// without it, is checked at its log-in), else what is wrong with it.
+QString CheckRestoredBook(const QString &folder);

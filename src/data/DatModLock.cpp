@@ -7,9 +7,13 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 namespace {
+
+int lockWaitMs = 5000;
 
 int flockRetry(int fd, int op)
 {
@@ -32,16 +36,35 @@ TDatModLock::~TDatModLock()
     release();
 }
 
+int TDatModLock::waitMs()
+{
+    return lockWaitMs;
+}
+
+void TDatModLock::setWaitMs(int ms)
+{
+    lockWaitMs = ms;
+}
+
 bool TDatModLock::acquireShared(const QString &folder)
 {
     release();
+    m_busy = false;
     const QByteArray path = QFile::encodeName(QDir(folder).filePath(fileName()));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    if (flockRetry(fd, LOCK_SH) != 0) {
-        ::close(fd);
-        return false;
+    // A repair holds the lock for moments; a process that holds it longer is
+    // not repairing, and the opening must not hang without a window or a word.
+    QElapsedTimer waited;
+    waited.start();
+    while (flockRetry(fd, LOCK_SH | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK || waited.elapsed() >= lockWaitMs) {
+            m_busy = errno == EWOULDBLOCK;
+            ::close(fd);
+            return false;
+        }
+        QThread::msleep(20);
     }
     m_fd = fd;
     m_exclusive = false;
@@ -99,15 +122,49 @@ void writeMark(int fd, const char *mark, size_t size)
         ::fdatasync(fd);
 }
 
+bool hasMark(int fd, const char *mark, size_t size)
+{
+    if (fd < 0)
+        return false;
+    char buffer[16] = {};
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+    return n == ssize_t(size) && memcmp(buffer, mark, size) == 0;
+}
+
+const char kDamagedMark[] = "damaged\n";
+
 } // namespace
 
 bool TDatModLock::wasClosedCleanly() const
 {
-    if (m_fd < 0)
-        return false;
-    char buffer[sizeof kClosedMark] = {};
-    const ssize_t n = ::pread(m_fd, buffer, sizeof kClosedMark - 1, 0);
-    return n == ssize_t(sizeof kClosedMark - 1) && memcmp(buffer, kClosedMark, sizeof kClosedMark - 1) == 0;
+    return hasMark(m_fd, kClosedMark, sizeof kClosedMark - 1);
+}
+
+bool TDatModLock::wasDamaged() const
+{
+    return hasMark(m_fd, kDamagedMark, sizeof kDamagedMark - 1);
+}
+
+void TDatModLock::markDamaged()
+{
+    if (m_exclusive)
+        writeMark(m_fd, kDamagedMark, sizeof kDamagedMark - 1);
+}
+
+bool TDatModLock::clearMark(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(fileName()));
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    bool cleared = false;
+    if (flockRetry(fd, LOCK_EX | LOCK_NB) == 0) {
+        cleared = ::ftruncate(fd, 0) == 0;
+        ::fdatasync(fd);
+        flockRetry(fd, LOCK_UN);
+    }
+    ::close(fd);
+    return cleared;
 }
 
 void TDatModLock::markOpen()

@@ -133,8 +133,16 @@ TFormBackUp::TFormBackUp(QWidget *parent) : QDialog(parent)
     FileBackUp->setCompressLevel(2);
     FileBackUp->CheckOverWrite = true;
     FileBackUp->IncludePath = false;
+    FileBackUp->AcceptEntryName = &IsBookArchiveEntry;
     FileBackUp->OnBeforeWriteRestore = [this](const QString &id, QString &name, bool &go) {
         FileBackUpBeforeWriteRestore(id, name, go);
+        // The safety copy keeps the replaced book's side files; left in place,
+        // a crash's journal would be played over the restored book.
+        QString stuck;
+        if (go && !RemoveEngineSideFiles(FileBackUp->RestoreDir, &stuck)) {
+            MessageDlg(QStringLiteral("復元先のファイルを削除できません。\r") + stuck, MsgDlgType::Error, mbOK);
+            go = false;
+        }
     };
 
     connect(ClrBtnDir, &QPushButton::clicked, this, &TFormBackUp::ClrBtnDirClick);
@@ -233,6 +241,19 @@ bool TFormBackUp::DoRestore()
         MessageDlg(QString::fromUtf8(e.what()), MsgDlgType::Error, mbOK);
         failed = true;
     }
+    if (!failed) {
+        // Success is said only of a book that opens and passes its check.
+        const QString problems = CheckRestoredBook(FileBackUp->RestoreDir);
+        if (!problems.isEmpty()) {
+            MessageDlg(QStringLiteral("復元した家計簿のデータベースに問題があります。\r") + problems, MsgDlgType::Error,
+                       mbOK);
+            failed = true;
+        }
+    }
+    // Whatever the folder's lock file said of the book it held, the book in it
+    // now is checked at its first opening.
+    if (!FileBackUp->RestoreDir.isEmpty())
+        TDatModLock::clearMark(FileBackUp->RestoreDir);
 
     if (failed) {
         if (!SafetyCopyFolder.isEmpty() && !FileBackUp->RestoreDir.isEmpty())

@@ -13,6 +13,7 @@
 #include "platform/db/ClientDataSet.h"
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
+#include "platform/db/Provider.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/WaitCursor.h"
 
@@ -444,9 +445,8 @@ bool ApplyMeisaiUpdates()
                     decltype(ds.OnReconcileError) handler;
                     ~Restore() { ds.OnReconcileError = handler; }
                 } restore{ds, handler};
-                const int before = ds.changeCount();
                 errors = ds.applyUpdates(1);
-                if (errors > 0 && ds.changeCount() == before) {
+                if (errors > 0 && ds.provider()->appliedCount() == 0) {
                     // Nothing was applied (the apply rolled back or every row was
                     // skipped): keep the book and the change log as they were.
                     rollBack();

@@ -37,7 +37,23 @@ bool runTry(Database &db, const std::function<void()> &step)
         else
             db.commit();
         return true;
-    } catch (const EDatabaseError &) {
+    } catch (const EDatabaseError &e) {
+        // Inside the caller's transaction only a busy answer is worth another
+        // try. Any other error, and above all one after which the engine
+        // rolled the caller's transaction back by itself, ends the caller's
+        // work: a further try would run outside its transaction, and the rest
+        // of the caller's writes with it.
+        if (nested && (!db.inTransaction() || !e.isBusy())) {
+            if (db.inTransaction()) {
+                try {
+                    db.exec(u"ROLLBACK TO record_number"_s);
+                    db.exec(u"RELEASE record_number"_s);
+                } catch (const EDatabaseError &) {
+                    // The caller rolls its transaction back on this error anyway.
+                }
+            }
+            throw;
+        }
         try {
             if (nested) {
                 db.exec(u"ROLLBACK TO record_number"_s);
@@ -72,6 +88,7 @@ private:
 bool retry(Database &db, const std::function<void()> &step)
 {
     BusyTimeoutOff noWait(db);
+    const bool nested = db.inTransaction();
     bool probed = false;
     bool done = false;
     for (int attempt = 0; attempt < RecordNumbers::Tries && !done; ++attempt) {
@@ -87,6 +104,9 @@ bool retry(Database &db, const std::function<void()> &step)
                     throw;
             }
         }
+        // The caller's transaction must still be there for each try.
+        if (nested && !db.inTransaction())
+            throw EDatabaseError(u"cannot commit - no transaction is active"_s);
         if (probed)
             done = runTry(db, step);
         if (!done && attempt + 1 < RecordNumbers::Tries)

@@ -739,7 +739,18 @@ void TMainForm::ShowFrame(int pageNo, QWidget *parent)
         m_created.removeAll(frame);
         m_freeable.removeAll(frame);
     });
-    iface->InitPage();
+    try {
+        iface->InitPage();
+    } catch (...) {
+        // A page that could not open (a damaged or busy book) goes entirely:
+        // left in place, its destroyed handler would outlive this window's
+        // lists, and the next showing would find a half-made page.
+        disconnect(frame, nullptr, this, nullptr);
+        if (m_frames[pageNo] == frame)
+            m_frames[pageNo] = nullptr;
+        delete frame;
+        throw;
+    }
     if (parent == m_toolBarHost)
         m_toolBarHost->setCurrentWidget(frame);
     frame->show();

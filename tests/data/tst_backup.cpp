@@ -1,9 +1,15 @@
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <zlib.h>
 
 #include <QtTest>
 
 #include "data/BackUp.h"
+#include "data/DatModBackUp.h"
 #include "platform/system/DriveInfo.h"
 #include "platform/system/ShiftJis.h"
 #include "platform/ui/DialogScript.h"
@@ -334,6 +340,16 @@ private slots:
         QTest::newRow("absolute path") << volume(h0, payload("/tmp/a.txt=3\r\n", "abc")) << wrong;
         QTest::newRow("drive path") << volume(h0, payload("C:\\a.txt=3\r\n", "abc")) << wrong;
         QTest::newRow("empty name") << volume(h0, payload("=3\r\n", "abc")) << wrong;
+        QTest::newRow("no entries") << volume(h0, payload("", "")) << wrong;
+        QTest::newRow("engine journal") << volume(h0, payload("PomuZenitData.db-journal=3\r\n", "abc")) << wrong;
+        QTest::newRow("engine wal") << volume(h0, payload("PomuZenitData.db-wal=3\r\n", "abc")) << wrong;
+        QTest::newRow("engine shm") << volume(h0, payload("PomuZenitData.db-SHM=3\r\n", "abc")) << wrong;
+        QTest::newRow("lock file") << volume(h0, payload("PomuZenitData.lck=3\r\n", "abc")) << wrong;
+        QTest::newRow("zlib holding more than listed")
+            << volume(header("Kind", 1, false, 2), TBackUp::zlibCompress(good + QByteArray(100000, '\0'), 2))
+            << wrong;
+        QTest::newRow("list longer than any book's")
+            << volume(h0, le64(2 << 20) + QByteArray(2 << 20, 'a') + "=3\r\nabc") << wrong;
     }
     void refusal()
     {
@@ -347,6 +363,7 @@ private slots:
         TBackUp r;
         Dialogs dialogs; // every refusal is answered Cancel
         setUpRestore(r, dialogs, QStringLiteral("Kind"), path, env.path(QStringLiteral("work/out")));
+        r.AcceptEntryName = &IsBookArchiveEntry;
         bool handlerCalled = false;
         r.OnBeforeWriteRestore = [&](const QString &, QString &, bool &) { handlerCalled = true; };
 
@@ -358,13 +375,118 @@ private slots:
         }
         QVERIFY(!restored);
         QCOMPARE(dialogs.shown, QStringList{message});
-        QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Error, TBackUp::Buttons::OkCancel));
+        // On a fixed drive the same file would only be refused again: OK alone, and the restore ends.
+        QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Error, TBackUp::Buttons::Ok));
         QVERIFY(!handlerCalled);
         QCOMPARE(QDir(env.path(QStringLiteral("work/out"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
         QCOMPARE(QDir(env.path(QStringLiteral("work"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  (QStringList{QStringLiteral("archive.pbk"), QStringLiteral("out")}));
         QVERIFY(!QFile::exists(env.path(QStringLiteral("a.txt"))));
+    }
+
+    // A single archive file on a fixed drive that is refused: OK cannot bring
+    // another medium, so the refusal ends the restore instead of reading the
+    // same file again for as long as the user says OK.
+    void fixedDriveRefusalEnds_data()
+    {
+        QTest::addColumn<QByteArray>("archive");
+        QTest::newRow("not an archive") << QByteArray("hello world, not an archive at all");
+        QTest::newRow("damaged data")
+            << volume(header("Kind", 1, false, 2), TBackUp::zlibCompress(payload("a.txt=3\r\n", "abc"), 2).chopped(4));
+    }
+    void fixedDriveRefusalEnds()
+    {
+        QFETCH(QByteArray, archive);
+        TestEnv env;
+        const QString path = env.path(QStringLiteral("archive.pbk"));
+        writeFile(path, archive);
+        TBackUp r;
+        Dialogs dialogs;
+        setUpRestore(r, dialogs, QStringLiteral("Kind"), path, env.path(QStringLiteral("out")));
+        dialogs.answers << true << true << true << true << true;
+        QVERIFY(!r.Restore());
+        QCOMPARE(dialogs.shown, QStringList{TBackUp::WrongDiskMessage});
+        QVERIFY(dialogs.kinds.first() == std::pair(TBackUp::MessageKind::Error, TBackUp::Buttons::Ok));
+    }
+
+    // A small archive that unpacks into far more than it lists, or lists more
+    // than the restore folder's drive holds, is refused without unpacking it:
+    // run in a child whose memory is bounded well below the unpacked size, so
+    // unpacking it all would end the child.
+    void unpackingIsBounded_data()
+    {
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("holds more than listed") << false << TBackUp::WrongDiskMessage;
+        QTest::newRow("lists more than the drive holds") << true << QStringLiteral("復元先のディスクの空きが足りません。");
+    }
+    void unpackingIsBounded()
+    {
+        QFETCH(bool, listed);
+        QFETCH(QString, message);
+        constexpr qint64 Unpacked = qint64(256) << 20;
+        const QByteArray list = listed ? "a.txt=" + QByteArray::number(Unpacked) + "\r\n" : QByteArray("a.txt=3\r\n");
+        // Deflated a piece at a time: the test itself never holds the unpacked bytes.
+        QByteArray packed;
+        {
+            z_stream zs;
+            std::memset(&zs, 0, sizeof zs);
+            QCOMPARE(deflateInit(&zs, Z_BEST_COMPRESSION), Z_OK);
+            const QByteArray head = le64(list.size()) + list + (listed ? QByteArray() : QByteArray("abc"));
+            const QByteArray zeros(1 << 20, '\0');
+            QByteArray out(1 << 16, '\0');
+            auto feed = [&](const QByteArray &in, int flush) {
+                zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+                zs.avail_in = uInt(in.size());
+                do {
+                    zs.next_out = reinterpret_cast<Bytef *>(out.data());
+                    zs.avail_out = uInt(out.size());
+                    deflate(&zs, flush);
+                    packed.append(out.constData(), out.size() - zs.avail_out);
+                } while (zs.avail_out == 0);
+            };
+            feed(head, Z_NO_FLUSH);
+            for (qint64 done = 0; done < Unpacked; done += zeros.size())
+                feed(zeros, done + zeros.size() < Unpacked ? Z_NO_FLUSH : Z_FINISH);
+            deflateEnd(&zs);
+        }
+        QVERIFY(packed.size() < (1 << 20));
+        TestEnv env;
+        const QString path = env.path(QStringLiteral("bomb.pbk"));
+        writeFile(path, volume(header("Kind", 1, false, 2), packed));
+        packed.clear();
+
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // Room for what the child has now and a little more, not for the unpacked bytes.
+            rlimit limit{};
+            ::getrlimit(RLIMIT_AS, &limit);
+            QFile status(QStringLiteral("/proc/self/status"));
+            qint64 vmSize = 0;
+            if (status.open(QIODevice::ReadOnly))
+                for (const QByteArray &line : status.readAll().split('\n'))
+                    if (line.startsWith("VmSize:"))
+                        vmSize = line.mid(7).trimmed().split(' ').first().toLongLong() * 1024;
+            limit.rlim_cur = rlim_t(vmSize + (qint64(128) << 20));
+            ::setrlimit(RLIMIT_AS, &limit);
+            TBackUp r;
+            Dialogs dialogs;
+            setUpRestore(r, dialogs, QStringLiteral("Kind"), path, env.path(QStringLiteral("out")));
+            useFixedDrive(r, qint64(64) << 20);
+            bool restored = true;
+            try {
+                restored = r.Restore();
+            } catch (...) {
+                ::_exit(3);
+            }
+            const bool told = dialogs.shown.size() == 1 && dialogs.shown.first().startsWith(message);
+            ::_exit(!restored && told && !QFileInfo::exists(env.path(QStringLiteral("out/a.txt"))) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFEXITED(status), "the restore child was ended by a signal");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     // Refusing to overwrite leaves every file of the folder as it was.
@@ -503,14 +625,13 @@ private slots:
         r.BackUpFileName = env.path(QStringLiteral("none.pbk"));
         DialogScript::start();
         DialogScript::push({DialogScript::Kind::Message, mrOk, QString(), TBackUp::WrongDiskMessage});
-        DialogScript::push({DialogScript::Kind::Message, mrCancel, QString(), TBackUp::WrongDiskMessage});
         const bool restored = r.Restore();
         const QList<DialogScript::Shown> shown = DialogScript::shown();
         const QStringList failures = DialogScript::failures();
         DialogScript::stop();
         QVERIFY(!restored);
         QCOMPARE(failures, QStringList());
-        QCOMPARE(shown.size(), 2); // OK tried again, Cancel stopped
+        QCOMPARE(shown.size(), 1); // a fixed drive: the refusal ends the restore
         QCOMPARE(shown.at(0).caption, QStringLiteral("エラー"));
     }
 

@@ -1,7 +1,13 @@
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QtTest>
+
+#include <sqlcipher/sqlite3.h>
 
 #include "BookFixture.h"
 #include "DialogQueue.h"
@@ -9,6 +15,8 @@
 #include "data/BackUp.h"
 #include "data/BookFolders.h"
 #include "data/DatMod.h"
+#include "data/DatModBackUp.h"
+#include "data/DatModLock.h"
 #include "data/FormBackUp.h"
 #include "data/ModalForm.h"
 #include "data/MyMemIniFile.h"
@@ -78,6 +86,94 @@ private:
             return f.result();
         });
         form.showModal();
+    }
+
+    // Every row of every table of the book, in row order; the engine's error
+    // when the book cannot be read whole.
+    static QString bookDump(const QString &folder)
+    {
+        try {
+            Database db;
+            db.open(folder + "/PomuZenitData.db");
+            QStringList out;
+            Statement tables(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+            while (tables.next()) {
+                Statement rows(db, QString("SELECT * FROM \"%1\" ORDER BY rowid").arg(tables.textValue(0)));
+                out << tables.textValue(0);
+                while (rows.next()) {
+                    QStringList cells;
+                    for (int c = 0; c < rows.columnCount(); ++c)
+                        cells << rows.value(c).toString();
+                    out << cells.join('|');
+                }
+            }
+            out << db.scalar("PRAGMA quick_check").toString();
+            return out.join('\n');
+        } catch (const EDatabaseError &e) {
+            return e.message();
+        }
+    }
+    // Whether the archive holds a book that passes the integrity check.
+    bool archiveIsSound(const QString &archive)
+    {
+        const QString scratch = env->path("scratch");
+        QDir(scratch).removeRecursively();
+        QDir().mkpath(scratch);
+        TBackUp r;
+        r.BackUpFileName = archive;
+        r.DataKind = BookArchiveKind;
+        r.RestoreDir = scratch;
+        r.CheckOverWrite = false;
+        r.isRemovableDrive = [](const QString &) { return false; };
+        r.onMessage = [](TBackUp::MessageKind, TBackUp::Buttons, const QString &) { return false; };
+        return r.Restore() && bookDump(scratch).endsWith("\nok");
+    }
+    // Overwrites everything after the first page (the schema) with a pattern:
+    // the book lists its tables but cannot read any of them.
+    static void damageBook(const QString &folder)
+    {
+        QFile f(folder + "/PomuZenitData.db");
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 size = f.size();
+        QVERIFY(size > 8192);
+        QVERIFY(f.seek(4096));
+        QCOMPARE(f.write(QByteArray(size - 4096, char(0xAA))), size - 4096);
+    }
+    // A writer killed in the middle of a large transaction: its journal is left
+    // hot beside a book file it had half written.
+    static void killWriterMidTransaction(const QString &folder)
+    {
+        const QByteArray path = QFile::encodeName(folder + "/PomuZenitData.db");
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(ready[0]);
+            sqlite3 *db = nullptr;
+            sqlite3_open(path.constData(), &db);
+            // A tiny cache makes the engine write changed pages into the book
+            // file long before the commit, its journal synced first.
+            const int rc = sqlite3_exec(db,
+                                        "PRAGMA cache_size = 2; BEGIN;"
+                                        "UPDATE Memo SET MEMO = MEMO || 'changed by the killed writer';"
+                                        "UPDATE Himoku SET NAME = NAME || 'x';"
+                                        "UPDATE HinmeiMast SET NAME = NAME || 'x';",
+                                        nullptr, nullptr, nullptr);
+            const char done = rc == SQLITE_OK ? 'y' : 'n';
+            if (::write(ready[1], &done, 1) != 1)
+                ::_exit(2);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char done = 0;
+        QCOMPARE(::read(ready[0], &done, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QCOMPARE(done, 'y');
+        QVERIFY(QFileInfo(folder + "/PomuZenitData.db-journal").size() > 0);
     }
 
 private slots:
@@ -164,6 +260,99 @@ private slots:
         QCOMPARE(memoRows(form.SafetyCopyFolder), 1);
         QVERIFY(!form.RestoredToNewFolder);
         QCOMPARE(DataIni->readString("BackUp", "BackUpFileName", QString()), archive);
+    }
+
+    // A crash left the replaced book's journal behind: the restore takes it
+    // away after the safety copy has it, so the restored book opens exactly
+    // as archived instead of having the old journal played over it.
+    void restoreIsNotPlayedOverByAStaleJournal()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        addMemo(folder, 5);
+        const QString archive = archiveOf(u"家計簿1"_s, env->path("b.pbk"));
+        QVERIFY(!archive.isEmpty());
+        const QString archived = bookDump(folder);
+        QVERIFY(archived.endsWith("\nok"));
+        for (int n = 10; n < 400; ++n)
+            addMemo(folder, n);
+        killWriterMidTransaction(folder);
+
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"現在の 家計簿1と置き換えていいですか？"_s)
+            .answer(mrYes, u"上書きしますか？"_s)
+            .answer(mrOk, u"終了しました。"_s);
+        TFormBackUp form;
+        form.BackUpMode = false;
+        form.LbEditFileName->setText(archive);
+        QVERIFY(form.DoRestore());
+        QVERIFY(dialogs.done());
+        QVERIFY(!QFileInfo::exists(folder + "/PomuZenitData.db-journal"));
+        QVERIFY(QFileInfo(form.SafetyCopyFolder + "/PomuZenitData.db-journal").size() > 0);
+        QVERIFY(dm->DataOpen);
+        dm->CloseAndBackUp(false);
+        QCOMPARE(bookDump(folder), archived);
+    }
+
+    // An archive whose book is damaged is not reported restored: the replaced
+    // book comes back from the safety copy.
+    void damagedRestoredBookIsRefused()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        const QString archive = env->path("bad.pbk");
+        {
+            const QString bad = env->path("bad");
+            QDir().mkpath(bad);
+            for (const QString &file : {QString("PomuZenitData.ini"), QString("PomuZenitData.db")})
+                QVERIFY(QFile::copy(folder + "/" + file, bad + "/" + file));
+            damageBook(bad);
+            QVERIFY(WriteBookArchive(archive, bad, u"家計簿1"_s));
+        }
+        addMemo(folder, 5);
+        const QString before = bookDump(folder);
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"現在の 家計簿1と置き換えていいですか？"_s)
+            .answer(mrYes, u"上書きしますか？"_s)
+            .answer(mrOk, u"復元した家計簿のデータベースに問題があります。"_s)
+            .answer(mrOk, u"キャンセルしました。"_s);
+        TFormBackUp form;
+        form.BackUpMode = false;
+        form.LbEditFileName->setText(archive);
+        QVERIFY(!form.DoRestore());
+        QVERIFY(dialogs.done());
+        QCOMPARE(bookDump(folder), before);
+    }
+
+    // A damaged book writes its automatic backup apart: however many sessions
+    // it has, the good generations stay, and the lock file asks the next
+    // opening for a check.
+    void damagedBookNeverPushesGoodGenerationsOut()
+    {
+        const QString folder = makeBook(u"家計簿1"_s);
+        RegIni->WriteIntegerAndUpdate("BackUp", "AutoBackUpCount", 3);
+        const QString backUps = place() + "/AutoBackUp/";
+        for (int i = 0; i < 3; ++i) {
+            DialogQueue dialogs;
+            QVERIFY(openBook(u"家計簿1"_s));
+            dm->CloseAndBackUp(true);
+            QVERIFY(dialogs.done());
+        }
+        damageBook(folder);
+        for (int i = 0; i < 4; ++i) {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"家計簿のデータベースが壊れています。"_s);
+            QVERIFY(!openBook(u"家計簿1"_s));
+            dm->CloseAndBackUp(true);
+            QVERIFY(dialogs.done());
+        }
+        for (int n = 1; n <= 3; ++n)
+            QVERIFY2(archiveIsSound(backUps + BackUpGenerationName(u"家計簿1"_s, n)), qPrintable(QString::number(n)));
+        QVERIFY(!QFileInfo::exists(backUps + BackUpGenerationName(u"家計簿1"_s, 4)));
+        const QString apart = backUps + DamagedBackUpName(u"家計簿1"_s);
+        QVERIFY(QFileInfo::exists(apart));
+        QVERIFY(!archiveIsSound(apart));
+        QFile lock(folder + "/" + TDatModLock::fileName());
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readAll(), QByteArray("damaged\n"));
     }
 
     void failedRestoreBringsTheReplacedBookBack()

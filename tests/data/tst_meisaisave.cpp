@@ -1,4 +1,5 @@
 #include <csignal>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -91,6 +92,23 @@ public:
         parts << db.scalar("SELECT group_concat(NAME || '=' || MAXNO) FROM AutoInc").toString();
         parts << db.scalar("SELECT total(KINGAKU) FROM Master").toString();
         return parts.join('|');
+    }
+
+    // Every row of the tables a save writes, row by row.
+    static QString bookRows(Database &db)
+    {
+        QStringList out;
+        for (const char *t : {"Master", "HinmeiMast", "ShopMast", "Person", "AutoInc"}) {
+            Statement rows(db, QString("SELECT * FROM %1 ORDER BY rowid").arg(t));
+            out << t;
+            while (rows.next()) {
+                QStringList cells;
+                for (int c = 0; c < rows.columnCount(); ++c)
+                    cells << rows.value(c).toString();
+                out << cells.join('|');
+            }
+        }
+        return out.join('\n');
     }
 
 private:
@@ -461,6 +479,169 @@ private slots:
         QCOMPARE(clt()["DATANO"].asInteger(), 0);
         QVERIFY(ApplyMeisaiUpdates());
         QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE KINGAKU = 40").toInt(), 1);
+    }
+
+    // The commit at the very end is refused (another process is reading the
+    // book): the lines written inside the save stay pending, the user is told
+    // why in Japanese, and the next save stores each line once.
+    void failedCommitKeepsEveryLine()
+    {
+        for (int i = 0; i < 3; ++i) {
+            addLine(clt(), 10 + i);
+            clt().edit();
+            clt()["HINMEICODE"].setValue(-1);
+            clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+            clt().post();
+        }
+        const QString before = bookRows(db());
+        const int changes = clt().changeCount();
+        db().setBusyTimeout(100);
+        Database reader;
+        reader.open(folder + "/PomuZenitData.db");
+        reader.begin();
+        reader.scalar("SELECT COUNT(*) FROM Master");
+        QString message;
+        try {
+            ApplyMeisaiUpdates();
+        } catch (const std::exception &e) {
+            message = QString::fromUtf8(e.what());
+        }
+        reader.rollback();
+        QVERIFY2(message.startsWith("家計簿はほかのプログラムが使用中です。"), qPrintable(message));
+        QVERIFY(message.contains("database is locked"));
+        QCOMPARE(bookRows(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+        for (clt().first(); !clt().eof(); clt().next()) {
+            QCOMPARE(clt().updateStatus(), UpdateStatus::Inserted);
+            QCOMPARE(clt()["DATANO"].asInteger(), 0);
+            QCOMPARE(clt()["HINMEICODE"].asInteger(), -1);
+        }
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(clt().changeCount(), 0);
+        QCOMPARE(db().scalar("SELECT group_concat(DATANO || ':' || KINGAKU, ',') FROM "
+                             "(SELECT * FROM Master WHERE DATANO > 0 ORDER BY DATANO)").toString(),
+                 QString("1:10.0,2:11.0,3:12.0"));
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), 3);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), 3);
+    }
+
+    // The engine gives the whole transaction up in the middle of a save (as it
+    // does when the disk fills): nothing of the save may go on outside it. The
+    // book stays as it was, the log as the user made it, and the retry stores
+    // every line once, with the counters at the highest numbers used.
+    void abandonedTransactionEndsTheSave_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("trigger");
+        const QString counter = "BEFORE UPDATE ON AutoInc WHEN NEW.NAME = 'master.db' AND NEW.MAXNO = %1";
+        const QString insert = "BEFORE INSERT ON Master WHEN NEW.DATANO = %1";
+        QTest::newRow("provider, counter") << 3 << counter.arg(3);
+        QTest::newRow("provider, line") << 3 << insert.arg(2);
+        QTest::newRow("direct, counter") << 300 << counter.arg(150);
+        QTest::newRow("direct, line") << 300 << insert.arg(150);
+    }
+    void abandonedTransactionEndsTheSave()
+    {
+        QFETCH(int, lines);
+        QFETCH(QString, trigger);
+        // Fires once: the engine then rolls back everything the save did.
+        static int shots = 0;
+        shots = 1;
+        sqlite3_create_function(
+            db().handle(), "fire_once", 0, SQLITE_UTF8, nullptr,
+            [](sqlite3_context *ctx, int, sqlite3_value **) { sqlite3_result_int(ctx, shots-- > 0 ? 1 : 0); },
+            nullptr, nullptr);
+        db().exec("CREATE TEMP TRIGGER give_up " + trigger
+                  + " AND fire_once() BEGIN SELECT RAISE(ROLLBACK, 'disk I/O error'); END");
+        for (int i = 0; i < lines; ++i) {
+            addLine(clt(), 10 + i);
+            if (i % 7 == 0) {
+                clt().edit();
+                clt()["HINMEICODE"].setValue(-1);
+                clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+                clt().post();
+            }
+        }
+        const QString before = bookRows(db());
+        const int changes = clt().changeCount();
+        DialogQueue dialogs;
+        if (lines >= MeisaiDirectWriteCount && trigger.contains("INSERT"))
+            dialogs.answer(mrOk, "disk I/O error");
+        bool saved = true;
+        try {
+            saved = ApplyMeisaiUpdates();
+        } catch (const std::exception &) {
+            saved = false;
+        }
+        QVERIFY(!saved);
+        QVERIFY(dialogs.done());
+        QCOMPARE(shots, 0);
+        QCOMPARE(bookRows(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(clt().changeCount(), 0);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE DATANO > 0").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT COUNT(DISTINCT KINGAKU) FROM Master WHERE DATANO > 0").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT MAX(DATANO) FROM Master").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), lines);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), (lines + 6) / 7);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'hinmeimast.db'").toInt(),
+                 db().scalar("SELECT MAX(CODE) FROM HinmeiMast").toInt());
+    }
+
+    // The disk fills in the middle of a large save (a file-size limit stands in
+    // for a full disk): the save ends with the user told why, the book and the
+    // log stay as they were, and once there is room the retry stores each line
+    // once.
+    void fullDiskSaveStoresEachLineOnce()
+    {
+        for (int i = 0; i < 300; ++i) {
+            addLine(clt(), 10 + i);
+            if (i % 7 == 0) {
+                clt().edit();
+                clt()["HINMEICODE"].setValue(-1);
+                clt()["HinmeiName"].setValue(QString("新品%1").arg(i));
+                clt().post();
+            }
+        }
+        const QString before = bookRows(db());
+        const int changes = clt().changeCount();
+        const qint64 bookSize = QFileInfo(folder + "/PomuZenitData.db").size();
+        rlimit old{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = old;
+        full.rlim_cur = rlim_t(bookSize);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk);
+        bool saved = true;
+        QString thrown;
+        try {
+            saved = ApplyMeisaiUpdates();
+        } catch (const std::exception &e) {
+            saved = false;
+            thrown = QString::fromUtf8(e.what());
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!saved);
+        QVERIFY2(thrown.isEmpty(), qPrintable(thrown));
+        QVERIFY(dialogs.done());
+        // The engine says a write failed or the disk is full, by the file system.
+        const QString told = dialogs.shownTexts().value(0);
+        QVERIFY2(told.startsWith("家計簿のデータベースを読み書きできませんでした。")
+                     || told.startsWith("ディスクの空きが足りないため、家計簿に書き込めませんでした。"),
+                 qPrintable(told));
+        QCOMPARE(bookRows(db()), before);
+        QCOMPARE(clt().changeCount(), changes);
+
+        QVERIFY(ApplyMeisaiUpdates());
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM Master WHERE DATANO > 0").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT COUNT(DISTINCT KINGAKU) FROM Master WHERE DATANO > 0").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT MAXNO FROM AutoInc WHERE NAME = 'master.db'").toInt(), 300);
+        QCOMPARE(db().scalar("SELECT COUNT(*) FROM HinmeiMast WHERE NAME LIKE '新品%'").toInt(), 43);
     }
 
     void conflictReachesTheReconcileHandler()

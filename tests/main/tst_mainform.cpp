@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QPointer>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include "main/FramePlaceholder.h"
 #include "main/MainForm.h"
 #include "management/FrameDataKanri.h"
+#include "platform/db/Database.h"
 #include "platform/db/Table.h"
 
 // A page whose answers the test sets: whether it may be left, whether its
@@ -48,6 +50,25 @@ public:
     static inline int commits = 0;
     static inline int inits = 0;
     static inline int refreshes = 0;
+};
+
+// A page that cannot open on its book (damaged or held by another process).
+class FailingPage : public QFrame, public IFrameInterface
+{
+    Q_OBJECT
+public:
+    explicit FailingPage(QWidget *parent) : QFrame(parent) { made = this; }
+    void RefreshPage() override {}
+    void InitPage() override
+    {
+        ++inits;
+        throw EDatabaseError(QStringLiteral("database disk image is malformed"), 11);
+    }
+    int ReleaseOrder() override { return 2; }
+    bool LeavePage() override { return true; }
+    int PageNo() override { return pgYosan; }
+    static inline QPointer<FailingPage> made;
+    static inline int inits = 0;
 };
 
 // The main window driven offscreen over a book made in the test's own folder.
@@ -151,6 +172,33 @@ private slots:
         // The idle work hides the frames not on show.
         w->IdleWork();
         QVERIFY(!w->frameOf(pgIri)->isVisibleTo(w->TabSheets[pgIri]));
+        QVERIFY(dialogs.done());
+    }
+
+    // A page whose opening fails is gone entirely: nothing of it is left for
+    // the window's end to touch, and the next showing makes it anew.
+    void pageThatFailsToOpenLeavesNothingBehind()
+    {
+        DialogQueue dialogs;
+        TMainForm::RegisterPageFrame<FailingPage>(pgYosan);
+        makeBook("家計簿");
+        TMainForm *w = openWindow();
+        FailingPage::inits = 0;
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            bool failed = false;
+            try {
+                w->ShowPage(pgYosan);
+            } catch (const EDatabaseError &) {
+                failed = true;
+            }
+            QVERIFY(failed);
+            QCOMPARE(FailingPage::inits, attempt);
+            QVERIFY(FailingPage::made.isNull());
+            QVERIFY(!w->frameOf(pgYosan));
+            QVERIFY(!w->createdFrames().contains(nullptr));
+        }
+        window.reset();
+        MainForm = nullptr;
         QVERIFY(dialogs.done());
     }
 

@@ -361,6 +361,20 @@ void ClientDataSet::rowsApplied(const std::vector<std::shared_ptr<MemoryRow>> &r
     touch();
 }
 
+void ClientDataSet::finishApplied(const std::vector<std::shared_ptr<MemoryRow>> &rows)
+{
+    // A data set closed since then holds other rows: nothing of it to forget.
+    if (!isActive())
+        return;
+    disableControls();
+    rowsApplied(rows);
+    invalidateView();
+    ensureView();
+    loadCurrent();
+    enableControls();
+    resync();
+}
+
 QVariant ClientDataSet::fieldOldValue(int index) const
 {
     const MemoryRow *row = m_reconcileRow ? m_reconcileRow : currentRow();

@@ -103,6 +103,12 @@ public:
     void beginReconcile(MemoryRow *row, UpdateKind kind, const QVector<QVariant> *current);
     void endReconcile();
     void rowsApplied(const std::vector<std::shared_ptr<MemoryRow>> &rows);
+    // rowsApplied for an apply whose transaction committed later, with the
+    // view brought up to date as applyUpdates does.
+    void finishApplied(const std::vector<std::shared_ptr<MemoryRow>> &rows);
+    // Expires when the data set is destroyed: work waiting on a commit checks
+    // it before touching the data set.
+    std::weak_ptr<int> lifeToken() const { return m_life; }
     void revertRow(const std::shared_ptr<MemoryRow> &row);
 
 protected:
@@ -124,5 +130,6 @@ private:
     const QVector<QVariant> *m_reconcileCurrent = nullptr;
     UpdateKind m_reconcileKind = UpdateKind::Modify;
     std::unique_ptr<DataSet::RecordScope> m_reconcileScope;
+    std::shared_ptr<int> m_life = std::make_shared<int>(0);
     friend class Provider;
 };

@@ -4,15 +4,89 @@
 
 #include <QFileInfo>
 
-EDatabaseError::EDatabaseError(const QString &message, int code)
-    : std::runtime_error(message.toStdString()), m_message(message), m_code(code)
+namespace {
+
+int busyTimeoutMs = 5000;
+
+} // namespace
+
+QString EDatabaseError::userMessage(int code, const QString &engineText)
 {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("家計簿はほかのプログラムが使用中です。しばらくしてからもう一度実行してください。");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("家計簿のデータベースが壊れています。バックアップから復元してください。");
+    case SQLITE_READONLY:
+        return QStringLiteral("家計簿のデータベースに書き込めません。ファイルとフォルダの書き込み権限を確認してください。");
+    case SQLITE_FULL:
+        return QStringLiteral("ディスクの空きが足りないため、家計簿に書き込めませんでした。");
+    case SQLITE_IOERR:
+        return QStringLiteral("家計簿のデータベースを読み書きできませんでした。");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("家計簿のデータベースを開けません。");
+    case SQLITE_NOMEM:
+        return QStringLiteral("メモリが足りません。");
+    default:
+        break;
+    }
+    if (engineText.contains(QLatin1String("no transaction is active")))
+        return QStringLiteral("書き込みの途中で変更が取り消されたため、家計簿には何も書き込まれていません。");
+    return QString();
+}
+
+namespace {
+
+QString composedMessage(const QString &engineText, int code)
+{
+    const QString own = EDatabaseError::userMessage(code, engineText);
+    if (own.isEmpty() || engineText.startsWith(own))
+        return engineText;
+    return own + QStringLiteral("\r(") + engineText + QLatin1Char(')');
+}
+
+} // namespace
+
+EDatabaseError::EDatabaseError(const QString &message, int code)
+    : std::runtime_error(composedMessage(message, code).toStdString()),
+      m_message(composedMessage(message, code)), m_engineText(message), m_code(code)
+{
+}
+
+EDatabaseError EDatabaseError::own(const QString &message, int code)
+{
+    EDatabaseError e(message);
+    e.m_code = code;
+    return e;
 }
 
 bool EDatabaseError::isBusy() const
 {
     const int primary = m_code & 0xff;
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+bool EDatabaseError::isDamage() const
+{
+    const int primary = m_code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool EDatabaseError::endsTransaction() const
+{
+    switch (m_code & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+        return true;
+    default:
+        return false;
+    }
 }
 
 Statement::Statement(Database &db, const QString &sql) : m_db(db)
@@ -25,6 +99,7 @@ Statement::Statement(Database &db, const QString &sql) : m_db(db)
         const QString msg = QString::fromUtf8(sqlite3_errmsg(db.handle()));
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
+        db.noteError(rc);
         throw EDatabaseError(msg + QStringLiteral(" [") + sql + QStringLiteral("]"), rc);
     }
 }
@@ -199,7 +274,7 @@ void Database::open(const QString &path, const QString &key, bool create)
             quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
             exec(QStringLiteral("PRAGMA key = '%1'").arg(quoted));
         }
-        setBusyTimeout(0);
+        setBusyTimeout(busyTimeoutMs);
         // Only when the key is right can the journal mode be set; a wrong key is
         // reported by canRead() rather than here.
         if (canRead()) {
@@ -215,16 +290,28 @@ void Database::open(const QString &path, const QString &key, bool create)
 void Database::close()
 {
     if (m_db) {
+        // Whatever was waiting on a transaction of this connection ends with it.
+        finishTransaction(false);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_damageSeen = false;
 }
 
 bool Database::canRead()
 {
     if (!m_db)
         return false;
-    return sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const int rc = sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    // Only a file the key does not open is "cannot read": a busy book is
+    // another process at work, and it is said as that, never taken for a
+    // protected or missing one.
+    if (rc == SQLITE_OK)
+        return true;
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        raise(rc);
+    return false;
 }
 
 void Database::rekey(const QString &key)
@@ -243,6 +330,7 @@ void Database::exec(const QString &sql)
     if (rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(err);
+        noteError(rc);
         throw EDatabaseError(msg, rc);
     }
 }
@@ -259,6 +347,9 @@ QVariant Database::scalar(const QString &sql, const QVariantList &params)
 
 void Database::begin(TransactionMode mode)
 {
+    // Work left waiting by a transaction the engine ended on its own.
+    if (!inTransaction())
+        finishTransaction(false);
     switch (mode) {
     case TransactionMode::Deferred:
         exec(QStringLiteral("BEGIN DEFERRED"));
@@ -274,13 +365,62 @@ void Database::begin(TransactionMode mode)
 
 void Database::commit()
 {
-    exec(QStringLiteral("COMMIT"));
+    try {
+        exec(QStringLiteral("COMMIT"));
+    } catch (const EDatabaseError &) {
+        // A busy commit leaves the transaction open for the caller to roll
+        // back; one the engine ended itself is over now.
+        if (!inTransaction())
+            finishTransaction(false);
+        throw;
+    }
+    finishTransaction(true);
 }
 
 void Database::rollback()
 {
     if (inTransaction())
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    finishTransaction(false);
+}
+
+void Database::afterCommit(std::function<void()> committed, std::function<void()> rolledBack)
+{
+    if (!inTransaction()) {
+        if (committed)
+            committed();
+        return;
+    }
+    if (committed)
+        m_onCommit.push_back(std::move(committed));
+    if (rolledBack)
+        m_onRollback.push_back(std::move(rolledBack));
+}
+
+void Database::finishTransaction(bool committed)
+{
+    auto run = std::move(committed ? m_onCommit : m_onRollback);
+    m_onCommit.clear();
+    m_onRollback.clear();
+    for (auto &f : run)
+        f();
+}
+
+void Database::noteError(int code) const
+{
+    const int primary = code & 0xff;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+        m_damageSeen = true;
+}
+
+int Database::defaultBusyTimeout()
+{
+    return busyTimeoutMs;
+}
+
+void Database::setDefaultBusyTimeout(int ms)
+{
+    busyTimeoutMs = ms;
 }
 
 bool Database::inTransaction() const
@@ -321,6 +461,7 @@ QStringList Database::tableNames()
 
 void Database::raise(int code) const
 {
+    noteError(code);
     throw EDatabaseError(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code)),
                          code);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include <QString>
 #include <QVariant>
@@ -9,20 +11,39 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// An error of the database engine, carrying the engine's own text so that the
-// user sees what the engine said (the book opening shows it as it stands).
+// An error of the database engine. The engine's own English text never stands
+// alone before the user: errors the user can meet (a busy, damaged, read-only or
+// full book, a transaction the engine gave up) carry a message of ours, with the
+// engine's text as the detail under it.
 class EDatabaseError : public std::runtime_error
 {
 public:
     EDatabaseError(const QString &message, int code = 0);
+    // An error of ours carrying an engine code (a book another process
+    // holds): its text is shown as it is.
+    static EDatabaseError own(const QString &message, int code);
+    // The text for the user: our message and the engine's text below it, or
+    // the text as given when there is no message of ours for it.
     QString message() const { return m_message; }
+    // What the engine said, as it said it.
+    QString engineText() const { return m_engineText; }
     int code() const { return m_code; }
     // SQLITE_BUSY or SQLITE_LOCKED: another connection holds the book; the
     // record-number loops count this as one failed try.
     bool isBusy() const;
+    // The book file itself is damaged (SQLITE_CORRUPT, SQLITE_NOTADB).
+    bool isDamage() const;
+    // An error after which the engine may have rolled the whole transaction
+    // back by itself (full disk, I/O error, damage, no memory, read-only
+    // file): nothing of the transaction may be trusted or written further.
+    bool endsTransaction() const;
+
+    // Our message for an engine error, empty when we have none.
+    static QString userMessage(int code, const QString &engineText);
 
 private:
     QString m_message;
+    QString m_engineText;
     int m_code;
 };
 
@@ -103,6 +124,22 @@ public:
 
     // Milliseconds the engine itself waits on a locked book before answering busy.
     void setBusyTimeout(int ms);
+    // The wait every connection starts with: another process's commit holds the
+    // book for a moment, which must not read as an error.
+    static int defaultBusyTimeout();
+    static void setDefaultBusyTimeout(int ms);
+
+    // Work that may happen only once the outermost transaction has committed
+    // (a change log forgetting what was written); rolledBack runs instead when
+    // the transaction ends any other way. Outside a transaction committed runs
+    // at once.
+    void afterCommit(std::function<void()> committed, std::function<void()> rolledBack = {});
+
+    // Whether the engine reported a damaged file on this connection since it
+    // was opened.
+    bool damageSeen() const { return m_damageSeen; }
+    // Records an error's kind (damage) before it is raised.
+    void noteError(int code) const;
 
     bool tableExists(const QString &table);
     QStringList tableNames();
@@ -111,8 +148,13 @@ public:
     [[noreturn]] void raise(int code) const;
 
 private:
+    void finishTransaction(bool committed);
+
     sqlite3 *m_db = nullptr;
     QString m_path;
+    mutable bool m_damageSeen = false;
+    std::vector<std::function<void()>> m_onCommit;
+    std::vector<std::function<void()>> m_onRollback;
 };
 
 // Rolls back unless committed: every multi-row write runs inside one of these so

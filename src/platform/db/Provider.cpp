@@ -260,7 +260,10 @@ int Provider::applyUpdates(ClientDataSet &client, int maxErrors)
             st.exec();
             return true;
         } catch (const EDatabaseError &e) {
-            if (e.isBusy())
+            // A busy book, a full disk, damage, or a transaction the engine
+            // already rolled back is no row's fault: the whole apply ends, or
+            // the later rows would be written outside any transaction.
+            if (e.isBusy() || e.endsTransaction() || !db.inTransaction())
                 throw;
             err.message = e.message();
             return false;
@@ -272,10 +275,26 @@ int Provider::applyUpdates(ClientDataSet &client, int maxErrors)
         db.exec(QStringLiteral("SAVEPOINT pz_apply"));
     else
         db.begin(Database::TransactionMode::Immediate);
+    // Keys the table gave inserted rows go back with the rows.
+    auto forgetGivenKeys = [keys](const std::vector<std::shared_ptr<MemoryRow>> &rows) {
+        for (const auto &row : rows)
+            if (row->status == UpdateStatus::Inserted)
+                for (int k : keys)
+                    if (!row->original.value(k).isValid())
+                        row->values[k] = QVariant();
+    };
     auto rollback = [&] {
+        // After some errors the engine has already rolled the caller's whole
+        // transaction back; there is no savepoint left to return to then.
         if (nested) {
-            db.exec(QStringLiteral("ROLLBACK TO pz_apply"));
-            db.exec(QStringLiteral("RELEASE pz_apply"));
+            if (db.inTransaction()) {
+                try {
+                    db.exec(QStringLiteral("ROLLBACK TO pz_apply"));
+                    db.exec(QStringLiteral("RELEASE pz_apply"));
+                } catch (const EDatabaseError &) {
+                    // The caller's transaction ends in error anyway and rolls back.
+                }
+            }
         } else {
             db.rollback();
         }
@@ -283,6 +302,7 @@ int Provider::applyUpdates(ClientDataSet &client, int maxErrors)
 
     int errors = 0;
     bool stop = false;
+    m_applied = 0;
     std::vector<std::shared_ptr<MemoryRow>> applied;
     try {
         for (const auto &row : pending) {
@@ -362,23 +382,36 @@ int Provider::applyUpdates(ClientDataSet &client, int maxErrors)
         }
     } catch (...) {
         rollback();
+        forgetGivenKeys(applied);
         throw;
     }
     if (stop) {
         // Nothing of this apply reaches the table, and every change stays
-        // in the log (keys the table gave inserted rows are taken back too).
+        // in the log.
         rollback();
-        for (const auto &row : applied)
-            if (row->status == UpdateStatus::Inserted)
-                for (int k : keys)
-                    if (!row->original.value(k).isValid())
-                        row->values[k] = QVariant();
+        forgetGivenKeys(applied);
         return errors;
     }
-    if (nested)
+    m_applied = int(applied.size());
+    if (nested) {
+        // Written, but not yet kept: the log forgets these rows only when the
+        // caller's transaction commits. A failed commit leaves every line
+        // pending, to be saved again.
         db.exec(QStringLiteral("RELEASE pz_apply"));
-    else
+        std::weak_ptr<int> alive = client.lifeToken();
+        ClientDataSet *target = &client;
+        db.afterCommit(
+            [alive, target, applied] {
+                if (!alive.expired())
+                    target->finishApplied(applied);
+            },
+            [alive, applied, forgetGivenKeys] {
+                if (!alive.expired())
+                    forgetGivenKeys(applied);
+            });
+    } else {
         db.commit();
-    client.rowsApplied(applied);
+        client.rowsApplied(applied);
+    }
     return errors;
 }

@@ -31,8 +31,12 @@ public:
     // Opens the query with the client's command text and parameters, copies its
     // fields and rows into the client and closes it again.
     void fetch(ClientDataSet &client);
-    // See ClientDataSet::applyUpdates.
+    // See ClientDataSet::applyUpdates. Inside a transaction of the caller the
+    // apply is a savepoint of it, and the client's log forgets the written rows
+    // only when that transaction commits.
     int applyUpdates(ClientDataSet &client, int maxErrors);
+    // Rows the last apply wrote (0 when it rolled back).
+    int appliedCount() const { return m_applied; }
 
 private:
     QString targetTable() const;
@@ -40,4 +44,5 @@ private:
     Query &m_query;
     QString m_updateTable;
     UpdateMode m_mode = UpdateMode::WhereAll;
+    int m_applied = 0;
 };
