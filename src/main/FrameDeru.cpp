@@ -506,6 +506,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(DataSetApplyUpdates1, &QAction::triggered, this, [this] { SaveJournal(); });
     connect(DataSetPost1, &QAction::triggered, this, [this] {
         MyDbGridMeisai->postEditor();
+        if (MyDbGridMeisai->editorRefused())
+            return;
         if (TMeisaiClientDataSet *m = meisai(); m && m->isEditing())
             m->post();
     });
@@ -628,7 +630,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         scheduleIdleWork();
     };
     connect(ReceiptList, &TReceiptList::slipLinesLoaded, this, [this] {
-        meisaiAfterScroll();
+        // Loaded lines had their after-scroll work from the line preparation;
+        // with no slip there are no lines and the grid still needs its state.
+        if (TMeisaiClientDataSet *m = meisai(); !m || !m->isActive())
+            meisaiAfterScroll();
         SlipPanel->CalcDetailTotals();
     });
 
@@ -894,6 +899,8 @@ bool TFrameDeru::CommitPage()
     if (!DatMod || !DatMod->DataOpen)
         return true;
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return false;
     bool ok = true;
     try {
         SaveDayMemo();
@@ -912,10 +919,21 @@ bool TFrameDeru::SaveJournal()
     TMeisaiClientDataSet *m = meisai();
     if (!m)
         return true;
+    // The work after a save reloads the slip's lines, and a load saves first:
+    // a save reached from inside itself refuses instead of going round again.
+    if (m_saving)
+        return false;
+    m_saving = true;
+    struct Done
+    {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_saving};
     m->ClearSavePoint();
     if (!m->isActive())
         return true;
-    PostActiveControl();
+    if (!PostActiveControl())
+        return false;
     m->checkBrowseMode();
     if (m->changeCount() == 0)
         return true;
@@ -1010,6 +1028,8 @@ void TFrameDeru::InsertLine()
     if (!m || !m->isActive())
         return;
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return;
     m->checkBrowseMode();
     if (!m->isEmpty()) {
         // Guarded lines are passed over; past the last one nothing is added.
@@ -1061,12 +1081,15 @@ void TFrameDeru::JumpToLine(int dataNo)
                      int(st.intValue(3)), int(st.intValue(4)), QDate::fromString(st.textValue(0), Qt::ISODate));
 }
 
-void TFrameDeru::PostActiveControl()
+bool TFrameDeru::PostActiveControl()
 {
     // A value still being typed reaches its line before a button acts on it.
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return false;
     if (InputMode != 1)
         SlipPanel->CommitHeader();
+    return true;
 }
 
 void TFrameDeru::CancelAllChanges()
@@ -1801,13 +1824,18 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
     PrepareMeisaiLines();
     m->enableControls();
     DatMod->SuspendFieldEvents = false;
+    // The line preparation ran the after-scroll work once; a located line runs
+    // it again through its own move.
     bool found = true;
     if (dataNo != -1)
         found = m->locate(QStringLiteral("DATANO"), dataNo);
-    meisaiAfterScroll();
     const Currency cell = col >= 0 && row >= 0 ? Hyou->getValue(col, row) : Currency();
     BbLbKarigou->setText(KingakuToStr(cell));
     BbLbKasigou->setText(QStringLiteral("0"));
+    // The tax total belongs to the cell it was summed for; it comes back with
+    // the next total of this cell's lines.
+    LbZeiGoukei->hide();
+    BbLbZeiKarigou->hide();
     LoadDayMemo();
     PublishShownMonth();
     ShowCategoryCaptions(CurCode);
@@ -2025,6 +2053,7 @@ void TFrameDeru::meisaiAfterScroll()
     TMeisaiClientDataSet *m = meisai();
     if (!m)
         return;
+    ++m_afterScrollRuns;
     MyDbGridMeisai->setReadOnly(m->isActive() && m->IsReadOnlyRecord());
     updateActions();
 }
@@ -2106,6 +2135,8 @@ void TFrameDeru::EnterKey()
 void TFrameDeru::GoToPriorColumn(bool ctrl)
 {
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return;
     const QModelIndex cur = MyDbGridMeisai->currentIndex();
     if (!cur.isValid())
         return;
@@ -2117,6 +2148,8 @@ void TFrameDeru::GoToPriorColumn(bool ctrl)
 void TFrameDeru::GoToNextColumn(bool ctrl)
 {
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return;
     const QModelIndex cur = MyDbGridMeisai->currentIndex();
     if (!cur.isValid())
         return;

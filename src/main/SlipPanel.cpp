@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "controls/CellText.h"
 #include "controls/BevelLabel.h"
 #include "controls/ColorValue.h"
 #include "controls/FrameBtn.h"
@@ -78,6 +79,7 @@ void writeEveryLine(TMeisaiClientDataSet &lines, const char *fieldName, int code
 TSlipFieldEdit::TSlipFieldEdit(const QString &fieldName, QWidget *parent) : QLineEdit(parent), m_fieldName(fieldName)
 {
     setObjectName(QStringLiteral("DBEdit") + fieldName);
+    KeepOneLine(this);
 }
 
 void TSlipFieldEdit::setDataSource(DataSource *source)
