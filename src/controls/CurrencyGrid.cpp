@@ -4,8 +4,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "controls/CellText.h"
 #include "controls/AmountGlyphs.h"
+#include "controls/CellText.h"
 #include "controls/ColorValue.h"
 
 namespace {

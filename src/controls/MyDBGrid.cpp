@@ -219,7 +219,9 @@ void TMyDBGrid::onCurrentRowChanged(int row)
         return;
     m_syncing = true;
     if (row >= 0 && row < m_model->rowCount()) {
-        const int col = std::max(currentIndex().column(), 0);
+        // A move that dropped rows (a blank new line left) resets the model and
+        // the view's cursor with it: the column moved to is the one clicked.
+        const int col = m_movingToColumn >= 0 ? m_movingToColumn : std::max(currentIndex().column(), 0);
         if (currentIndex().row() != row)
             setCurrentIndex(m_model->index(row, std::min(col, std::max(0, m_model->columnCount() - 1))));
     }
@@ -299,6 +301,12 @@ void TMyDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &pr
             setCurrentIndex(previous);
             m_syncing = false;
         };
+        m_movingToColumn = current.column();
+        struct Moved
+        {
+            int &column;
+            ~Moved() { column = -1; }
+        } moved{m_movingToColumn};
         try {
             ds->setRecNo(current.row() + 1);
         } catch (const EAbort &) {

@@ -233,6 +233,7 @@ private:
     int m_paintRow = -1;
     int m_countAtPress = 0;
     int m_lastFieldCol = -1;
+    int m_movingToColumn = -1;
 
     QColor m_fixedColor, m_activeFixedColor, m_selectedColor, m_activeSelectedColor, m_bookMarkColor, m_editColor,
         m_highLightColor;

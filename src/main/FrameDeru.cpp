@@ -1829,13 +1829,12 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
     bool found = true;
     if (dataNo != -1)
         found = m->locate(QStringLiteral("DATANO"), dataNo);
+    // The tax total is this cell's, summed from its lines now: the one shown
+    // before belonged to the cell left.
+    CalcDetailTotals();
     const Currency cell = col >= 0 && row >= 0 ? Hyou->getValue(col, row) : Currency();
     BbLbKarigou->setText(KingakuToStr(cell));
     BbLbKasigou->setText(QStringLiteral("0"));
-    // The tax total belongs to the cell it was summed for; it comes back with
-    // the next total of this cell's lines.
-    LbZeiGoukei->hide();
-    BbLbZeiKarigou->hide();
     LoadDayMemo();
     PublishShownMonth();
     ShowCategoryCaptions(CurCode);
