@@ -26,6 +26,7 @@
 
 #include "controls/ColorUpDown.h"
 #include "controls/CurrencyGrid.h"
+#include "controls/DayEdit.h"
 #include "controls/FrameBtn.h"
 #include "controls/MySpeedButton.h"
 #include "data/DatMod.h"
@@ -165,7 +166,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     captionFont.setBold(true);
     LbSyori->setFont(captionFont);
     top->addWidget(LbSyori);
-    Calender = new QDateEdit(today, this);
+    Calender = new TDayEdit(today, this);
     Calender->setObjectName(QStringLiteral("Calender"));
     Calender->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     Calender->setCalendarPopup(true);
@@ -2363,8 +2364,14 @@ bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
         // Enter walks on: from the date to the category, from the category to the lines.
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == Calender)
+            // A date that does not exist is refused and the box keeps the focus.
+            if (watched == Calender && Calender->RefuseImpossibleDate())
+                return true;
+            if (watched == Calender) {
+                // The typed day is taken now (the box takes it when typing ends).
+                Calender->interpretText();
                 CmbHimoku->setFocus();
+            }
             else
                 MyDbGridMeisai->setFocus();
             return true;

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include "controls/DayEdit.h"
 #include "controls/SoftStringGridModel.h"
 #include "data/HimokuCache.h"
 #include "main/FrameInterface.h"
@@ -202,7 +203,7 @@ public:
     // ---- components ------------------------------------------------------------
 
     QLabel *LbSyori = nullptr;
-    QDateEdit *Calender = nullptr;
+    TDayEdit *Calender = nullptr;
     QComboBox *CmbHimoku = nullptr;
     QLabel *LbHouhou = nullptr;
     TFrameBtn *FrBtnNormal = nullptr;

@@ -373,6 +373,35 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // An impossible date typed into the day box says so and keeps the day;
+    // the day before it is not loaded on the way either.
+    void impossibleDateKeepsTheDay()
+    {
+        DialogQueue dialogs;
+        const QDate day(2026, 2, 10);
+        showFoodDay(day);
+        page->Calender->setFocus();
+        page->Calender->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(page->Calender, Qt::Key_3);
+        QTest::keyClick(page->Calender, Qt::Key_0);
+        QCOMPARE(page->Calender->text(), u"2026/02/30"_s);
+        dialogs.answer(mrOk, u"無効な日付です。"_s);
+        QTest::keyClick(page->Calender, Qt::Key_Return);
+        QVERIFY(dialogs.done());
+        QCOMPARE(page->Calender->text(), u"2026/02/10"_s);
+        QCOMPARE(page->Calender->date(), day);
+        QTRY_VERIFY(!page->cellLoadPending());
+        QCOMPARE(page->curDate(), day);
+        // A real day is taken at Enter.
+        page->Calender->setFocus();
+        page->Calender->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(page->Calender, Qt::Key_2);
+        QTest::keyClick(page->Calender, Qt::Key_8);
+        QTest::keyClick(page->Calender, Qt::Key_Return);
+        QTRY_COMPARE(page->curDate(), QDate(2026, 2, 28));
+        QVERIFY(dialogs.done());
+    }
+
     // The tax total shown belongs to the shown cell.
     void taxTotalFollowsTheCell()
     {
