@@ -65,8 +65,10 @@ bool TDayEdit::RefuseImpossibleDate()
         bool &flag;
         ~Done() { flag = false; }
     } done{m_refusing};
-    MessageDlg(QString::fromUtf16(kInvalidDateMessage), MsgDlgType::Error, mbOK);
+    // The date is shown again before the message: the message takes the
+    // focus, and leaving the box takes its text as the date.
     lineEdit()->setText(date().toString(displayFormat()));
+    MessageDlg(QString::fromUtf16(kInvalidDateMessage), MsgDlgType::Error, mbOK);
     return true;
 }
 
