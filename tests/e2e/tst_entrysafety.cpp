@@ -30,7 +30,8 @@ class TextRecorder : public QPaintDevice
 {
 public:
     explicit TextRecorder(QSize size) : m_size(size) {}
-    QStringList texts() const { return m_engine.texts; }
+    // Each text drawn with its width in pixels.
+    QList<std::pair<QString, qreal>> texts() const { return m_engine.texts; }
     QPaintEngine *paintEngine() const override { return &m_engine; }
 
 protected:
@@ -69,9 +70,9 @@ private:
         void drawRects(const QRect *, int) override {}
         void drawLines(const QLineF *, int) override {}
         void drawLines(const QLine *, int) override {}
-        void drawTextItem(const QPointF &, const QTextItem &item) override { texts << item.text(); }
+        void drawTextItem(const QPointF &, const QTextItem &item) override { texts.append({item.text(), item.width()}); }
         Type type() const override { return User; }
-        QStringList texts;
+        QList<std::pair<QString, qreal>> texts;
     };
     QSize m_size;
     mutable Engine m_engine;
@@ -333,26 +334,45 @@ private slots:
         QTRY_COMPARE(page->Hyou->getValue(page->columnOfDate(today), page->rowOfCode(food)),
                      Currency::fromInt(1000000004574LL));
 
-        QStringList table;
-        page->Hyou->onDrawText = [&table](QPainter &, int, int, const QRect &, GridDrawState, QString &text, QFont &,
-                                          bool &) { table << text; };
+        // What each grid draws, with the room it has.
+        struct Drawn
+        {
+            QString text;
+            qreal width;
+            int room;
+        };
+        QList<Drawn> table;
+        page->Hyou->onDrawText = [&table](QPainter &, int, int, const QRect &rect, GridDrawState, QString &text,
+                                          QFont &font, bool &) {
+            table.append({text, qreal(QFontMetrics(font).horizontalAdvance(text)), rect.width()});
+        };
         page->Hyou->model()->scrollIntoView(page->columnOfDate(today), page->rowOfCode(food));
         page->Hyou->viewport()->repaint();
         page->Hyou->onDrawText = nullptr;
-        TextRecorder detail(grid()->size());
-        grid()->render(&detail);
+        TextRecorder recorder(grid()->size());
+        grid()->render(&recorder);
+        QList<Drawn> detail;
+        const int amountRoom = grid()->columnWidth(gridColumn(page, u"KINGAKU"_s));
+        for (const auto &[text, width] : recorder.texts())
+            detail.append({text, width, amountRoom});
 
-        auto check = [&whole](const QStringList &texts, const char *where) {
-            bool marked = false;
-            for (const QString &t : texts) {
-                QVERIFY2(t == whole || !whole.endsWith(t) || t.size() < 3,
-                         qPrintable(QStringLiteral("%1 shows %2").arg(QLatin1String(where), t)));
-                marked = marked || (!t.isEmpty() && t.count(QLatin1Char('#')) == t.size());
+        // A drawn amount is whole and fits its cell, or it is the overflow mark.
+        auto check = [&whole](const QList<Drawn> &drawn, const char *where) {
+            int marks = 0;
+            for (const Drawn &d : drawn) {
+                const bool mark = !d.text.isEmpty() && d.text.count(QLatin1Char('#')) == d.text.size();
+                marks += mark ? 1 : 0;
+                if (d.text == whole)
+                    QVERIFY2(d.width <= d.room, qPrintable(QStringLiteral("%1: the amount is wider than its cell")
+                                                               .arg(QLatin1String(where))));
+                else if (!mark)
+                    QVERIFY2(d.text.size() < 3 || !whole.endsWith(d.text),
+                             qPrintable(QStringLiteral("%1 shows %2").arg(QLatin1String(where), d.text)));
             }
-            QVERIFY2(marked || texts.contains(whole), where);
+            QVERIFY2(marks > 0, where);
         };
         check(table, "table");
-        check(detail.texts(), "detail grid");
+        check(detail, "detail grid");
         QVERIFY(dialogs.done());
     }
 
