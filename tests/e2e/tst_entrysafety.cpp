@@ -389,6 +389,21 @@ private slots:
         QCOMPARE(editor->text(), u"パン牛乳バター"_s);
         QTest::keyClick(editor, Qt::Key_Tab);
         QTRY_COMPARE(lines()->fieldByName(u"HinmeiName"_s)->asString(), u"パン牛乳バター"_s);
+        lines()->checkBrowseMode();
+
+        // The same in a slip's header box.
+        QTest::mouseClick(page->FrBtnReceipt, Qt::LeftButton);
+        QTRY_COMPARE(page->inputMode(), 2);
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        QTRY_VERIFY(ReceiptClt(*DatMod)->isActive() && ReceiptClt(*DatMod)->recordCount() >= 1);
+        TSlipFieldEdit *shop = page->SlipPanel->DBEditShop;
+        shop->setFocus();
+        shop->selectAll();
+        QGuiApplication::clipboard()->setText(u"駅前\nスーパー\t"_s);
+        shop->paste();
+        QCOMPARE(shop->text(), u"駅前スーパー"_s);
+        QTest::keyClick(shop, Qt::Key_Return);
+        QCOMPARE(ReceiptClt(*DatMod)->fieldByName(u"ShopName"_s)->asString(), u"駅前スーパー"_s);
         QGuiApplication::clipboard()->clear();
         QVERIFY(dialogs.done());
     }
