@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "controls/AmountGlyphs.h"
+#include "controls/CellText.h"
 #include "controls/ColorValue.h"
 
 namespace {
@@ -285,7 +286,7 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
     if (m.dataDraw()) {
         const Currency value = m.getValue(col, row);
         if (!value.isZero()) {
-            const QString text = m.displayText(col, row);
+            const QString text = FitAmountText(m.displayText(col, row), R - L - 2 * co - 1, advance);
             const int y = m.stack() ? T + co : B - h8 - co + 1;
             const int w = advance(text);
             drawText(painter, col, row, rect, state, text, R - w - co, y, w,
@@ -294,7 +295,7 @@ void TCurrencyGrid::drawCellContent(QPainter &painter, int col, int row, const Q
         if (m.stack()) {
             const Currency sv = m.getStackValue(col, row);
             if (!sv.isZero()) {
-                const QString text = m.stackText(col, row);
+                const QString text = FitAmountText(m.stackText(col, row), R - L - 2 * co - 1, advance);
                 const int w = advance(text);
                 drawText(painter, col, row, rect, state, text, R - w - co, B - h8 - co, w,
                          sv < Currency() ? QColor(Qt::red) : textColor);

@@ -14,8 +14,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
+#include "controls/CellText.h"
 #include "controls/ColorValue.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/InputMethod.h"
 #include "platform/db/DataSetModel.h"
 #include "platform/db/DataSource.h"
@@ -216,7 +219,9 @@ void TMyDBGrid::onCurrentRowChanged(int row)
         return;
     m_syncing = true;
     if (row >= 0 && row < m_model->rowCount()) {
-        const int col = std::max(currentIndex().column(), 0);
+        // A move that dropped rows (a blank new line left) resets the model and
+        // the view's cursor with it: the column moved to is the one clicked.
+        const int col = m_movingToColumn >= 0 ? m_movingToColumn : std::max(currentIndex().column(), 0);
         if (currentIndex().row() != row)
             setCurrentIndex(m_model->index(row, std::min(col, std::max(0, m_model->columnCount() - 1))));
     }
@@ -225,9 +230,66 @@ void TMyDBGrid::onCurrentRowChanged(int row)
     viewport()->update();
 }
 
+void TMyDBGrid::commitData(QWidget *editor)
+{
+    // While the refusal's message is up the editor loses its focus, which
+    // would commit the same text again.
+    if (m_refusing)
+        return;
+    m_refusedEditor = nullptr;
+    QTableView::commitData(editor);
+    const QString error = m_model->lastError();
+    if (error.isEmpty())
+        return;
+    m_refusedEditor = editor;
+    m_refusing = true;
+    struct Done
+    {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_refusing};
+    MessageDlg(error, MsgDlgType::Error, mbOK);
+}
+
+void TMyDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (m_refusing)
+        return;
+    if (editor && editor == m_refusedEditor) {
+        // The refused text stays for the user to correct.
+        QTimer::singleShot(0, this, [this] { returnToRefusedEditor(); });
+        return;
+    }
+    QTableView::closeEditor(editor, hint);
+}
+
+void TMyDBGrid::returnToRefusedEditor()
+{
+    QWidget *editor = m_refusedEditor;
+    if (!editor || state() != QAbstractItemView::EditingState)
+        return;
+    const QModelIndex index = indexAt(editor->geometry().center());
+    if (index.isValid() && index != currentIndex()) {
+        m_syncing = true;
+        setCurrentIndex(index);
+        m_syncing = false;
+    }
+    editor->setFocus();
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        line->selectAll();
+}
+
 void TMyDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
+    if (m_refusedEditor && !m_syncing) {
+        // Leaving a refused cell: the cursor stays with the text to correct.
+        m_syncing = true;
+        setCurrentIndex(previous);
+        m_syncing = false;
+        QTimer::singleShot(0, this, [this] { returnToRefusedEditor(); });
+        return;
+    }
     DataSet *ds = dataSet();
     if (!m_syncing && ds && ds->isActive() && current.isValid() && current.row() != previous.row()
         && ds->recNo() != current.row() + 1) {
@@ -239,6 +301,12 @@ void TMyDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &pr
             setCurrentIndex(previous);
             m_syncing = false;
         };
+        m_movingToColumn = current.column();
+        struct Moved
+        {
+            int &column;
+            ~Moved() { column = -1; }
+        } moved{m_movingToColumn};
         try {
             ds->setRecNo(current.row() + 1);
         } catch (const EAbort &) {
@@ -408,8 +476,12 @@ QWidget *TMyDBGrid::createCellEditor(QWidget *parent, const QModelIndex &index)
     } else {
         auto *line = new QLineEdit(parent);
         line->setFrame(false);
-        if (Field *f = columnField(index.column()); f && f->dataType() == FieldType::String && f->size() > 0)
+        Field *f = columnField(index.column());
+        if (f && f->dataType() == FieldType::String && f->size() > 0)
             line->setMaxLength(f->size());
+        // Every cell is one line; a memo field is edited elsewhere.
+        if (!f || f->dataType() != FieldType::Memo)
+            KeepOneLine(line);
         editor = line;
     }
     QPalette pal = editor->palette();
@@ -769,7 +841,7 @@ void TMyDBGrid::paintDataCell(QPainter *painter, const QRect &rect, const QModel
 void TMyDBGrid::drawColumnCellText(QPainter &painter, const QRect &rect, int dataCol, int column,
                                    GridDrawState state, int amount)
 {
-    const QString text = m_model->data(m_model->index(m_paintRow, dataCol)).toString();
+    const QString shown = m_model->data(m_model->index(m_paintRow, dataCol)).toString();
     const QColor brush = painter.brush().color();
     if (state.testFlag(GridDrawFlag::Selected)) {
         QLinearGradient g(rect.topLeft(), rect.bottomLeft());
@@ -783,6 +855,10 @@ void TMyDBGrid::drawColumnCellText(QPainter &painter, const QRect &rect, int dat
     if (!(align & Qt::AlignHorizontal_Mask))
         align = Qt::Alignment(m_model->data(m_model->index(m_paintRow, dataCol), Qt::TextAlignmentRole).toInt());
     const QFontMetrics fm(painter.font());
+    QString text = shown;
+    if (Field *f = m_model->fieldAt(dataCol);
+        f && (f->dataType() == FieldType::Currency || f->dataType() == FieldType::Float))
+        text = FitAmountText(shown, rect.width() - 5, [&fm](const QString &t) { return fm.horizontalAdvance(t); });
     const int w = fm.horizontalAdvance(text);
     int x = rect.left() + 2;
     if (align & Qt::AlignRight)

@@ -185,6 +185,13 @@ public:
     // Indicator image of a row: -1 none, else 0 arrow, 1 edit, 2 insert, 3 dot, 4 multi-arrow.
     int indicatorImage(int row) const;
     QWidget *createCellEditor(QWidget *parent, const QModelIndex &index);
+    // The open editor's text was refused by the field: the message was shown
+    // and the editor stays open on its cell with the text to correct.
+    bool editorRefused() const { return !m_refusedEditor.isNull(); }
+
+protected slots:
+    void commitData(QWidget *editor) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
@@ -195,6 +202,10 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // Typing on a cell that cannot be edited does nothing: the view's own
+    // search by typed text would move the cursor to another line, whose cell
+    // the next keys would then overwrite.
+    void keyboardSearch(const QString &) override {}
 
 private:
     void applyColumns();
@@ -206,6 +217,10 @@ private:
     // The input-method key in the grid or its editor: true when taken.
     bool inputMethodKey(QKeyEvent *event);
     QPointer<QWidget> m_editor;
+    QPointer<QWidget> m_refusedEditor;
+    bool m_refusing = false;
+    // Puts the cursor back on the refused editor's cell and the focus into it.
+    void returnToRefusedEditor();
 
     QPointer<DataSource> m_source;
     DataSetModel *m_model;
@@ -218,6 +233,7 @@ private:
     int m_paintRow = -1;
     int m_countAtPress = 0;
     int m_lastFieldCol = -1;
+    int m_movingToColumn = -1;
 
     QColor m_fixedColor, m_activeFixedColor, m_selectedColor, m_activeSelectedColor, m_bookMarkColor, m_editColor,
         m_highLightColor;

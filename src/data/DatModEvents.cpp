@@ -127,7 +127,8 @@ void amountSetText(Field &field, const QString &text)
     QString typed = text.trimmed();
     typed.remove(QLatin1Char(','));
     if (typed.isEmpty()) {
-        field.clear();
+        // An amount left empty is no amount: 0, never an empty field.
+        field.setAsCurrency(Currency());
         return;
     }
     field.setAsCurrency(RoundAmount(EvalAmountText(typed, field.asCurrency())));

@@ -267,10 +267,11 @@ void PrepareMeisaiLines()
     ds->disableControls();
     DatMod->BulkEditing = true;
     DatMod->SuspendFieldEvents = true;
+    // The events stay suspended until the cursor is back on the first line:
+    // the page's after-scroll work runs once, at the end, not also for that move.
     auto finish = [ds] {
         ds->mergeChangeLog();
         DatMod->BulkEditing = false;
-        DatMod->SuspendFieldEvents = false;
         ds->setIndexFieldNames(QStringLiteral("RecPos"));
         ds->enableControls();
     };
@@ -297,10 +298,12 @@ void PrepareMeisaiLines()
     } catch (...) {
         ds->cancel();
         finish();
+        DatMod->SuspendFieldEvents = false;
         throw;
     }
     finish();
     ds->first();
+    DatMod->SuspendFieldEvents = false;
     runAfterScroll();
 }
 

@@ -396,8 +396,12 @@ bool ApplyMeisaiUpdates()
         ControlsGuard controls(ds);
         if (!ValidateMeisaiLines())
             return false;
-        if (!hasPendingChanges(ds))
+        if (!hasPendingChanges(ds)) {
+            // Only steps that cancel out (a new line deleted again): nothing to
+            // write, and nothing may stay behind to be saved again.
+            ds.mergeChangeLog();
             return true;
+        }
         if (!askBillPay())
             return false;
         if (ds.OnApplyUpdate)

@@ -26,6 +26,7 @@
 
 #include "controls/ColorUpDown.h"
 #include "controls/CurrencyGrid.h"
+#include "controls/DayEdit.h"
 #include "controls/FrameBtn.h"
 #include "controls/MySpeedButton.h"
 #include "data/DatMod.h"
@@ -165,7 +166,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     captionFont.setBold(true);
     LbSyori->setFont(captionFont);
     top->addWidget(LbSyori);
-    Calender = new QDateEdit(today, this);
+    Calender = new TDayEdit(today, this);
     Calender->setObjectName(QStringLiteral("Calender"));
     Calender->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     Calender->setCalendarPopup(true);
@@ -506,6 +507,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(DataSetApplyUpdates1, &QAction::triggered, this, [this] { SaveJournal(); });
     connect(DataSetPost1, &QAction::triggered, this, [this] {
         MyDbGridMeisai->postEditor();
+        if (MyDbGridMeisai->editorRefused())
+            return;
         if (TMeisaiClientDataSet *m = meisai(); m && m->isEditing())
             m->post();
     });
@@ -628,7 +631,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         scheduleIdleWork();
     };
     connect(ReceiptList, &TReceiptList::slipLinesLoaded, this, [this] {
-        meisaiAfterScroll();
+        // Loaded lines had their after-scroll work from the line preparation;
+        // with no slip there are no lines and the grid still needs its state.
+        if (TMeisaiClientDataSet *m = meisai(); !m || !m->isActive())
+            meisaiAfterScroll();
         SlipPanel->CalcDetailTotals();
     });
 
@@ -894,6 +900,8 @@ bool TFrameDeru::CommitPage()
     if (!DatMod || !DatMod->DataOpen)
         return true;
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return false;
     bool ok = true;
     try {
         SaveDayMemo();
@@ -912,10 +920,21 @@ bool TFrameDeru::SaveJournal()
     TMeisaiClientDataSet *m = meisai();
     if (!m)
         return true;
+    // The work after a save reloads the slip's lines, and a load saves first:
+    // a save reached from inside itself refuses instead of going round again.
+    if (m_saving)
+        return false;
+    m_saving = true;
+    struct Done
+    {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_saving};
     m->ClearSavePoint();
     if (!m->isActive())
         return true;
-    PostActiveControl();
+    if (!PostActiveControl())
+        return false;
     m->checkBrowseMode();
     if (m->changeCount() == 0)
         return true;
@@ -1010,6 +1029,8 @@ void TFrameDeru::InsertLine()
     if (!m || !m->isActive())
         return;
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return;
     m->checkBrowseMode();
     if (!m->isEmpty()) {
         // Guarded lines are passed over; past the last one nothing is added.
@@ -1061,12 +1082,15 @@ void TFrameDeru::JumpToLine(int dataNo)
                      int(st.intValue(3)), int(st.intValue(4)), QDate::fromString(st.textValue(0), Qt::ISODate));
 }
 
-void TFrameDeru::PostActiveControl()
+bool TFrameDeru::PostActiveControl()
 {
     // A value still being typed reaches its line before a button acts on it.
     MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return false;
     if (InputMode != 1)
         SlipPanel->CommitHeader();
+    return true;
 }
 
 void TFrameDeru::CancelAllChanges()
@@ -1801,10 +1825,14 @@ bool TFrameDeru::LoadCell(int code, int dataNo, bool rebuild, const QDate &date)
     PrepareMeisaiLines();
     m->enableControls();
     DatMod->SuspendFieldEvents = false;
+    // The line preparation ran the after-scroll work once; a located line runs
+    // it again through its own move.
     bool found = true;
     if (dataNo != -1)
         found = m->locate(QStringLiteral("DATANO"), dataNo);
-    meisaiAfterScroll();
+    // The tax total is this cell's, summed from its lines now: the one shown
+    // before belonged to the cell left.
+    CalcDetailTotals();
     const Currency cell = col >= 0 && row >= 0 ? Hyou->getValue(col, row) : Currency();
     BbLbKarigou->setText(KingakuToStr(cell));
     BbLbKasigou->setText(QStringLiteral("0"));
@@ -1957,202 +1985,6 @@ void TFrameDeru::IdleWork()
         CellLoadPending = false;
         ShowExceptionBox(QString::fromUtf8(e.what()));
     }
-}
-
-// ---- detail lines ----------------------------------------------------------------------------
-
-void TFrameDeru::CalcDetailTotals()
-{
-    SelectionTotalPending = false;
-    TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive())
-        return;
-    if (InputMode != 1) {
-        SlipPanel->CalcDetailTotals();
-        updateActions();
-        return;
-    }
-    if (MyDbGridMeisai->getMultiSelectMode() && MyDbGridMeisai->selectedCount() > 0) {
-        BbLbKarigou->setText(KingakuToStr(SlipPanel->SumSelectedLines().Kingaku));
-        LbMeisaiGoukei->setText(QStringLiteral("選択の合計"));
-        LbZeiGoukei->hide();
-        BbLbZeiKarigou->hide();
-        return;
-    }
-    Field *amount = m->findField(QStringLiteral("KINGAKU"));
-    Field *side = m->findField(sideField());
-    Field *day = m->findField(QStringLiteral("RECDATE"));
-    Field *reserved = m->findField(QStringLiteral("RESERVED"));
-    Field *style = m->findField(QStringLiteral("STYLE"));
-    Field *item = m->findField(QStringLiteral("HinmeiName"));
-    if (!amount || !side || !day)
-        return;
-    // Only the lines that the cell stands for: the shown day and category.
-    Currency sum, tax;
-    QVector<QVariant> values;
-    for (int rec = 1; rec <= m->recordCount(); ++rec) {
-        if (!m->fetchRecord(rec, values))
-            continue;
-        DataSet::RecordScope scope(*m, &values);
-        if (side->isNull() || side->asInteger() != CurCode || day->asDate() != CurDate)
-            continue;
-        if (!IncludeReservedFlag && reserved && !reserved->isNull() && reserved->asBoolean())
-            continue;
-        sum += amount->asCurrency();
-        const int s = style && !style->isNull() ? int(style->asInteger()) : 1;
-        if (item && TSlipPanel::IsTaxLine(item->asString(), s, true))
-            tax += amount->asCurrency();
-    }
-    BbLbKarigou->setText(KingakuToStr(sum));
-    LbMeisaiGoukei->setText(QStringLiteral("明細の合計"));
-    if (FrameKind == 2) {
-        BbLbZeiKarigou->setText(KingakuToStr(tax));
-        LbZeiGoukei->show();
-        BbLbZeiKarigou->show();
-    }
-    const int col = columnOfDate(CurDate);
-    const int row = rowOfCode(CurCode);
-    if (col >= 0 && row >= 0 && Hyou->getValue(col, row) != sum) {
-        Hyou->setValue(col, row, sum);
-        TableTotalsPending = true;
-        scheduleIdleWork();
-    }
-    updateActions();
-}
-
-void TFrameDeru::meisaiAfterScroll()
-{
-    TMeisaiClientDataSet *m = meisai();
-    if (!m)
-        return;
-    MyDbGridMeisai->setReadOnly(m->isActive() && m->IsReadOnlyRecord());
-    updateActions();
-}
-
-bool TFrameDeru::rowReadOnly(int row)
-{
-    TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive())
-        return true;
-    if (m->isEmpty() || row >= m->recordCount() || (m->isEditing() && row + 1 == m->recNo()))
-        return m->IsLockedRecord();
-    QVector<QVariant> values;
-    if (!m->fetchRecord(row + 1, values))
-        return m->IsReadOnlyRecord();
-    DataSet::RecordScope scope(*m, &values);
-    return m->IsReadOnlyRecord();
-}
-
-void TFrameDeru::updateActions()
-{
-    TMeisaiClientDataSet *m = meisai();
-    const bool open = m && m->isActive();
-    DataSetApplyUpdates1->setEnabled(open && (m->changeCount() > 0 || m->isEditing()));
-    DataSetCancelUpdates1->setEnabled(open && m->changeCount() > 0);
-    DataSetUndo1->setEnabled(open && m->changeCount() > 0);
-    DataSetDelete1->setEnabled(open && !m->isEmpty() && !m->IsReadOnlyRecord());
-    DataSetInsert1->setEnabled(open && !m->IsLockedRecord());
-    ActionMove->setEnabled(MoveMode || (open && InputMode == 1 && !m->isEmpty() && m->changeCount() == 0));
-    ActionMove->setChecked(MoveMode);
-    ActionJump->setEnabled(open && !m->isEmpty() && m->IsForeignRecord());
-}
-
-void TFrameDeru::GoToNextLine()
-{
-    TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive())
-        return;
-    const int column = qMax(0, MyDbGridMeisai->currentIndex().column());
-    if (m->state() == DataSetState::Insert)
-        m->checkBrowseMode();
-    if (!m->isEmpty() && m->recNo() < m->recordCount()) {
-        m->next();
-    } else {
-        // The lines of a locked day can be gone through, but nothing is added to it.
-        if (m->CltDataStyle == 1 && m->IsLockedRecord())
-            return;
-        MyDbGridMeisai->setReadOnly(false);
-        MyDbGridMeisai->clearSelection();
-        AppendMeisaiLine(*m);
-    }
-    const int row = qMax(0, m->recNo() - 1 + (m->state() == DataSetState::Insert && m->recNo() < 1 ? 1 : 0));
-    const int targetCol = AppendLeft && !YokoMove && m->state() == DataSetState::Insert ? 0 : column;
-    const QModelIndex index = MyDbGridMeisai->dataModel()->index(
-        m->state() == DataSetState::Insert ? MyDbGridMeisai->dataModel()->rowCount() - 1 : row, targetCol);
-    if (index.isValid())
-        MyDbGridMeisai->setCurrentIndex(index);
-    MyDbGridMeisai->setFocus();
-}
-
-void TFrameDeru::EnterKey()
-{
-    TMeisaiClientDataSet *m = meisai();
-    if (!m || !m->isActive())
-        return;
-    if (!YokoMove) {
-        GoToNextLine();
-        return;
-    }
-    m->checkBrowseMode();
-    const QModelIndex cur = MyDbGridMeisai->currentIndex();
-    if (cur.column() >= UsedColumnCount - 1) {
-        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), 0));
-        GoToNextLine();
-    } else {
-        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), cur.column() + 1));
-    }
-}
-
-void TFrameDeru::GoToPriorColumn(bool ctrl)
-{
-    MyDbGridMeisai->postEditor();
-    const QModelIndex cur = MyDbGridMeisai->currentIndex();
-    if (!cur.isValid())
-        return;
-    const int col = ctrl ? 0 : cur.column() - 1;
-    if (col >= 0)
-        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), col));
-}
-
-void TFrameDeru::GoToNextColumn(bool ctrl)
-{
-    MyDbGridMeisai->postEditor();
-    const QModelIndex cur = MyDbGridMeisai->currentIndex();
-    if (!cur.isValid())
-        return;
-    const int last = UsedColumnCount - 1;
-    const int col = ctrl ? last : cur.column() + 1;
-    if (col <= last && col != cur.column())
-        MyDbGridMeisai->setCurrentIndex(cur.sibling(cur.row(), col));
-}
-
-bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
-{
-    TMeisaiClientDataSet *m = meisai();
-    const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (MyDbGridMeisai->editorMode())
-            return false;
-        if (!m || !m->isActive()) {
-            if (MyDbGridMeisai->readOnly())
-                MessageDlg(QStringLiteral("他のページや入力方法で入力されたデータは\r変更できません。"),
-                           MsgDlgType::Information, mbOK);
-            return true;
-        }
-        EnterKey();
-        return true;
-    }
-    if (key == Qt::Key_Down && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        if (!m || !m->isActive())
-            return false;
-        if (m->state() == DataSetState::Insert && m->recNo() >= m->recordCount())
-            return false;
-        MyDbGridMeisai->clearSelection();
-        GoToNextLine();
-        return true;
-    }
-    return false;
 }
 
 void TFrameDeru::drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state)
@@ -2331,8 +2163,14 @@ bool TFrameDeru::eventFilter(QObject *watched, QEvent *event)
         // Enter walks on: from the date to the category, from the category to the lines.
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == Calender)
+            // A date that does not exist is refused and the box keeps the focus.
+            if (watched == Calender && Calender->RefuseImpossibleDate())
+                return true;
+            if (watched == Calender) {
+                // The typed day is taken now (the box takes it when typing ends).
+                Calender->interpretText();
                 CmbHimoku->setFocus();
+            }
             else
                 MyDbGridMeisai->setFocus();
             return true;

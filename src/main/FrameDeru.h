@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include "controls/DayEdit.h"
 #include "controls/SoftStringGridModel.h"
 #include "data/HimokuCache.h"
 #include "main/FrameInterface.h"
@@ -156,8 +157,9 @@ public:
     // Bill, free and voucher slips: asks once when a line lies outside the
     // shown month; false when the user says no.
     bool ConfirmOutOfPeriodLines();
-    // Writes what is still being typed (grid editor, slip header) into its row.
-    void PostActiveControl();
+    // Writes what is still being typed (grid editor, slip header) into its
+    // row; false when the grid's editor refused its text.
+    bool PostActiveControl();
     // Shows a line wherever it is kept (through the main window when there is one).
     void JumpToLine(int dataNo);
     // The extra controls shown (down) or hidden: the save, undo and cancel-all
@@ -189,6 +191,8 @@ public:
     const QList<TToolBtnRec> &columnList() const { return ColumnList; }
     const QList<TDayInfoRec> &dayInfo() const { return DayInfo; }
     double budgetPace() const { return m_pace; }
+    // How often the after-scroll work (grid guard, actions) has run.
+    int afterScrollRuns() const { return m_afterScrollRuns; }
     // Table column of a date and row of a category; -1 when outside.
     int columnOfDate(const QDate &date) const;
     int rowOfCode(int code) const;
@@ -199,7 +203,7 @@ public:
     // ---- components ------------------------------------------------------------
 
     QLabel *LbSyori = nullptr;
-    QDateEdit *Calender = nullptr;
+    TDayEdit *Calender = nullptr;
     QComboBox *CmbHimoku = nullptr;
     QLabel *LbHouhou = nullptr;
     TFrameBtn *FrBtnNormal = nullptr;
@@ -346,5 +350,7 @@ private:
     bool m_hyouSelecting = false;
     bool m_idleScheduled = false;
     bool m_rebuildAfterSave = false;
+    bool m_saving = false;
+    int m_afterScrollRuns = 0;
     double m_pace = 0.0;
 };

@@ -519,7 +519,6 @@ void TMainForm::SetBookCaption(const QString &text)
 void TMainForm::SetTitleCaption()
 {
     m_captionBase = CaptionBase;
-    QGuiApplication::setApplicationDisplayName(CaptionBase);
     SetBookCaption(bookIsOpen() ? DatMod->BookName : OfflineText);
 }
 

@@ -41,6 +41,8 @@ bool TMeisaiGrid::postEditor()
     if (!editor)
         return false;
     emit itemDelegate()->commitData(editor);
+    if (editorRefused())
+        return false;
     emit itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
 }
@@ -71,7 +73,9 @@ void TMeisaiGrid::keyPressEvent(QKeyEvent *event)
 
 void TMeisaiGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    // A refused text keeps its editor open: Enter does not walk on from it.
+    const bool refused = editorRefused();
     TMyDBGrid::closeEditor(editor, hint);
-    if (hint == QAbstractItemDelegate::SubmitModelCache && onEditorEnter)
+    if (!refused && hint == QAbstractItemDelegate::SubmitModelCache && onEditorEnter)
         onEditorEnter();
 }

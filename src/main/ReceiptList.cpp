@@ -573,7 +573,7 @@ void TReceiptList::LoadSlipLines()
         return;
     // Every caller has saved before; a refusal here would lose the log when the
     // lines are reopened, so it stops the load instead.
-    if (m->isActive() && m->changeCount() > 0 && !saveJournal())
+    if (m->isActive() && m->changeCount() > 0 && (!saveJournal() || m->changeCount() > 0))
         return;
     if (r->isActive() && !r->isEmpty() && !r->fieldByName(QStringLiteral("RECEIPTNO"))->isNull()) {
         m->ResetEntryState();
@@ -601,8 +601,17 @@ void TReceiptList::LoadSlipLines()
         } enable{*m};
         m->setFiltered(false);
         m->setCommandText(BuildSlipLinesSql());
-        m->open();
-        PrepareMeisaiLines();
+        {
+            // The lines' after-scroll work waits for the line preparation, which
+            // runs it once the lines are complete.
+            struct Resume
+            {
+                ~Resume() { DatMod->SuspendFieldEvents = false; }
+            } resume;
+            DatMod->SuspendFieldEvents = true;
+            m->open();
+            PrepareMeisaiLines();
+        }
         CalcPeriod(InputMode == 3 || InputMode == 8 ? (m->CltCreditCODE > 0 ? m->CltCreditCODE : PeriodCode)
                                                     : PeriodCode);
     } else {

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "controls/CellText.h"
 #include "controls/BevelLabel.h"
 #include "controls/ColorValue.h"
 #include "controls/FrameBtn.h"
@@ -78,6 +79,7 @@ void writeEveryLine(TMeisaiClientDataSet &lines, const char *fieldName, int code
 TSlipFieldEdit::TSlipFieldEdit(const QString &fieldName, QWidget *parent) : QLineEdit(parent), m_fieldName(fieldName)
 {
     setObjectName(QStringLiteral("DBEdit") + fieldName);
+    KeepOneLine(this);
 }
 
 void TSlipFieldEdit::setDataSource(DataSource *source)
@@ -436,14 +438,18 @@ TSlipSums TSlipPanel::SumAllLines(DataSet &lines, bool tableMode)
         return sums;
     if (lines.isEditing())
         lines.post();
-    const Bookmark mark = lines.bookmark();
-    lines.disableControls();
     Field *kari = lines.findField(QStringLiteral("KariGaku"));
     Field *kasi = lines.findField(QStringLiteral("KasiGaku"));
     Field *kingaku = lines.fieldByName(QStringLiteral("KINGAKU"));
     Field *hinmei = lines.findField(QStringLiteral("HinmeiName"));
     Field *style = lines.fieldByName(QStringLiteral("STYLE"));
-    for (lines.first(); !lines.eof(); lines.next()) {
+    // Each line is read where it stands: the cursor does not move, so no
+    // line's after-scroll work runs for a sum.
+    QVector<QVariant> values;
+    for (int rec = 1; rec <= lines.recordCount(); ++rec) {
+        if (!lines.fetchRecord(rec, values))
+            continue;
+        DataSet::RecordScope scope(lines, &values);
         if (kari)
             sums.KariGaku += kari->asCurrency();
         if (kasi)
@@ -452,8 +458,6 @@ TSlipSums TSlipPanel::SumAllLines(DataSet &lines, bool tableMode)
         if (hinmei && IsTaxLine(hinmei->asString(), int(style->asInteger()), tableMode))
             sums.Zei += kingaku->asCurrency();
     }
-    lines.gotoBookmark(mark);
-    lines.enableControls();
     return sums;
 }
 

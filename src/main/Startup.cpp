@@ -1,6 +1,8 @@
 #include "main/Startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "data/BookStartup.h"
 #include "data/DatMod.h"
@@ -8,7 +10,9 @@
 #include "data/FormatSettings.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
+#include "platform/system/FileModes.h"
 #include "platform/system/SingleInstance.h"
+#include "platform/ui/Dialogs.h"
 
 QString Startup::mutexName()
 {
@@ -54,7 +58,28 @@ void Startup::prepareApplication()
     ResetProgramValues();
     QCoreApplication::setOrganizationName(QStringLiteral("Kirafu"));
     QCoreApplication::setApplicationName(QStringLiteral("PomuZenit"));
-    QGuiApplication::setApplicationDisplayName(applicationTitle());
+    // Message boxes carry the program's name; windows carry their own titles
+    // (an application display name would be appended to each of them).
+    SetMessageCaption(applicationTitle());
+    UsePrivateFileModes();
+    installQtTranslation();
+}
+
+bool Startup::installQtTranslation()
+{
+    // Qt's own dialogs (files, colours, fonts, printing) speak Japanese like
+    // the rest of the program, whatever the desktop's language.
+    static QTranslator *installed = nullptr;
+    if (installed)
+        return true;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }
 
 void Startup::createModules()

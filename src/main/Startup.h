@@ -32,6 +32,9 @@ public:
     // Formats of the whole run ("yy/MM/dd", two-digit-year window 50, no currency
     // symbol, 0 currency decimals) and the application title.
     void prepareApplication();
+    // Loads Qt's Japanese translation for its standard dialogs; false when it
+    // is not installed (the dialogs then stay in Qt's own language).
+    static bool installQtTranslation();
     // The data module, the query module and the main window, in that order.
     void createModules();
     // Shows the main window, runs the event loop until it closes, lets go of the

@@ -40,6 +40,8 @@ TFormFirstUse::TFormFirstUse(QWidget *parent) : QDialog(parent)
     row->addStretch(1);
     ColorBtn1 = new TColorBtn(this);
     ColorBtn1->setText(QStringLiteral("閉じる"));
+    // Enter closes the note.
+    ColorBtn1->setDefault(true);
     row->addWidget(ColorBtn1);
     layout->addLayout(row);
     connect(ColorBtn1, &QPushButton::clicked, this, [this] { done(mrOk); });

@@ -323,8 +323,10 @@ QString Field::formatValue(const QVariant &value, bool displayText) const
     }
     case FieldType::Date: {
         const QDate d = value.toDate();
+        // The program's own locale (fixed at start-up), not the desktop's: day
+        // names follow the program's language on any desktop.
         if (useFormat)
-            return QLocale::system().toString(d, m_displayFormat);
+            return QLocale().toString(d, m_displayFormat);
         return d.toString(QStringLiteral("yyyy/MM/dd"));
     }
     case FieldType::Boolean:

@@ -32,10 +32,15 @@ QMessageBox::Icon iconOf(MsgDlgType type)
     return QMessageBox::NoIcon;
 }
 
+QString &messageCaption()
+{
+    static QString caption;
+    return caption;
+}
+
 QString applicationTitle()
 {
-    const QString title = QGuiApplication::applicationDisplayName();
-    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+    return messageCaption().isEmpty() ? QGuiApplication::applicationDisplayName() : messageCaption();
 }
 
 struct ButtonSpec
@@ -77,6 +82,11 @@ QString displayText(const QString &text)
 QString NoHelpText()
 {
     return QStringLiteral("ヘルプファイルはインストールされていません。");
+}
+
+void SetMessageCaption(const QString &caption)
+{
+    messageCaption() = caption;
 }
 
 int MessageDlg(const QString &text, MsgDlgType type, MsgDlgButtons buttons, int helpContext)

@@ -45,6 +45,10 @@ enum ModalResult : int {
 // icon and the given buttons; returns the button pressed. Escape or closing the
 // window answers キャンセル when shown, else いいえ, else OK. ヘルプ says that no
 // help file is installed and leaves the dialog open.
+// The caption of the program's message boxes. The application's display name
+// is left unset: the platform would append it to every window's title.
+void SetMessageCaption(const QString &caption);
+
 int MessageDlg(const QString &text, MsgDlgType type, MsgDlgButtons buttons, int helpContext = 0);
 
 // A plain message box with the application title as caption and an OK button.
