@@ -4,6 +4,7 @@
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
+#include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
 
 namespace {
@@ -20,6 +21,7 @@ void RegisterStandardPages()
 {
     registerPage<TFrameDeru>(pgDeru);
     registerPage<TFrameYosan>(pgYosan);
+    registerPage<TFrameTyuSyutu>(pgTyusyutu);
     registerPage<TFrameDataKanri>(pgKanri);
 
     if (!TMainForm::RescueFrameFactory) {
