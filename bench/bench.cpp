@@ -18,6 +18,7 @@
 #include <QProcessEnvironment>
 
 #include "BenchBooks.h"
+#include "BenchTyuSyutu.h"
 #include "BenchYosan.h"
 #include "GenerateBook.h"
 #include "controls/CurrencyGrid.h"
@@ -488,6 +489,7 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options)
         u"+"_s + mb(lm[u"hwm"_s] - em[u"hwm"_s]), u"large <= empty + 50 MB"_s,
         verdict(lm[u"hwm"_s] - em[u"hwm"_s] <= 50 * 1024));
     BenchYosanMonth(large, runs);
+    BenchTyuSyutuExtraction(large, runs);
     return 0;
 }
 
