@@ -539,8 +539,11 @@ void TFrameTyuSyutu::showTitles()
     for (int r = 0; r < 3; ++r) {
         TMyDBGrid *grid = Grid(r);
         const TTyuSyutuResult &res = m_sql->Results[r];
-        for (int c = 0; c < grid->columnCount(); ++c) {
-            TMyDBGridColumn column = grid->column(c);
+        // The grid's own column count follows the open data set; the titles
+        // are set on the column list, which stands before the first run too.
+        const QList<TMyDBGridColumn> columns = grid->columns();
+        for (int c = 0; c < columns.size(); ++c) {
+            TMyDBGridColumn column = columns[c];
             QString caption = labelOf(column.fieldName);
             const bool sorted = sortName(r, column.fieldName).compare(res.sortColumn, Qt::CaseInsensitive) == 0;
             if (sorted)
@@ -562,6 +565,8 @@ void TFrameTyuSyutu::InitPage()
     RefreshSettings();
     ApplyStatistics();
     BuildSql(false);
+    if (m_sql)
+        showTotals();
 }
 
 void TFrameTyuSyutu::RefreshPage()
@@ -740,6 +745,7 @@ void TFrameTyuSyutu::RunResult(int result)
     m_sql->Accept(result);
     showTotals();
     GBNext->setEnabled(true);
+    showTitles();
     updateJump();
 }
 
@@ -780,9 +786,9 @@ void TFrameTyuSyutu::ApplyStatistics()
 void TFrameTyuSyutu::SortByColumn(int result, int column)
 {
     TMyDBGrid *grid = Grid(result);
-    if (!m_sql || column < 0 || column >= grid->columnCount())
+    if (!m_sql || column < 0 || column >= grid->columns().size())
         return;
-    m_sql->SortBy(result, sortName(result, grid->column(column).fieldName));
+    m_sql->SortBy(result, sortName(result, grid->columns().at(column).fieldName));
     BuildSql(true);
     RunResult(result);
 }

@@ -106,6 +106,9 @@ private slots:
         QVERIFY(!p->FrBtnPrint->isVisible());
         QVERIFY(!p->GBNext->isEnabled());
         QVERIFY(p->MemoDeruSQL->isReadOnly());
+        // Lines by date at first: the date title carries the arrow.
+        QCOMPARE(p->DBGridDeru->column(0).caption, u"日付   ↑"_s);
+        QVERIFY(p->DBGridDeru->column(0).titleBold);
 
         p->CmbDeruShop->setEditText(u"丸正"_s);
         QTest::mouseClick(p->FrBtnExecute, Qt::LeftButton);
