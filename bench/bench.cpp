@@ -18,6 +18,7 @@
 #include <QProcessEnvironment>
 
 #include "BenchBooks.h"
+#include "BenchTyuSyutu.h"
 #include "BenchYosan.h"
 #include "BenchDiary.h"
 #include "BenchNenSyukei.h"
@@ -492,6 +493,7 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options)
     BenchYosanMonth(large, runs);
     BenchDiary(large, work, runs);
     BenchNenSyukei(large, runs);
+    BenchTyuSyutuExtraction(large, runs);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
+#include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
 #include "views/FrameNenSyusi.h"
 
@@ -23,6 +24,7 @@ void RegisterStandardPages()
     registerPage<TFrameDeru>(pgDeru);
     registerPage<TFrameYosan>(pgYosan);
     registerPage<TFrameMemoList>(pgNikki);
+    registerPage<TFrameTyuSyutu>(pgTyusyutu);
     registerPage<TFrameDataKanri>(pgKanri);
     registerPage<TFrameNenSyusi>(pgSyukei);
     if (!TNenSyusiMeisai::JumpToDataNo)
