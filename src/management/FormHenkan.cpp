@@ -226,6 +226,7 @@ int TFormHenkan::Execute()
             QApplication::processEvents();
         };
         henkan.Run(mapping);
+        ProgressBar1->setValue(100);
         // Through the open book's store, so its own flush keeps the value.
         DataIni->WriteIntegerAndUpdate(QStringLiteral("State"), QStringLiteral("TaxCalc"),
                                        THenkan::TaxCalcOf(old.taxCalc));

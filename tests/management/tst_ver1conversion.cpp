@@ -323,6 +323,57 @@ private slots:
         QCOMPARE(dm->BookName, u"家計簿1"_s);
         QCOMPARE(dm->DataFolder, before);
     }
+
+    // A book already in the new book's folder: refused, it stays as it was;
+    // accepted, it is kept whole beside the new one.
+    void bookInTheWay_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("refused") << int(mrNo);
+        QTest::newRow("kept beside") << int(mrYes);
+    }
+    void bookInTheWay()
+    {
+        QFETCH(int, answer);
+        const QString oldFolder = env->path(u"ver1"_s);
+        QVERIFY(Ver1Fixture::writeFolder(oldFolder, Ver1Fixture::standardData()));
+        const QString target = makeBook(u"旧家計簿"_s, false);
+        QVERIFY(TestEnv::writeFile(target + u"/MemoRandum.txt"_s, "mine"));
+
+        int result = 0;
+        {
+            DialogQueue dialogs;
+            dialogs.input(u"旧家計簿"_s);
+            dialogs.answer(answer, u"すでにデータが存在します。"_s);
+            if (answer == mrYes) {
+                dialogs.answer(mrOk, u"収入合計："_s);
+            }
+            queueImport(oldFolder, [](TFormHenkanKouza &k) {
+                k.FrBtnExecClick();
+                return k.result();
+            });
+            result = ImportVer1Data();
+            QString why;
+            QVERIFY2(dialogs.done(&why), qPrintable(why));
+        }
+        const QStringList siblings =
+            QDir(place()).entryList({u"旧家計簿*"_s}, QDir::Dirs | QDir::NoDotAndDotDot);
+        if (answer == mrYes) {
+            QCOMPARE(result, int(mrOk));
+            QCOMPARE(siblings.size(), 2);
+            const QString aside = place() + u"/"_s + siblings.at(1);
+            QVERIFY(QFile::exists(aside + u"/MemoRandum.txt"_s));
+            QVERIFY(!QFile::exists(target + u"/MemoRandum.txt"_s));
+            QVERIFY(IsRegisteredBook(u"旧家計簿"_s));
+        } else {
+            QCOMPARE(result, int(mrNo));
+            QCOMPARE(siblings, QStringList{u"旧家計簿"_s});
+            QVERIFY(QFile::exists(target + u"/MemoRandum.txt"_s));
+            QVERIFY(QFile::exists(target + u"/PomuZenitData.db"_s));
+            QVERIFY(!IsRegisteredBook(u"旧家計簿"_s));
+            QVERIFY(!dm->DataOpen);
+        }
+    }
 };
 
 QTEST_MAIN(TestVer1Conversion)
