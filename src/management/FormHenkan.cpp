@@ -71,7 +71,10 @@ struct Undo
         }
         if (!setAside.isEmpty())
             QDir().rename(setAside, folder);
-        if (RegIni)
+        // Opening the half-made book named it the one to open next.
+        if (RegIni && formerCurrent.isEmpty())
+            RegIni->deleteKey(QStringLiteral("CurrentFolders"), QStringLiteral("Current"));
+        else if (RegIni)
             RegIni->WriteStringAndUpdate(QStringLiteral("CurrentFolders"), QStringLiteral("Current"), formerCurrent);
     }
 };

@@ -325,27 +325,38 @@ private slots:
     }
 
     // A book already in the new book's folder: refused, it stays as it was;
-    // accepted, it is kept whole beside the new one.
+    // accepted, it is kept whole beside the new one, and comes back in its
+    // place when the conversion fails after the folder was made anew.
     void bookInTheWay_data()
     {
         QTest::addColumn<int>("answer");
-        QTest::newRow("refused") << int(mrNo);
-        QTest::newRow("kept beside") << int(mrYes);
+        QTest::addColumn<bool>("templateMissing");
+        QTest::newRow("refused") << int(mrNo) << false;
+        QTest::newRow("kept beside") << int(mrYes) << false;
+        QTest::newRow("failure puts it back") << int(mrYes) << true;
     }
     void bookInTheWay()
     {
         QFETCH(int, answer);
+        QFETCH(bool, templateMissing);
         const QString oldFolder = env->path(u"ver1"_s);
         QVERIFY(Ver1Fixture::writeFolder(oldFolder, Ver1Fixture::standardData()));
         const QString target = makeBook(u"旧家計簿"_s, false);
         QVERIFY(TestEnv::writeFile(target + u"/MemoRandum.txt"_s, "mine"));
 
+        const QByteArray templateFile = qgetenv("POMU_TEMPLATE");
+        if (templateMissing)
+            qputenv("POMU_TEMPLATE", env->path(u"missing.pbk"_s).toLocal8Bit());
         int result = 0;
         {
             DialogQueue dialogs;
             dialogs.input(u"旧家計簿"_s);
             dialogs.answer(answer, u"すでにデータが存在します。"_s);
-            if (answer == mrYes) {
+            if (templateMissing) {
+                // The template restore offers to try again; the user gives up.
+                dialogs.answer(mrCancel, u"ディスク、もしくは、指定されたファイルが違います！"_s);
+                dialogs.answer(mrOk, u"変換に失敗しました。"_s);
+            } else if (answer == mrYes) {
                 dialogs.answer(mrOk, u"収入合計："_s);
             }
             queueImport(oldFolder, [](TFormHenkanKouza &k) {
@@ -353,12 +364,13 @@ private slots:
                 return k.result();
             });
             result = ImportVer1Data();
+            qputenv("POMU_TEMPLATE", templateFile);
             QString why;
             QVERIFY2(dialogs.done(&why), qPrintable(why));
         }
         const QStringList siblings =
             QDir(place()).entryList({u"旧家計簿*"_s}, QDir::Dirs | QDir::NoDotAndDotDot);
-        if (answer == mrYes) {
+        if (answer == mrYes && !templateMissing) {
             QCOMPARE(result, int(mrOk));
             QCOMPARE(siblings.size(), 2);
             const QString aside = place() + u"/"_s + siblings.at(1);
