@@ -230,6 +230,39 @@ private slots:
         QCOMPARE(int(TaxCalcMode), 1);
     }
 
+    // An early first version: items of one level only, no tax rounding set,
+    // no journal yet.
+    void earlyFirstVersion()
+    {
+        const QString oldFolder = env->path(u"ver1"_s);
+        Ver1Fixture::Data data = Ver1Fixture::standardData();
+        data.withDetail = false;
+        data.taxCalc.clear();
+        data.deru.clear();
+        data.iri.clear();
+        QVERIFY(Ver1Fixture::writeFolder(oldFolder, data));
+        DialogQueue dialogs;
+        dialogs.input(u"旧家計簿"_s);
+        dialogs.answer(mrOk, u"名称が長すぎる費目か存在します。"_s);
+        dialogs.answer(mrOk, u"収入合計： 0"_s);
+        queueImport(oldFolder, [](TFormHenkanKouza &k) {
+            k.FormActivate();
+            k.FrBtnExecClick();
+            return k.result();
+        });
+        QCOMPARE(ImportVer1Data(), int(mrOk));
+        QVERIFY(dialogs.done());
+        QVERIFY(dm->LoginAndOpen());
+        Database &db = dm->MainDatabase;
+        QCOMPARE(scalar(db, u"SELECT GROUP_CONCAT(O.NAME || ':' || L.KOCODE, ',') FROM HinmeiList L "
+                            "JOIN HinmeiMast O ON O.CODE = L.OYACODE"_s)
+                     .toString(),
+                 u"野菜:0,肉:0,洗剤:0,基本給:0"_s);
+        QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM Master"_s).toInt(), 1); // row 0 only
+        QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM Himoku WHERE STARTDATE <> '1899-12-30'"_s).toInt(), 0);
+        QCOMPARE(DataIni->readInteger(u"State"_s, u"TaxCalc"_s, -1), 2);
+    }
+
     void rulesOfTheOldValues_data()
     {
         QTest::addColumn<QString>("name");
