@@ -11,6 +11,7 @@
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
 #include "platform/system/FileModes.h"
+#include "management/ImportVer1Data.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/ui/Dialogs.h"
 
@@ -91,6 +92,7 @@ void Startup::createModules()
     // The new-book wizard and the chooser of several books answer the data
     // module's start-up opening.
     InstallBookStartup(*m_datMod);
+    InstallVer1Import();
     m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);
     DatModSql = m_datModSql.get();
     m_mainForm = std::make_unique<TMainForm>();

@@ -10,6 +10,7 @@
 #include "data/FormBackUp.h"
 #include "data/FormNewData.h"
 #include "data/FormSelectData.h"
+#include "management/ImportVer1Data.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
@@ -73,6 +74,8 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     v->addWidget(FrBtnOtherOpen);
     v->addWidget(FrBtnCreateNew);
     v->addWidget(FrBtnEditDataList);
+    FrBtnOldImport = pageButton(QStringLiteral("Ver1 のデータを読み込む"), PnlButtons);
+    v->addWidget(FrBtnOldImport);
     PnlButtons->adjustSize();
 
     connect(FrBtnLogIn, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogInClick);
@@ -83,6 +86,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnOtherOpen, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOtherOpenClick);
     connect(FrBtnCreateNew, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnCreateNewClick);
     connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
+    connect(FrBtnOldImport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOldImportClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -106,6 +110,7 @@ void TFrameDataKanri::InitPage()
     FrBtnCreateNew->setProperty("HelpContext", 10036);
     FrBtnOtherOpen->setProperty("HelpContext", 10038);
     FrBtnEditDataList->setProperty("HelpContext", 10040);
+    FrBtnOldImport->setProperty("HelpContext", 10035);
     FrBtnBackUp->setProperty("HelpContext", 10105);
     FrBtnRestore->setProperty("HelpContext", 10107);
 }
@@ -224,6 +229,25 @@ void TFrameDataKanri::FrBtnCreateNewClick()
 
     TFormNewData wizard(this);
     if (wizard.ShowChoicePage() == mrOk) {
+        DatMod->LoginAndOpen();
+    } else if (wasOpen) {
+        QString folder = formerFolder;
+        if (DatMod->OpenDataFolder(formerName, folder) && DatMod->FolderReady)
+            DatMod->LoginAndOpen();
+    }
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnOldImportClick()
+{
+    closeNotepad();
+    const bool wasOpen = DatMod->DataOpen;
+    const QString formerName = DatMod->BookName;
+    const QString formerFolder = DatMod->DataFolder;
+    DatMod->CloseData(false);
+    setOfflineCaption();
+
+    if (ImportVer1Data() == mrOk) {
         DatMod->LoginAndOpen();
     } else if (wasOpen) {
         QString folder = formerFolder;

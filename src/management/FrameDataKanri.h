@@ -44,6 +44,7 @@ public:
     TFrameBtn *FrBtnOtherOpen = nullptr;
     TFrameBtn *FrBtnCreateNew = nullptr;
     TFrameBtn *FrBtnEditDataList = nullptr;
+    TFrameBtn *FrBtnOldImport = nullptr;
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -54,6 +55,9 @@ public:
     void FrBtnOtherOpenClick();
     void FrBtnEditDataListClick();
     void FrBtnCreateNewClick();
+    // Reads a first version's data into a new book and opens it; the book
+    // open before comes back when nothing was converted.
+    void FrBtnOldImportClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 

@@ -14,6 +14,11 @@
 #include "data/ModalForm.h"
 #include "data/MyRegistryIniFile.h"
 #include "management/FormFirstUse.h"
+#include "management/FormHenkan.h"
+#include "management/FormHenkanKouza.h"
+#include "management/FormOldDataInport.h"
+#include "management/ImportVer1Data.h"
+#include "../management/Ver1Fixture.h"
 #include "platform/db/Table.h"
 
 using namespace Qt::StringLiterals;
@@ -83,6 +88,63 @@ private slots:
             dm.CloseAndBackUp(true);
         }
         QVERIFY(QFile::exists(QDir::homePath() + "/Documents/PomuZenitDir/AutoBackUp/家計簿1_2.pbk"));
+    }
+
+    // The welcome wizard's "Ver1のデータを読み込む": the first version's
+    // folder becomes the first book, opened at once.
+    void firstStartReadsFirstVersionData()
+    {
+        TestEnv env;
+        ModalForms::clear();
+        const QString oldFolder = env.path(u"ver1"_s);
+        QVERIFY(Ver1Fixture::writeFolder(oldFolder, Ver1Fixture::standardData()));
+
+        TDatMod dm;
+        InstallBookStartup(dm);
+        InstallVer1Import();
+        DialogQueue dialogs;
+        ModalForms::push([](QDialog &d) {
+            auto &w = dynamic_cast<TFormNewData &>(d);
+            w.ActMyDocument->setChecked(true);
+            w.ActiOKExecute();
+            return w.result();
+        });
+        ModalForms::push([](QDialog &d) {
+            auto &s = dynamic_cast<TFormStartData &>(d);
+            s.setItemIndex(1); // "Ver1のデータを読み込む"
+            s.BtnExecuteClick();
+            return s.result();
+        });
+        ModalForms::push([oldFolder](QDialog &d) {
+            auto &f = dynamic_cast<TFormOldDataInport &>(d);
+            f.LbEditOther->setText(oldFolder);
+            f.FrBtnNextClick();
+            return f.result();
+        });
+        dialogs.input(u"家計簿1"_s);
+        ModalForms::push([](QDialog &d) {
+            auto &h = dynamic_cast<TFormHenkan &>(d);
+            h.FrBtnExecClick();
+            return h.result();
+        });
+        ModalForms::push([](QDialog &d) {
+            auto &k = dynamic_cast<TFormHenkanKouza &>(d);
+            k.FrBtnExecClick(); // every account cash
+            return k.result();
+        });
+        dialogs.answer(mrOk, u"収入合計："_s);
+
+        QVERIFY(dm.OpenAtStartup());
+        QVERIFY(dialogs.done());
+        QCOMPARE(ModalForms::pending(), 0);
+        QVERIFY(dm.FolderReady && dm.DataOpen && !dm.StartupCancelled);
+        QCOMPARE(dm.BookName, u"家計簿1"_s);
+        QCOMPARE(dm.DataFolder, QDir::homePath() + "/Documents/PomuZenitDir/家計簿1");
+        QCOMPARE(CurrentBookName(), u"家計簿1"_s);
+        QCOMPARE(dm.MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 9);
+        QCOMPARE(dm.MainDatabase.scalar(u"SELECT SUM(KINGAKU) FROM Master WHERE KASICODE = 100"_s).toDouble(),
+                 12194.5);
+        dm.CloseAndBackUp(false);
     }
 };
 
