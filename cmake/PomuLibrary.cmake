@@ -41,6 +41,10 @@ function(pomu_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} pz_testsupport Qt6::Test)
     target_compile_options(${target} PRIVATE -Wall -Wno-unused-parameter)
     target_precompile_headers(${target} REUSE_FROM pz_db)
+    # The compiler cache records source paths relative to the build root, so
+    # test data beside a test's source is found through its folder, named here.
+    target_compile_definitions(${target} PRIVATE
+      QT_TESTCASE_SOURCEDIR="${CMAKE_CURRENT_SOURCE_DIR}/${folder}")
     # Tests restore their books from the template the build writes.
     if(TARGET pomu_template)
       add_dependencies(${target} pomu_template)
