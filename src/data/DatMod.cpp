@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "data/BookCheck.h"
 #include "data/DatModBackUp.h"
 #include "data/DatModEvents.h"
 #include "data/DatModSchema.h"
@@ -595,7 +596,8 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         // the book; a twenty-year book then opens as fast as a new one.
         const bool closedCleanly = lock.wasClosedCleanly();
         lock.markOpen();
-        QStringList problems = closedCleanly ? QStringList{QStringLiteral("ok")} : quickCheck();
+        QStringList problems =
+            closedCleanly ? QStringList{QStringLiteral("ok")} : CheckBookIntegrity(db, databasePath(folder));
         // The engine keeps its indexes up to date itself: only a book the check
         // finds damaged gets its indexes rebuilt, and it opens as before when
         // that mends it.
@@ -836,7 +838,10 @@ bool TDatMod::WriteAutoBackUp()
     QString error;
     const bool ok = WriteBackUpGeneration(
         folder, name, count,
-        [&](const QString &file, QString *why) { return WriteBookArchive(file, bookFolder, name, why); }, &error);
+        [&](const QString &file, QString *why) {
+            return WriteBookArchive(file, bookFolder, name, why, QStringLiteral("自動バックアップ中"));
+        },
+        &error);
     if (!ok)
         MessageDlg(QStringLiteral("自動バックアップを作成できませんでした。\r") + error, MsgDlgType::Warning, mbOK);
     return ok;

@@ -1,12 +1,14 @@
 #include "data/DatModBackUp.h"
 
 #include <cstdio>
+#include <memory>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include "data/BackUp.h"
+#include "data/WorkProgress.h"
 
 namespace {
 
@@ -25,9 +27,15 @@ QStringList BookFileList(const QString &bookFolder)
             dir.filePath(QStringLiteral("PomuZenitData.db"))};
 }
 
-bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName, QString *error)
+bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName, QString *error,
+                      const QString &progressCaption)
 {
     TBackUp archive;
+    std::unique_ptr<WorkProgress> bar;
+    if (!progressCaption.isEmpty()) {
+        bar = std::make_unique<WorkProgress>(progressCaption);
+        archive.onDataProgress = [&bar](qint64 done, qint64 total) { bar->step(done, total); };
+    }
     archive.AutoBackUpId = true;
     archive.BackUpId = QStringLiteral("BackUp");
     archive.BackUpFileName = file;

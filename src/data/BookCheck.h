@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The check of a book after a session that did not close it: the engine's
+// quick check of the whole file, under a progress bar. While the check walks
+// the file's trees, a second thread reads the file once from start to end, so
+// that the pages come from the disk at its streaming speed rather than one
+// seek at a time. Returns the check's rows (at most ten), "ok" alone when the
+// book is sound; an engine error throws EDatabaseError.
+QStringList CheckBookIntegrity(Database &db, const QString &databaseFile);
+
+// The caption of the progress shown while the check runs.
+QString BookCheckCaption();
