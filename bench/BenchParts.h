@@ -46,7 +46,8 @@ double elapsedMs(const QElapsedTimer &timer);
 double warmThenTime(const std::function<double()> &body);
 // The peak resident memory of this process in KB (VmHWM).
 qint64 peakMemoryKb();
-// Milliseconds of a run of the command through the shell, output discarded.
+// Milliseconds of a run of the command through the shell, less what starting
+// the shell costs.
 double shellMs(const QString &command);
 // Drops the file's pages from the system's cache; false when the machine does
 // not allow it (the file stays cached).
