@@ -597,7 +597,7 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         const bool closedCleanly = lock.wasClosedCleanly();
         lock.markOpen();
         QStringList problems =
-            closedCleanly ? QStringList{QStringLiteral("ok")} : CheckBookIntegrity(db, databasePath(folder));
+            closedCleanly ? QStringList{QStringLiteral("ok")} : CheckBookIntegrity(databasePath(folder), m_sessionKey);
         // The engine keeps its indexes up to date itself: only a book the check
         // finds damaged gets its indexes rebuilt, and it opens as before when
         // that mends it.
