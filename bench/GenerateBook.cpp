@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "data/BookFolders.h"
 #include "data/DatModSchema.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
@@ -23,7 +24,6 @@ enum Style { StyleTable = 1, StyleReceipt = 2, StyleBill = 3, StyleScheduled = 4
 enum Origin { OriginIncome = 1, OriginExpense = 2, OriginTransfer = 3, OriginScheduled = 4 };
 
 constexpr int CashCode = 100;
-constexpr int FirstUserCode = 101;
 constexpr int IncomeCount = 30;
 constexpr int ExpenseCount = 200;
 constexpr int AccountCount = 70;
@@ -154,6 +154,15 @@ public:
         : m_db(db), m_rng(options.seed), m_lines(options.lines)
     {
         m_today = options.today.isValid() ? options.today : QDate::currentDate();
+        // The generated masters follow whatever the book holds already (the
+        // template's categories, items and family), codes above 100 being the user's.
+        auto firstFree = [&db](const char *table) {
+            return std::max(101, db.scalar(u"SELECT MAX(CODE) FROM \"%1\""_s.arg(QLatin1String(table))).toInt() + 1);
+        };
+        m_firstHimoku = firstFree("Himoku");
+        m_firstItem = firstFree("HinmeiMast");
+        m_firstShop = firstFree("ShopMast");
+        m_firstPerson = firstFree("Person");
         m_start = QDate(m_today.year(), m_today.month(), 1).addMonths(1 - 12 * std::max(1, options.years));
     }
 
@@ -183,10 +192,10 @@ private:
     {
         Inserter himoku(m_db, u"Himoku"_s, 22);
         const QVariant null;
-        int code = FirstUserCode;
+        int code = m_firstHimoku;
         auto add = [&](const QString &name, int bunrui, int simebi, int cycle, int furikomibi, int holidayShift,
                        int aite, int zei) {
-            himoku.row({code, code - FirstUserCode + 2, name, QString(), bunrui, 0.0, simebi, cycle, furikomibi,
+            himoku.row({code, code - m_firstHimoku + 2, name, QString(), bunrui, 0.0, simebi, cycle, furikomibi,
                         holidayShift, true, false, m_start, false, aite, false, 0, 0, zei, bunrui == 2, 0, 0});
             return code++;
         };
@@ -233,7 +242,7 @@ private:
             }
         }
         Q_ASSERT(made == AccountCount);
-        m_summary.categories = code - FirstUserCode;
+        m_summary.categories = code - m_firstHimoku;
         m_maxHimoku = code - 1;
     }
 
@@ -246,7 +255,7 @@ private:
             return i < IncomeCount ? m_income[size_t(i)] : m_expense[size_t(i - IncomeCount)];
         };
         for (int i = 0; i < ItemCount; ++i) {
-            const int code = 101 + i;
+            const int code = m_firstItem + i;
             const int gaku = m_rng.between(1, 500) * 10;
             hinmei.row({code, numbered(itemNames().at(i % itemNames().size()), i, 4), 1.0, double(gaku),
                         m_rng.below(2)});
@@ -261,7 +270,7 @@ private:
         Inserter shop(m_db, u"ShopMast"_s, 2);
         Inserter shopList(m_db, u"ShopList"_s, 5);
         for (int i = 0; i < ShopCount; ++i) {
-            const int code = 101 + i;
+            const int code = m_firstShop + i;
             shop.row({code, numbered(shopNames().at(i % shopNames().size()), i, 4)});
             const int places = m_rng.between(1, 3);
             for (int p = 0; p < places; ++p) {
@@ -282,7 +291,7 @@ private:
         Inserter person(m_db, u"Person"_s, 3);
         const QStringList names = {u"父"_s, u"母"_s, u"長男"_s, u"長女"_s, u"次男"_s, u"祖父"_s, u"祖母"_s, u"ペット"_s};
         for (int i = 0; i < PersonCount; ++i)
-            person.row({101 + i, names.at(i), true});
+            person.row({m_firstPerson + i, names.at(i), true});
         m_summary.persons = PersonCount;
     }
 
@@ -346,7 +355,7 @@ private:
         if (!c.items.empty() && m_rng.chance(0.7)) {
             const int code = c.items.at(size_t(skewed(int(c.items.size()))));
             l.item = code;
-            l.amount = m_items.at(size_t(code - 101)).gaku;
+            l.amount = m_items.at(size_t(code - m_firstItem)).gaku;
         } else {
             l.amount = m_rng.between(10, 3000) * 10;
         }
@@ -357,7 +366,7 @@ private:
         if (!c.shops.empty() && m_rng.chance(0.6))
             l.shop = c.shops.at(size_t(skewed(int(c.shops.size()))));
         if (m_rng.chance(0.1))
-            l.person = 101 + m_rng.below(PersonCount);
+            l.person = m_firstPerson + m_rng.below(PersonCount);
         return l;
     }
 
@@ -406,7 +415,7 @@ private:
             const int n = std::min(room, m_rng.between(2, 6));
             const int receipt = ++m_receiptNo;
             const Category &first = someExpense();
-            const int shop = first.shops.empty() ? 101 + m_rng.below(ShopCount) : first.shops.front();
+            const int shop = first.shops.empty() ? m_firstShop + m_rng.below(ShopCount) : first.shops.front();
             const int kasi = pickCash();
             for (int g = 1; g <= n; ++g) {
                 Line l = expenseLine(date, g == 1 ? first : someExpense());
@@ -600,11 +609,11 @@ private:
         setCounter(u"master.db"_s, m_dataNo);
         setCounter(u"receiptno"_s, m_receiptNo);
         setCounter(u"himoku.db"_s, m_maxHimoku);
-        setCounter(u"hinmeimast.db"_s, 100 + ItemCount);
+        setCounter(u"hinmeimast.db"_s, m_firstItem - 1 + ItemCount);
         setCounter(u"hinmeilist.db"_s, m_hinmeiListNo);
-        setCounter(u"shopmast.db"_s, 100 + ShopCount);
+        setCounter(u"shopmast.db"_s, m_firstShop - 1 + ShopCount);
         setCounter(u"shoplist.db"_s, m_shopListNo);
-        setCounter(u"person.db"_s, 100 + PersonCount);
+        setCounter(u"person.db"_s, m_firstPerson - 1 + PersonCount);
         setCounter(u"yosan.db"_s, m_yosanNo);
         setCounter(u"memo.db"_s, m_memoNo);
         setCounter(u"reservelist.db"_s, m_reserveNo);
@@ -623,6 +632,7 @@ private:
     std::vector<Item> m_items;
     std::vector<Card> m_cardsScheduled;
     int m_maxHimoku = 0;
+    int m_firstHimoku = 101, m_firstItem = 101, m_firstShop = 101, m_firstPerson = 101;
     int m_hinmeiListNo = 0;
     int m_shopListNo = 0;
     int m_dataNo = 0;
@@ -671,8 +681,16 @@ void GenerateBook::createEmptyBook(const QString &folder)
 
 GenerateBook::Summary GenerateBook::createLargeBook(const QString &folder, const Options &options)
 {
+    // A new book as the program makes it (the template's calendar, categories
+    // and settings), then years of use.
+    if (QFileInfo::exists(databasePath(folder)))
+        throw std::runtime_error(("a book already exists in " + folder).toStdString());
+    if (qEnvironmentVariableIsEmpty("POMU_TEMPLATE"))
+        qputenv("POMU_TEMPLATE", POMU_TEMPLATE_PATH);
+    if (!QDir().mkpath(folder) || !CreateBookFromTemplate(folder))
+        throw std::runtime_error(("cannot restore the new-book template into " + folder).toStdString());
     Database db;
-    makeFolder(folder, db);
+    db.open(databasePath(folder));
     const Summary summary = fill(db, options);
     db.close();
     return summary;

@@ -31,9 +31,9 @@ private:
     uint64_t m_state;
 };
 
-// Writes book folders for the benchmarks without the template archive: the
-// database made by the schema routine, the per-book settings file and an empty
-// notepad file. A large book is then filled with years of realistic journal
+// Writes book folders for the benchmarks. An empty one is the database made by
+// the schema routine, the per-book settings file and an empty notepad file; a
+// large one is a new book restored from the shipped template, then filled with years of realistic journal
 // lines, masters, budgets and diary rows in one transaction, so that a crash
 // leaves either a whole book or an unfinished one that the benchmark rebuilds.
 class GenerateBook

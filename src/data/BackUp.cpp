@@ -15,6 +15,7 @@
 
 #include <zlib.h>
 
+#include "data/ArchiveWriter.h"
 #include "platform/system/DriveInfo.h"
 #include "platform/system/ShiftJis.h"
 #include "platform/ui/Dialogs.h"
@@ -224,7 +225,9 @@ void TBackUp::progress(qint64 done, qint64 total)
 void TBackUp::clear()
 {
     m_listText.clear();
-    m_packed.clear();
+    m_packList.clear();
+    m_spool.reset();
+    m_dataSize = 0;
     m_data.clear();
     m_written = 0;
     m_compressHeader.clear();
@@ -334,23 +337,23 @@ std::optional<QByteArray> TBackUp::zlibDecompress(const QByteArray &data)
 
 void TBackUp::PackFiles()
 {
+    // Only the list is made here: the bytes are read while the archive is
+    // written, a chunk at a time, so a large book never sits in memory.
     qint64 done = 0;
     for (const QString &path : std::as_const(m_fileList)) {
         progress(done++, m_fileList.size());
         QFileInfo info(path);
-        if (!info.exists() || !info.isFile() || info.size() == 0)
+        if (!info.exists() || !info.isFile())
             continue;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw EBackUpError(file.errorString() + QStringLiteral(": ") + path);
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EBackUpError(file.errorString() + QStringLiteral(": ") + path);
-        if (bytes.isEmpty())
+        const qint64 size = file.size();
+        if (size == 0)
             continue;
-        m_packed.append(bytes);
+        m_packList.append({path, size});
         const QString name = IncludePath ? QDir::toNativeSeparators(info.absoluteFilePath()) : info.fileName();
-        m_listText.append(toShiftJis(name + u'=' + QString::number(bytes.size()) + QStringLiteral("\r\n")));
+        m_listText.append(toShiftJis(name + u'=' + QString::number(size) + QStringLiteral("\r\n")));
     }
     progress(done, m_fileList.size());
 }
@@ -378,40 +381,35 @@ bool TBackUp::BackUp()
     }
 
     PackFiles();
-    QByteArray payload = int64Bytes(m_listText.size());
-    payload.append(m_listText);
-    payload.append(m_packed);
-    m_packed.clear();
-    if (m_compressMode == cmSimple)
-        m_data = RleEncode(payload);
-    else if (m_compressMode == cmZlib)
-        m_data = zlibCompress(payload, m_compressLevel);
-    else
-        m_data = payload;
-    payload.clear();
-
     if (AutoBackUpId)
         BackUpId = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
 
     const bool network = BackUpFileName.startsWith(QStringLiteral("\\\\")) || BackUpFileName.startsWith(QStringLiteral("//"));
-    return network ? writeSingleFile() : writeVolumes();
+    if (network)
+        return writeSingleFile(false);
+    // A removable medium may take the archive in slices, so the data is made
+    // first (into a temporary file, not memory) and cut into volumes; on a
+    // fixed drive it goes straight into the one volume.
+    if (isRemovableDrive(folder))
+        return writeVolumes();
+    return writeSingleFile(true);
 }
 
-// Writes one volume under a temporary name beside the archive and puts it in place
-// only when every byte is on the disk, so a failed write never costs the archive
-// that was there before.
-void TBackUp::writeArchiveFile(int diskNo, bool more, const QByteArray &slice)
+qint64 TBackUp::streamData(QIODevice &out, const QString &outName)
 {
-    const QByteArray header = headerText(diskNo, more);
-    QSaveFile file(BackUpFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EBackUpError(file.errorString() + QStringLiteral(": ") + BackUpFileName);
-    // A short write (disk full, file size limit) is not always flagged as an error,
-    // so every count is checked.
-    const bool complete = file.write(Magic, MagicSize) == MagicSize
-        && file.write(int64Bytes(header.size())) == 8 && file.write(header) == header.size()
-        && file.write(slice) == slice.size() && file.flush();
-    if (!complete || file.error() != QFileDevice::NoError) {
+    QList<ArchiveWriter::Source> sources;
+    for (const auto &[path, size] : std::as_const(m_packList))
+        sources.append({path, size});
+    ArchiveWriter writer(m_compressMode, m_compressLevel);
+    writer.onBytes = onDataProgress;
+    return writer.write(m_listText, sources, out, outName);
+}
+
+// The volume goes in place only when every byte is on the disk, so a failed
+// write never costs the archive that was there before.
+void TBackUp::commitArchiveFile(QSaveFile &file)
+{
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
         const int systemError = errno;
         const QString error = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(systemError);
         file.cancelWriting();
@@ -428,64 +426,127 @@ void TBackUp::writeArchiveFile(int diskNo, bool more, const QByteArray &slice)
         throw EBackUpError(file.errorString() + QStringLiteral(": ") + BackUpFileName);
 }
 
-bool TBackUp::writeSingleFile()
+static void writePrefix(QSaveFile &file, const QByteArray &header, const QString &name)
+{
+    if (file.write(Magic, MagicSize) != MagicSize || file.write(int64Bytes(header.size())) != 8
+        || file.write(header) != header.size()) {
+        const int systemError = errno;
+        const QString error = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(systemError);
+        throw EBackUpError(error + QStringLiteral(": ") + name);
+    }
+}
+
+// One volume holding all the data, written while the data is made. On a fixed
+// drive the data must fit with room to spare; its size is known only once it
+// is made, so a volume that turns out too large is dropped, the user is told
+// the medium is full, and OK makes it again.
+bool TBackUp::writeSingleFile(bool checkRoom)
 {
     if (QFileInfo::exists(BackUpFileName) && CheckOverWrite
         && !ask(MessageKind::Confirmation, Buttons::YesNo, overwriteArchiveText()))
         return false;
-    writeArchiveFile(1, false, m_data);
-    m_written = m_data.size();
-    return true;
+    const QString folder = QFileInfo(BackUpFileName).absolutePath();
+    const QByteArray header = headerText(1, false);
+    for (;;) {
+        // When the system cannot tell, the write itself finds out, and a failed
+        // write keeps the old archive.
+        const qint64 free = checkRoom ? freeBytes(folder) : -1;
+        QSaveFile file(BackUpFileName);
+        if (!file.open(QIODevice::WriteOnly))
+            throw EBackUpError(file.errorString() + QStringLiteral(": ") + BackUpFileName);
+        writePrefix(file, header, BackUpFileName);
+        const qint64 size = streamData(file, BackUpFileName);
+        const qint64 overhead = MediaReserve + header.size() + m_listText.size() + 4;
+        if (free < 0 || free - overhead >= size) {
+            commitArchiveFile(file);
+            m_dataSize = m_written = size;
+            return true;
+        }
+        file.cancelWriting();
+        if (!ask(MessageKind::Error, Buttons::OkCancel,
+                 QStringLiteral("メディアがいっぱいです。\r他のメディアを入れて OK を押してください。")))
+            return false;
+    }
 }
 
 bool TBackUp::writeVolumes()
 {
+    m_spool = std::make_unique<QTemporaryFile>();
+    if (!m_spool->open())
+        throw EBackUpError(m_spool->errorString() + QStringLiteral(": ") + m_spool->fileTemplate());
+    m_dataSize = streamData(*m_spool, BackUpFileName);
+    if (!m_spool->flush())
+        throw EBackUpError(m_spool->errorString() + QStringLiteral(": ") + m_spool->fileName());
     m_written = 0;
     int diskNo = 1;
+    bool written = true;
     do {
-        if (!writeVolume(diskNo))
-            return false;
+        if (!writeVolume(diskNo)) {
+            written = false;
+            break;
+        }
         ++diskNo;
-    } while (m_written < m_data.size());
-    return true;
+    } while (m_written < m_dataSize);
+    m_spool.reset();
+    return written;
 }
 
 bool TBackUp::writeVolume(int diskNo)
 {
     const QString folder = QFileInfo(BackUpFileName).absolutePath();
     // Every volume has the same name, so splitting is only sound where the user swaps
-    // the medium between volumes; on a fixed drive a second volume would replace the
-    // first. There the whole archive must fit, or the backup fails.
-    const bool removable = isRemovableDrive(folder);
-    if (!NoMessage && removable && !ask(MessageKind::Information, Buttons::OkCancel, mediaPrompt(diskNo)))
+    // the medium between volumes (this is only reached for removable media).
+    if (!NoMessage && !ask(MessageKind::Information, Buttons::OkCancel, mediaPrompt(diskNo)))
         return false;
     if (QFileInfo::exists(BackUpFileName) && CheckOverWrite
         && !ask(MessageKind::Confirmation, Buttons::YesNo, overwriteArchiveText()))
         return false;
 
-    const qint64 remaining = m_data.size() - m_written;
+    const qint64 remaining = m_dataSize - m_written;
     const qint64 overhead = MediaReserve + headerText(diskNo, false).size() + m_listText.size() + 4;
     qint64 room = 0;
     for (;;) {
         const qint64 free = freeBytes(folder);
-        // When the system cannot tell, the write itself finds out, and a failed
-        // write keeps the old archive.
         if (free < 0) {
             room = remaining;
             break;
         }
         room = free - overhead;
-        if (removable ? room >= 1 : room >= remaining)
+        if (room >= 1)
             break;
         if (!ask(MessageKind::Error, Buttons::OkCancel,
                  QStringLiteral("メディアがいっぱいです。\r他のメディアを入れて OK を押してください。")))
             return false;
     }
     const qint64 take = qMin(room, remaining);
-    const bool more = m_written + take < m_data.size();
-    writeArchiveFile(diskNo, more, m_data.mid(m_written, take));
+    writeArchiveFile(diskNo, m_written + take < m_dataSize, take);
     m_written += take;
     return true;
+}
+
+// Writes one volume with the next take bytes of the spooled data.
+void TBackUp::writeArchiveFile(int diskNo, bool more, qint64 take)
+{
+    QSaveFile file(BackUpFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EBackUpError(file.errorString() + QStringLiteral(": ") + BackUpFileName);
+    writePrefix(file, headerText(diskNo, more), BackUpFileName);
+    if (!m_spool->seek(m_written))
+        throw EBackUpError(m_spool->errorString() + QStringLiteral(": ") + m_spool->fileName());
+    QByteArray block;
+    for (qint64 left = take; left > 0; left -= block.size()) {
+        block = m_spool->read(qMin<qint64>(left, ArchiveWriter::ChunkSize));
+        if (block.isEmpty())
+            throw EBackUpError(m_spool->errorString() + QStringLiteral(": ") + m_spool->fileName());
+        if (file.write(block) != block.size()) {
+            const int systemError = errno;
+            const QString error =
+                file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(systemError);
+            file.cancelWriting();
+            throw EBackUpError(error + QStringLiteral(": ") + BackUpFileName);
+        }
+    }
+    commitArchiveFile(file);
 }
 
 // ---------------------------------------------------------------- restoring

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
+
+class QIODevice;
+class QSaveFile;
 
 #include "platform/system/Exception.h"
 
@@ -74,6 +80,8 @@ public:
     // Every question and refusal goes through here; by default the message dialogs.
     MessageEvent onMessage;
     ProgressEvent onProgress;
+    // Payload bytes packed out of the payload's size while a backup writes.
+    ProgressEvent onDataProgress;
     // Drive facts of the folder holding the archive; default to DriveInfo. Tests set
     // them to stand in for a small or removable medium.
     std::function<bool(const QString &path)> isRemovableDrive;
@@ -118,10 +126,12 @@ private:
     bool ask(MessageKind kind, Buttons buttons, const QString &text);
     void progress(qint64 done, qint64 total);
     QByteArray headerText(int diskNo, bool more) const;
-    bool writeSingleFile();
+    qint64 streamData(QIODevice &out, const QString &outName);
+    void commitArchiveFile(QSaveFile &file);
+    bool writeSingleFile(bool checkRoom);
     bool writeVolumes();
     bool writeVolume(int diskNo);
-    void writeArchiveFile(int diskNo, bool more, const QByteArray &slice);
+    void writeArchiveFile(int diskNo, bool more, qint64 take);
     ReadResult readVolume(int diskNo, bool &last);
     bool readVolumes();
     // A refused archive: on removable media OK reads again (another medium
@@ -140,7 +150,9 @@ private:
     QStringList m_fileList;
 
     QByteArray m_listText;
-    QByteArray m_packed;
+    QList<std::pair<QString, qint64>> m_packList; // path and size of each listed file
+    std::unique_ptr<QTemporaryFile> m_spool;      // the data of volumes still to write
+    qint64 m_dataSize = 0;
     QByteArray m_data;
     qsizetype m_written = 0;
     QString m_compressHeader;

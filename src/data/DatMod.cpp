@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "data/BookCheck.h"
 #include "data/DatModBackUp.h"
 #include "data/DatModEvents.h"
 #include "data/DatModSchema.h"
@@ -608,7 +609,8 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         lock.markOpen();
         QStringList problems;
         try {
-            problems = closedCleanly ? QStringList{QStringLiteral("ok")} : quickCheck();
+            problems = closedCleanly ? QStringList{QStringLiteral("ok")}
+                                     : CheckBookIntegrity(databasePath(folder), m_sessionKey);
         } catch (const EDatabaseError &e) {
             problems << e.message();
         }
@@ -863,7 +865,7 @@ bool TDatMod::WriteAutoBackUp()
     const QString name = BookName;
     QString error;
     const TArchiveWriter writer = [&](const QString &file, QString *why) {
-        return WriteBookArchive(file, bookFolder, name, why);
+        return WriteBookArchive(file, bookFolder, name, why, QStringLiteral("自動バックアップ中"));
     };
     // A damaged book's archive may still save a day's work, but it must never
     // cost the generations that can bring the book back.

@@ -1,6 +1,7 @@
 #include "data/DatModBackUp.h"
 
 #include <cstdio>
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include "data/DatModLock.h"
 #include "data/DatModSchema.h"
 #include "platform/db/Database.h"
+#include "data/WorkProgress.h"
 
 namespace {
 
@@ -28,9 +30,15 @@ QStringList BookFileList(const QString &bookFolder)
             dir.filePath(QStringLiteral("PomuZenitData.db"))};
 }
 
-bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName, QString *error)
+bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName, QString *error,
+                      const QString &progressCaption)
 {
     TBackUp archive;
+    std::unique_ptr<WorkProgress> bar;
+    if (!progressCaption.isEmpty()) {
+        bar = std::make_unique<WorkProgress>(progressCaption);
+        archive.onDataProgress = [&bar](qint64 done, qint64 total) { bar->step(done, total); };
+    }
     archive.AutoBackUpId = true;
     archive.BackUpId = QStringLiteral("BackUp");
     archive.BackUpFileName = file;

@@ -15,9 +15,10 @@ QStringList BookFileList(const QString &bookFolder);
 
 // Packs the book in bookFolder into the archive file (the kind every book
 // archive has, stamped with bookName, deflated at level 2), asking nothing.
-// False with the reason in *error when the archive was not written.
+// With a progressCaption a progress bar of that caption shows while a large
+// book is packed. False with the reason in *error when the archive was not written.
 bool WriteBookArchive(const QString &file, const QString &bookFolder, const QString &bookName,
-                      QString *error = nullptr);
+                      QString *error = nullptr, const QString &progressCaption = QString());
 
 // Name of automatic generation n of a book: the book name, "_", n and ".pbk".
 QString BackUpGenerationName(const QString &bookName, int n);
