@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+
 MemoryDataSet::MemoryDataSet() : m_store(std::make_shared<RowStore>()) {}
 
 MemoryDataSet::~MemoryDataSet() = default;
@@ -75,18 +76,10 @@ void MemoryDataSet::ensureView() const
     for (const auto &row : m_store->rows)
         if (statusVisible(row->status) && self->acceptRecord(row->values, true))
             m_view.push_back(row.get());
-    QList<int> order;
-    for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (Field *f = findField(n.trimmed()))
-            order << f->index();
+    const QList<int> order = sortFields();
     if (!order.isEmpty())
         std::stable_sort(m_view.begin(), m_view.end(), [&order](const MemoryRow *a, const MemoryRow *b) {
-            for (int f : order) {
-                const int c = compareValues(a->values.value(f), b->values.value(f));
-                if (c != 0)
-                    return c < 0;
-            }
-            return false;
+            return compareByOrder(order, a, b) < 0;
         });
     m_viewVersion = m_store->version;
     m_pos = -1;
@@ -101,6 +94,62 @@ void MemoryDataSet::ensureView() const
     // its place, or the last one.
     m_pos = qBound(0, oldPos, int(m_view.size()) - 1);
     m_followId = m_view[m_pos]->id;
+}
+
+QList<int> MemoryDataSet::sortFields() const
+{
+    QList<int> order;
+    for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (Field *f = findField(n.trimmed()))
+            order << f->index();
+    return order;
+}
+
+int MemoryDataSet::compareByOrder(const QList<int> &order, const MemoryRow *a, const MemoryRow *b)
+{
+    for (int f : order) {
+        const int c = compareValues(a->values.value(f), b->values.value(f));
+        if (c != 0)
+            return c;
+    }
+    return 0;
+}
+
+void MemoryDataSet::placeInView(MemoryRow *row)
+{
+    const int oldPos = m_pos;
+    int old = m_pos >= 0 && m_pos < m_view.size() && m_view[m_pos] == row ? m_pos : m_view.indexOf(row);
+    if (old >= 0)
+        m_view.remove(old);
+    if (!statusVisible(row->status) || !acceptRecord(row->values, true)) {
+        // The row left the view: the row now at its place is current, as after
+        // a rebuild.
+        m_pos = m_view.isEmpty() ? -1 : qBound(0, oldPos, int(m_view.size()) - 1);
+        m_followId = m_pos < 0 ? 0 : m_view[m_pos]->id;
+        return;
+    }
+    const QList<int> order = sortFields();
+    const auto less = [&order](const MemoryRow *a, const MemoryRow *b) { return compareByOrder(order, a, b) < 0; };
+    const auto lo = std::lower_bound(m_view.begin(), m_view.end(), row, less);
+    const auto hi = std::upper_bound(lo, m_view.end(), row, less);
+    int at = int(lo - m_view.begin());
+    if (lo != hi) {
+        // Equal keys keep the store's order. The tied rows stand in the view in
+        // store order, so one walk over the store meets them one after the
+        // other; the posted row goes before the first one it meets after itself.
+        auto next = lo;
+        for (size_t i = 0; i < m_store->rows.size() && next != hi; ++i) {
+            const MemoryRow *r = m_store->rows[i].get();
+            if (r == row)
+                break;
+            if (r == *next)
+                ++next;
+        }
+        at = int(next - m_view.begin());
+    }
+    m_view.insert(at, row);
+    m_pos = at;
+    m_followId = row->id;
 }
 
 MemoryRow *MemoryDataSet::currentRow() const
@@ -240,6 +289,9 @@ void MemoryDataSet::internalPost(bool inserting, bool append)
         // store order, so it can take the row in place instead of a rebuild
         // (bulk edits of many lines stay linear).
         const bool simple = viewIsPlain() && statusVisible(row->status);
+        // A sorted or filtered view that is otherwise current takes the one
+        // new row at its place; rebuilding it would sort every row per post.
+        const bool current = m_viewVersion == m_store->version;
         int viewAt = append || m_pos < 0 ? int(m_view.size()) : m_pos;
         m_store->rows.insert(m_store->rows.begin() + at, row);
         m_followId = row->id;
@@ -248,18 +300,26 @@ void MemoryDataSet::internalPost(bool inserting, bool append)
             m_view.insert(viewAt, row.get());
             m_pos = viewAt;
             m_viewVersion = m_store->version;
+        } else if (current) {
+            placeInView(row.get());
+            m_viewVersion = m_store->version;
         }
     } else {
         MemoryRow *row = currentRow();
         if (!row)
             throw EDataSetError(QStringLiteral("レコードが見つかりません"));
         const bool plain = viewIsPlain();
+        const bool current = m_viewVersion == m_store->version;
         writeRow(*row, false, values);
         row->values = values;
         m_followId = row->id;
         touch();
-        if (plain && statusVisible(row->status))
+        if (plain && statusVisible(row->status)) {
             m_viewVersion = m_store->version;
+        } else if (current && !plain) {
+            placeInView(row);
+            m_viewVersion = m_store->version;
+        }
     }
     ensureView();
     loadCurrent();

@@ -101,6 +101,13 @@ protected:
     // True while the view is current and neither sorted nor filtered.
     bool viewIsPlain() const;
     void invalidateView() { m_viewVersion = ~quint64(0); }
+    // The fields of the sort order, by index.
+    QList<int> sortFields() const;
+    static int compareByOrder(const QList<int> &order, const MemoryRow *a, const MemoryRow *b);
+    // Takes one row out of a view that is current for every other row and puts
+    // it back where the sort and filters place it (or leaves it out); the row
+    // is current after, or the one at its old place when it left the view.
+    void placeInView(MemoryRow *row);
     bool moveToRow(const MemoryRow *row);
     bool moveToEnd(bool last);
     void loadCurrent();
