@@ -798,6 +798,7 @@ void TFormCalender::InsertRow()
     QTableView *grid = shownGrid();
     const QModelIndex first = grid->model()->index(grid->model()->rowCount() - 1, 0);
     grid->setCurrentIndex(first);
+    grid->scrollTo(first);
 }
 
 void TFormCalender::DeleteRow()

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include "platform/db/ClientDataSet.h"
@@ -318,6 +321,60 @@ private slots:
         ds.setIndexFieldNames(QString());
         ds.setIndexFieldNames(QStringLiteral("POS"));
         QCOMPARE(codes(ds), placed);
+    }
+
+    // Many posts with few distinct keys (ties everywhere), with and without a
+    // filter: the view is always what a full sort by (key, insertion order) gives.
+    void sortedPostsMatchAFullSort()
+    {
+        for (const bool filtered : {false, true}) {
+            ClientDataSet ds;
+            ds.setFieldDefs({{QStringLiteral("CODE"), FieldType::Integer}, {QStringLiteral("POS"), FieldType::Integer}});
+            ds.createDataSet();
+            QRandomGenerator random(7);
+            QMap<int, int> pos;
+            for (int code = 1; code <= 200; ++code) {
+                pos[code] = int(random.bounded(10));
+                ds.append();
+                ds["CODE"].setAsInteger(code);
+                ds["POS"].setAsInteger(pos[code]);
+                ds.post();
+            }
+            ds.setIndexFieldNames(QStringLiteral("POS"));
+            if (filtered) {
+                ds.setFilter(QStringLiteral("POS <> 3"));
+                ds.setFiltered(true);
+            }
+            const auto expected = [&pos, filtered] {
+                QList<int> codes = pos.keys();
+                if (filtered)
+                    codes.removeIf([&pos](int c) { return pos[c] == 3; });
+                std::stable_sort(codes.begin(), codes.end(), [&pos](int a, int b) { return pos[a] < pos[b]; });
+                return codes;
+            };
+            for (int post = 1; post <= 1000; ++post) {
+                if (post % 10 == 0) {
+                    // A new row among equal keys, at the end of the store.
+                    const int code = int(pos.size()) + 1;
+                    pos[code] = int(random.bounded(10));
+                    ds.append();
+                    ds["CODE"].setAsInteger(code);
+                    ds["POS"].setAsInteger(pos[code]);
+                    ds.post();
+                    continue;
+                }
+                ds.setRecNo(1 + int(random.bounded(ds.recordCount())));
+                const int code = ds["CODE"].asInteger();
+                pos[code] = int(random.bounded(10));
+                ds.edit();
+                ds["POS"].setAsInteger(pos[code]);
+                ds.post();
+                if (pos[code] != 3 || !filtered)
+                    QCOMPARE(ds["CODE"].asInteger(), code);
+                if (post % 100 == 0)
+                    QCOMPARE(codes(ds), expected());
+            }
+        }
     }
 
     void locateAndLookup_data()

@@ -102,7 +102,7 @@ protected:
     bool viewIsPlain() const;
     void invalidateView() { m_viewVersion = ~quint64(0); }
     // The fields of the sort order, by index.
-    QList<int> sortFields() const;
+    const QList<int> &sortFields() const;
     static int compareByOrder(const QList<int> &order, const MemoryRow *a, const MemoryRow *b);
     // Takes one row out of a view that is current for every other row and puts
     // it back where the sort and filters place it (or leaves it out); the row
@@ -121,5 +121,8 @@ protected:
     mutable quint64 m_viewVersion = ~quint64(0);
     mutable quint64 m_followId = 0;     // the current row, followed through view rebuilds
     QString m_indexFieldNames;
+    mutable QList<int> m_sortFields;
+    mutable QString m_sortFieldsFor;
+    mutable int m_sortFieldsCount = -1;
     std::shared_ptr<RowStore> m_store;
 };
