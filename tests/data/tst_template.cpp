@@ -7,6 +7,7 @@
 #include "data/BackUp.h"
 #include "data/BookSchema.h"
 #include "data/DatMod.h"
+#include "data/DatModSql.h"
 #include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
@@ -208,6 +209,17 @@ private slots:
         QCOMPARE(GetHimokuCodeByName(u"食費"_s, 2), 107);
         QCOMPARE(GetHimokuCodeByName(u"現金"_s, 3), 100);
         QCOMPARE(GetHimokuKind(2), 0);
+        // The category lists of the pages and pickers list no group row either.
+        {
+            TDatModSql sql(dm.MainDatabase);
+            for (const int listKind : {1, 2, 3, 6, 0}) {
+                TListItems items;
+                sql.GetHimokuList(items, listKind, QString(), 0);
+                QVERIFY2(!items.isEmpty(), qPrintable(QString::number(listKind)));
+                for (const TListItem &item : std::as_const(items))
+                    QVERIFY2(item.Code >= 99, qPrintable(QString::number(listKind) + u' ' + item.Text));
+            }
+        }
         dm.CloseAndBackUp(false);
         QVERIFY(dialogs.done());
     }
