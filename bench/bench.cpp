@@ -15,6 +15,7 @@
 
 #include "BenchBooks.h"
 #include "BenchDiary.h"
+#include "BenchMemory.h"
 #include "BenchNenSyukei.h"
 #include "BenchParts.h"
 #include "BenchTyuSyutu.h"
@@ -157,6 +158,8 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options,
         BenchNenSyukei(large, runs);
     if (wanted("tyusyutu"))
         BenchTyuSyutuExtraction(large, runs);
+    if (wanted("sorted"))
+        benchSortedPosts();
     QDir(work).removeRecursively();
     return 0;
 }

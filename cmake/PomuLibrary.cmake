@@ -37,7 +37,7 @@ function(pomu_tests folder)
   foreach(t IN LISTS tests)
     get_filename_component(base ${t} NAME_WE)
     set(target ${folder}_${base})
-    add_executable(${target} ${t})
+    add_executable(${target} ${t} ${CMAKE_CURRENT_SOURCE_DIR}/TestDefaults.cpp)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} pz_testsupport Qt6::Test)
     target_compile_options(${target} PRIVATE -Wall -Wno-unused-parameter)
     target_precompile_headers(${target} REUSE_FROM pz_db)
@@ -45,6 +45,10 @@ function(pomu_tests folder)
     # test data beside a test's source is found through its folder, named here.
     target_compile_definitions(${target} PRIVATE
       QT_TESTCASE_SOURCEDIR="${CMAKE_CURRENT_SOURCE_DIR}/${folder}")
+    # QFINDTESTDATA resolves a test's own source path against the folder the
+    # compiler ran in (the top of the build tree with Ninja), so the test finds
+    # its data from any folder, not only under CTest.
+    set_target_properties(${target} PROPERTIES QT_TESTCASE_BUILDDIR ${CMAKE_BINARY_DIR})
     # Tests restore their books from the template the build writes.
     if(TARGET pomu_template)
       add_dependencies(${target} pomu_template)

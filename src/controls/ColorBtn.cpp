@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QShortcut>
+#include <QTimer>
 #include <QStyleOptionFocusRect>
 
 #include "controls/ColorValue.h"
@@ -141,16 +143,60 @@ void TColorBtn::setCancel(bool value)
         m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
         m_escape->setContext(Qt::WindowShortcut);
         connect(m_escape, &QShortcut::activated, this, [this] {
-            if (isEnabled() && isVisible())
-                click();
+            if (!isEnabled() || !isVisible())
+                return;
+            // A key of the user's, as a click through the button's own event.
+            QPointer<TColorBtn> self(this);
+            ++m_inEvent;
+            click();
+            if (!self)
+                return;
+            if (--m_inEvent == 0 && m_clickPending) {
+                m_clickPending = false;
+                finishClick();
+            }
         });
     }
     if (m_escape)
         m_escape->setEnabled(value);
 }
 
+// The button's own click reaction is connected first, so it is the first
+// handler of the clicked signal; the owner's handlers come after. The closing
+// part waits for them: a click from the user (mouse, keys, the dialog's default
+// and cancel keys) arrives through an event and is finished when that event has
+// been handled; a click from code is finished from the event loop.
+bool TColorBtn::event(QEvent *event)
+{
+    QPointer<TColorBtn> self(this);
+    ++m_inEvent;
+    const bool handled = QPushButton::event(event);
+    if (!self)
+        return handled;
+    --m_inEvent;
+    if (m_inEvent == 0 && m_clickPending) {
+        m_clickPending = false;
+        finishClick();
+    }
+    return handled;
+}
+
 void TColorBtn::onClicked()
 {
+    m_keepOpen = false;
+    if (m_inEvent > 0) {
+        m_clickPending = true;
+        return;
+    }
+    QTimer::singleShot(0, this, &TColorBtn::finishClick);
+}
+
+void TColorBtn::finishClick()
+{
+    if (m_keepOpen) {
+        m_keepOpen = false;
+        return;
+    }
     if (m_kind == bkClose && kind() == bkClose) {
         window()->close();
         return;

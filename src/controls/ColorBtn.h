@@ -35,6 +35,10 @@ public:
     void setCancel(bool value);
     int modalResult() const { return m_modalResult; }
     void setModalResult(int value) { m_modalResult = value; }
+    // A click runs the owner's click handlers first and only then closes the
+    // dialog with ModalResult. A handler that finds the input wanting calls
+    // this, and that click leaves the dialog open.
+    void keepDialogOpen() { m_keepOpen = true; }
 
     QImage glyph() const { return m_glyph.glyph(); }
     void setGlyph(const QImage &bitmap);
@@ -90,6 +94,7 @@ signals:
     void downChanged(bool down);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -97,6 +102,8 @@ protected:
 private:
     TGlyphLayout layoutContent() const;
     void onClicked();
+    // What the click does after every handler has run: close, help, or the result.
+    void finishClick();
 
     TButtonGlyph m_glyph;
     TBitBtnKind m_kind = bkCustom;
@@ -120,4 +127,7 @@ private:
     bool m_hotTrack = false;
     QColor m_hotColor;
     QShortcut *m_escape = nullptr;
+    int m_inEvent = 0;          // depth of event() calls under way
+    bool m_clickPending = false; // clicked within the event under way
+    bool m_keepOpen = false;
 };

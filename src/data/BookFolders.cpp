@@ -9,6 +9,7 @@
 #include "data/MyRegistryIniFile.h"
 #include "platform/system/Exception.h"
 #include "platform/system/Folders.h"
+#include "platform/system/ShiftJis.h"
 #include "platform/ui/Dialogs.h"
 
 const QString BookArchiveKind = QStringLiteral("ZenitBackUp_100 ");
@@ -56,6 +57,17 @@ QString BookNameFault(const QString &name)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("\\/:*?\"<>|").contains(c))
             return QStringLiteral("家計簿の名称に次の文字は使えません。\r\\ / : * ? \" < > |");
     }
+    // The name is written in Shift-JIS into every archive of the book; a
+    // character it cannot hold comes back as "?", and the book's own backup
+    // would no longer name it.
+    QString lost;
+    for (const char32_t c : name.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if (fromShiftJis(toShiftJis(one)) != one && !lost.contains(one))
+            lost += (lost.isEmpty() ? QString() : QStringLiteral(" ")) + one;
+    }
+    if (!lost.isEmpty())
+        return QStringLiteral("家計簿の名称に次の文字は使えません。\r") + lost;
     return QString();
 }
 
@@ -116,7 +128,10 @@ QString BookFolder(const QString &name)
 
 void RegisterBook(const QString &name, const QString &folder, bool makeCurrent)
 {
-    store().WriteStringAndUpdate(FoldersSection, name, folder);
+    // Registered absolute, whatever the caller's working folder: the entry is
+    // read at later starts from anywhere.
+    store().WriteStringAndUpdate(FoldersSection, name,
+                                 folder.isEmpty() ? folder : QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     if (makeCurrent)
         store().WriteStringAndUpdate(CurrentSection, CurrentKey, name);
 }

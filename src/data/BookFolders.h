@@ -22,7 +22,8 @@ void NewBookName(QString &name);
 // Why a name cannot be a book's name (it becomes a folder name, the name of
 // its backup files and a key of the store), or an empty text when it can:
 // empty, "." or "..", a path separator or another character no file name
-// may hold, or a control character.
+// may hold, a control character, or a character Shift-JIS cannot hold (the
+// book's archives carry the name in it).
 QString BookNameFault(const QString &name);
 // Shows the fault (error, OK) and answers false; true for a usable name.
 bool CheckBookName(const QString &name);
@@ -38,7 +39,8 @@ bool CreateBookFromTemplate(const QString &folder);
 QStringList BookNames();
 bool IsRegisteredBook(const QString &name);
 QString BookFolder(const QString &name);
-// Registers (or moves) a book; makeCurrent also makes it the book to open next.
+// Registers (or moves) a book under its absolute folder; makeCurrent also makes
+// it the book to open next.
 void RegisterBook(const QString &name, const QString &folder, bool makeCurrent);
 // Takes a book off the list (its folder stays). When it was the current book,
 // another listed book becomes current, so a stale "Current" can never bring the

@@ -146,7 +146,6 @@ QVariantList himokuRow(int code, int pos, const QString &name, const QString &me
 
 void seed(Database &db)
 {
-    const QVariant null;
     const TableDef &himoku = *BookSchema::table(u"Himoku"_s);
     // The three group rows carry the closing day of their page (0: month end) and
     // are hidden, so the category lists never show them as categories. Row 3 is
@@ -174,9 +173,7 @@ void seed(Database &db)
     insertRow(db, *BookSchema::table(u"ShopMast"_s), {0, QString()});
     insertRow(db, *BookSchema::table(u"Person"_s), {0, QString(), false});
 
-    // The journal's row 0: the carried-over balance item, no date, no slip.
-    insertRow(db, *BookSchema::table(u"Master"_s),
-              {0, 0, null, 0.0, 1.0, 0, 4, 0, null, 0, 0, false, 0, 0, 1, 0, 0, 0});
+    BookSchema::insertJournalRowZero(db);
 
     const TableDef &number = *BookSchema::table(u"Number"_s);
     for (int code = 0; code <= 2; ++code)
@@ -211,6 +208,34 @@ int TableDef::fieldIndex(const QString &fieldName) const
         if (fields.at(i).name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+const QList<std::pair<QString, QVariant>> &BookSchema::journalRowZero()
+{
+    // The carried-over balance item (system item 4), no date, no slip, no
+    // side; every other column a plain zero, so no reader meets an empty one.
+    static const QList<std::pair<QString, QVariant>> row = {
+        {u"DATANO"_s, 0},      {u"GYONO"_s, 0},      {u"RECDATE"_s, QVariant()}, {u"KINGAKU"_s, 0.0},
+        {u"QUANTITY"_s, 1.0},  {u"SHOPCODE"_s, 0},   {u"HINMEICODE"_s, 4},       {u"PERSONCODE"_s, 0},
+        {u"KARISIDE"_s, QVariant()}, {u"KARICODE"_s, 0}, {u"KASICODE"_s, 0},     {u"RESERVED"_s, false},
+        {u"LOOKUPNO"_s, 0},    {u"RECEIPTNO"_s, 0},  {u"RECKIND"_s, 1},          {u"STYLE"_s, 0},
+        {u"ORIGIN"_s, 0},      {u"ZEIATUKAI"_s, 0},
+    };
+    return row;
+}
+
+void BookSchema::insertJournalRowZero(Database &db)
+{
+    const TableDef &master = *table(u"Master"_s);
+    QVariantList values;
+    for (const SchemaField &field : master.fields) {
+        QVariant value;
+        for (const auto &[name, v] : journalRowZero())
+            if (name == field.name)
+                value = v;
+        values << value;
+    }
+    insertRow(db, master, values);
 }
 
 QString BookSchema::databaseFileName()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <utility>
+
 #include <QChar>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class Database;
 
@@ -81,6 +84,14 @@ public:
     static const QList<SchemaField> &meisaiCalcFields();
     static const QList<SchemaField> &receiptCalcFields();
     static QString receiptFilter(); // "RECEIPTNO <> 0"
+
+    // Row 0 of the journal, which every book holds (listing queries take it
+    // in by "OR (DATANO = 0)"): every Master column by name with its value. The
+    // new book's seed and an emptied journal of a copied book both write it
+    // from here, so the two can never differ.
+    static const QList<std::pair<QString, QVariant>> &journalRowZero();
+    // Inserts that row into the journal table of db.
+    static void insertJournalRowZero(Database &db);
 
     // CREATE TABLE and CREATE INDEX statements of one table.
     static QStringList createStatements(const TableDef &table);

@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "data/DatMod.h"
+#include "data/FormatSettings.h"
 #include "data/HimokuCache.h"
 #include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
@@ -27,6 +29,19 @@
 using namespace Qt::StringLiterals;
 
 std::function<void()> TFormCalender::OnDataSaved;
+
+void TFormCalender::InstallDataModuleSave()
+{
+    // The calendar writes the book through its own statements: the data module
+    // learns of it as of any other change, and its tables are flushed so that
+    // they and the next backup see the new days.
+    OnDataSaved = [] {
+        if (!DatMod)
+            return;
+        DatMod->DataChanged = true;
+        DatMod->FlushTables();
+    };
+}
 TFormCalender *FormCalender = nullptr;
 
 namespace {
@@ -271,7 +286,7 @@ public:
         if (role != Qt::DisplayRole && role != Qt::EditRole)
             return {};
         switch (index.column()) {
-        case 0: return r.RecDate.isValid() ? r.RecDate.toString(u"yyyy/MM/dd"_s) : QString();
+        case 0: return DateToStr(r.RecDate); // the run's short date format, as every date shown
         case 1: return r.RecDate.isValid() ? QLocale().toString(r.RecDate, u"ddd"_s) : QString();
         case 2: return r.Name;
         case 3: return DayKindName(r.Type);
@@ -595,11 +610,7 @@ void TFormCalender::FrBtnCreateHolidayClick()
 {
     const QList<TDayRule> rules = LoadDayRules(m_db);
     const int year = CurYear;
-    m_days->change([&](QList<TDayRow> &days) {
-        GenerateYearDays(year, rules, [&days](const QDate &date, const QString &name, int type) {
-            WriteDayRow(days, date, name, type);
-        });
-    });
+    m_days->change([&](QList<TDayRow> &days) { GenerateYearRows(year, rules, days); });
 }
 
 void TFormCalender::loadRules()
@@ -632,6 +643,10 @@ void TFormCalender::saveDays()
     // Numbers and rows in one transaction; the grid learns the numbers and row
     // ids only after the commit, so a failed save can be retried as it stands.
     QList<TDayRow> rows = m_days->rows;
+    // A row added by 追加 and left blank is no day: it is dropped, not stored.
+    rows.removeIf([](const TDayRow &r) {
+        return r.RowId == 0 && !r.RecDate.isValid() && r.Name.isEmpty() && r.Comment.isEmpty();
+    });
     {
         Transaction transaction(m_db, Database::TransactionMode::Immediate);
         for (qint64 rowId : std::as_const(m_days->deleted)) {
@@ -774,14 +789,16 @@ void TFormCalender::InsertRow()
         row.Changed = true;
         m_rules->appendRow(row);
     } else {
+        // A blank row, for the user to fill: a preset date would be a day the
+        // user never chose, stored as it is if not noticed.
         TDayRow row;
-        row.RecDate = QDate(CurYear, 1, 1);
         row.Changed = true;
         m_days->appendRow(row);
     }
     QTableView *grid = shownGrid();
     const QModelIndex first = grid->model()->index(grid->model()->rowCount() - 1, 0);
     grid->setCurrentIndex(first);
+    grid->scrollTo(first);
 }
 
 void TFormCalender::DeleteRow()
@@ -790,7 +807,7 @@ void TFormCalender::DeleteRow()
     const int row = grid->currentIndex().row();
     if (row < 0)
         return;
-    if (MessageDlg(u"削除しますか？"_s, MsgDlgType::Confirmation, mbYesNo) != mrYes)
+    if (MessageDlg(u"レコードを削除してもよいですか？"_s, MsgDlgType::Confirmation, mbOKCancel) == mrCancel)
         return;
     if (showingRules())
         m_rules->removeAt(row);

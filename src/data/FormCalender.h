@@ -52,6 +52,9 @@ public:
     // Runs after every save that wrote something, for the data module to note
     // that the book changed. Set once by the data module.
     static std::function<void()> OnDataSaved;
+    // Sets OnDataSaved to the data module's: the data-changed flag and the
+    // table flush. The program's start-up calls it.
+    static void InstallDataModuleSave();
 
     // Controls.
     QComboBox *CbBoxYear = nullptr;
@@ -82,8 +85,8 @@ public:
     // Loads the year in the year box into the day grid; a year without rows is
     // generated from the rules.
     void LoadYear();
-    // Generates CurYear's days from the stored rules into the day grid: the
-    // first row of a date a rule produces is overwritten, other rows stay.
+    // Generates CurYear's days from the stored rules into the day grid; rows of
+    // the user's own stay beside the generated ones (WriteDayRow).
     void FrBtnCreateHolidayClick();
     // Saves the shown grid's changes (numbering new rows) in one transaction and
     // rebuilds the holiday list.
@@ -99,8 +102,8 @@ public:
     void YearChanged();
 
     // The grid actions on the shown grid.
-    void InsertRow();           // 追加: a new row (a new rule is of kind 1)
-    void DeleteRow();           // 削除, after asking
+    void InsertRow();           // 追加: a blank row (a new rule is of kind 1)
+    void DeleteRow();           // 削除, unless Cancel to the question
     void CancelAll();           // 全取消
     void Undo();                // 元に戻す
 

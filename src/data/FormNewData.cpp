@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "data/BookFolders.h"
+#include "data/BookSchema.h"
 #include "data/DatMod.h"
 #include "data/FormInputNewName.h"
 #include "data/ModalForm.h"
@@ -36,12 +37,11 @@ void InsertZeroDataRow(Table &table)
             table.open();
         table.first();
         table.insert();
-        table.fieldByName(QStringLiteral("DATANO"))->setAsInteger(0);
-        table.fieldByName(QStringLiteral("KARICODE"))->setAsInteger(0);
-        table.fieldByName(QStringLiteral("KASICODE"))->setAsInteger(0);
-        table.fieldByName(QStringLiteral("HINMEICODE"))->setAsInteger(4);
-        table.fieldByName(QStringLiteral("STYLE"))->setAsInteger(0);
-        table.fieldByName(QStringLiteral("ORIGIN"))->setAsInteger(0);
+        // Every column from the one definition of row 0, over the new-line
+        // defaults (today's date among them), so the copy's row 0 is the
+        // template's.
+        for (const auto &[name, value] : BookSchema::journalRowZero())
+            table.fieldByName(name)->setValue(value);
         table.post();
     } catch (...) {
         if (DatMod)
@@ -245,9 +245,18 @@ bool TFormNewData::AskNewBookNameAndPlace(QString &name, QString &place)
         if (ModalForms::exec(form) != mrOk)
             return false;
         name = form.EditKakeiboName->text();
-        place = form.DirEditEditKakeiboDir->text();
+        place = form.DirEditEditKakeiboDir->text().trimmed();
         if (name.isEmpty())
             return false;
+        // A book's folder is registered as it is made: a relative one would
+        // depend on the folder the program happens to run in. No folder means
+        // the place of new books.
+        if (place.isEmpty())
+            place = DatMod->GetDataPlace();
+        if (QDir::isRelativePath(place)) {
+            MessageDlg(QStringLiteral("指定されたフォルダは使用できません。\r") + place, MsgDlgType::Error, mbOK);
+            continue;
+        }
         if (IsRegisteredBook(name)) {
             form.setTitle(QStringLiteral("この名称はすでに使われています。"), Qt::red);
             continue;

@@ -15,9 +15,9 @@ class QStackedWidget;
 class QWidget;
 class Table;
 
-// Gives an empty journal table of the book's layout back its row 0 (the
-// carried-over balance row: DATANO 0, both codes 0, item 4, style and origin
-// 0). The record number is kept as given while it is posted.
+// Gives an empty journal table of the book's layout back its row 0, as
+// BookSchema::journalRowZero defines it. The record number is kept as given
+// while it is posted.
 void InsertZeroDataRow(Table &table);
 
 // "家計簿の新規作成": the new-book wizard. Three pages: the base folder of the

@@ -110,11 +110,13 @@ void ApplyHolidayShift(QDate &date, int rule, const HolidayTest &isHoliday)
 HolidayTest TableHolidayTest(Database &db)
 {
     return [&db](const QDate &date) {
-        // Only the first row of the date counts: a user's own row of another kind
-        // in front of a holiday row hides it, as the day grid shows it first.
-        Statement st(db, QStringLiteral("SELECT TYPE FROM DateList WHERE RECDATE = ? ORDER BY rowid LIMIT 1"));
+        // Any holiday row of the date counts, as in the holiday list: a user's
+        // own anniversary or birthday on a holiday stands beside it and must not
+        // make it a workday for closing and payment dates.
+        Statement st(db, QStringLiteral("SELECT 1 FROM DateList WHERE RECDATE = ? AND TYPE = ? LIMIT 1"));
         st.bind(1, date);
-        return st.next() && !st.isNull(0) && st.intValue(0) == DayKindNationalHoliday;
+        st.bind(2, DayKindNationalHoliday);
+        return st.next();
     };
 }
 
@@ -195,24 +197,40 @@ void GenerateYearDays(int year, const QList<TDayRule> &rules, const DayWriter &w
 
 void WriteDayRow(QList<TDayRow> &days, const QDate &date, const QString &name, int type)
 {
-    for (TDayRow &row : days) {
-        if (row.RecDate == date) {
+    const auto write = [&](TDayRow &row) {
+        if (row.Name != name || row.Type != type) {
             row.Name = name;
             row.Type = type;
             row.Changed = true;
-            return;
         }
-    }
+        row.Generated = true;
+    };
+    for (TDayRow &row : days)
+        if (row.RecDate == date && row.Type == type && row.Name == name)
+            return write(row);
+    if (type == DayKindNationalHoliday)
+        for (TDayRow &row : days)
+            if (row.RecDate == date && row.Type == type && !row.Generated)
+                return write(row);
     TDayRow row;
     row.RecDate = date;
     row.Name = name;
     row.Type = type;
     row.Changed = true;
+    row.Generated = true;
     // Keep date order so that the day grid and a later lookup see what the
     // loaded year would show.
     auto pos = std::upper_bound(days.begin(), days.end(), date,
                                 [](const QDate &d, const TDayRow &r) { return d < r.RecDate; });
     days.insert(pos, row);
+}
+
+void GenerateYearRows(int year, const QList<TDayRule> &rules, QList<TDayRow> &days)
+{
+    for (TDayRow &row : days)
+        row.Generated = false;
+    GenerateYearDays(year, rules,
+                     [&days](const QDate &date, const QString &name, int type) { WriteDayRow(days, date, name, type); });
 }
 
 QList<TDayRule> LoadDayRules(Database &db)
@@ -299,8 +317,7 @@ void GenerateYearInBook(Database &db, int year, const std::function<qint32()> &n
 {
     const QList<TDayRule> rules = LoadDayRules(db);
     QList<TDayRow> days = LoadYearDays(db, year);
-    GenerateYearDays(year, rules,
-                     [&days](const QDate &date, const QString &name, int type) { WriteDayRow(days, date, name, type); });
+    GenerateYearRows(year, rules, days);
     SaveYearDays(db, days, nextDataNo);
 }
 

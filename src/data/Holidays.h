@@ -34,8 +34,8 @@ void MoveAfterWeekendHoliday(QDate &date, const HolidayTest &isHoliday);  // rul
 // Rules 1..4 as above; 0 and any other value leave the date.
 void ApplyHolidayShift(QDate &date, int rule, const HolidayTest &isHoliday);
 
-// The book-backed test: the first DateList row of the date (insertion order)
-// has TYPE 1. The database must outlive the returned test.
+// The book-backed test: a DateList row of the date has TYPE 1 (whatever other
+// rows the date has). The database must outlive the returned test.
 HolidayTest TableHolidayTest(Database &db);
 bool IsTableHoliday(Database &db, bool sundaysOnly, const QDate &date);
 void ApplyHolidayShift(Database &db, QDate &date, int rule, bool sundaysOnly);
@@ -67,6 +67,7 @@ struct TDayRow
     int Type = DayKindWeekday;
     QString Comment;
     bool Changed = false;
+    bool Generated = false; // written by the generation in progress
 };
 
 // Weekday number of the rules: Sunday 1 .. Saturday 7.
@@ -77,16 +78,22 @@ int RuleWeekday(const QDate &date);
 // selected by their fields: GenerateYearDays places them by computation.
 bool DayRuleMatches(const TDayRule &rule, const QDate &date);
 
-// Writes a generated day: the first existing row of the date is edited, or a row
-// is appended.
+// Writes a generated day (date, name, kind).
 using DayWriter = std::function<void(const QDate &date, const QString &name, int type)>;
 
 // Expands the rules over every day of `year`, with the equinox rows, substitute
 // holidays ("振替休日") and in-between holidays ("休日").
 void GenerateYearDays(int year, const QList<TDayRule> &rules, const DayWriter &write);
 
-// The in-memory form of the same write: edit the first row of the date or append.
+// The in-memory form of the same write. Generation edits only a row of its own
+// kind: the row of that date, kind and name, else for a national holiday the
+// date's holiday row (a renamed holiday replaces its old name) that this run
+// has not written yet; anything else is appended beside the date's other rows.
+// So a user's anniversary or birthday on a holiday stays, and the holiday stays
+// a holiday.
 void WriteDayRow(QList<TDayRow> &days, const QDate &date, const QString &name, int type);
+// GenerateYearDays into rows with WriteDayRow, after marking none generated.
+void GenerateYearRows(int year, const QList<TDayRule> &rules, QList<TDayRow> &days);
 
 // Book layer.
 QList<TDayRule> LoadDayRules(Database &db);

@@ -69,12 +69,20 @@ int masterCode(const char *tableFileName, const QString &name, bool userRowsOnly
     return GetOrAddMasterCode(DatMod->MainDatabase, QLatin1String(tableFileName), name, userRowsOnly);
 }
 
+// A line's side names a category or account; 0 or less is none, and the
+// group rows 収入, 支出 and 口座 (codes 1 to 3) are the roots of the lists, never
+// a place a line can be booked to.
+int bookableCode(int code)
+{
+    return code >= 1 && code <= 3 ? 0 : code;
+}
+
 // The code checks of one line; false (message shown) on the first missing or equal code.
 bool checkLineCodes(DataSet &ds)
 {
     const TMeisaiClientDataSet &st = clt();
-    const int kari = intOf(ds, "KARICODE");
-    const int kasi = intOf(ds, "KASICODE");
+    const int kari = bookableCode(intOf(ds, "KARICODE"));
+    const int kasi = bookableCode(intOf(ds, "KASICODE"));
     const bool byCodes = st.CltSyuSiIdo != 3 || st.CltDataStyle == 4 || st.CltDataStyle == 5 || st.CltDataStyle == 7;
     if (byCodes) {
         QString kariMsg = QStringLiteral("入金先が未定です。"), kasiMsg = QStringLiteral("出金元が未定です。");
@@ -92,8 +100,8 @@ bool checkLineCodes(DataSet &ds)
         if (kari == kasi)
             return refuse(QStringLiteral("出金元と入金先が同じです。"));
     } else {
-        const int aite = intOf(ds, "AiteCode");
-        const int self = intOf(ds, "SelfCode");
+        const int aite = bookableCode(intOf(ds, "AiteCode"));
+        const int self = bookableCode(intOf(ds, "SelfCode"));
         if (aite <= 0)
             return refuse(QStringLiteral("費目もしく相手口座が未定です。"));
         if (self <= 0)

@@ -14,15 +14,20 @@ QString TMyMemIniFile::fileIn(const QString &bookFolder)
     return bookFolder + QStringLiteral("/PomuZenitData.ini");
 }
 
+// The default is written and flushed; a store that cannot be written says so
+// to the caller (and from there to the user) rather than answer as if seeded.
 template <typename Write>
 static void seed(TMyMemIniFile *store, Write write)
 {
     write();
-    try {
-        store->UpdateFile();
-    } catch (const Exception &) {
-        // Kept in memory; the next successful flush stores it.
-    }
+    store->UpdateFile();
+}
+
+// A key that is present with an empty value reads as 0 and False, not as the
+// caller's default: it is there, so nothing is seeded either.
+static bool emptyValue(const MemIniFile &store, const QString &section, const QString &key)
+{
+    return store.readString(section, key, QString()).trimmed().isEmpty();
 }
 
 QString TMyMemIniFile::ReadOrWriteString(const QString &section, const QString &key, const QString &def)
@@ -36,7 +41,7 @@ QString TMyMemIniFile::ReadOrWriteString(const QString &section, const QString &
 int TMyMemIniFile::ReadOrWriteInteger(const QString &section, const QString &key, int def)
 {
     if (valueExists(section, key))
-        return readInteger(section, key, def);
+        return emptyValue(*this, section, key) ? 0 : readInteger(section, key, def);
     seed(this, [&] { writeInteger(section, key, def); });
     return def;
 }
@@ -44,7 +49,7 @@ int TMyMemIniFile::ReadOrWriteInteger(const QString &section, const QString &key
 bool TMyMemIniFile::ReadOrWriteBool(const QString &section, const QString &key, bool def)
 {
     if (valueExists(section, key))
-        return readBool(section, key, def);
+        return emptyValue(*this, section, key) ? false : readBool(section, key, def);
     seed(this, [&] { writeBool(section, key, def); });
     return def;
 }

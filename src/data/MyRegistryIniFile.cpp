@@ -34,15 +34,20 @@ TMyRegistryIniFile::TMyRegistryIniFile(const QString &fileName)
 {
 }
 
+// The default is written and flushed; a store that cannot be written says so
+// to the caller (and from there to the user) rather than answer as if seeded.
 template <typename Write>
 static void seed(TMyRegistryIniFile *store, Write write)
 {
-    try {
-        write();
-        store->UpdateFile();
-    } catch (const Exception &) {
-        // Kept in memory; the next successful write stores it.
-    }
+    write();
+    store->UpdateFile();
+}
+
+// A key that is present with an empty value reads as 0 and False, not as the
+// caller's default: it is there, so nothing is seeded either.
+static bool emptyValue(const MemIniFile &store, const QString &section, const QString &key)
+{
+    return store.readString(section, key, QString()).trimmed().isEmpty();
 }
 
 QString TMyRegistryIniFile::ReadOrWriteString(const QString &section, const QString &key, const QString &def)
@@ -56,7 +61,7 @@ QString TMyRegistryIniFile::ReadOrWriteString(const QString &section, const QStr
 int TMyRegistryIniFile::ReadOrWriteInteger(const QString &section, const QString &key, int def)
 {
     if (valueExists(section, key))
-        return readInteger(section, key, def);
+        return emptyValue(*this, section, key) ? 0 : readInteger(section, key, def);
     seed(this, [&] { writeInteger(section, key, def); });
     return def;
 }
@@ -72,7 +77,7 @@ double TMyRegistryIniFile::ReadOrWriteFloat(const QString &section, const QStrin
 bool TMyRegistryIniFile::ReadOrWriteBool(const QString &section, const QString &key, bool def)
 {
     if (valueExists(section, key))
-        return readBool(section, key, def);
+        return emptyValue(*this, section, key) ? false : readBool(section, key, def);
     seed(this, [&] { writeBool(section, key, def); });
     return def;
 }

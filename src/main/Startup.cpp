@@ -7,6 +7,7 @@
 #include "data/BookStartup.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
+#include "data/FormCalender.h"
 #include "data/FormatSettings.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
@@ -93,6 +94,8 @@ void Startup::createModules()
     // module's start-up opening.
     InstallBookStartup(*m_datMod);
     InstallVer1Import();
+    // A calendar save marks the book changed and flushes the module's tables.
+    TFormCalender::InstallDataModuleSave();
     m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);
     DatModSql = m_datModSql.get();
     m_mainForm = std::make_unique<TMainForm>();

@@ -106,6 +106,47 @@ private slots:
         QCOMPARE(dialog.result(), int(mrCancel));
     }
 
+    // The owner's click handler runs before the dialog closes: it sees the
+    // dialog still open, and an OK that finds the input wanting keeps it open.
+    void ownersHandlerRunsBeforeTheDialogCloses()
+    {
+        QDialog dialog;
+        auto *edit = new QLineEdit(&dialog);
+        auto *ok = new TColorBtn(&dialog);
+        ok->setKind(bkOK);
+        ok->move(0, 40);
+        QList<bool> openWhenHandled;
+        QObject::connect(ok, &QAbstractButton::clicked, &dialog, [&] {
+            openWhenHandled << dialog.isVisible();
+            if (edit->text().isEmpty())
+                ok->keepDialogOpen();
+        });
+        dialog.setResult(-1);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), -1);
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        edit->setFocus();
+        QTest::keyClick(ok, Qt::Key_Space);   // the keyboard's click of the focused button
+        QVERIFY(dialog.isVisible());
+        edit->setText(QStringLiteral("x"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(mrOk));
+        QCOMPARE(openWhenHandled, (QList<bool>{true, true, true}));
+
+        // A click from code closes once the handlers have run, from the event loop.
+        dialog.setResult(-1);
+        dialog.show();
+        ok->click();
+        QCOMPARE(openWhenHandled.size(), 4);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(mrOk));
+    }
+
     void helpAndCloseButtons()
     {
         QWidget w;

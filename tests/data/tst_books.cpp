@@ -50,6 +50,19 @@ private:
         db.open(folder + "/PomuZenitData.db");
         return db.scalar(sql).toInt();
     }
+    // Every column of the journal's row 0, as stored.
+    static QStringList rowZero(const QString &folder)
+    {
+        Database db;
+        db.open(folder + "/PomuZenitData.db");
+        Statement st(db, "SELECT * FROM Master WHERE DATANO = 0");
+        QStringList out;
+        if (!st.next())
+            return out;
+        for (int c = 0; c < st.columnCount(); ++c)
+            out << st.columnName(c) + '=' + (st.isNull(c) ? u"NULL"_s : st.value(c).toString());
+        return out;
+    }
     // The user's part in the name-and-place form: the name typed, OK.
     static void typeNewName(const QString &name, QString *title = nullptr)
     {
@@ -111,12 +124,62 @@ private slots:
         QTest::newRow("pipe") << u"a|b"_s << false;
         QTest::newRow("newline") << u"a\nb"_s << false;
         QTest::newRow("leading blank") << u" a"_s << false;
+        // The archives carry the name in Shift-JIS: what it cannot hold is refused.
+        QTest::newRow("emoji") << u"家計簿😀"_s << false;
+        QTest::newRow("outside Shift-JIS") << u"𠮷野家の家計"_s << false;
+        QTest::newRow("Korean") << u"가계부"_s << false;
+        QTest::newRow("circled digit") << u"家計簿①"_s << true;
+        QTest::newRow("wave dash") << u"家計簿～２"_s << true;
+        QTest::newRow("half-width kana") << u"ｶｹｲﾎﾞ"_s << true;
     }
     void bookNameFault()
     {
         QFETCH(QString, name);
         QFETCH(bool, usable);
         QCOMPARE(BookNameFault(name).isEmpty(), usable);
+    }
+    void bookNameFaultNamesTheCharacters()
+    {
+        const QString fault = BookNameFault(u"a😀b𠮷😀"_s);
+        QVERIFY2(fault.startsWith(u"家計簿の名称に次の文字は使えません。"_s), qPrintable(fault));
+        QVERIFY(fault.endsWith(u"😀 𠮷"_s));
+        // Renaming asks again after saying why.
+        RegisterBook(u"A"_s, place() + "/A", true);
+        DialogQueue dialogs;
+        dialogs.input(u"家計簿😀"_s).answer(mrOk, u"😀"_s).input(u"家計簿"_s);
+        QString name = u"A"_s;
+        QVERIFY(AskNewBookName(name));
+        QCOMPARE(name, u"家計簿"_s);
+    }
+
+    // A book's folder is absolute whatever is typed or passed: no folder is the
+    // place of new books, a relative one is refused, and the list never holds
+    // a path that depends on the folder the program ran in.
+    void bookFoldersAreAbsolute()
+    {
+        const auto typeNameAndFolder = [](const QString &name, const QString &dir) {
+            ModalForms::push([name, dir](QDialog &d) {
+                auto &f = dynamic_cast<TFormInputNewName &>(d);
+                f.EditKakeiboName->setText(name);
+                f.DirEditEditKakeiboDir->setText(dir);
+                return int(mrOk);
+            });
+        };
+        DialogQueue dialogs;
+        TFormNewData wizard;
+        typeNameAndFolder(u"相対"_s, u"relative/place"_s);
+        dialogs.answer(mrOk, u"指定されたフォルダは使用できません。"_s);
+        typeNameAndFolder(u"空"_s, QString());
+        QString name, folder;
+        QVERIFY(wizard.AskNewBookFolder(name, folder));
+        QCOMPARE(name, u"空"_s);
+        QCOMPARE(folder, place() + u"/空"_s);
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(dialogs.done());
+        QVERIFY(!QFileInfo::exists(u"relative"_s));
+
+        RegisterBook(u"R"_s, u"rel/../book"_s, false);
+        QCOMPARE(BookFolder(u"R"_s), QDir::current().absoluteFilePath(u"book"_s));
     }
 
     void askNewBookNameRefusesTakenAndUnusableNames()
@@ -372,8 +435,10 @@ private slots:
         QCOMPARE(dm->BookName, u"写し"_s);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master"), journalRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master WHERE DATANO = 0"), 1);
-        if (option != CopyAllRows)
-            QCOMPARE(count(copy, "SELECT COUNT(*) FROM Master WHERE DATANO = 0 AND HINMEICODE = 4 AND STYLE = 0"), 1);
+        // Row 0 of the copy is the one a new book has, column by column.
+        const QString fresh = makeBook(u"新"_s, false);
+        QCOMPARE(rowZero(copy), rowZero(fresh));
+        QVERIFY(!rowZero(fresh).isEmpty());
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Yosan"), budgetRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM ReserveList"), cardRows);
         QCOMPARE(count(copy, "SELECT COUNT(*) FROM Memo"), 0);

@@ -100,8 +100,9 @@ private slots:
         QCOMPARE(BookSchema::databaseFileName(), u"PomuZenitData.db"_s);
     }
 
-    // The key fields of the definitions are the tables' primary keys and their
-    // letters are the Part's; the tables without key keep insertion order.
+    // The key fields of the definitions are the tables' primary keys, their
+    // type letters are the book's own (S, I, ...); the tables without key keep
+    // insertion order.
     void keys()
     {
         const QMap<QString, QString> keys = {

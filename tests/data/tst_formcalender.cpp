@@ -142,7 +142,8 @@ private slots:
         QAbstractTableModel *model = form.DateListModel;
         QCOMPARE(model->rowCount(), form.days().size());
         const int sunday = rowOf(form.days(), QDate(2024, 2, 11));
-        QCOMPARE(model->index(sunday, 0).data().toString(), u"2024/02/11"_s);
+        // Dates in the run's short format, as everywhere else.
+        QCOMPARE(model->index(sunday, 0).data().toString(), u"24/02/11"_s);
         QCOMPARE(model->index(sunday, 2).data().toString(), u"建国記念の日"_s);
         QCOMPARE(model->index(sunday, 3).data().toString(), u"国民の祝日"_s);
         QCOMPARE(model->index(sunday, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
@@ -167,7 +168,7 @@ private slots:
         QCOMPARE(m_saves, 1);
     }
 
-    void storedYearLoadsAsItIsAndRegenerationOverwritesTheFirstRowOfADate()
+    void storedYearLoadsAsItIsAndRegenerationKeepsTheUsersDays()
     {
         addDay(db(), 1, QDate(2024, 1, 1), u"誕生日"_s, 6);
         addDay(db(), 2, QDate(2024, 1, 1), u"記念日"_s, 5);
@@ -182,9 +183,12 @@ private slots:
         form.FrBtnCreateHolidayClick();
         form.Save();
         const QStringList stored = storedDays(db(), 2024);
-        QCOMPARE(stored.mid(0, 2), (QStringList{u"2024-01-01 元日 1"_s, u"2024-01-01 記念日 5"_s}));
+        // New Year's Day joins the user's two rows of that date; none is lost.
+        QCOMPARE(stored.mid(0, 3),
+                 (QStringList{u"2024-01-01 誕生日 6"_s, u"2024-01-01 記念日 5"_s, u"2024-01-01 元日 1"_s}));
         QVERIFY(stored.contains(u"2024-06-01 創立記念 2"_s));
-        QCOMPARE(stored.size(), officialHolidays(2024).size() + 2);
+        QCOMPARE(stored.size(), officialHolidays(2024).size() + 3);
+        QVERIFY(IsTableHoliday(db(), false, QDate(2024, 1, 1)));
         // New rows got numbers after the counter's.
         QCOMPARE(db().scalar(u"SELECT MIN(DATANO) FROM DateList WHERE DATANO > 3"_s).toInt(), 4);
         QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM DateList WHERE DATANO IS NULL"_s).toInt(), 0);
@@ -214,26 +218,33 @@ private slots:
         QCOMPARE(form.days().at(0).Name, u"社員旅行"_s);
         QCOMPARE(form.changeCount(), 0);
 
-        // 削除 asks first.
+        // 削除 asks first; only Cancel keeps the row.
         form.MyDBGridDateList->setCurrentIndex(model->index(1, 0));
         {
             DialogQueue dialogs;
-            dialogs.answer(mrNo, u"削除しますか"_s).answer(mrYes, u"削除しますか"_s);
+            dialogs.answer(mrCancel, u"レコードを削除してもよいですか？"_s)
+                .answer(mrOk, u"レコードを削除してもよいですか？"_s);
             form.DeleteRow();
             QCOMPARE(form.days().size(), 2);
             form.DeleteRow();
             QCOMPARE(form.days().size(), 1);
             QVERIFY(dialogs.done());
         }
+        // 追加 gives a blank row; one left blank is not stored.
         form.InsertRow();
         const int added = form.days().size() - 1;
-        QVERIFY(model->setData(model->index(added, 0), u"2024/12/29"_s));
+        QCOMPARE(form.MyDBGridDateList->currentIndex().row(), added);
+        for (int column : {0, 1, 2, 4})
+            QVERIFY2(model->index(added, column).data().toString().isEmpty(), qPrintable(QString::number(column)));
+        form.InsertRow();
+        QVERIFY(model->setData(model->index(added, 0), u"24/12/29"_s));
         QVERIFY(model->setData(model->index(added, 2), u"年末休暇"_s));
         QVERIFY(model->setData(model->index(added, 3), u"会社の休日"_s));
         form.Save();
         QCOMPARE(storedDays(db(), 2024),
                  (QStringList{u"2024-03-01 社員旅行 2"_s, u"2024-12-29 年末休暇 2"_s}));
         QCOMPARE(db().scalar(u"SELECT DATANO FROM DateList WHERE NAME = '年末休暇'"_s).toInt(), 3);
+        QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM DateList WHERE RECDATE IS NULL"_s).toInt(), 0);
     }
 
     void pendingChangesAreAskedAboutOnClose()

@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(date, expected);
     }
 
-    void tableHolidayLooksAtTheFirstRowOnly()
+    void tableHolidayIsAnyHolidayRowOfTheDate()
     {
         TestEnv env;
         Database db;
@@ -110,7 +110,9 @@ private slots:
         addDay(db, 3, QDate(2024, 5, 6), QStringLiteral("振替休日"), 1);
         QVERIFY(IsTableHoliday(db, false, QDate(2024, 5, 3)));
         QVERIFY(!IsTableHoliday(db, true, QDate(2024, 5, 3)));
-        QVERIFY(!IsTableHoliday(db, false, QDate(2024, 5, 6)));
+        // The birthday read first does not hide the substitute holiday beside it.
+        QVERIFY(IsTableHoliday(db, false, QDate(2024, 5, 6)));
+        QVERIFY(!IsTableHoliday(db, false, QDate(2024, 5, 7)));
         QVERIFY(IsTableHoliday(db, true, QDate(2024, 5, 5)));
         QDate d(2024, 5, 3);
         ApplyHolidayShift(db, d, 2, false);
@@ -190,12 +192,14 @@ private slots:
         QCOMPARE(days.size(), 3);
         for (const TDayRow &r : days)
             QVERIFY2(r.Type != 1, qPrintable(r.Name));
-        // A birthday Monday does not hold off the substitute of a Sunday holiday.
+        // A birthday Monday does not hold off the substitute of a Sunday
+        // holiday, and stays beside it.
         const QList<TDayRow> sub = generate(2024, {rule(u"建国記念の日"_s, 0, 2, 11), rule(u"誕生日"_s, 0, 2, 12, 0, 0, 6)});
-        const TDayRow *mon = dayOf(sub, QDate(2024, 2, 12));
-        QVERIFY(mon);
-        QCOMPARE(mon->Name, u"振替休日"_s);
-        QCOMPARE(mon->Type, 1);
+        QStringList monday;
+        for (const TDayRow &r : sub)
+            if (r.RecDate == QDate(2024, 2, 12))
+                monday << u"%1 %2"_s.arg(r.Name).arg(r.Type);
+        QCOMPARE(monday, (QStringList{u"誕生日 6"_s, u"振替休日 1"_s}));
     }
 
     void sundayOnNewYearsEveGetsNoSubstitute()
@@ -207,26 +211,47 @@ private slots:
         QVERIFY(!dayOf(y2024, QDate(2024, 1, 1)));
     }
 
-    void regenerationOverwritesTheFirstRowOnly()
+    // Generation edits only rows of its own: a user's rows on a holiday stay
+    // beside it, the holiday is written all the same, a holiday row of an old
+    // name takes the new one, and a second run changes nothing.
+    void regenerationKeepsTheUsersRows()
     {
         QList<TDayRow> days;
-        TDayRow own;
-        own.DataNo = 7;
-        own.RecDate = QDate(2024, 11, 3);
-        own.Name = u"自分の記念日"_s;
-        own.Type = 5;
-        TDayRow second = own;
-        second.DataNo = 8;
-        second.Name = u"二つ目"_s;
-        days << own << second;
-        days = generate(2024, {rule(u"文化の日"_s, 0, 11, 3)}, days);
-        QCOMPARE(days.size(), 3); // 11/4 substitute appended
-        QCOMPARE(days[0].DataNo, 7);
-        QCOMPARE(days[0].Name, u"文化の日"_s);
-        QCOMPARE(days[0].Type, 1);
-        QCOMPARE(days[1].Name, u"二つ目"_s);
-        QVERIFY(!days[1].Changed);
-        QCOMPARE(days[2].RecDate, QDate(2024, 11, 4));
+        const auto stored = [&days](qint32 dataNo, const QDate &date, const QString &name, int type) {
+            TDayRow r;
+            r.DataNo = dataNo;
+            r.RowId = dataNo;
+            r.RecDate = date;
+            r.Name = name;
+            r.Type = type;
+            days << r;
+        };
+        stored(7, QDate(2024, 1, 1), u"結婚記念日"_s, 5);
+        stored(10, QDate(2024, 4, 29), u"みどりの日"_s, 1);      // the holiday's old name
+        stored(8, QDate(2024, 11, 3), u"自分の記念日"_s, 5);
+        stored(9, QDate(2024, 11, 4), u"誕生日"_s, 6);          // the substitute's date
+        const QList<TDayRule> rules = {rule(u"元日"_s, 0, 1, 1), rule(u"昭和の日"_s, 0, 4, 29),
+                                       rule(u"文化の日"_s, 0, 11, 3), rule(u"結婚記念日"_s, 0, 1, 1, 0, 0, 5)};
+        GenerateYearRows(2024, rules, days);
+
+        QStringList shown;
+        for (const TDayRow &r : days)
+            shown << u"%1 %2 %3 %4"_s.arg(r.RecDate.toString(Qt::ISODate), r.Name).arg(r.Type).arg(r.DataNo);
+        QCOMPARE(shown, (QStringList{u"2024-01-01 結婚記念日 5 7"_s, u"2024-01-01 元日 1 0"_s,
+                                     u"2024-04-29 昭和の日 1 10"_s, u"2024-11-03 自分の記念日 5 8"_s,
+                                     u"2024-11-03 文化の日 1 0"_s, u"2024-11-04 誕生日 6 9"_s,
+                                     u"2024-11-04 振替休日 1 0"_s}));
+        for (const TDayRow &r : days)
+            if (r.DataNo == 7 || r.DataNo == 8 || r.DataNo == 9)
+                QVERIFY2(!r.Changed, qPrintable(r.Name));
+
+        for (TDayRow &r : days)
+            r.Changed = false;
+        const QList<TDayRow> before = days;
+        GenerateYearRows(2024, rules, days);
+        QCOMPARE(days.size(), before.size());
+        for (const TDayRow &r : days)
+            QVERIFY2(!r.Changed, qPrintable(r.Name));
     }
 
     void saveIsAllOrNothing()

@@ -151,6 +151,10 @@ private slots:
         QTest::newRow("expense credit") << 2 << 201 << -1 << true << "出金口座が未定です。";
         QTest::newRow("equal codes") << 2 << 101 << 101 << true << "出金元と入金先が同じです。";
         QTest::newRow("no date") << 2 << 201 << 101 << false << "日付が未定です。";
+        // The group rows are list roots, never a category or account of a line.
+        QTest::newRow("expense group") << 2 << 2 << 101 << true << "費目が未定です。";
+        QTest::newRow("income group") << 1 << 101 << 1 << true << "費目が未定です。";
+        QTest::newRow("account group") << 2 << 201 << 3 << true << "出金口座が未定です。";
     }
     void checksRefuseWithTheirMessage()
     {
@@ -179,6 +183,8 @@ private slots:
         QTest::newRow("no counterpart") << 101 << 0 << "費目もしく相手口座が未定です。";
         QTest::newRow("no own account") << 0 << 102 << "口座が未定です。";
         QTest::newRow("same account") << 101 << 101 << "出金元と入金先が同じです。";
+        QTest::newRow("account group as own") << 3 << 102 << "口座が未定です。";
+        QTest::newRow("expense group as counterpart") << 101 << 2 << "費目もしく相手口座が未定です。";
     }
     void transferChecks()
     {

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QtTest>
 
 #include "TestEnv.h"
@@ -85,7 +87,9 @@ private slots:
         QTest::newRow("numeric string") << QByteArray("[S]\nK=42\n") << 42 << true << "42";
         QTest::newRow("zero is false") << QByteArray("[S]\nK=0\n") << 0 << false << "0";
         QTest::newRow("one is true") << QByteArray("[S]\nK=1\n") << 1 << true << "1";
-        QTest::newRow("present but empty") << QByteArray("[S]\nK=\n") << 99 << true << "";
+        // Present, so not seeded; empty reads as 0 and False, not as the default.
+        QTest::newRow("present but empty") << QByteArray("[S]\nK=\n") << 0 << false << "";
+        QTest::newRow("present, blanks only") << QByteArray("[S]\nK=  \n") << 0 << false << "  ";
         QTest::newRow("not a number") << QByteArray("[S]\nK=abc\n") << 99 << true << "abc";
         QTest::newRow("other case") << QByteArray("[s]\nk=7\n") << 7 << true << "7";
     }
@@ -220,19 +224,33 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Exception, LoadFontFromRegistry(QStringLiteral("MainForm"), back, c));
     }
 
-    // A store that cannot be written: reads still answer (the defaults), explicit
-    // writes say so.
-    void unwritableStoreKeepsReading()
+    // A store that cannot be written: a seed that cannot be flushed reaches the
+    // caller with the file and the reason, as every explicit write does; keys
+    // that are there still read.
+    void unwritableStoreSaysSo()
     {
         TestEnv env;
         const QString blocker = env.path(QStringLiteral("book"));
         writeFile(blocker, "a file, not a folder");
         TMyMemIniFile book(TMyMemIniFile::fileIn(blocker));
         TMyRegistryIniFile reg(env.path(QStringLiteral("book/reg.ini")));
-        QCOMPARE(book.ReadOrWriteInteger(QStringLiteral("State"), QStringLiteral("TaxCalc"), 0), 0);
-        QCOMPARE(reg.ReadOrWriteBool(QStringLiteral("MainForm"), QStringLiteral("Maximized"), false), false);
-        // The seeds are kept for the rest of the run.
-        QVERIFY(book.valueExists(QStringLiteral("State"), QStringLiteral("TaxCalc")));
+        const auto refused = [](const std::function<void()> &read) {
+            try {
+                read();
+            } catch (const Exception &e) {
+                return e.message();
+            }
+            return QString();
+        };
+        for (const QString &text :
+             {refused([&] { book.ReadOrWriteInteger(QStringLiteral("State"), QStringLiteral("TaxCalc"), 0); }),
+              refused([&] { book.ReadOrWriteBool(QStringLiteral("State"), QStringLiteral("KouzaUse"), true); }),
+              refused([&] { book.ReadOrWriteString(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("x")); }),
+              refused([&] { reg.ReadOrWriteBool(QStringLiteral("MainForm"), QStringLiteral("Maximized"), false); }),
+              refused([&] { reg.ReadOrWriteInteger(QStringLiteral("MainForm"), QStringLiteral("Top"), 100); }),
+              refused([&] { reg.ReadOrWriteFloat(QStringLiteral("MainForm"), QStringLiteral("F"), 1.5); })})
+            QVERIFY2(text.startsWith(QStringLiteral("設定ファイル")) && text.contains(QStringLiteral("書き込めません")),
+                     qPrintable(text));
         QVERIFY_THROWS_EXCEPTION(Exception, book.WriteIntegerAndUpdate(QStringLiteral("State"), QStringLiteral("TaxCalc"), 1));
         QVERIFY_THROWS_EXCEPTION(Exception, reg.WriteStringAndUpdate(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")));
     }

@@ -1,12 +1,17 @@
 #include <cstdio>
 
+#include <QAbstractTableModel>
 #include <QProcess>
 #include <QtTest>
 
+#include "DialogQueue.h"
 #include "TestEnv.h"
+#include "data/BookFolders.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
+#include "data/FormCalender.h"
 #include "data/FormatSettings.h"
+#include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
 #include "main/MainForm.h"
 #include "main/Startup.h"
@@ -158,6 +163,56 @@ private slots:
         QCOMPARE(MainForm, startup.mainForm());
         QCOMPARE(MainForm->objectName(), QStringLiteral("TMainForm"));
         QVERIFY(MainForm->windowTitle().contains(QStringLiteral("ぽむぬろ君v3")));
+    }
+
+    // Every hook of the data module that the program answers is put in place
+    // by the program's own start-up; nothing here installs one. The calendar's
+    // save then marks the book changed and flushes the module's tables.
+    void startUpInstallsTheDataModuleHooks()
+    {
+        TestEnv env;
+        TFormCalender::OnDataSaved = nullptr;
+        Startup startup;
+        startup.prepareApplication();
+        startup.createModules();
+        QVERIFY(DatMod->OnStartFirstBook);
+        QVERIFY(DatMod->OnChooseBook);
+        QVERIFY(DatMod->OnCaptionText);
+        QVERIFY(DatMod->OnShowBook);
+        QVERIFY(DatMod->OnBookLost);
+        QVERIFY(TFormCalender::OnDataSaved);
+
+        const QString folder = env.path(QStringLiteral("place/家計簿"));
+        QDir().mkpath(folder);
+        QVERIFY(CreateBookFromTemplate(folder));
+        RegisterBook(QStringLiteral("家計簿"), folder, true);
+        DialogQueue dialogs;
+        QString f = folder;
+        QVERIFY(DatMod->OpenBook(QStringLiteral("家計簿"), f));
+        // Held in the book's settings, not yet written: only a flush writes it.
+        DataIni->writeString(QStringLiteral("Check"), QStringLiteral("Flushed"), QStringLiteral("yes"));
+        {
+            TFormCalender calendar(DatMod->MainDatabase);
+            calendar.ShowYear = 2026;
+            calendar.show();
+            calendar.InsertRow();
+            const int row = calendar.DateListModel->rowCount() - 1;
+            QVERIFY(calendar.DateListModel->setData(calendar.DateListModel->index(row, 0), QStringLiteral("26/06/01")));
+            QVERIFY(calendar.DateListModel->setData(calendar.DateListModel->index(row, 2), QStringLiteral("創立記念")));
+            calendar.Save();
+            QCOMPARE(calendar.changeCount(), 0);
+            calendar.accept();
+        }
+        QCOMPARE(MemIniFile(TMyMemIniFile::fileIn(folder))
+                     .readString(QStringLiteral("Check"), QStringLiteral("Flushed"), QString()),
+                 QStringLiteral("yes"));
+        QVERIFY(!DatMod->DataChanged);
+        QVERIFY(DatMod->DataOpen);
+        QCOMPARE(DatMod->MainDatabase.scalar(QStringLiteral("SELECT COUNT(*) FROM DateList WHERE NAME = '創立記念'"))
+                     .toInt(),
+                 1);
+        DatMod->CloseAndBackUp(false);
+        QVERIFY(dialogs.done());
     }
 
     void modulesFreedInReverseOrder()

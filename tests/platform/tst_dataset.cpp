@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include "platform/db/ClientDataSet.h"
@@ -219,6 +222,159 @@ private slots:
         QCOMPARE(ds.recordCount(), 6);
         ds.setFilter(QStringLiteral("NAME = ")); // half an expression
         QVERIFY_THROWS_EXCEPTION(EDataSetError, ds.setFiltered(true));
+    }
+
+    // A date compared with a date field takes the forms the rewritten SQL
+    // takes: month first as the dialect writes it, or ISO; anything else is a
+    // filter error, not a filter that silently matches nothing.
+    void filterDateLiterals_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::newRow("month first") << "RECDATE = '01/05/2026'" << QList<int>{2};
+        QTest::newRow("month first, one digit") << "RECDATE >= '1/5/2026'" << QList<int>{2, 3};
+        QTest::newRow("ISO") << "RECDATE < '2026-01-05'" << QList<int>{1};
+        QTest::newRow("with other terms") << "RECDATE <> '01/05/2026' AND CODE > 1" << QList<int>{3};
+    }
+    void filterDateLiterals()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QList<int>, codes);
+        ClientDataSet ds;
+        ds.setFieldDefs({{QStringLiteral("CODE"), FieldType::Integer}, {QStringLiteral("RECDATE"), FieldType::Date}});
+        ds.createDataSet();
+        const QList<QDate> dates{QDate(2026, 1, 4), QDate(2026, 1, 5), QDate(2026, 5, 1)};
+        for (int i = 0; i < dates.size(); ++i) {
+            ds.append();
+            ds["CODE"].setAsInteger(i + 1);
+            ds["RECDATE"].setAsDate(dates[i]);
+            ds.post();
+        }
+        ds.setFilter(filter);
+        ds.setFiltered(true);
+        QCOMPARE(this->codes(ds), codes);
+    }
+    void filterRefusesAnUnreadableDate()
+    {
+        ClientDataSet ds;
+        ds.setFieldDefs({{QStringLiteral("RECDATE"), FieldType::Date}});
+        ds.createDataSet();
+        ds.append();
+        ds["RECDATE"].setAsDate(QDate(2026, 1, 5));
+        ds.post();
+        ds.setFilter(QStringLiteral("RECDATE = '13/45/2026'"));
+        QVERIFY_THROWS_EXCEPTION(EDataSetError, ds.setFiltered(true));
+    }
+
+    // A post in a sorted (and filtered) view moves only its own row, to where
+    // a full sort puts it: equal keys in insertion order, a row that leaves
+    // the filter leaves the view, and the posted row stays current.
+    void sortedPostPlacesItsRow()
+    {
+        ClientDataSet ds;
+        ds.setFieldDefs({{QStringLiteral("CODE"), FieldType::Integer}, {QStringLiteral("POS"), FieldType::Integer}});
+        ds.createDataSet();
+        const QList<int> positions{5, 3, 5, 1, 3, 9, 5};
+        for (int i = 0; i < positions.size(); ++i) {
+            ds.append();
+            ds["CODE"].setAsInteger(i + 1);
+            ds["POS"].setAsInteger(positions[i]);
+            ds.post();
+        }
+        ds.setIndexFieldNames(QStringLiteral("POS"));
+        QCOMPARE(codes(ds), (QList<int>{4, 2, 5, 1, 3, 7, 6}));
+        const auto postPos = [&ds](int code, int pos) {
+            QVERIFY(ds.locate(QStringLiteral("CODE"), code));
+            ds.edit();
+            ds["POS"].setAsInteger(pos);
+            ds.post();
+            QCOMPARE(ds["CODE"].asInteger(), code);
+        };
+        postPos(6, 3);   // among the 3s, after code 5 and before nothing later in insertion order
+        QCOMPARE(codes(ds), (QList<int>{4, 2, 5, 6, 1, 3, 7}));
+        postPos(2, 5);   // joins the 5s between codes 1 and 3
+        QCOMPARE(codes(ds), (QList<int>{4, 5, 6, 1, 2, 3, 7}));
+        postPos(7, 0);
+        QCOMPARE(codes(ds), (QList<int>{7, 4, 5, 6, 1, 2, 3}));
+        ds.append();     // a new row goes to its place too
+        ds["CODE"].setAsInteger(8);
+        ds["POS"].setAsInteger(4);
+        ds.post();
+        QCOMPARE(ds["CODE"].asInteger(), 8);
+        QCOMPARE(codes(ds), (QList<int>{7, 4, 5, 6, 8, 1, 2, 3}));
+
+        ds.setFilter(QStringLiteral("POS < 5"));
+        ds.setFiltered(true);
+        QCOMPARE(codes(ds), (QList<int>{7, 4, 5, 6, 8}));
+        QVERIFY(ds.locate(QStringLiteral("CODE"), 5));
+        ds.edit();
+        ds["POS"].setAsInteger(6);   // leaves the filter
+        ds.post();
+        QCOMPARE(codes(ds), (QList<int>{7, 4, 6, 8}));
+        QCOMPARE(ds["CODE"].asInteger(), 6);   // the row now at its place
+        postPos(8, 2);
+        QCOMPARE(codes(ds), (QList<int>{7, 4, 8, 6}));
+
+        // The same as a fresh sort of the same rows.
+        ds.setFiltered(false);
+        const QList<int> placed = codes(ds);
+        ds.setIndexFieldNames(QString());
+        ds.setIndexFieldNames(QStringLiteral("POS"));
+        QCOMPARE(codes(ds), placed);
+    }
+
+    // Many posts with few distinct keys (ties everywhere), with and without a
+    // filter: the view is always what a full sort by (key, insertion order) gives.
+    void sortedPostsMatchAFullSort()
+    {
+        for (const bool filtered : {false, true}) {
+            ClientDataSet ds;
+            ds.setFieldDefs({{QStringLiteral("CODE"), FieldType::Integer}, {QStringLiteral("POS"), FieldType::Integer}});
+            ds.createDataSet();
+            QRandomGenerator random(7);
+            QMap<int, int> pos;
+            for (int code = 1; code <= 200; ++code) {
+                pos[code] = int(random.bounded(10));
+                ds.append();
+                ds["CODE"].setAsInteger(code);
+                ds["POS"].setAsInteger(pos[code]);
+                ds.post();
+            }
+            ds.setIndexFieldNames(QStringLiteral("POS"));
+            if (filtered) {
+                ds.setFilter(QStringLiteral("POS <> 3"));
+                ds.setFiltered(true);
+            }
+            const auto expected = [&pos, filtered] {
+                QList<int> codes = pos.keys();
+                if (filtered)
+                    codes.removeIf([&pos](int c) { return pos[c] == 3; });
+                std::stable_sort(codes.begin(), codes.end(), [&pos](int a, int b) { return pos[a] < pos[b]; });
+                return codes;
+            };
+            for (int post = 1; post <= 1000; ++post) {
+                if (post % 10 == 0) {
+                    // A new row among equal keys, at the end of the store.
+                    const int code = int(pos.size()) + 1;
+                    pos[code] = int(random.bounded(10));
+                    ds.append();
+                    ds["CODE"].setAsInteger(code);
+                    ds["POS"].setAsInteger(pos[code]);
+                    ds.post();
+                    continue;
+                }
+                ds.setRecNo(1 + int(random.bounded(ds.recordCount())));
+                const int code = ds["CODE"].asInteger();
+                pos[code] = int(random.bounded(10));
+                ds.edit();
+                ds["POS"].setAsInteger(pos[code]);
+                ds.post();
+                if (pos[code] != 3 || !filtered)
+                    QCOMPARE(ds["CODE"].asInteger(), code);
+                if (post % 100 == 0)
+                    QCOMPARE(codes(ds), expected());
+            }
+        }
     }
 
     void locateAndLookup_data()

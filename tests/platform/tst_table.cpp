@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "TestEnv.h"
+#include "platform/db/Currency.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
@@ -359,6 +360,77 @@ private slots:
         QVERIFY(db.scalar(QStringLiteral("SELECT 1 FROM Number WHERE CODE = 3")).isValid());
         number.remove();
         QVERIFY(!db.scalar(QStringLiteral("SELECT 1 FROM Number WHERE CODE = 3")).isValid());
+    }
+
+    // An expression column has no declared type and SQLite types each value on
+    // its own: the column must not take the type of its first value, or a
+    // group summing to 0 first makes a later 12.75 read as 13.
+    void expressionColumnsKeepDecimals()
+    {
+        Database db;
+        db.open(m_env.path(QStringLiteral("sums.db")), QString(), true);
+        db.exec(QStringLiteral("CREATE TABLE Lines (GRP INTEGER, KIND INTEGER, KINGAKU REAL)"));
+        db.exec(QStringLiteral("INSERT INTO Lines VALUES (1, 2, 100), (2, 1, 12.75), (2, 1, 0.5), (3, 1, 7)"));
+        Query q(db);
+        q.SQL << QStringLiteral("SELECT GRP, SUM(CASE WHEN KIND = 1 THEN KINGAKU ELSE 0 END) AS S,")
+              << QStringLiteral("       MAX(CASE WHEN KIND = 1 THEN 'x' ELSE NULL END) AS T, COUNT(*) AS N")
+              << QStringLiteral("FROM Lines GROUP BY GRP ORDER BY GRP");
+        q.open();
+        QCOMPARE(q["S"].dataType(), FieldType::Float);
+        QCOMPARE(q["T"].dataType(), FieldType::String);
+        QCOMPARE(q["N"].dataType(), FieldType::Integer);
+        QList<double> sums;
+        for (q.first(); !q.eof(); q.next())
+            sums << q["S"].asFloat();
+        QCOMPARE(sums, (QList<double>{0.0, 13.25, 7.0}));
+        q.setRecNo(2);
+        QCOMPARE(q["S"].asCurrency(), Currency::fromRaw(132500));
+    }
+
+    // Money bound to a statement is stored as the amount; a value of a type
+    // the engine cannot take is refused instead of being stored as ''.
+    void moneyBindsAsTheAmount()
+    {
+        Database db;
+        db.open(m_env.path(QStringLiteral("bind.db")), QString(), true);
+        db.exec(QStringLiteral("CREATE TABLE M (KINGAKU REAL)"));
+        Statement st(db, QStringLiteral("INSERT INTO M VALUES (?)"));
+        st.bind(1, QVariant::fromValue(Currency::fromRaw(12345678)));
+        st.exec();
+        st.reset();
+        st.bind(1, QVariant::fromValue(-Currency::fromInt(5)));
+        st.exec();
+        QCOMPARE(db.scalar(QStringLiteral("SELECT typeof(KINGAKU) FROM M LIMIT 1")).toString(), QStringLiteral("real"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT SUM(KINGAKU) FROM M")).toDouble(), 1229.5678);
+        struct Opaque
+        {
+            int x = 1;
+        };
+        st.reset();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, st.bind(1, QVariant::fromValue(Opaque())));
+    }
+
+    // A table's filter is the book's SQL like any other text: month-first date
+    // literals and True/False work as in the rewritten statements.
+    void filterTakesTheDialectsDates()
+    {
+        Database db;
+        db.open(m_path);
+        const QDate day = QDate::fromString(
+            db.scalar(QStringLiteral("SELECT RECDATE FROM Master WHERE KARISIDE = 1 AND RECDATE > '2010-03-01'"
+                                     " ORDER BY RECDATE LIMIT 1"))
+                .toString(),
+            Qt::ISODate);
+        QVERIFY(day.isValid());
+        const int expected =
+            db.scalar(QStringLiteral("SELECT COUNT(*) FROM Master WHERE RECDATE = ? AND KARISIDE = 1"), {day}).toInt();
+        Table t(db, QStringLiteral("Master.DB"));
+        t.setFilter(QStringLiteral("RECDATE = '%1' AND KARISIDE = True").arg(day.toString(QStringLiteral("MM/dd/yyyy"))));
+        t.setFiltered(true);
+        t.open();
+        QCOMPARE(t.recordCount(), expected);
+        for (t.first(); !t.eof(); t.next())
+            QCOMPARE(t["RECDATE"].asDate(), day);
     }
 
     void emptyTableDeletesNoFile()

@@ -5,6 +5,26 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+void TestEnv::applyDefaults()
+{
+    // CTest sets these; a test started by hand (a debugger, a single run) gets
+    // the same, so it finds the template and needs no display instead of
+    // failing on a dialog it never meant to show.
+    static const bool applied = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("POMU_TEMPLATE"))
+            qputenv("POMU_TEMPLATE", POMU_TEST_TEMPLATE);
+        if (qEnvironmentVariableIsEmpty("POMU_SOURCE_DIR"))
+            qputenv("POMU_SOURCE_DIR", POMU_TEST_SOURCE_DIR);
+        if (!QFileInfo::exists(qEnvironmentVariable("POMU_TEMPLATE")))
+            qWarning("the new-book template %s is missing: build the project first",
+                     qPrintable(qEnvironmentVariable("POMU_TEMPLATE")));
+        return true;
+    }();
+    Q_UNUSED(applied);
+}
+
 TestEnv::TestEnv()
     : m_oldHome(qgetenv("HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldTmp(qgetenv("TMPDIR"))
 {

@@ -16,6 +16,10 @@ public:
     // Writes bytes to the file at path (replacing it), making its folder first;
     // false when the file cannot be written.
     static bool writeFile(const QString &path, const QByteArray &bytes);
+    // Fills in what CTest gives every test (offscreen platform, the template,
+    // the source folder) when it is missing; TestDefaults.cpp runs it before
+    // main() in every test program.
+    static void applyDefaults();
 
 private:
     QTemporaryDir m_dir;

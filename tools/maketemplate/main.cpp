@@ -1,5 +1,6 @@
 // Writes the new-book template archive: an empty book at the current schema
-// level, filled with the seed content, its calendar days generated, its record
+// level with the schema's system rows, the seed content added from the seed
+// files, its calendar days generated, its record
 // counters set, its settings file and notepad written, all packed into one
 // archive of the kind every book backup has.
 //
@@ -74,7 +75,17 @@ QVariant seedValue(const SeedField &field, const QString &text, const QString &w
     return value;
 }
 
-// Replaces the rows of the table named by the file with the file's rows.
+qlonglong maxOf(Database &db, const QString &table, const QString &column)
+{
+    const QVariant v = db.scalar(QStringLiteral("SELECT MAX(%1) FROM \"%2\"").arg(column, table));
+    return v.isValid() ? v.toLongLong() : 0;
+}
+
+// Adds the file's rows to the table named by the file. The system rows of a
+// book (category groups, system items, row 0 of the journal and of the
+// masters, counters) are the schema's own seed and are never taken from a file:
+// a file row on one of them fails on its key, and a file for a table without
+// a key that the schema already fills is refused.
 void loadSeedFile(Database &db, const QString &path)
 {
     const QString tableName = QFileInfo(path).completeBaseName();
@@ -102,7 +113,8 @@ void loadSeedFile(Database &db, const QString &path)
         marks << QStringLiteral("?");
     }
 
-    db.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table->name));
+    if (table->keyFields.isEmpty() && db.scalar(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table->name)).toLongLong() > 0)
+        throw ETemplateError(path + QStringLiteral(": %1 is seeded by the book schema").arg(table->name));
     Statement insert(db, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
                              .arg(table->name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     int lineNo = 1;
@@ -118,14 +130,12 @@ void loadSeedFile(Database &db, const QString &path)
         insert.reset();
         for (int i = 0; i < columns.size(); ++i)
             insert.bind(i + 1, seedValue(*columns.at(i), cells.value(i), where));
-        insert.exec();
+        try {
+            insert.exec();
+        } catch (const EDatabaseError &e) {
+            throw ETemplateError(where + QStringLiteral(": ") + e.message());
+        }
     }
-}
-
-qlonglong maxOf(Database &db, const QString &table, const QString &column)
-{
-    const QVariant v = db.scalar(QStringLiteral("SELECT MAX(%1) FROM \"%2\"").arg(column, table));
-    return v.isValid() ? v.toLongLong() : 0;
 }
 
 void setCounter(Database &db, const QString &name, qlonglong used)

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "platform/db/DataSource.h"
+#include "platform/db/LocalSql.h"
 
 namespace {
 
@@ -156,6 +157,19 @@ private:
     {
         throw EDataSetError(QStringLiteral("フィルタ式が正しくありません: %1").arg(text));
     }
+    // A date compared with a date field, in the forms the rewritten SQL takes:
+    // month first as the dialect writes it ('01/05/2026'), or ISO. Anything
+    // else would silently match nothing, so it is refused.
+    QDate dateLiteral(const QString &text)
+    {
+        QString iso = LocalSql::isoDateFromMonthFirst(text);
+        if (iso.isEmpty())
+            iso = text.trimmed();
+        const QDate date = QDate::fromString(iso, Qt::ISODate);
+        if (!date.isValid())
+            throw EDataSetError(QStringLiteral("フィルタ式の日付が正しくありません: %1").arg(text));
+        return date;
+    }
     QString peek() const { return m_pos < m_tokens.size() ? m_tokens[m_pos] : QString(); }
     QString take()
     {
@@ -226,6 +240,8 @@ private:
             QString s = lit.mid(1, lit.size() - 2);
             s.replace(QStringLiteral("''"), QStringLiteral("'"));
             e->literal = s;
+            if (f->dataType() == FieldType::Date)
+                e->literal = dateLiteral(s);
         } else if (lit.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0) {
             e->literal = true;
         } else if (lit.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) {

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include "platform/db/Currency.h"
+
 namespace {
 
 int busyTimeoutMs = 5000;
@@ -114,6 +116,15 @@ void Statement::bind(int index, const QVariant &value)
     int rc = SQLITE_OK;
     if (!value.isValid() || value.isNull()) {
         rc = sqlite3_bind_null(m_stmt, index);
+    } else if (value.userType() == qMetaTypeId<Currency>()) {
+        // Money columns are REAL; four decimals are exact in a double of any
+        // amount a household book holds.
+        rc = sqlite3_bind_double(m_stmt, index, value.value<Currency>().toDouble());
+    } else if (value.userType() >= QMetaType::User && !value.canConvert<QString>()) {
+        // A value of a type without a text would be stored as '' and lose the data.
+        throw EDatabaseError(QStringLiteral("パラメータ %1 の値の型 %2 は保存できません")
+                                 .arg(index)
+                                 .arg(QString::fromLatin1(value.typeName())));
     } else {
         switch (value.typeId()) {
         case QMetaType::Bool:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+
 MemoryDataSet::MemoryDataSet() : m_store(std::make_shared<RowStore>()) {}
 
 MemoryDataSet::~MemoryDataSet() = default;
@@ -75,18 +76,10 @@ void MemoryDataSet::ensureView() const
     for (const auto &row : m_store->rows)
         if (statusVisible(row->status) && self->acceptRecord(row->values, true))
             m_view.push_back(row.get());
-    QList<int> order;
-    for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (Field *f = findField(n.trimmed()))
-            order << f->index();
+    const QList<int> order = sortFields();
     if (!order.isEmpty())
         std::stable_sort(m_view.begin(), m_view.end(), [&order](const MemoryRow *a, const MemoryRow *b) {
-            for (int f : order) {
-                const int c = compareValues(a->values.value(f), b->values.value(f));
-                if (c != 0)
-                    return c < 0;
-            }
-            return false;
+            return compareByOrder(order, a, b) < 0;
         });
     m_viewVersion = m_store->version;
     m_pos = -1;
@@ -101,6 +94,105 @@ void MemoryDataSet::ensureView() const
     // its place, or the last one.
     m_pos = qBound(0, oldPos, int(m_view.size()) - 1);
     m_followId = m_view[m_pos]->id;
+}
+
+const QList<int> &MemoryDataSet::sortFields() const
+{
+    // Parsed once per order and field set: a post in a sorted view asks for it.
+    if (m_sortFieldsFor != m_indexFieldNames || m_sortFieldsCount != fieldCount()) {
+        m_sortFields.clear();
+        for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            if (Field *f = findField(n.trimmed()))
+                m_sortFields << f->index();
+        m_sortFieldsFor = m_indexFieldNames;
+        m_sortFieldsCount = fieldCount();
+    }
+    return m_sortFields;
+}
+
+int MemoryDataSet::compareByOrder(const QList<int> &order, const MemoryRow *a, const MemoryRow *b)
+{
+    static const QVariant none;
+    for (int f : order) {
+        // By reference: this runs a dozen times per post in a sorted view.
+        const QVariant &x = f < a->values.size() ? a->values[f] : none;
+        const QVariant &y = f < b->values.size() ? b->values[f] : none;
+        const int c = compareValues(x, y);
+        if (c != 0)
+            return c;
+    }
+    return 0;
+}
+
+void MemoryDataSet::placeInView(MemoryRow *row)
+{
+    const int oldPos = m_pos;
+    const int old = m_pos >= 0 && m_pos < m_view.size() && m_view[m_pos] == row ? m_pos : int(m_view.indexOf(row));
+    if (!statusVisible(row->status) || !acceptRecord(row->values, true)) {
+        if (old >= 0)
+            m_view.remove(old);
+        // The row left the view: the row now at its place is current, as after
+        // a rebuild.
+        m_pos = m_view.isEmpty() ? -1 : qBound(0, oldPos, int(m_view.size()) - 1);
+        m_followId = m_pos < 0 ? 0 : m_view[m_pos]->id;
+        return;
+    }
+    const QList<int> order = sortFields();
+    const auto less = [&order](const MemoryRow *a, const MemoryRow *b) { return compareByOrder(order, a, b) < 0; };
+    // The view without the row is sorted: the rows before its old place are
+    // not above the rows after it. Search only the side the row goes to, and
+    // move only the rows between its old and new place.
+    auto begin = m_view.begin(), end = m_view.end();
+    if (old >= 0) {
+        if (old > 0 && less(row, m_view[old - 1]))
+            end = m_view.begin() + old;
+        else if (old + 1 < m_view.size() && less(m_view[old + 1], row))
+            begin = m_view.begin() + old + 1;
+        else if ((old == 0 || less(m_view[old - 1], row)) && (old + 1 == m_view.size() || less(row, m_view[old + 1])))
+            begin = end = m_view.begin() + old; // strictly between its neighbours: it stays
+        else {
+            // Equal to a neighbour: placed among its equals below.
+            begin = std::lower_bound(m_view.begin(), m_view.begin() + old, row, less);
+            end = std::upper_bound(m_view.begin() + old + 1, m_view.end(), row, less);
+        }
+    }
+    auto lo = std::lower_bound(begin, end, row, less);
+    auto hi = std::upper_bound(lo, end, row, less);
+    if (old >= 0 && lo == hi && lo == m_view.begin() + old) {
+        m_pos = old;
+        m_followId = row->id;
+        return;
+    }
+    // The equal keys keep the store's order. The tied rows stand in the view
+    // in store order, so one walk over the store meets them one after the
+    // other; the row goes before the first one it meets after itself.
+    const auto self = old >= 0 ? m_view.begin() + old : m_view.end();
+    const auto pastSelf = [self, old](QVector<MemoryRow *>::iterator it) {
+        return old >= 0 && it == self ? it + 1 : it;
+    };
+    auto at = lo;
+    if (lo != hi) {
+        at = pastSelf(lo);
+        for (size_t i = 0; i < m_store->rows.size() && at != hi; ++i) {
+            const MemoryRow *r = m_store->rows[i].get();
+            if (r == row)
+                break;
+            if (r == *at)
+                at = pastSelf(at + 1);
+        }
+    }
+    int to = int(at - m_view.begin());
+    if (old < 0) {
+        m_view.insert(to, row);
+    } else if (to > old) {
+        // The rows between move up by one; the row lands before `at`.
+        --to;
+        std::rotate(m_view.begin() + old, m_view.begin() + old + 1, m_view.begin() + to + 1);
+    } else if (to < old) {
+        std::rotate(m_view.begin() + to, m_view.begin() + old, m_view.begin() + old + 1);
+    }
+    m_pos = to;
+    m_followId = row->id;
 }
 
 MemoryRow *MemoryDataSet::currentRow() const
@@ -240,6 +332,9 @@ void MemoryDataSet::internalPost(bool inserting, bool append)
         // store order, so it can take the row in place instead of a rebuild
         // (bulk edits of many lines stay linear).
         const bool simple = viewIsPlain() && statusVisible(row->status);
+        // A sorted or filtered view that is otherwise current takes the one
+        // new row at its place; rebuilding it would sort every row per post.
+        const bool current = m_viewVersion == m_store->version;
         int viewAt = append || m_pos < 0 ? int(m_view.size()) : m_pos;
         m_store->rows.insert(m_store->rows.begin() + at, row);
         m_followId = row->id;
@@ -248,18 +343,26 @@ void MemoryDataSet::internalPost(bool inserting, bool append)
             m_view.insert(viewAt, row.get());
             m_pos = viewAt;
             m_viewVersion = m_store->version;
+        } else if (current) {
+            placeInView(row.get());
+            m_viewVersion = m_store->version;
         }
     } else {
         MemoryRow *row = currentRow();
         if (!row)
             throw EDataSetError(QStringLiteral("レコードが見つかりません"));
         const bool plain = viewIsPlain();
+        const bool current = m_viewVersion == m_store->version;
         writeRow(*row, false, values);
         row->values = values;
         m_followId = row->id;
         touch();
-        if (plain && statusVisible(row->status))
+        if (plain && statusVisible(row->status)) {
             m_viewVersion = m_store->version;
+        } else if (current && !plain) {
+            placeInView(row);
+            m_viewVersion = m_store->version;
+        }
     }
     ensureView();
     loadCurrent();

@@ -101,6 +101,13 @@ protected:
     // True while the view is current and neither sorted nor filtered.
     bool viewIsPlain() const;
     void invalidateView() { m_viewVersion = ~quint64(0); }
+    // The fields of the sort order, by index.
+    const QList<int> &sortFields() const;
+    static int compareByOrder(const QList<int> &order, const MemoryRow *a, const MemoryRow *b);
+    // Takes one row out of a view that is current for every other row and puts
+    // it back where the sort and filters place it (or leaves it out); the row
+    // is current after, or the one at its old place when it left the view.
+    void placeInView(MemoryRow *row);
     bool moveToRow(const MemoryRow *row);
     bool moveToEnd(bool last);
     void loadCurrent();
@@ -114,5 +121,8 @@ protected:
     mutable quint64 m_viewVersion = ~quint64(0);
     mutable quint64 m_followId = 0;     // the current row, followed through view rebuilds
     QString m_indexFieldNames;
+    mutable QList<int> m_sortFields;
+    mutable QString m_sortFieldsFor;
+    mutable int m_sortFieldsCount = -1;
     std::shared_ptr<RowStore> m_store;
 };

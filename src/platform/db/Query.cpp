@@ -245,17 +245,24 @@ void Query::internalOpen()
         if (decl) {
             d.type = fieldTypeFromDeclared(QString::fromUtf8(decl), &d.size);
         } else {
-            // An expression: the type of the first value found.
-            d.type = FieldType::String;
+            // An expression has no declared type, and SQLite types each value on
+            // its own: a grouped SUM(CASE ... ELSE 0 END) is an integer 0 in one
+            // group and 12.75 in the next. The column takes the widest type of
+            // all its values, so no value is rounded to fit the first one.
+            bool anyValue = false, anyReal = false, anyText = false;
             for (const QVariantList &r : std::as_const(raw)) {
                 const QVariant v = r[c];
-                if (!v.isValid())
+                if (!v.isValid() || v.isNull())
                     continue;
-                d.type = v.typeId() == QMetaType::LongLong ? FieldType::Integer
-                    : v.typeId() == QMetaType::Double      ? FieldType::Float
-                                                           : FieldType::String;
-                break;
+                anyValue = true;
+                if (v.typeId() == QMetaType::Double)
+                    anyReal = true;
+                else if (v.typeId() != QMetaType::LongLong)
+                    anyText = true;
             }
+            d.type = !anyValue || anyText ? FieldType::String
+                : anyReal                 ? FieldType::Float
+                                          : FieldType::Integer;
         }
         d.key = !m_liveKey.isEmpty() && d.name.compare(m_liveKey, Qt::CaseInsensitive) == 0;
         defs << d;

@@ -221,8 +221,10 @@ Table::Cond Table::baseWhere() const
             }
         }
     }
+    // The filter is written in the book's SQL dialect like every other SQL
+    // text (month-first dates, True/False): the same rewrite makes it SQLite's.
     if (m_filtered && !m_filterText.isEmpty())
-        parts << QLatin1Char('(') + m_filterText + QLatin1Char(')');
+        parts << QLatin1Char('(') + LocalSql::translate(m_filterText) + QLatin1Char(')');
     c.sql = parts.join(QStringLiteral(" AND "));
     return c;
 }
