@@ -4,6 +4,7 @@
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
+#include "views/FrameKouzaSyukei.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ template <class T> void registerPage(int pageNo)
 void RegisterStandardPages()
 {
     registerPage<TFrameDeru>(pgDeru);
+    registerPage<TFrameKouzaSyukei>(pgTutyo);
     registerPage<TFrameDataKanri>(pgKanri);
 
     if (!TMainForm::RescueFrameFactory) {
