@@ -18,6 +18,7 @@
 #include <QProcessEnvironment>
 
 #include "BenchBooks.h"
+#include "BenchKouza.h"
 #include "GenerateBook.h"
 #include "controls/CurrencyGrid.h"
 #include "data/DatMod.h"
@@ -486,6 +487,7 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options)
     row(u"peak memory, book open (VmHWM)"_s, mb(em[u"hwm"_s]), mb(lm[u"hwm"_s]),
         u"+"_s + mb(lm[u"hwm"_s] - em[u"hwm"_s]), u"large <= empty + 50 MB"_s,
         verdict(lm[u"hwm"_s] - em[u"hwm"_s] <= 50 * 1024));
+    BenchKouza(large, runs);
     return 0;
 }
 

@@ -23,6 +23,7 @@
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -392,8 +393,10 @@ void TFrameKouzaSyukei::buildUi()
             return;
         DateInPeriod = Register->IsOpen() && RegisterStart <= date && date <= RegisterEnd;
         RecalcPending = true;
+        schedule();
         if (DateInPeriod)
             LocatePending = true;
+            schedule();
     });
     auto radio = [this] {
         if (m_loading)
@@ -426,7 +429,9 @@ void TFrameKouzaSyukei::buildUi()
         if (!m_yearMonthReady || m_loading)
             return;
         LocatePending = true;
+        schedule();
         RecalcPending = true;
+        schedule();
         SelectFirst = false;
     };
     connect(CmbYear, &QComboBox::currentTextChanged, this, yearMonth);
@@ -436,6 +441,7 @@ void TFrameKouzaSyukei::buildUi()
             return;
         if (Data.GetudoMode) {
             LocatePending = true;
+            schedule();
             return;
         }
         Data.SearchDate = date;
@@ -1042,6 +1048,7 @@ void TFrameKouzaSyukei::SelectOverviewCell(TCurrencyGrid *grid, int col, int row
             PendingMajorClass = left ? 1 : 2;
         }
         Bu1RegisterPending = true;
+        schedule();
         return;
     }
     if (row < grid->fixedRows())
@@ -1056,10 +1063,12 @@ void TFrameKouzaSyukei::SelectOverviewCell(TCurrencyGrid *grid, int col, int row
     if (info.Kind == 0) {
         PendingBunruiIndex = info.Index;
         BunruiRegisterPending = true;
+        schedule();
     } else {
         PendingKind = info.Kind;
         PendingIndex = info.Index;
         KouzaRegisterPending = true;
+        schedule();
     }
 }
 
@@ -1070,6 +1079,7 @@ void TFrameKouzaSyukei::SelectDetailColumn(int col)
     PendingKind = 1;
     PendingIndex = HyouSyousai->objects(col, 0).toInt();
     KouzaRegisterPending = true;
+    schedule();
 }
 
 void TFrameKouzaSyukei::ShowKouzaRegister(int kind, int index, bool force)
@@ -1339,8 +1349,19 @@ void TFrameKouzaSyukei::chartClicked(const QPointF &point)
 
 // ---- deferred work ----------------------------------------------------------------
 
+void TFrameKouzaSyukei::schedule()
+{
+    // The idle moment does the work; a zero timer makes sure one comes even
+    // when the event loop is kept busy (a nested loop, a test's wait).
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, &TFrameKouzaSyukei::IdleWork);
+}
+
 void TFrameKouzaSyukei::IdleWork()
 {
+    m_scheduled = false;
     if (!isVisible() || m_loading)
         return;
     if (RecalcPending) {
@@ -1397,6 +1418,7 @@ void TFrameKouzaSyukei::OpenZandaka()
     form.ShowModal();
     // Whatever the answer: the book may have changed.
     RecalcPending = true;
+    schedule();
 }
 
 void TFrameKouzaSyukei::JumpToLine()

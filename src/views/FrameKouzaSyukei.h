@@ -199,9 +199,11 @@ private:
     void loadLayout();
     void saveRegisterColumns();
     Database *book() const;
+    void schedule();
 
     bool m_loading = true;
     bool m_filled = false;
     bool m_yearMonthReady = false;
+    bool m_scheduled = false;
     QString m_registerTitle;
 };
