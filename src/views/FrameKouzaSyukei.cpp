@@ -699,6 +699,9 @@ void TFrameKouzaSyukei::RefreshPage()
     m_loading = false;
     m_yearMonthReady = true;
     Recalculate(SelectFirst);
+    // Later recomputations (after an adjustment, a date change) keep what
+    // the user picked.
+    SelectFirst = false;
 }
 
 bool TFrameKouzaSyukei::LeavePage()
@@ -1330,7 +1333,10 @@ void TFrameKouzaSyukei::MoveDateLine(Currency balance, const QDate &date)
     Series2->append(x, d.Balance.toDouble());
     DateLineLabel->setText(d.Day.toString(u"yy/M/d"_s) + u"  "_s + KingakuToStr(d.Balance));
     const QPointF at = NenkanChart->chart()->mapToPosition(QPointF(x, AxisY->max()), Series1);
-    DateLineLabel->setPos(at + QPointF(4, 0));
+    // Beside the line, on the side where the label fits in the plot.
+    const QRectF plot = NenkanChart->chart()->plotArea();
+    const qreal width = DateLineLabel->boundingRect().width();
+    DateLineLabel->setPos(at.x() + 4 + width > plot.right() ? at.x() - 4 - width : at.x() + 4, at.y());
     Q_UNUSED(balance);
 }
 

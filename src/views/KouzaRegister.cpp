@@ -1,6 +1,9 @@
 #include "views/KouzaRegister.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <QColor>
 #include <QStringList>
@@ -31,14 +34,17 @@ QString codeList(const QList<int> &codes)
 
 // Dates are stored as ISO text; parsing them by hand keeps the one pass over a
 // year of lines cheap.
-QDate isoDate(const QString &text)
+QDate isoDate(const char *t)
 {
-    if (text.size() != 10)
+    if (!t || std::strlen(t) != 10 || t[4] != '-' || t[7] != '-')
         return QDate();
-    const int y = text.left(4).toInt();
-    const int m = QStringView(text).mid(5, 2).toInt();
-    const int d = QStringView(text).mid(8, 2).toInt();
-    return QDate(y, m, d);
+    auto num = [t](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i)
+            v = v * 10 + (t[i] - '0');
+        return v;
+    };
+    return QDate(num(0, 4), num(5, 2), num(8, 2));
 }
 
 } // namespace
@@ -98,21 +104,12 @@ void TKouzaRegister::Open(Database &db, const TRegisterSubject &subject)
             where += u" AND (RESERVED IS NULL OR RESERVED = 0)"_s;
         if (!subject.conditionSql.trimmed().isEmpty())
             where += u" AND ("_s + subject.conditionSql + u")"_s;
-        // The sentinel line is always part of the register; it is asked for on
-        // its own so that the period's lines come through the date index.
         const QString columns = u"DATANO, RECDATE, CAST(ROUND(KINGAKU * 10000) AS INTEGER), KARICODE, KASICODE, "
                                 "HINMEICODE, SHOPCODE, PERSONCODE, ZEIATUKAI, RESERVED"_s;
-        Statement st(db, u"SELECT %1 FROM Master WHERE %2 AND DATANO <> 0 "
-                         "UNION ALL SELECT %1 FROM Master WHERE DATANO = 0 "
-                         "ORDER BY 2, 1"_s.arg(columns, where));
-        st.bind(u":start"_s, subject.start.toString(Qt::ISODate));
-        st.bind(u":end"_s, subject.end.toString(Qt::ISODate));
-
-        Currency balance = subject.startBalance;
-        while (st.next()) {
+        auto read = [](Statement &st) {
             TRegisterRow r;
             r.DataNo = int32_t(st.intValue(0));
-            r.RecDate = isoDate(st.textValue(1));
+            r.RecDate = isoDate(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 1)));
             r.Kingaku = Currency::fromRaw(st.intValue(2));
             r.KariCode = int32_t(st.intValue(3));
             r.KasiCode = int32_t(st.intValue(4));
@@ -121,6 +118,27 @@ void TKouzaRegister::Open(Database &db, const TRegisterSubject &subject)
             r.PersonCode = int32_t(st.intValue(7));
             r.ZeiAtukai = int16_t(st.intValue(8));
             r.Reserved = st.intValue(9) != 0;
+            return r;
+        };
+        // The journal's sentinel line (DATANO 0) is always part of the
+        // register. It is read on its own, so that the period's lines come
+        // through the date index already in (RECDATE, DATANO) order.
+        QList<TRegisterRow> lines;
+        {
+            Statement sentinel(db, u"SELECT %1 FROM Master WHERE DATANO = 0"_s.arg(columns));
+            if (sentinel.next())
+                lines << read(sentinel);
+        }
+        Statement st(db, u"SELECT %1 FROM Master WHERE %2 AND DATANO <> 0 ORDER BY RECDATE, DATANO"_s.arg(columns, where));
+        st.bind(u":start"_s, subject.start.toString(Qt::ISODate));
+        st.bind(u":end"_s, subject.end.toString(Qt::ISODate));
+        const bool sentinelFirst = !lines.isEmpty();
+        TRegisterRow sentinelRow = sentinelFirst ? lines.takeFirst() : TRegisterRow();
+        bool sentinelPlaced = !sentinelFirst;
+        m_rows.reserve(1000);
+
+        Currency balance = subject.startBalance;
+        auto add = [&](TRegisterRow r) {
             r.FirstOfDate = m_rows.isEmpty() ? r.RecDate.isValid() : r.RecDate != m_rows.last().RecDate;
             if (!m_rows.isEmpty())
                 m_rows.last().LastOfDate = r.FirstOfDate;
@@ -133,8 +151,20 @@ void TKouzaRegister::Open(Database &db, const TRegisterSubject &subject)
                 balance += subject.growsOnDebit ? -r.Kingaku : r.Kingaku;
             }
             r.Balance = balance;
+            if (m_rows.size() == m_rows.capacity())
+                m_rows.reserve(m_rows.size() + 1000);
             m_rows << r;
+        };
+        while (st.next()) {
+            TRegisterRow r = read(st);
+            if (!sentinelPlaced && !(r.RecDate < sentinelRow.RecDate)) {
+                add(sentinelRow);
+                sentinelPlaced = true;
+            }
+            add(r);
         }
+        if (!sentinelPlaced)
+            add(sentinelRow);
         if (!m_rows.isEmpty())
             m_rows.last().LastOfDate = true;
         m_open = true;

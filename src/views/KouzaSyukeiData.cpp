@@ -1,5 +1,8 @@
 #include "views/KouzaSyukeiData.h"
 
+#include <algorithm>
+
+#include <QHash>
 #include <QStringList>
 
 #include "data/DateCalc.h"
@@ -11,17 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A date as an SQL literal, NULL for none: every comparison with NULL is false,
-// so an item whose period is unknown gets nothing in that bucket.
-QString dateLiteral(const QDate &d)
-{
-    return d.isValid() ? u"'"_s + d.toString(Qt::ISODate) + u"'"_s : u"NULL"_s;
-}
-
-// The buckets of one side of the journal, in the column order of the scan.
-enum Bucket { bZenki, bZengetu, bYokugetu, bInside, bKensaku, bGaiyo, bZenbu, bClassZenki, bClassZengetu,
-              bResultZenki, bResultZengetu, BucketCount };
 
 } // namespace
 
@@ -164,85 +156,121 @@ void TKouzaSyukeiData::scan(Database &db)
 {
     if (Items.isEmpty())
         return;
-    // The period dates of each listed item (and of its class and of the
-    // result row), as a small table the journal is joined with.
+    // Every date a bucket starts or ends at, for every item, its class and
+    // the result row: few dates, whatever the size of the book. The journal
+    // is summed per code and per stretch between two of these dates in one
+    // grouped pass per side; each item's buckets are then sums of stretches.
     const TBunruiInfo &result = Classes[0];
-    QStringList rows;
-    rows.reserve(Items.size());
+    QList<QDate> bounds;
+    auto bound = [&bounds](const QDate &d) {
+        if (d.isValid() && !bounds.contains(d))
+            bounds << d;
+    };
     for (const TKouzaData &k : Items) {
-        const int ci = ClassIndexOf(k.Bunrui);
-        const TBunruiInfo *c = ci >= 0 ? &Classes[ci] : nullptr;
-        const bool incomeExpense = k.Bu1 == 1 || k.Bu1 == 2;
-        rows << u"(%1,%2,%3,%4,%5,%6,%7,%8)"_s.arg(QString::number(k.Code), dateLiteral(k.NendoStart),
-                                                   dateLiteral(k.StartDate), dateLiteral(k.EndDate),
-                                                   dateLiteral(c ? c->NendoStart : QDate()),
-                                                   dateLiteral(c ? c->StartDate : QDate()),
-                                                   dateLiteral(incomeExpense ? result.NendoStart : QDate()),
-                                                   dateLiteral(incomeExpense ? result.StartDate : QDate()));
+        bound(k.NendoStart);
+        bound(k.StartDate);
+        if (k.EndDate.isValid())
+            bound(k.EndDate.addDays(1));
     }
-    QString where;
+    for (const TBunruiInfo &c : Classes) {
+        bound(c.NendoStart);
+        bound(c.StartDate);
+    }
+    if (SearchDate.isValid())
+        bound(SearchDate.addDays(1));
+    if (GaiyoDate.isValid())
+        bound(GaiyoDate.addDays(1));
+    std::sort(bounds.begin(), bounds.end());
+
+    // Stretch i holds the dates before bounds[i] and on or after bounds[i-1];
+    // a line without a date is in stretch -1 and counts only in 全部.
+    QString stretch = u"CASE WHEN RECDATE IS NULL THEN -1"_s;
+    for (qsizetype i = 0; i < bounds.size(); ++i)
+        stretch += u" WHEN RECDATE < '%1' THEN %2"_s.arg(bounds[i].toString(Qt::ISODate)).arg(i);
+    stretch += u" ELSE %1 END"_s.arg(bounds.size());
+
+    QString where = u"KINGAKU IS NOT NULL"_s;
     if (!IncludeReserved)
-        where = u" AND (m.RESERVED IS NULL OR m.RESERVED = 0)"_s;
+        where += u" AND (RESERVED IS NULL OR RESERVED = 0)"_s;
     if (!ConditionSql.trimmed().isEmpty())
         where += u" AND ("_s + ConditionSql + u")"_s;
 
-    // Amounts are REAL in the book; each becomes its exact count of
-    // ten-thousandths before the engine sums it.
-    const QString sql = uR"(WITH t(code, ns, sd, ed, cns, csd, rns, rsd) AS (VALUES %1)
-SELECT t.code,
-  SUM(CASE WHEN m.RECDATE < t.ns THEN a END),
-  SUM(CASE WHEN m.RECDATE < t.sd THEN a END),
-  SUM(CASE WHEN m.RECDATE >= t.sd AND m.RECDATE > t.ed THEN a END),
-  SUM(CASE WHEN m.RECDATE >= t.sd AND m.RECDATE <= t.ed THEN a END),
-  SUM(CASE WHEN m.RECDATE <= :s THEN a END),
-  SUM(CASE WHEN m.RECDATE <= :g THEN a END),
-  SUM(a),
-  SUM(CASE WHEN m.RECDATE < t.cns THEN a END),
-  SUM(CASE WHEN m.RECDATE < t.csd THEN a END),
-  SUM(CASE WHEN m.RECDATE < t.rns THEN a END),
-  SUM(CASE WHEN m.RECDATE < t.rsd THEN a END)
-FROM (SELECT RECDATE, %2 AS code, RESERVED, HINMEICODE, SHOPCODE, PERSONCODE,
-             CAST(ROUND(KINGAKU * 10000) AS INTEGER) AS a FROM Master) m
-JOIN t ON m.code = t.code
-WHERE a IS NOT NULL%3
-GROUP BY t.code)"_s;
+    QHash<int, int> indexOf;
+    for (qsizetype i = 0; i < Items.size(); ++i)
+        indexOf.insert(Items[i].Code, int(i));
+    const int stretches = int(bounds.size()) + 1;
 
     for (const bool debit : {true, false}) {
-        Statement st(db, sql.arg(rows.join(u','), debit ? u"KARICODE"_s : u"KASICODE"_s, where));
-        st.bind(u":s"_s, SearchDate.isValid() ? QVariant(SearchDate.toString(Qt::ISODate)) : QVariant());
-        st.bind(u":g"_s, GaiyoDate.isValid() ? QVariant(GaiyoDate.toString(Qt::ISODate)) : QVariant());
+        const QString side = debit ? u"KARICODE"_s : u"KASICODE"_s;
+        // Amounts are REAL in the book; each becomes its exact count of
+        // ten-thousandths before the engine sums it.
+        Statement st(db, u"SELECT %1, %2, SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER)) FROM Master WHERE %3 "
+                         "GROUP BY 1, 2"_s.arg(side, stretch, where));
+        // Per item: the stretches' sums, then the undated lines.
+        QList<QList<Currency>> sums(Items.size());
+        QList<Currency> undated(Items.size());
         while (st.next()) {
-            const int ii = ItemIndexOf(int(st.intValue(0)));
-            if (ii < 0)
+            const auto it = indexOf.constFind(int(st.intValue(0)));
+            if (it == indexOf.constEnd())
                 continue;
-            Currency sum[BucketCount];
-            for (int b = 0; b < BucketCount; ++b)
-                sum[b] = Currency::fromRaw(st.isNull(b + 1) ? 0 : st.intValue(b + 1));
+            const int s = int(st.intValue(1));
+            const Currency amount = Currency::fromRaw(st.intValue(2));
+            if (s < 0) {
+                undated[*it] += amount;
+                continue;
+            }
+            QList<Currency> &row = sums[*it];
+            if (row.isEmpty())
+                row.resize(stretches);
+            row[s] += amount;
+        }
+        for (qsizetype ii = 0; ii < Items.size(); ++ii) {
+            const QList<Currency> &row = sums[ii];
+            if (row.isEmpty() && undated[ii] == Currency())
+                continue;
+            // The sum of the lines dated before d; 0 for no date.
+            auto before = [&](const QDate &d) {
+                Currency c;
+                if (!d.isValid() || row.isEmpty())
+                    return c;
+                const qsizetype j = bounds.indexOf(d);
+                for (qsizetype i = 0; i <= j; ++i)
+                    c += row[i];
+                return c;
+            };
+            Currency dated;
+            for (const Currency &c : row)
+                dated += c;
             TKouzaData &k = Items[ii];
             const int ci = ClassIndexOf(k.Bunrui);
             if (ci < 0)
                 continue;
-            // + on the side the item grows on, - on the other.
             auto signedFor = [debit](bool karigata, Currency c) { return karigata == debit ? c : -c; };
+            const Currency all = dated + undated[ii];
+            const Currency beforeStart = before(k.StartDate);
+            const Currency throughEnd = k.EndDate.isValid() ? before(k.EndDate.addDays(1)) : Currency();
+            const bool period = k.StartDate.isValid() && k.EndDate.isValid();
+            const Currency gaiyo = GaiyoDate.isValid() ? before(GaiyoDate.addDays(1)) : Currency();
 
             TBunruiInfo &c = Classes[ci];
-            c.ZenkiZan += signedFor(c.Karigata, sum[bClassZenki]);
-            c.ZengetuZan += signedFor(c.Karigata, sum[bClassZengetu]);
-            c.GaiyoZan += signedFor(c.Karigata, sum[bGaiyo]);
-            c.ZenbuZan += signedFor(c.Karigata, sum[bZenbu]);
+            c.ZenkiZan += signedFor(c.Karigata, before(c.NendoStart));
+            c.ZengetuZan += signedFor(c.Karigata, before(c.StartDate));
+            c.GaiyoZan += signedFor(c.Karigata, gaiyo);
+            c.ZenbuZan += signedFor(c.Karigata, all);
 
-            k.ZenkiZan += signedFor(k.Karigata, sum[bZenki]);
-            k.ZengetuZan += signedFor(k.Karigata, sum[bZengetu]);
-            k.YokugetuGaku += signedFor(k.Karigata, sum[bYokugetu]);
-            (debit ? k.NyukinGaku : k.SyukkinGaku) += sum[bInside];
-            k.KensakuZan += signedFor(k.Karigata, sum[bKensaku]);
-            k.GaiyoZan += signedFor(k.Karigata, sum[bGaiyo]);
-            k.ZenbuZan += signedFor(k.Karigata, sum[bZenbu]);
+            k.ZenkiZan += signedFor(k.Karigata, before(k.NendoStart));
+            k.ZengetuZan += signedFor(k.Karigata, beforeStart);
+            if (period) {
+                k.YokugetuGaku += signedFor(k.Karigata, dated - throughEnd);
+                (debit ? k.NyukinGaku : k.SyukkinGaku) += throughEnd - beforeStart;
+            }
+            k.KensakuZan += signedFor(k.Karigata, SearchDate.isValid() ? before(SearchDate.addDays(1)) : Currency());
+            k.GaiyoZan += signedFor(k.Karigata, gaiyo);
+            k.ZenbuZan += signedFor(k.Karigata, all);
 
             if (k.Bu1 == 1 || k.Bu1 == 2) {
-                TBunruiInfo &r = Classes[0];
-                r.ZenkiZan += signedFor(false, sum[bResultZenki]);
-                r.ZengetuZan += signedFor(false, sum[bResultZengetu]);
+                Classes[0].ZenkiZan += signedFor(false, before(result.NendoStart));
+                Classes[0].ZengetuZan += signedFor(false, before(result.StartDate));
             }
         }
     }
