@@ -203,27 +203,45 @@ void TKouzaSyukeiData::scan(Database &db)
     for (const bool debit : {true, false}) {
         const QString side = debit ? u"KARICODE"_s : u"KASICODE"_s;
         // Amounts are REAL in the book; each becomes its exact count of
-        // ten-thousandths before the engine sums it.
-        Statement st(db, u"SELECT %1, %2, SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER)) FROM Master WHERE %3 "
-                         "GROUP BY 1, 2"_s.arg(side, stretch, where));
-        // Per item: the stretches' sums, then the undated lines.
+        // ten-thousandths before the engine sums it. Most lines of a long
+        // book lie before the first bound and only need one sum per code (a
+        // plain scan: "+RECDATE" keeps the engine off the date index there);
+        // the few later ones come through the date index, split by stretch.
+        const QString amount = u"SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER))"_s;
+        const QString first = bounds.isEmpty() ? QString() : bounds.first().toString(Qt::ISODate);
         QList<QList<Currency>> sums(Items.size());
         QList<Currency> undated(Items.size());
-        while (st.next()) {
-            const auto it = indexOf.constFind(int(st.intValue(0)));
-            if (it == indexOf.constEnd())
-                continue;
-            const int s = int(st.intValue(1));
-            const Currency amount = Currency::fromRaw(st.intValue(2));
-            if (s < 0) {
-                undated[*it] += amount;
-                continue;
+        auto collect = [&](Statement &st, int fixedStretch) {
+            while (st.next()) {
+                const auto it = indexOf.constFind(int(st.intValue(0)));
+                if (it == indexOf.constEnd())
+                    continue;
+                const int s = fixedStretch >= -1 ? fixedStretch : int(st.intValue(2));
+                const Currency sum = Currency::fromRaw(st.intValue(1));
+                if (s < 0) {
+                    undated[*it] += sum;
+                    continue;
+                }
+                QList<Currency> &row = sums[*it];
+                if (row.isEmpty())
+                    row.resize(stretches);
+                row[s] += sum;
             }
-            QList<Currency> &row = sums[*it];
-            if (row.isEmpty())
-                row.resize(stretches);
-            row[s] += amount;
+        };
+        if (bounds.isEmpty()) {
+            Statement all(db, u"SELECT %1, %2 FROM Master WHERE %3 AND RECDATE IS NOT NULL GROUP BY 1"_s.arg(side, amount, where));
+            collect(all, 0);
+        } else {
+            Statement early(db, u"SELECT %1, %2 FROM Master WHERE %3 AND +RECDATE < ? GROUP BY 1"_s.arg(side, amount, where));
+            early.bind(1, first);
+            collect(early, 0);
+            Statement late(db, u"SELECT %1, %2, %3 FROM Master WHERE %4 AND RECDATE >= ? GROUP BY 1, 3"_s.arg(
+                                   side, amount, stretch, where));
+            late.bind(1, first);
+            collect(late, -2);
         }
+        Statement none(db, u"SELECT %1, %2 FROM Master WHERE %3 AND RECDATE IS NULL GROUP BY 1"_s.arg(side, amount, where));
+        collect(none, -1);
         for (qsizetype ii = 0; ii < Items.size(); ++ii) {
             const QList<Currency> &row = sums[ii];
             if (row.isEmpty() && undated[ii] == Currency())
