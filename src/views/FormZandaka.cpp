@@ -13,6 +13,7 @@
 #include "data/DatMod.h"
 #include "data/DatModEvents.h"
 #include "data/HimokuCache.h"
+#include "data/ModalForm.h"
 #include "data/MyMemIniFile.h"
 #include "data/RecordNumbers.h"
 #include "data/Utils.h"
@@ -34,9 +35,11 @@ TFormZandaka::TFormZandaka(QWidget *parent) : QDialog(parent)
     buildUi();
 
     // The visible income and expense categories, income first, in list order.
+    // The group rows 収入 and 支出 (codes 1 and 2) carry the same classes but
+    // are headings, not categories a line can be booked to.
     if (DatMod && DatMod->DataOpen) {
         Statement st(DatMod->MainDatabase, u"SELECT CODE, NAME FROM Himoku WHERE ((BUNRUI = 1) OR (BUNRUI = 2)) "
-                                           "AND (VISIBLE = 1) ORDER BY BUNRUI, POS, CODE"_s);
+                                           "AND (VISIBLE = 1) AND (CODE > 3) ORDER BY BUNRUI, POS, CODE"_s);
         while (st.next())
             CmbTyouSei->addItem(st.textValue(1), int(st.intValue(0)));
     }
@@ -114,7 +117,12 @@ bool TFormZandaka::Prepare()
         MessageDlg(u"費目の設定が変です。"_s, MsgDlgType::Information, mbOK);
         return false;
     }
-    int def = DeruHimokuArray.isEmpty() ? 0 : DeruHimokuArray.first().Code;
+    int def = 0;
+    for (const THimokuData &h : DeruHimokuArray)
+        if (h.Code > 3) {
+            def = h.Code;
+            break;
+        }
     if (DataIni)
         def = DataIni->ReadOrWriteInteger(u"Kouza"_s, u"ZandakaTyouseiCODE"_s, def);
     const int at = CmbTyouSei->findData(def);
@@ -156,7 +164,12 @@ bool TFormZandaka::Execute()
         MessageDlg(QString::fromUtf16(kLockedDateMessage), MsgDlgType::Information, mbOK);
         return false;
     }
-    if (TyouseiKind == 1 || TyouseiKind == 2) {
+    if (TyouseiKind != 1 && TyouseiKind != 2) {
+        // Only an income or an expense category can take the difference.
+        MessageDlg(u"残高調整に使う費目を選んでください。"_s, MsgDlgType::Information, mbOK);
+        return false;
+    }
+    {
         const bool income = TyouseiKind == 1;
         try {
             BookAdjustment(DatMod->MainDatabase, BookDate, income ? KouzaCode : TyouseiCode,
@@ -178,7 +191,7 @@ int TFormZandaka::ShowModal()
 {
     if (!Prepare())
         return QDialog::Rejected;
-    return exec();
+    return ModalForms::exec(*this);
 }
 
 void TFormZandaka::BookAdjustment(Database &db, const QDate &date, int kariCode, int kasiCode, Currency amount,

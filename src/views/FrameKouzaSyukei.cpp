@@ -480,15 +480,18 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     auto *panel = new QWidget(Split);
     auto *v = new QVBoxLayout(panel);
     v->setContentsMargins(0, 0, 0, 0);
-    auto *top = new QHBoxLayout;
+    auto *titles = new QHBoxLayout;
     LbKouzaName = new QLabel(panel);
     QFont titleFont = LbKouzaName->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
     LbKouzaName->setFont(titleFont);
     LbGetudo = new QLabel(panel);
-    top->addWidget(LbKouzaName);
-    top->addWidget(LbGetudo);
+    titles->addWidget(LbKouzaName);
+    titles->addWidget(LbGetudo);
+    titles->addStretch(1);
+    v->addLayout(titles);
+    auto *top = new QHBoxLayout;
     top->addStretch(1);
     FrBtnGekkan = makeButton(u"月間"_s, panel, 6);
     FrBtnNenkan = makeButton(u"年間"_s, panel, 6);
@@ -736,6 +739,9 @@ void TFrameKouzaSyukei::fillDetailTabs()
         if (TabHyou->tabData(i).toInt() == old)
             select = i;
     TabHyou->setCurrentIndex(select);
+    // The bar was laid out empty while its page was hidden; give it the
+    // height of its tabs.
+    TabHyou->setFixedHeight(TabHyou->sizeHint().height());
 }
 
 void TFrameKouzaSyukei::fillConditionCombos()

@@ -95,6 +95,10 @@ void TKouzaSyukeiData::buildItems(Database &db)
     Items.clear();
     const bool incomeExpense = RegisterKind == 4 || RegisterKind == 5 || RegisterKind == 6;
     for (const THimokuData &h : VisibleHimokuArray) {
+        // The group rows 1 収入, 2 支出 and 3 口座 head the cache; they hold
+        // no lines of their own.
+        if (h.Code <= 3)
+            continue;
         const bool wanted = incomeExpense ? (h.Bu1 == 1 || h.Bu1 == 2) : (h.Bu1 == 3 || h.Bu1 == 4);
         if (!wanted)
             continue;

@@ -10,6 +10,8 @@
 #include "controls/FrameBtn.h"
 #include <QLineSeries>
 #include "data/HimokuCache.h"
+#include "data/ModalForm.h"
+#include "data/MyMemIniFile.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
 #include "views/FormZandaka.h"
@@ -394,6 +396,28 @@ private slots:
         QCOMPARE(item(compute(0, 0, day), Bank).GaiyoZan, yen(370500));
     }
 
+    // The category offered first follows the book's setting; a code no
+    // longer listed falls back to the first entry. Group rows are never offered.
+    void adjustmentDefaultCategory_data()
+    {
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("listed") << int(Goods) << int(Goods);
+        QTest::newRow("gone") << 9999 << int(Salary);
+    }
+    void adjustmentDefaultCategory()
+    {
+        QFETCH(int, setting);
+        QFETCH(int, selected);
+        DataIni->WriteIntegerAndUpdate(u"Kouza"_s, u"ZandakaTyouseiCODE"_s, setting);
+        TFormZandaka form;
+        form.KouzaCode = Bank;
+        QVERIFY(form.Prepare());
+        QCOMPARE(form.CmbTyouSei->currentData().toInt(), selected);
+        QCOMPARE(form.CmbTyouSei->findData(1), -1);
+        QCOMPARE(form.CmbTyouSei->findData(2), -1);
+    }
+
     void adjustmentRefusals_data()
     {
         QTest::addColumn<QString>("typed");
@@ -452,6 +476,34 @@ private slots:
         QVERIFY(!page.FrBtnPrint->isVisible());
         QCOMPARE(page.Series1->count(), 29);
 
+        // The adjustment from the page: booked, then shown at once.
+        ModalForms::push([](QDialog &d) {
+            auto &form = dynamic_cast<TFormZandaka &>(d);
+            form.FltEditAfter->setText(u"371000"_s);
+            form.FltEditAfter->acceptText();
+            // The default category: the first expense category.
+            if (form.CmbTyouSei->currentData().toInt() != Food)
+                return int(QDialog::Rejected);
+            return form.Execute() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        page.ActZanTyousei->trigger();
+        QCOMPARE(ModalForms::pending(), 0);
+        QTRY_COMPARE(page.Register->EndBalance(), yen(371000));
+        QCOMPARE(page.Register->Rows().last().HinmeiCode, 5);
+        QCOMPARE(page.RegisterCode, int(Bank));
+        QCOMPARE(page.FrBtnAllGaku->text(), u"全財産合計　392,800 円"_s);
+
+        // The detail lists the accounts of the chosen kind, never the group rows.
+        page.SetView(2);
+        QVERIFY(page.TabHyou->count() >= 2 && page.TabHyou->height() > 0);
+        QStringList columns;
+        for (int c = 1; c < page.HyouSyousai->colCount(); ++c)
+            columns << page.HyouSyousai->cells(c, 0);
+        QCOMPARE(columns.first(), u"諸口"_s);
+        QVERIFY(!columns.contains(u"口座"_s));
+        QTRY_VERIFY(page.Register->IsOpen());
+
+        page.SetView(0);
         page.RBtnAllData->setChecked(true);
         QVERIFY(!page.Register->IsOpen());
         QVERIFY(!page.ActZanTyousei->isEnabled());
