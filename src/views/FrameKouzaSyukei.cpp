@@ -45,6 +45,7 @@
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
 #include "views/FormZandaka.h"
+#include "views/KouzaRegisterDelegate.h"
 
 using namespace Qt::StringLiterals;
 
@@ -98,66 +99,6 @@ void writeInt(const QString &key, int value)
     if (RegIni)
         RegIni->WriteIntegerAndUpdate(SettingsSection, key, value);
 }
-
-// The register's cells: the date only on the first line of its day, the
-// balance only on the last (and both on the selected and the edge rows), and
-// the colours of the passbook.
-class RegisterDelegate : public QStyledItemDelegate
-{
-public:
-    RegisterDelegate(TKouzaRegister *model, QTableView *view) : QStyledItemDelegate(view), m_model(model), m_view(view) {}
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const int row = index.row();
-        const int col = index.column();
-        if (row >= m_model->Rows().size())
-            return;
-        const TRegisterRow &r = m_model->Rows()[row];
-        const bool selected = m_view->selectionModel() && m_view->selectionModel()->isRowSelected(row, QModelIndex());
-        QColor background = col % 2 ? QColor(250, 242, 239) : QColor(251, 248, 242);
-        if (selected)
-            background = m_view->hasFocus() ? HotSel : Sel;
-        painter->fillRect(option.rect, background);
-
-        const int first = m_view->rowAt(2);
-        const int last = m_view->rowAt(m_view->viewport()->height() - 2);
-        bool shown = true;
-        QColor pen = Qt::black;
-        if (col == TKouzaRegister::ColDate) {
-            shown = r.FirstOfDate || selected || row == first;
-            if (r.RecDate.isValid() && (r.RecDate.dayOfWeek() == 7 || IsHoliday(r.RecDate)))
-                pen = Qt::red;
-            else if (r.RecDate.isValid() && r.RecDate.dayOfWeek() == 6)
-                pen = Qt::blue;
-        } else if (col == TKouzaRegister::ColKari) {
-            pen = r.Direction == 1 || r.Direction == 3 ? QColor(0, 0, 128) : QColor(Qt::black);
-        } else if (col == TKouzaRegister::ColKasi) {
-            pen = r.Direction == 2 || r.Direction == 3 ? QColor(0, 0, 128) : QColor(Qt::black);
-        } else if (col == TKouzaRegister::ColZanGaku) {
-            shown = r.LastOfDate || selected || row == last || (last < 0 && row == m_model->Rows().size() - 1);
-            if (r.Balance < Currency())
-                pen = Qt::red;
-        } else if (col == TKouzaRegister::ColKariGaku || col == TKouzaRegister::ColKasiGaku) {
-            if (r.Kingaku < Currency())
-                pen = Qt::red;
-        }
-        if (r.Reserved)
-            pen = QColor(128, 128, 128);
-        if (!shown)
-            return;
-        painter->save();
-        painter->setPen(pen);
-        painter->setFont(option.font);
-        const int align = index.data(Qt::TextAlignmentRole).toInt();
-        painter->drawText(option.rect.adjusted(2, 0, -2, 0), align, index.data().toString());
-        painter->restore();
-    }
-
-private:
-    TKouzaRegister *m_model;
-    QTableView *m_view;
-};
 
 } // namespace
 
@@ -393,10 +334,8 @@ void TFrameKouzaSyukei::buildUi()
             return;
         DateInPeriod = Register->IsOpen() && RegisterStart <= date && date <= RegisterEnd;
         RecalcPending = true;
+        LocatePending = DateInPeriod;
         schedule();
-        if (DateInPeriod)
-            LocatePending = true;
-            schedule();
     });
     auto radio = [this] {
         if (m_loading)
@@ -429,7 +368,6 @@ void TFrameKouzaSyukei::buildUi()
         if (!m_yearMonthReady || m_loading)
             return;
         LocatePending = true;
-        schedule();
         RecalcPending = true;
         schedule();
         SelectFirst = false;
@@ -516,7 +454,7 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     DBGridMeisai = new QTableView(gridPart);
     DBGridMeisai->setObjectName(u"DBGridMeisai"_s);
     DBGridMeisai->setModel(Register);
-    DBGridMeisai->setItemDelegate(new RegisterDelegate(Register, DBGridMeisai));
+    DBGridMeisai->setItemDelegate(new TKouzaRegisterDelegate(Register, DBGridMeisai));
     DBGridMeisai->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridMeisai->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGridMeisai->setEditTriggers(QAbstractItemView::NoEditTriggers);
