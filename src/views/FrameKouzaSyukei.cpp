@@ -1383,6 +1383,10 @@ void TFrameKouzaSyukei::JumpToLine()
     // this page does not depend on it.
     QWidget *mainWindow = window();
     bool shown = false;
-    if (!QMetaObject::invokeMethod(mainWindow, "JumpToDataNo", Q_RETURN_ARG(bool, shown), Q_ARG(int, dataNo)))
-        MessageDlg(u"明細を表示できません。"_s, MsgDlgType::Information, mbOK);
+    const bool asked =
+        QMetaObject::invokeMethod(mainWindow, "JumpToDataNo", Q_RETURN_ARG(bool, shown), Q_ARG(int, dataNo));
+    // A line whose page is not there (or is gone from the book) leaves the
+    // user here; say so rather than do nothing.
+    if ((!asked || !shown) && isVisible())
+        MessageDlg(u"この明細を入力したページを表示できません。"_s, MsgDlgType::Information, mbOK);
 }
