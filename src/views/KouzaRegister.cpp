@@ -104,13 +104,16 @@ void TKouzaRegister::Open(Database &db, const TRegisterSubject &subject)
             where += u" AND (RESERVED IS NULL OR RESERVED = 0)"_s;
         if (!subject.conditionSql.trimmed().isEmpty())
             where += u" AND ("_s + subject.conditionSql + u")"_s;
-        const QString columns = u"DATANO, RECDATE, CAST(ROUND(KINGAKU * 10000) AS INTEGER), KARICODE, KASICODE, "
+        // KINGAKU is REAL; Currency::fromDouble rounds it to the exact
+        // ten-thousandths, as the engine's ROUND would, without the engine's
+        // function calls on every line.
+        const QString columns = u"DATANO, RECDATE, KINGAKU, KARICODE, KASICODE, "
                                 "HINMEICODE, SHOPCODE, PERSONCODE, ZEIATUKAI, RESERVED"_s;
         auto read = [](Statement &st) {
             TRegisterRow r;
             r.DataNo = int32_t(st.intValue(0));
             r.RecDate = isoDate(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 1)));
-            r.Kingaku = Currency::fromRaw(st.intValue(2));
+            r.Kingaku = Currency::fromDouble(st.doubleValue(2));
             r.KariCode = int32_t(st.intValue(3));
             r.KasiCode = int32_t(st.intValue(4));
             r.HinmeiCode = int32_t(st.intValue(5));
