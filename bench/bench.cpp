@@ -15,6 +15,7 @@
 
 #include "BenchBooks.h"
 #include "BenchDiary.h"
+#include "BenchKouza.h"
 #include "BenchMemory.h"
 #include "BenchNenSyukei.h"
 #include "BenchParts.h"
@@ -160,6 +161,8 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options,
         BenchTyuSyutuExtraction(large, runs);
     if (wanted("sorted"))
         benchSortedPosts();
+    if (wanted("kouza"))
+        BenchKouza(large, runs);
     QDir(work).removeRecursively();
     return 0;
 }

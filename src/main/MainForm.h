@@ -142,7 +142,7 @@ public:
     bool SelectPage(int pageNo);
     // Shows a journal entry on its page; false when it was not found or the
     // current page could not be left.
-    bool JumpToDataNo(int dataNo);
+    Q_INVOKABLE bool JumpToDataNo(int dataNo);
     // The floating item hint over control, its left at x - a third of its width
     // and its bottom at y; hidden again by the timer.
     void ShowItemHint(QWidget *control, int x, int y, const QString &text);

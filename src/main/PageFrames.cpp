@@ -8,6 +8,7 @@
 #include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
 #include "views/FrameNenSyusi.h"
+#include "views/FrameKouzaSyukei.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void RegisterStandardPages()
     registerPage<TFrameYosan>(pgYosan);
     registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameTyuSyutu>(pgTyusyutu);
+    registerPage<TFrameKouzaSyukei>(pgTutyo);
     registerPage<TFrameDataKanri>(pgKanri);
     registerPage<TFrameNenSyusi>(pgSyukei);
     if (!TNenSyusiMeisai::JumpToDataNo)
