@@ -41,10 +41,6 @@ function(pomu_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} pz_testsupport Qt6::Test)
     target_compile_options(${target} PRIVATE -Wall -Wno-unused-parameter)
     target_precompile_headers(${target} REUSE_FROM pz_db)
-    # The compiler cache records source paths relative to the build root, so
-    # test data beside a test's source is found through its folder, named here.
-    target_compile_definitions(${target} PRIVATE
-      QT_TESTCASE_SOURCEDIR="${CMAKE_CURRENT_SOURCE_DIR}/${folder}")
     # QFINDTESTDATA resolves a test's own source path against the folder the
     # compiler ran in (the top of the build tree with Ninja), so the test finds
     # its data from any folder, not only under CTest.
