@@ -193,7 +193,14 @@ bool TFrameMemoList::LeavePage()
 
 bool TFrameMemoList::CommitForClose()
 {
-    MemoCltBeforeScroll();
+    // The window only asks whether to close anyway; why the day could not be
+    // written is said here, and the text stays in the editor.
+    try {
+        MemoCltBeforeScroll();
+    } catch (const Exception &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+        return false;
+    }
     return true;
 }
 

@@ -311,6 +311,33 @@ private slots:
         CurLockDate = QDate();
     }
 
+    // Closing the program while a day's text cannot be written: the reason
+    // is shown before the question whether to close anyway, and on No the
+    // text is still in the day's editor and is written once the book takes it.
+    void refusedWriteAtClose()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        const QDate day(2026, 4, 7);
+        page->ShowDate(day);
+        type(page->DBMemo1, u"閉じる前の日記"_s);
+        DatMod->MainDatabase.exec(u"CREATE TRIGGER refuse_memo BEFORE INSERT ON Memo "
+                                  "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"日記を保存できませんでした。"_s).answer(mrNo, TMainForm::ForceCloseText);
+            QVERIFY(!window->close());
+            QVERIFY(dialogs.done());
+        }
+        QVERIFY(window->isVisible());
+        QCOMPARE(page->currentDate(), day);
+        QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
+        QCOMPARE(stored(day), QString());
+        DatMod->MainDatabase.exec(u"DROP TRIGGER refuse_memo"_s);
+        QVERIFY(page->CommitForClose());
+        QCOMPARE(stored(day), u"閉じる前の日記"_s);
+    }
+
     // The search: plain and fuzzy, newest first, the jump selects the match
     // in the day's editor; leaving the page closes the window.
     void search()
