@@ -392,10 +392,19 @@ void TFrameMemoList::writeDay(const QDate &date, const QString &text)
 
 void TFrameMemoList::SetView(TMemoView view)
 {
-    FrBtnAMonth->SetDown(view == mvMonth);
-    FrBtnAWeek->SetDown(view == mvWeek);
-    FrBtnADay->SetDown(view == mvDay);
-    MemoCltBeforeScroll();
+    auto showView = [this](TMemoView v) {
+        FrBtnAMonth->SetDown(v == mvMonth);
+        FrBtnAWeek->SetDown(v == mvWeek);
+        FrBtnADay->SetDown(v == mvDay);
+    };
+    try {
+        MemoCltBeforeScroll();
+    } catch (const Exception &) {
+        // The day was not written: the view stays, and so do its buttons.
+        showView(m_view);
+        throw;
+    }
+    showView(view);
     m_view = view;
     const QDate d = DTPicker->date();
     m_shownYear = d.year();

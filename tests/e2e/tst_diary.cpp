@@ -16,6 +16,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
+#include "platform/ui/Application.h"
 
 using namespace Qt::StringLiterals;
 
@@ -333,6 +334,17 @@ private slots:
         QCOMPARE(page->currentDate(), day);
         QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
         QCOMPARE(stored(day), QString());
+        // Another view is refused the same way: the month stays, and so does its button.
+        {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"日記を保存できませんでした。"_s);
+            QTest::mouseClick(page->FrBtnAWeek, Qt::LeftButton);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(page->view(), TFrameMemoList::mvMonth);
+        QVERIFY(page->FrBtnAMonth->down());
+        QVERIFY(!page->FrBtnAWeek->down());
+        QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
         DatMod->MainDatabase.exec(u"DROP TRIGGER refuse_memo"_s);
         QVERIFY(page->CommitForClose());
         QCOMPARE(stored(day), u"閉じる前の日記"_s);
@@ -423,5 +435,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDiary)
+// The program's own application object, so that an error escaping a button's
+// handler is shown as the program shows it.
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestDiary test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_diary.moc"
