@@ -293,17 +293,34 @@ void TFrameMemoList::updateCaption()
 void TFrameMemoList::DTPickerChange()
 {
     const QDate date = DTPicker->date();
-    if (!m_loaded || date < m_first || date > m_last) {
-        m_shownYear = date.year();
-        m_shownMonth = date.month();
-        LoadDays();
-        return;
-    }
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).RECDATE == date) {
-            moveToRow(i);
+    const int shownYear = m_shownYear;
+    const int shownMonth = m_shownMonth;
+    try {
+        if (!m_loaded || date < m_first || date > m_last) {
+            m_shownYear = date.year();
+            m_shownMonth = date.month();
+            LoadDays();
             return;
         }
+        for (int i = 0; i < m_rows.size(); ++i) {
+            if (m_rows.at(i).RECDATE == date) {
+                moveToRow(i);
+                return;
+            }
+        }
+    } catch (const Exception &) {
+        // The day shown did not change (its text could not be written): the
+        // picker goes back to it rather than name a day that is not shown.
+        m_shownYear = shownYear;
+        m_shownMonth = shownMonth;
+        const QDate current = currentDate();
+        if (current.isValid() && DTPicker->date() != current) {
+            const bool suspended = m_suspended;
+            m_suspended = true;
+            DTPicker->setDate(current);
+            m_suspended = suspended;
+        }
+        throw;
     }
 }
 

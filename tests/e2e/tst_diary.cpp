@@ -8,6 +8,7 @@
 #include "DialogQueue.h"
 #include "JournalPageDriver.h"
 #include "controls/BevelLabel.h"
+#include "controls/ColorUpDown.h"
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
 #include "main/FormMemoSearch.h"
@@ -345,6 +346,26 @@ private slots:
         QVERIFY(page->FrBtnAMonth->down());
         QVERIFY(!page->FrBtnAWeek->down());
         QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
+        // So is another day, in this month or the next: the picker keeps naming
+        // the day whose text is in the editor.
+        // The arrow key at the end of the text (the next day) and the step
+        // button (the next month).
+        for (bool nextMonth : {false, true}) {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"日記を保存できませんでした。"_s);
+            if (nextMonth) {
+                QWidget *next = page->UpDown1->childAt(page->UpDown1->width() * 3 / 4, page->UpDown1->height() / 2);
+                QVERIFY(next);
+                QTest::mouseClick(next, Qt::LeftButton);
+            } else {
+                page->DBMemo1->moveCursor(QTextCursor::End);
+                QTest::keyClick(page->DBMemo1, Qt::Key_Right);
+            }
+            QVERIFY(dialogs.done());
+            QCOMPARE(page->currentDate(), day);
+            QCOMPARE(page->DTPicker->date(), day);
+            QCOMPARE(page->LbYearMonth->text(), u"2026年 4月"_s);
+        }
         DatMod->MainDatabase.exec(u"DROP TRIGGER refuse_memo"_s);
         QVERIFY(page->CommitForClose());
         QCOMPARE(stored(day), u"閉じる前の日記"_s);
