@@ -1,3 +1,5 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "DialogQueue.h"
@@ -7,6 +9,7 @@
 #include "data/MyRegistryIniFile.h"
 #include "main/MainForm.h"
 #include "platform/db/Database.h"
+#include "platform/ui/Application.h"
 #include "views/FrameNenSyusi.h"
 #include "views/NenSyukeiData.h"
 
@@ -73,7 +76,49 @@ private slots:
         // Leaving closed the list.
         QCOMPARE(page->PnlMeisai->query(), nullptr);
     }
+
+    // The book refusing the year's figures or a cell's lines: the user is
+    // told in Japanese what could not be done, never only the engine's words.
+    void refusedReadsAreExplained()
+    {
+        QVERIFY(start());
+        TFrameNenSyusi *page = nullptr;
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"収支金額 と 資産合計 は一致しません"_s);
+            QVERIFY(window->SelectPage(pgSyukei));
+            page = qobject_cast<TFrameNenSyusi *>(window->frameOf(pgSyukei));
+            QVERIFY(page);
+            QTRY_VERIFY(dialogs.done());
+        }
+        DatMod->MainDatabase.exec(u"ALTER TABLE Master RENAME TO Master_gone"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"明細を読み込めませんでした。"_s);
+            const QRect cell = page->DeruHyou->cellRect(3, 1);
+            QVERIFY(cell.isValid());
+            QTest::mouseClick(page->DeruHyou->viewport(), Qt::LeftButton, {}, cell.center());
+            QTRY_VERIFY(dialogs.done());
+        }
+        {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"集計できませんでした。"_s);
+            page->CmbBoxYear->lineEdit()->selectAll();
+            QTest::keyClicks(page->CmbBoxYear->lineEdit(), QString::number(CurYear - 1));
+            QVERIFY(dialogs.done());
+        }
+        DatMod->MainDatabase.exec(u"ALTER TABLE Master_gone RENAME TO Master"_s);
+    }
 };
 
-QTEST_MAIN(TestAnnualPage)
+// The program's own application object, so that an error escaping a handler
+// is shown as the program shows it.
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestAnnualPage test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_annualpage.moc"
