@@ -371,6 +371,30 @@ private slots:
         QCOMPARE(stored(day), u"閉じる前の日記"_s);
     }
 
+    // A search the book refuses to read says so in Japanese, and the list
+    // keeps what it showed.
+    void refusedSearchIsExplained()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        addDay(QDate(2025, 8, 1), u"abc"_s);
+        page->FrSearch->Click();
+        TFormMemoSearch *s = page->searchWindow();
+        QVERIFY(s);
+        QTest::mouseClick(s->FrBtnPrePayed, Qt::LeftButton);
+        QCOMPARE(s->MyDbGridMeisai->rowCount(), 1);
+        DatMod->MainDatabase.exec(u"ALTER TABLE Memo RENAME TO Memo_gone"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"日記を検索できませんでした。"_s);
+            s->EditSearch->setText(u"abc"_s);
+            QTest::mouseClick(s->FrBtnPrePayed, Qt::LeftButton);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(s->MyDbGridMeisai->rowCount(), 1);
+        DatMod->MainDatabase.exec(u"ALTER TABLE Memo_gone RENAME TO Memo"_s);
+    }
+
     // The search: plain and fuzzy, newest first, the jump selects the match
     // in the day's editor; leaving the page closes the window.
     void search()
