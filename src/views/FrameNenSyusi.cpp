@@ -501,9 +501,49 @@ void TFrameNenSyusi::FillTables()
     TNenSyukeiRec total;
     d.GetSum(4, total);
     fillRow(SyusiHyou, 1, total);
+    widenToFigures();
     for (TCurrencyGrid *g : tables()) {
         g->setStopDrawCell(false);
         g->viewport()->update();
+    }
+}
+
+// An amount wider than its column would lose its leading digits or its minus
+// sign (the text is right-aligned and clipped): the total column and the
+// period columns grow to the widest figure shown, never shrink, and the grown
+// width is not stored as the user's.
+void TFrameNenSyusi::widenToFigures()
+{
+    const QFontMetrics fm(SyusiHyou->font());
+    int totalNeed = 0;
+    int periodNeed = 0;
+    for (TCurrencyGrid *g : tables()) {
+        const int room = 2 * g->model()->charOffset() + 2;
+        for (int r = 0; r < g->rowCount(); ++r)
+            for (int c = 1; c < g->colCount(); ++c) {
+                if (g->getValue(c, r).isZero())
+                    continue;
+                const int need = fm.horizontalAdvance(g->displayText(c, r)) + room;
+                (c == 1 ? totalNeed : periodNeed) = std::max(c == 1 ? totalNeed : periodNeed, need);
+            }
+    }
+    for (TCurrencyGrid *g : tables()) {
+        CurrencyGridModel *m = g->model();
+        if (m->colCount() < 2)
+            continue;
+        // The default width resets every column: the title and total columns
+        // keep theirs.
+        const int title = m->colWidth(0);
+        const int totalWidth = std::max(m->colWidth(1), totalNeed);
+        if (m->defaultColWidth() < periodNeed) {
+            m->setDefaultColWidth(periodNeed);
+            m->setColWidth(0, title);
+        }
+        if (m->colWidth(1) != totalWidth)
+            m->setColWidth(1, totalWidth);
+        for (int c = 2; c < m->colCount(); ++c)
+            if (m->colWidth(c) < periodNeed)
+                m->setColWidth(c, periodNeed);
     }
 }
 
