@@ -163,15 +163,23 @@ void TFormMemoSearch::Search()
         return;
     }
     WaitCursor wait;
-    m_hits.clear();
+    QList<Hit> hits;
     if (DatMod && DatMod->DataOpen) {
-        Statement st(DatMod->MainDatabase, u"SELECT DATANO, RECDATE, MEMO FROM Memo ORDER BY RECDATE DESC, DATANO DESC"_s);
-        while (st.next()) {
-            const QString memo = st.textValue(2);
-            if (Accepts(memo))
-                m_hits.append({int(st.intValue(0)), QDate::fromString(st.textValue(1), Qt::ISODate), PreviewText(memo)});
+        try {
+            Statement st(DatMod->MainDatabase,
+                         u"SELECT DATANO, RECDATE, MEMO FROM Memo ORDER BY RECDATE DESC, DATANO DESC"_s);
+            while (st.next()) {
+                const QString memo = st.textValue(2);
+                if (Accepts(memo))
+                    hits.append({int(st.intValue(0)), QDate::fromString(st.textValue(1), Qt::ISODate), PreviewText(memo)});
+            }
+        } catch (const EDatabaseError &e) {
+            // The list keeps what it showed.
+            MessageDlg(u"日記を検索できませんでした。\n\n"_s + e.message(), MsgDlgType::Error, mbOK);
+            return;
         }
     }
+    m_hits = hits;
     fillGrid();
 }
 

@@ -193,7 +193,14 @@ bool TFrameMemoList::LeavePage()
 
 bool TFrameMemoList::CommitForClose()
 {
-    MemoCltBeforeScroll();
+    // The window only asks whether to close anyway; why the day could not be
+    // written is said here, and the text stays in the editor.
+    try {
+        MemoCltBeforeScroll();
+    } catch (const Exception &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+        return false;
+    }
     return true;
 }
 
@@ -286,17 +293,34 @@ void TFrameMemoList::updateCaption()
 void TFrameMemoList::DTPickerChange()
 {
     const QDate date = DTPicker->date();
-    if (!m_loaded || date < m_first || date > m_last) {
-        m_shownYear = date.year();
-        m_shownMonth = date.month();
-        LoadDays();
-        return;
-    }
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).RECDATE == date) {
-            moveToRow(i);
+    const int shownYear = m_shownYear;
+    const int shownMonth = m_shownMonth;
+    try {
+        if (!m_loaded || date < m_first || date > m_last) {
+            m_shownYear = date.year();
+            m_shownMonth = date.month();
+            LoadDays();
             return;
         }
+        for (int i = 0; i < m_rows.size(); ++i) {
+            if (m_rows.at(i).RECDATE == date) {
+                moveToRow(i);
+                return;
+            }
+        }
+    } catch (const Exception &) {
+        // The day shown did not change (its text could not be written): the
+        // picker goes back to it rather than name a day that is not shown.
+        m_shownYear = shownYear;
+        m_shownMonth = shownMonth;
+        const QDate current = currentDate();
+        if (current.isValid() && DTPicker->date() != current) {
+            const bool suspended = m_suspended;
+            m_suspended = true;
+            DTPicker->setDate(current);
+            m_suspended = suspended;
+        }
+        throw;
     }
 }
 
@@ -385,10 +409,19 @@ void TFrameMemoList::writeDay(const QDate &date, const QString &text)
 
 void TFrameMemoList::SetView(TMemoView view)
 {
-    FrBtnAMonth->SetDown(view == mvMonth);
-    FrBtnAWeek->SetDown(view == mvWeek);
-    FrBtnADay->SetDown(view == mvDay);
-    MemoCltBeforeScroll();
+    auto showView = [this](TMemoView v) {
+        FrBtnAMonth->SetDown(v == mvMonth);
+        FrBtnAWeek->SetDown(v == mvWeek);
+        FrBtnADay->SetDown(v == mvDay);
+    };
+    try {
+        MemoCltBeforeScroll();
+    } catch (const Exception &) {
+        // The day was not written: the view stays, and so do its buttons.
+        showView(m_view);
+        throw;
+    }
+    showView(view);
     m_view = view;
     const QDate d = DTPicker->date();
     m_shownYear = d.year();

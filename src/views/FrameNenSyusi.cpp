@@ -29,6 +29,8 @@
 #include "data/MyRegistryIniFile.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
+#include "platform/db/Database.h"
+#include "platform/system/Exception.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
@@ -65,6 +67,20 @@ constexpr int LastYear = 2100;
 const QString SyukeiMessage =
     u"次の場合、収支金額 と 資産合計 は一致しません。\r\r　収入、支出、および各口座の締め日が一致しない場合で「月度」集計の時。"
     "\r　特別費目など、非表示の費目、口座があるとき。\r\rこのメッセージを次回以降表示させない場合は「キャンセル」をクリックしてください。"_s;
+
+// The engine's refusal as the user reads it: what could not be done first,
+// the engine's own words after it.
+template <typename Work>
+void explainBookErrors(const QString &what, Work work)
+{
+    try {
+        work();
+    } catch (const EDatabaseError &e) {
+        throw Exception(what + u"\n\n"_s + e.message());
+    }
+}
+
+const QString CalcFailedText = u"集計できませんでした。"_s;
 
 int readInt(const QString &key, int def)
 {
@@ -413,7 +429,7 @@ void TFrameNenSyusi::Recalculate(int year)
         SelectComboNumber(CmbBoxYear, year);
         m_filling = filling;
     }
-    NenSyukeiData.Calculate(year);
+    explainBookErrors(CalcFailedText, [year] { NenSyukeiData.Calculate(year); });
     FillTables();
     ArrangeTables();
     if (m_selTable)
@@ -485,9 +501,49 @@ void TFrameNenSyusi::FillTables()
     TNenSyukeiRec total;
     d.GetSum(4, total);
     fillRow(SyusiHyou, 1, total);
+    widenToFigures();
     for (TCurrencyGrid *g : tables()) {
         g->setStopDrawCell(false);
         g->viewport()->update();
+    }
+}
+
+// An amount wider than its column would lose its leading digits or its minus
+// sign (the text is right-aligned and clipped): the total column and the
+// period columns grow to the widest figure shown, never shrink, and the grown
+// width is not stored as the user's.
+void TFrameNenSyusi::widenToFigures()
+{
+    const QFontMetrics fm(SyusiHyou->font());
+    int totalNeed = 0;
+    int periodNeed = 0;
+    for (TCurrencyGrid *g : tables()) {
+        const int room = 2 * g->model()->charOffset() + 2;
+        for (int r = 0; r < g->rowCount(); ++r)
+            for (int c = 1; c < g->colCount(); ++c) {
+                if (g->getValue(c, r).isZero())
+                    continue;
+                const int need = fm.horizontalAdvance(g->displayText(c, r)) + room;
+                (c == 1 ? totalNeed : periodNeed) = std::max(c == 1 ? totalNeed : periodNeed, need);
+            }
+    }
+    for (TCurrencyGrid *g : tables()) {
+        CurrencyGridModel *m = g->model();
+        if (m->colCount() < 2)
+            continue;
+        // The default width resets every column: the title and total columns
+        // keep theirs.
+        const int title = m->colWidth(0);
+        const int totalWidth = std::max(m->colWidth(1), totalNeed);
+        if (m->defaultColWidth() < periodNeed) {
+            m->setDefaultColWidth(periodNeed);
+            m->setColWidth(0, title);
+        }
+        if (m->colWidth(1) != totalWidth)
+            m->setColWidth(1, totalWidth);
+        for (int c = 2; c < m->colCount(); ++c)
+            if (m->colWidth(c) < periodNeed)
+                m->setColWidth(c, periodNeed);
     }
 }
 
@@ -553,7 +609,7 @@ void TFrameNenSyusi::SuryouClick()
         return;
     NenSyukeiData.Suryou = FrBtnSuryou->down();
     NenSyukeiData.IncludeReserved = IncludeReservedFlag;
-    NenSyukeiData.Calculate(CurYear);
+    explainBookErrors(CalcFailedText, [] { NenSyukeiData.Calculate(CurYear); });
     if (m_selTable)
         SelectTable(m_selTable);
     FillTables();

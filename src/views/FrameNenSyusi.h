@@ -126,6 +126,7 @@ private:
     int tableKind(TCurrencyGrid *table) const;
     QList<TCurrencyGrid *> tables() const;
     void fillRow(TCurrencyGrid *grid, int row, const struct TNenSyukeiRec &rec);
+    void widenToFigures();
     void queueWarning();
 
     bool m_loading = false;

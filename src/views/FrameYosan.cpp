@@ -224,6 +224,9 @@ void TFrameYosan::buildUi()
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(1, 1);
     main->addLayout(grid, 1);
+    // The tables stop at their last row; the height they leave stays below
+    // them, so the side buttons keep to the top area's bottom edge.
+    main->addStretch(0);
 
     // Budgets are typed into column 1 of the budget table only.
     SoftStringGridModel *ym = YosanHyou->model();

@@ -17,6 +17,7 @@
 #include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
 #include "platform/db/Query.h"
+#include "platform/system/Exception.h"
 
 using namespace Qt::StringLiterals;
 
@@ -262,6 +263,9 @@ void TNenSyusiMeisai::ShowLines(Database &db, const TNenSyusiMeisaiRequest &requ
     m_query->paramByName(u"EndDate"_s).setAsDate(request.EndDate);
     try {
         m_query->open();
+    } catch (const EDatabaseError &e) {
+        updateJump();
+        throw Exception(u"明細を読み込めませんでした。\n\n"_s + e.message());
     } catch (...) {
         updateJump();
         throw;

@@ -124,6 +124,25 @@ private slots:
         QCOMPARE(p->JissekiHyou->cells(2, 0), u"充足率"_s);
     }
 
+    // The side buttons and the tables start right under the top area, and a
+    // window taller than the tables keeps the spare height below them.
+    void tablesStartUnderTheTopArea()
+    {
+        window->resize(1200, 1000);
+        TFrameYosan *p = openBudgetPage();
+        QVERIFY(p);
+        QTRY_VERIFY(p->YosanHyou->height() > 0);
+        const int topBottom = std::max(p->SyusiHyou->geometry().bottom(), p->PnlKakoBtn->geometry().bottom());
+        const int buttonsTop = p->FrBtnIri->mapTo(p, QPoint(0, 0)).y();
+        QVERIFY2(buttonsTop > topBottom && buttonsTop - topBottom <= 20,
+                 qPrintable(u"top area ends at %1, side buttons start at %2"_s.arg(topBottom).arg(buttonsTop)));
+        QCOMPARE(p->FrBtnCopy->mapTo(p, QPoint(0, 0)).y(), buttonsTop);
+        // All categories shown, the tables no taller than their rows.
+        for (TCurrencyGrid *table : {p->YosanHyou, p->JissekiHyou, p->KakoHyou})
+            QCOMPARE(table->height(), table->maximumHeight());
+        QVERIFY(p->YosanHyou->geometry().bottom() < p->height() - 100);
+    }
+
     // Budgets typed as amounts or one-operator expressions on the old budget.
     void budgetsTypedAsExpressions_data()
     {

@@ -8,6 +8,7 @@
 #include "DialogQueue.h"
 #include "JournalPageDriver.h"
 #include "controls/BevelLabel.h"
+#include "controls/ColorUpDown.h"
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
 #include "main/FormMemoSearch.h"
@@ -16,6 +17,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
+#include "platform/ui/Application.h"
 
 using namespace Qt::StringLiterals;
 
@@ -311,6 +313,88 @@ private slots:
         CurLockDate = QDate();
     }
 
+    // Closing the program while a day's text cannot be written: the reason
+    // is shown before the question whether to close anyway, and on No the
+    // text is still in the day's editor and is written once the book takes it.
+    void refusedWriteAtClose()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        const QDate day(2026, 4, 7);
+        page->ShowDate(day);
+        type(page->DBMemo1, u"閉じる前の日記"_s);
+        DatMod->MainDatabase.exec(u"CREATE TRIGGER refuse_memo BEFORE INSERT ON Memo "
+                                  "BEGIN SELECT RAISE(ABORT, 'disk full'); END"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"日記を保存できませんでした。"_s).answer(mrNo, TMainForm::ForceCloseText);
+            QVERIFY(!window->close());
+            QVERIFY(dialogs.done());
+        }
+        QVERIFY(window->isVisible());
+        QCOMPARE(page->currentDate(), day);
+        QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
+        QCOMPARE(stored(day), QString());
+        // Another view is refused the same way: the month stays, and so does its button.
+        {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"日記を保存できませんでした。"_s);
+            QTest::mouseClick(page->FrBtnAWeek, Qt::LeftButton);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(page->view(), TFrameMemoList::mvMonth);
+        QVERIFY(page->FrBtnAMonth->down());
+        QVERIFY(!page->FrBtnAWeek->down());
+        QCOMPARE(page->DBMemo1->toPlainText(), u"閉じる前の日記"_s);
+        // So is another day, in this month or the next: the picker keeps naming
+        // the day whose text is in the editor.
+        // The arrow key at the end of the text (the next day) and the step
+        // button (the next month).
+        for (bool nextMonth : {false, true}) {
+            DialogQueue dialogs;
+            dialogs.errorBox(u"日記を保存できませんでした。"_s);
+            if (nextMonth) {
+                QWidget *next = page->UpDown1->childAt(page->UpDown1->width() * 3 / 4, page->UpDown1->height() / 2);
+                QVERIFY(next);
+                QTest::mouseClick(next, Qt::LeftButton);
+            } else {
+                page->DBMemo1->moveCursor(QTextCursor::End);
+                QTest::keyClick(page->DBMemo1, Qt::Key_Right);
+            }
+            QVERIFY(dialogs.done());
+            QCOMPARE(page->currentDate(), day);
+            QCOMPARE(page->DTPicker->date(), day);
+            QCOMPARE(page->LbYearMonth->text(), u"2026年 4月"_s);
+        }
+        DatMod->MainDatabase.exec(u"DROP TRIGGER refuse_memo"_s);
+        QVERIFY(page->CommitForClose());
+        QCOMPARE(stored(day), u"閉じる前の日記"_s);
+    }
+
+    // A search the book refuses to read says so in Japanese, and the list
+    // keeps what it showed.
+    void refusedSearchIsExplained()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        addDay(QDate(2025, 8, 1), u"abc"_s);
+        page->FrSearch->Click();
+        TFormMemoSearch *s = page->searchWindow();
+        QVERIFY(s);
+        QTest::mouseClick(s->FrBtnPrePayed, Qt::LeftButton);
+        QCOMPARE(s->MyDbGridMeisai->rowCount(), 1);
+        DatMod->MainDatabase.exec(u"ALTER TABLE Memo RENAME TO Memo_gone"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"日記を検索できませんでした。"_s);
+            s->EditSearch->setText(u"abc"_s);
+            QTest::mouseClick(s->FrBtnPrePayed, Qt::LeftButton);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(s->MyDbGridMeisai->rowCount(), 1);
+        DatMod->MainDatabase.exec(u"ALTER TABLE Memo_gone RENAME TO Memo"_s);
+    }
+
     // The search: plain and fuzzy, newest first, the jump selects the match
     // in the day's editor; leaving the page closes the window.
     void search()
@@ -396,5 +480,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDiary)
+// The program's own application object, so that an error escaping a button's
+// handler is shown as the program shows it.
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestDiary test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_diary.moc"
