@@ -113,6 +113,7 @@ void TSlipFieldEdit::refresh()
     const bool row = f && ds && !ds->isEmpty();
     setText(row ? f->displayText() : QString());
     setModified(false);
+    m_hasRefused = false;
 }
 
 bool TSlipFieldEdit::commit()
@@ -131,9 +132,14 @@ bool TSlipFieldEdit::commit()
     try {
         f->setText(typed);
     } catch (...) {
-        refresh();
+        // The field keeps its value; the box keeps what was typed to correct.
+        setText(typed);
+        setModified(true);
+        m_refusedText = typed;
+        m_hasRefused = true;
         throw;
     }
+    m_hasRefused = false;
     refresh();
     emit committed(f);
     return true;
@@ -153,6 +159,10 @@ void TSlipFieldEdit::focusOutEvent(QFocusEvent *event)
     p.setColor(QPalette::Base, Qt::white);
     setPalette(p);
     QLineEdit::focusOutEvent(event);
+    // Its message was shown when it was refused (the message box itself takes
+    // the focus); the save or Enter raises it again.
+    if (m_hasRefused && isModified() && text() == m_refusedText)
+        return;
     try {
         commit();
     } catch (const EAbort &) {

@@ -33,7 +33,8 @@ public:
     // Shows the field's current text (drops what is typed and not yet written).
     void refresh();
     // Writes the typed text into the field (edit state as needed); true when
-    // written or nothing was typed.
+    // written or nothing was typed. A refused text stays in the box, marked
+    // as typed, so the user can correct it; the field keeps its value.
     bool commit();
 
 signals:
@@ -50,6 +51,9 @@ protected:
 private:
     QString m_fieldName;
     QPointer<DataSource> m_source;
+    // The text last refused: leaving the box does not raise it a second time.
+    QString m_refusedText;
+    bool m_hasRefused = false;
 };
 
 // Sums of the detail lines.

@@ -118,6 +118,38 @@ private slots:
         closePlace();
     }
 
+    // A refused header text stays in its box to be corrected, the field keeps
+    // its value, and leaving the box does not raise the refusal again; a
+    // corrected text is taken.
+    void refusedHeaderTextIsKeptToCorrect()
+    {
+        QVERIFY(panel->SpBtnNewReceiptClick());
+        const QDate before = slips()["RecDate"].asDate();
+        TSlipFieldEdit *box = panel->DBEditDate;
+        box->setText(u"24/02/30"_s);
+        box->setModified(true);
+        bool refused = false;
+        try {
+            box->commit();
+        } catch (const std::exception &) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        QCOMPARE(box->text(), u"24/02/30"_s);
+        QVERIFY(box->isModified());
+        QCOMPARE(slips()["RecDate"].asDate(), before);
+
+        DialogQueue dialogs; // leaving the box must show nothing
+        box->setFocus();
+        panel->DBEditShop->setFocus();
+        QCOMPARE(box->text(), u"24/02/30"_s);
+        QVERIFY(dialogs.done());
+
+        type(box, u"24/02/28"_s);
+        QCOMPARE(slips()["RecDate"].asDate(), QDate(2024, 2, 28));
+        QCOMPARE(box->text(), slips()["RecDate"].displayText());
+    }
+
     // A new receipt with two lines is saved under one new slip number, its
     // lines numbered 1 and 2, with the header's date and new shop.
     void newReceiptSavedWithOneNumber()
