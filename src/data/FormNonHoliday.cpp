@@ -30,6 +30,8 @@ TFormNonHoliday::TFormNonHoliday(QWidget *parent) : QDialog(parent)
     }
 
     auto *layout = new QVBoxLayout(this);
+    // The dialog takes the size its texts need, also after setOneYear changes them.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Label1);
     layout->addWidget(ListBox1);
     layout->addWidget(Label2);

@@ -273,6 +273,9 @@ private slots:
             shown = true;
             auto *form = qobject_cast<TFormNonHoliday *>(w);
             QVERIFY(form);
+            // Every line of the note is shown whole.
+            for (QLabel *label : {form->Label1, form->Label2, form->Label3})
+                QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
             form->FrCancel->click();
         });
         int year = 0;
