@@ -810,6 +810,7 @@ void TMyDBGrid::paintDataCell(QPainter *painter, const QRect &rect, const QModel
             scope.emplace(*ds, &values);
     }
     m_paintRow = row;
+    m_paintScoped = scope.has_value();
 
     const QModelIndex current = currentIndex();
     const bool isCurrent = current.isValid() && row == current.row()
@@ -836,12 +837,26 @@ void TMyDBGrid::paintDataCell(QPainter *painter, const QRect &rect, const QModel
     if (onDrawColumnCell)
         onDrawColumnCell(*painter, rect, index.column(), index.column(), state);
     m_paintRow = -1;
+    m_paintScoped = false;
 }
 
 void TMyDBGrid::drawColumnCellText(QPainter &painter, const QRect &rect, int dataCol, int column,
                                    GridDrawState state, int amount)
 {
-    const QString shown = m_model->data(m_model->index(m_paintRow, dataCol)).toString();
+    // While another row's values are lent to the fields, the data set reads as
+    // browsing and the model would look the row up again by a number that does
+    // not count a line being inserted: the field itself holds the painted text.
+    QString shown;
+    Field *painted = m_paintScoped ? m_model->fieldAt(dataCol) : nullptr;
+    if (painted) {
+        try {
+            shown = painted->displayText();
+        } catch (const std::exception &) {
+            // A value that cannot be formatted paints as an empty cell, as the model shows it.
+        }
+    } else {
+        shown = m_model->data(m_model->index(m_paintRow, dataCol)).toString();
+    }
     const QColor brush = painter.brush().color();
     if (state.testFlag(GridDrawFlag::Selected)) {
         QLinearGradient g(rect.topLeft(), rect.bottomLeft());

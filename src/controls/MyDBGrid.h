@@ -231,6 +231,8 @@ private:
     bool m_defaultDrawing = true;
     bool m_syncing = false;
     int m_paintRow = -1;
+    // The painted row's values are lent to the fields (another row than the current one).
+    bool m_paintScoped = false;
     int m_countAtPress = 0;
     int m_lastFieldCol = -1;
     int m_movingToColumn = -1;

@@ -4,6 +4,8 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 
+#include "controls/DayEdit.h"
+
 TMyDateTimePicker::TMyDateTimePicker(const QString &caption, QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
@@ -11,7 +13,9 @@ TMyDateTimePicker::TMyDateTimePicker(const QString &caption, QWidget *parent) : 
     layout->setSpacing(2);
     m_check = new QCheckBox(caption, this);
     m_check->setChecked(true);
-    m_edit = new QDateEdit(this);
+    // A typed day that does not exist is refused with a message, never turned
+    // into another day.
+    m_edit = new TDayEdit(QDate::currentDate(), this);
     m_edit->setCalendarPopup(true);
     m_edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     m_edit->setDateRange(QDate(1900, 1, 1), QDate(2100, 12, 31));

@@ -322,6 +322,31 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // 挿入 on the first of two saved lines: while the new line is being typed,
+    // the grid still shows both saved lines below it.
+    void insertedLineKeepsTheLinesBelowInSight()
+    {
+        DialogQueue dialogs;
+        showFoodDay(QDate::currentDate());
+        addLine(u"パン"_s, u"1200"_s);
+        addLine(u"牛乳"_s, u"250"_s);
+        QVERIFY(page->SaveJournal());
+        QTRY_COMPARE(lines()->recordCount(), 2);
+        lines()->first();
+        page->InsertLine();
+        QCOMPARE(lines()->state(), DataSetState::Insert);
+        QCOMPARE(grid()->dataModel()->rowCount(), 3);
+
+        TextRecorder recorder(grid()->size());
+        grid()->render(&recorder);
+        QStringList drawn;
+        for (const auto &[text, width] : recorder.texts())
+            drawn << text;
+        for (const QString &item : {u"パン"_s, u"牛乳"_s, u"1,200"_s, u"250"_s})
+            QVERIFY2(drawn.contains(item), qPrintable(drawn.join(u" | "_s)));
+        QVERIFY(dialogs.done());
+    }
+
     // An amount wider than its cell shows whole or as an overflow mark, in the
     // table and in the detail grid; never its last digits alone.
     void wideAmountIsNeverCut()

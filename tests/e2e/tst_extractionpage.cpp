@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -13,6 +14,7 @@
 #include "controls/MyDBGrid.h"
 #include "platform/db/Query.h"
 #include "views/FrameTyuSyutu.h"
+#include "views/MyDateTimePicker.h"
 
 using namespace Qt::StringLiterals;
 
@@ -212,6 +214,32 @@ private slots:
         QVERIFY(!p->Sql()->Results[TTyuSyutuSql::Kouza].sql.isEmpty());
         // Every line of this year, the book's line 0 left out.
         QCOMPARE(listed(p->ListQuery(TTyuSyutuSql::Kouza)).size(), 6);
+    }
+
+    // A start date typed as a day that does not exist says so and keeps the
+    // date it had; it never turns into another day (02/30 into 02/03).
+    void impossibleStartDateIsRefused()
+    {
+        TFrameTyuSyutu *p = openPage();
+        QVERIFY(p);
+        DialogQueue dialogs;
+        QDateEdit *edit = p->DTPStart->dateEdit();
+        const QDate before = edit->date();
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, u"2026/02/30"_s);
+        QCOMPARE(edit->text(), u"2026/02/30"_s);
+        dialogs.answer(mrOk, u"無効な日付です。"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(dialogs.done());
+        QCOMPARE(p->DTPStart->date(), before);
+        QCOMPARE(edit->text(), before.toString(u"yyyy/MM/dd"_s));
+        // A real day is taken.
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, u"2026/02/28"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(p->DTPStart->date(), QDate(2026, 2, 28));
+        QVERIFY(dialogs.done());
     }
 
     // The jump opens an expense line on the expense page; a line whose page
