@@ -18,6 +18,7 @@
 
 #include "controls/BevelLabel.h"
 #include "controls/ColorUpDown.h"
+#include "controls/DayEdit.h"
 #include "controls/FrameBtn.h"
 #include "data/DatMod.h"
 #include "data/DatModEvents.h"
@@ -82,7 +83,8 @@ void TFrameMemoList::buildUi()
 
     auto *top = new QHBoxLayout;
     top->setSpacing(4);
-    DTPicker = new QDateEdit(QDate::currentDate(), this);
+    // The day box refuses an impossible date instead of rolling it to another day.
+    DTPicker = new TDayEdit(QDate::currentDate(), this);
     DTPicker->setObjectName(u"DTPicker"_s);
     DTPicker->setCalendarPopup(true);
     DTPicker->setDisplayFormat(u"yyyy/MM/dd"_s);

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -236,6 +237,31 @@ private slots:
         QCOMPARE(page->LbYearMonth->text(), u"2026年 3月"_s);
         page->UpDown1Click(false);
         QCOMPARE(page->currentDate(), QDate(2026, 2, 28));
+    }
+
+    // An impossible date typed into the day box is refused with its message
+    // and the shown day stays; a real date typed is shown.
+    void impossibleDateKeepsTheDay()
+    {
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        const QDate day(2026, 2, 10);
+        page->ShowDate(day);
+        DialogQueue dialogs;
+        QDateEdit *edit = page->DTPicker;
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, u"2026/02/30"_s);
+        dialogs.answer(mrOk, u"無効な日付です。"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(dialogs.done());
+        QCOMPARE(page->currentDate(), day);
+        QCOMPARE(edit->date(), day);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, u"2026/02/27"_s);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_COMPARE(page->currentDate(), QDate(2026, 2, 27));
+        QVERIFY(dialogs.done());
     }
 
     // Weekend and holiday colours: a Saturday holiday is red, Sunday stays red.
