@@ -69,6 +69,13 @@ class TileDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    // A tile fills its cell of the grid.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (const auto *view = qobject_cast<const QListView *>(option.widget); view && view->gridSize().isValid())
+            return view->gridSize();
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const auto *view = qobject_cast<const QListView *>(option.widget);
@@ -265,33 +272,15 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     outer->setContentsMargins(2, 2, 2, 2);
     outer->setSpacing(2);
 
-    BvlLbTitle = new QLabel(this);
-    BvlLbTitle->setObjectName(u"BvlLbTitle"_s);
-    outer->addWidget(BvlLbTitle);
-
+    // The title, 一括 and the filter box on top; the write modes under them,
+    // never squeezed below their captions.
     auto *bar = new QWidget(this);
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->setSpacing(4);
-    auto *modes = new QWidget(bar);
-    modes->setToolTip(u"選択肢をクリックしたときの動作を指定します。"_s);
-    auto *modeLayout = new QHBoxLayout(modes);
-    modeLayout->setContentsMargins(0, 0, 0, 0);
-    modeLayout->setSpacing(2);
-    RGKakiKata = new QButtonGroup(this);
-    const QStringList captions{u"閲覧"_s, u"自動"_s, u"追加"_s, u"変更"_s, u"改行"_s};
-    for (int i = 0; i < captions.size(); ++i) {
-        auto *b = new QRadioButton(captions[i], modes);
-        RGKakiKata->addButton(b, i);
-        modeLayout->addWidget(b);
-    }
-    RGKakiKata->button(0)->setChecked(true);
-    connect(RGKakiKata, &QButtonGroup::idClicked, this, [this](int id) {
-        WriteMode = uint8_t(id);
-        if (OnWriteModeChange)
-            OnWriteModeChange();
-    });
-    barLayout->addWidget(modes);
+    BvlLbTitle = new QLabel(bar);
+    BvlLbTitle->setObjectName(u"BvlLbTitle"_s);
+    barLayout->addWidget(BvlLbTitle);
     SpBtnAll = new QToolButton(bar);
     SpBtnAll->setText(u"一括"_s);
     SpBtnAll->setCheckable(true);
@@ -310,6 +299,28 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     EditAssist->installEventFilter(this);
     barLayout->addWidget(EditAssist, 1);
     outer->addWidget(bar);
+
+    auto *modes = new QWidget(this);
+    modes->setToolTip(u"選択肢をクリックしたときの動作を指定します。"_s);
+    auto *modeLayout = new QHBoxLayout(modes);
+    modeLayout->setContentsMargins(0, 0, 0, 0);
+    modeLayout->setSpacing(2);
+    RGKakiKata = new QButtonGroup(this);
+    const QStringList captions{u"閲覧"_s, u"自動"_s, u"追加"_s, u"変更"_s, u"改行"_s};
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *b = new QRadioButton(captions[i], modes);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        RGKakiKata->addButton(b, i);
+        modeLayout->addWidget(b);
+    }
+    modeLayout->addStretch(1);
+    RGKakiKata->button(0)->setChecked(true);
+    connect(RGKakiKata, &QButtonGroup::idClicked, this, [this](int id) {
+        WriteMode = uint8_t(id);
+        if (OnWriteModeChange)
+            OnWriteModeChange();
+    });
+    outer->addWidget(modes);
 
     m_model = new TSelecterModel;
     m_model->owner = this;
@@ -545,7 +556,8 @@ void TFrameSelecter::applyTileSize()
     const QSize area = DBCtlGridSelecter->viewport()->size();
     const int cols = tileColumns();
     const int rows = tileRows();
-    const int w = std::max(1, area.width() / cols);
+    // One pixel to spare, or the last column would wrap to the next row.
+    const int w = std::max(1, (area.width() - 1) / cols);
     const int h = std::max(std::max(1, area.height() / rows), fontMetrics().height() + 4);
     DBCtlGridSelecter->setGridSize(QSize(w, h));
 }
