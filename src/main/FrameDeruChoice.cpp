@@ -11,6 +11,7 @@
 #include "data/DatMod.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
+#include "main/ChoicePanel.h"
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
@@ -109,6 +110,7 @@ void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus)
     }
     PnLeftStack->setCurrentWidget(FrSelecter);
     RefreshSelecter();
+    FrSelecter->PnlTuika->SetKind(rec.Kind);
     if (focus)
         FrSelecter->DBCtlGridSelecter->setFocus();
 }
@@ -137,6 +139,7 @@ void TFrameDeru::SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardMo
                                 bool allLines, int writeMode, const QDate &date, const QString &name)
 {
     Q_UNUSED(sender);
+    FrSelecter->PnlTuika->EditTuika->setText(name);
     if (writeMode == 0 || SelKind < 3)
         return;
     TMeisaiClientDataSet *m = meisai();

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "data/DatMod.h"
+#include "main/ChoicePanel.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
@@ -341,6 +342,9 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     DBCtlGridSelecter->viewport()->installEventFilter(this);
     DBCtlGridSelecter->installEventFilter(this);
     outer->addWidget(DBCtlGridSelecter, 1);
+    PnlTuika = new TChoicePanel(this, this);
+    PnlTuika->hide();
+    outer->addWidget(PnlTuika);
 }
 
 TFrameSelecter::~TFrameSelecter()

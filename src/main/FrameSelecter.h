@@ -16,6 +16,7 @@ class QListView;
 class QToolButton;
 class Query;
 class TSelecterModel;
+class TChoicePanel;
 
 // The kinds that choose a date in a month calendar rather than from a list.
 inline bool isCalendarKind(int kind)
@@ -97,6 +98,7 @@ public:
     QToolButton *SpBtnAll = nullptr;
     QLineEdit *EditAssist = nullptr;
     QListView *DBCtlGridSelecter = nullptr;
+    TChoicePanel *PnlTuika = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

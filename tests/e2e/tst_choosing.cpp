@@ -13,6 +13,7 @@
 #include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "main/FrameDeru.h"
+#include "main/ChoicePanel.h"
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
 #include "platform/db/Database.h"
@@ -289,6 +290,57 @@ private slots:
         sel->SetPanelWidth(0);
         QVERIFY(sel->tileColumns() >= 1);
         QVERIFY(sel->tileRows() >= 1);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // 登録 with price and quantity makes a choice the next pick writes with
+    // them; 削除 takes it off the category's list (the item stays); a person
+    // is hidden, not deleted; nothing registers without a category.
+    void registerAndDeleteChoices()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        TFrameSelecter *sel = page->FrSelecter;
+        TChoicePanel *panel = sel->PnlTuika;
+        openColumn(9);
+        QVERIFY(panel->isVisible());
+        QVERIFY(panel->EditGaku->isEnabled());
+        panel->EditTuika->setText(u"ぶどう"_s);
+        panel->EditGaku->setText(u"480"_s);
+        panel->EditQuantity->setText(u"2"_s);
+        QTest::keyClick(panel->EditQuantity, Qt::Key_Return);
+        QCOMPARE(sel->choiceCount(), 3);
+        QCOMPARE(sel->GetChoiceName(), u"ぶどう"_s);
+        setMode(1);
+        pick(u"ぶどう"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        QCOMPARE(lineText(0, "HinmeiName"), u"ぶどう"_s);
+        QCOMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(480));
+        QCOMPARE(panel->EditTuika->text(), u"ぶどう"_s);
+
+        dialogs.answer(mrOk, u"食費 の ぶどう を削除します"_s);
+        panel->FrBtnDeleteList->click();
+        QCOMPARE(sel->choiceCount(), 2);
+        QVERIFY(!sel->LocateName(u"ぶどう"_s));
+        QVERIFY(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM HinmeiMast WHERE NAME = 'ぶどう'"_s).toInt() == 1);
+
+        openColumn(12);
+        QVERIFY(!panel->EditGaku->isEnabled());
+        QVERIFY(sel->LocateName(u"花子"_s));
+        dialogs.answer(mrOk, u"花子 を削除します"_s);
+        panel->FrBtnDeleteList->click();
+        QVERIFY(!sel->LocateName(u"花子"_s));
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT VISIBLE FROM Person WHERE NAME = '花子'"_s).toInt(), 0);
+
+        // The receipt shops without a category: refused with the reason.
+        openColumn(10);
+        sel->ListCode = 0;
+        panel->EditTuika->setText(u"魚屋"_s);
+        dialogs.answer(mrOk, u"費目が記入されていないので登録できません。"_s);
+        QVERIFY(!panel->AppendChoice());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM ShopMast WHERE NAME = '魚屋'"_s).toInt(), 0);
         QVERIFY(dialogs.done());
         stop();
     }
