@@ -1,6 +1,7 @@
 #include "main/ChoicePanel.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,39 +23,47 @@ using namespace Qt::StringLiterals;
 TChoicePanel::TChoicePanel(TFrameSelecter *selecter, QWidget *parent) : QWidget(parent), m_sel(selecter)
 {
     setObjectName(u"PnlTuika"_s);
-    auto *layout = new QHBoxLayout(this);
+    // The name and the buttons on top, the item's values under them, so a
+    // narrow window keeps every caption readable.
+    auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(3);
-    layout->addWidget(new QLabel(u"選択肢の追加"_s, this));
+    layout->setHorizontalSpacing(3);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(new QLabel(u"選択肢の追加"_s, this), 0, 0);
     EditTuika = new QLineEdit(this);
     EditTuika->setMinimumWidth(60);
-    layout->addWidget(EditTuika, 2);
+    layout->addWidget(EditTuika, 0, 1, 1, 4);
+    FrBtnAppendList = new QToolButton(this);
+    FrBtnAppendList->setText(u"登録"_s);
+    layout->addWidget(FrBtnAppendList, 0, 5);
+    FrBtnDeleteList = new QToolButton(this);
+    FrBtnDeleteList->setText(u"削除"_s);
+    FrBtnDeleteList->setToolTip(u"選択中の選択肢を削除"_s);
+    layout->addWidget(FrBtnDeleteList, 0, 6);
+    auto *values = new QWidget(this);
+    auto *row = new QHBoxLayout(values);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(3);
     auto labelled = [&](const QString &caption, QWidget *box) {
-        auto *label = new QLabel(caption, this);
-        layout->addWidget(label);
-        layout->addWidget(box, 1);
+        auto *label = new QLabel(caption, values);
+        row->addWidget(label);
+        row->addWidget(box, 1);
         m_itemOnly << label << box;
     };
-    EditGaku = new QLineEdit(u"0"_s, this);
+    EditGaku = new QLineEdit(u"0"_s, values);
     EditGaku->setAlignment(Qt::AlignRight);
     EditGaku->setMinimumWidth(40);
     labelled(u"価格"_s, EditGaku);
-    EditQuantity = new QLineEdit(u"0"_s, this);
+    EditQuantity = new QLineEdit(u"0"_s, values);
     EditQuantity->setAlignment(Qt::AlignRight);
     EditQuantity->setMinimumWidth(30);
     labelled(u"数量"_s, EditQuantity);
-    CmbZeiAtukai = new QComboBox(this);
+    CmbZeiAtukai = new QComboBox(values);
     for (QStringView name : ZeiAtukaiNames)
         CmbZeiAtukai->addItem(name.toString());
     CmbZeiAtukai->setCurrentIndex(3);
     labelled(u"税扱"_s, CmbZeiAtukai);
-    FrBtnAppendList = new QToolButton(this);
-    FrBtnAppendList->setText(u"登録"_s);
-    layout->addWidget(FrBtnAppendList);
-    FrBtnDeleteList = new QToolButton(this);
-    FrBtnDeleteList->setText(u"削除"_s);
-    FrBtnDeleteList->setToolTip(u"選択中の選択肢を削除"_s);
-    layout->addWidget(FrBtnDeleteList);
+    layout->addWidget(values, 1, 0, 1, 7);
     connect(FrBtnAppendList, &QToolButton::clicked, this, [this] { AppendChoice(); });
     connect(FrBtnDeleteList, &QToolButton::clicked, this, [this] { DeleteChoice(); });
     for (QLineEdit *e : {EditTuika, EditGaku, EditQuantity})

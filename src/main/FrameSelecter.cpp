@@ -574,7 +574,9 @@ void TFrameSelecter::resizeEvent(QResizeEvent *event)
 
 bool TFrameSelecter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DBCtlGridSelecter->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == DBCtlGridSelecter->viewport() && event->type() == QEvent::Resize) {
+        applyTileSize();
+    } else if (watched == DBCtlGridSelecter->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
         const QModelIndex index = DBCtlGridSelecter->indexAt(me->position().toPoint());
         if (me->button() == Qt::LeftButton && index.isValid()) {
