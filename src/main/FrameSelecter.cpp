@@ -400,9 +400,14 @@ void TFrameSelecter::reload(bool force)
         rows.reserve(size_t(q->recordCount()));
         Field *codeField = q->fieldByName(u"CODE"_s);
         Field *nameField = q->fieldByName(u"NAME"_s);
-        for (q->first(); !q->eof(); q->next())
-            rows.push_back({int(codeField->asInteger()), !codeField->isNull(), nameField->asString()});
-        q->first();
+        // The rows as they stand, without moving the cursor row by row.
+        const int codeIndex = codeField->index();
+        const int nameIndex = nameField->index();
+        QVector<QVariant> values;
+        for (int recNo = 1; q->fetchRecord(recNo, values); ++recNo) {
+            const QVariant &c = values.at(codeIndex);
+            rows.push_back({c.toInt(), c.isValid() && !c.isNull(), values.at(nameIndex).toString()});
+        }
     } catch (const std::exception &e) {
         q->close();
         m_model->reset({});
