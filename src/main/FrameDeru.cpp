@@ -1,4 +1,5 @@
 #include "main/FrameDeru.h"
+#include "main/FrameSelecter.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -270,6 +271,14 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     PnlReceipt->layout()->addWidget(ReceiptList);
     PnLeftStack->addWidget(Hyou);
     PnLeftStack->addWidget(PnlReceipt);
+    FrSelecter = new TFrameSelecter(PnLeftStack);
+    FrSelecter->setObjectName(QStringLiteral("FrSelecter"));
+    FrSelecter->PageKind = uint8_t(FrameKind);
+    FrSelecter->OnChoose = [this](TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int key, bool all,
+                                  int mode, const QDate &date, const QString &name) {
+        SelecterChoose(sender, code, shift, key, all, mode, date, name);
+    };
+    PnLeftStack->addWidget(FrSelecter);
     leftLayout->addWidget(PnLeftStack, 1);
 
     // Right: the detail panel.
@@ -1198,8 +1207,12 @@ void TFrameDeru::SetUpInputMode(int mode)
             continue;
         auto *a = new QAction(rec.Caption, m_columnButtons);
         a->setCheckable(true);
+        a->setData(int(rec.Kind));
         if (rec.Kind == 1 || rec.Kind == 2)
             a->setChecked(true);
+        // The month calendar of the date columns is not offered yet: no button.
+        a->setVisible(!isCalendarKind(rec.Kind));
+        connect(a, &QAction::triggered, this, [this, rec] { TolBtn1Click(rec, true); });
         ToolBar1->addAction(a);
     }
     applyDetailColumns();

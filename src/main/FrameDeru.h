@@ -33,6 +33,7 @@ class QToolButton;
 class TColorUpDown;
 class TCurrencyGrid;
 class TFrameBtn;
+class TFrameSelecter;
 class TMeisaiClientDataSet;
 class TMeisaiGrid;
 class TMySpeedButton;
@@ -171,6 +172,27 @@ public:
     // Shared by the three journal pages; off at program start.
     static bool LastGridImeOpen;
 
+    // ---- choosing (FrameDeruChoice.cpp) --------------------------------------
+
+    // Opens the column of a button: the table, the slip list or the selector
+    // with the column's choices.
+    void TolBtn1Click(const TToolBtnRec &rec, bool focus);
+    void SetSelecterColumn(const TToolBtnRec &rec);
+    // Presses the column button of a kind (when it is not down already).
+    void PressColumnButtonByKind(int kind);
+    // The choices of the current column for the current line.
+    void RefreshSelecter();
+    // The selector's choice: written by the write mode into the current line,
+    // a new line, every line, or the slip.
+    void SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int key, bool allLines,
+                        int writeMode, const QDate &date, const QString &name);
+    void MoveAfterChoice(int mode);
+    // The focus back to where the choice was made for: the slip header or the grid.
+    void FocusBackFromChoice();
+    // The column button of a kind, or nullptr.
+    QAction *columnButton(int kind) const;
+    int selKind() const { return SelKind; }
+
     // "%d年度 %d月分 (%s締め)" of the shown month.
     QString PeriodCaption() const;
 
@@ -258,6 +280,7 @@ public:
     QLabel *LbMemo = nullptr;
     QPlainTextEdit *Memo = nullptr;
     DataSource *MeisaiCltSrc = nullptr;
+    TFrameSelecter *FrSelecter = nullptr;
 
     // The page gives way to the window's layout: it may be squeezed.
     QSize minimumSizeHint() const override { return QSize(200, 150); }
@@ -336,6 +359,9 @@ protected:
     int UsedColumnCount = 0;
     QList<Currency> RowAmounts;
     QList<TDayInfoRec> DayInfo;
+    int SelKind = 0;
+    TToolBtnRec SelRec;
+    bool SelOnFirstColumn = false;
 
 private:
     QPointer<QActionGroup> m_columnButtons;

@@ -1,0 +1,361 @@
+#include <QAction>
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QListView>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "JournalPageDriver.h"
+#include "data/DatMod.h"
+#include "data/HimokuCache.h"
+#include "data/MasterCodes.h"
+#include "data/MeisaiClientDataSet.h"
+#include "main/FrameDeru.h"
+#include "main/ChoicePanel.h"
+#include "main/FrameSelecter.h"
+#include "main/MeisaiGrid.h"
+#include "platform/db/Database.h"
+#include "platform/db/Field.h"
+#include "platform/db/Query.h"
+
+using namespace Qt::StringLiterals;
+
+// Choosing instead of typing on the expense page: the column buttons open the
+// selector beside the detail grid, a click on a tile writes the choice into
+// the lines by the write mode, and the typed filter narrows the tiles.
+class TestChoosing : public QObject, public JournalPageDriver
+{
+    Q_OBJECT
+
+    TFrameDeru *page = nullptr;
+    int food = 0;
+
+    // The page on today's 食費 cell, with two items, two shops and a person
+    // registered as choices of 食費.
+    void openFood()
+    {
+        page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        food = GetHimokuCodeByName(u"食費"_s, 2);
+        QVERIFY(food > 0);
+        QVERIFY(AddHinmeiListItem(food, -1, u"りんご"_s, 3, 0, Currency::fromInt(150)));
+        QVERIFY(AddHinmeiListItem(food, -1, u"みかん"_s, 3, 0, Currency::fromInt(80)));
+        QVERIFY(AddShopListItem(food, -1, u"八百屋"_s));
+        QVERIFY(AddShopListItem(food, -1, u"スーパー"_s));
+        QVERIFY(AddPerson(u"花子"_s));
+        const QDate today = QDate::currentDate();
+        clickCell(page, page->columnOfDate(today), page->rowOfCode(food));
+        QTRY_COMPARE(page->curCode(), food);
+        QTRY_VERIFY(!page->cellLoadPending());
+    }
+
+    void openColumn(int kind)
+    {
+        QAction *button = page->columnButton(kind);
+        QVERIFY(button && button->isVisible());
+        button->trigger();
+        QCOMPARE(page->PnLeftStack->currentWidget(), page->FrSelecter);
+        QCOMPARE(page->FrSelecter->SelectorKind, kind);
+    }
+
+    void setMode(int mode)
+    {
+        page->FrSelecter->RGKakiKata->button(mode)->click();
+        QCOMPARE(int(page->FrSelecter->WriteMode), mode);
+    }
+
+    // A click on the tile of that name, as the user makes it.
+    void pick(const QString &name)
+    {
+        TFrameSelecter *sel = page->FrSelecter;
+        QVERIFY2(sel->LocateName(name), qPrintable(name));
+        QListView *view = sel->DBCtlGridSelecter;
+        view->scrollTo(view->currentIndex());
+        const QRect r = view->visualRect(view->currentIndex());
+        QVERIFY(!r.isEmpty());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    static QString lineText(int row, const char *field)
+    {
+        TMeisaiClientDataSet *m = MeisaiClt(*DatMod);
+        m->setRecNo(row + 1);
+        return m->fieldByName(QString::fromLatin1(field))->asString();
+    }
+
+private slots:
+    void init() { makeBook(); }
+    void cleanup()
+    {
+        page = nullptr;
+        dropWorld();
+    }
+
+    // Items into new lines (自動 on the first column, 追加), a shop into the
+    // current line (変更), a person, a shop into every line (一括), then a
+    // category in the move mode; the journal holds what was chosen.
+    void chooseIntoLinesByMode()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+
+        openColumn(9);
+        QCOMPARE(page->FrSelecter->BvlLbTitle->text(), u"品名"_s);
+        QCOMPARE(page->FrSelecter->choiceCount(), 2);
+        // 閲覧 writes nothing.
+        setMode(0);
+        pick(u"りんご"_s);
+        QCOMPARE(lines->recordCount(), 0);
+
+        setMode(1);
+        pick(u"りんご"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        pick(u"みかん"_s);
+        QTRY_COMPARE(lines->recordCount(), 2);
+        QCOMPARE(lineText(0, "HinmeiName"), u"りんご"_s);
+        QCOMPARE(lineText(1, "HinmeiName"), u"みかん"_s);
+
+        // 変更 writes the shop into the current line only.
+        lines->setRecNo(2);
+        openColumn(10);
+        QCOMPARE(page->FrSelecter->choiceCount(), 2);
+        setMode(3);
+        pick(u"八百屋"_s);
+        QCOMPARE(lineText(1, "ShopName"), u"八百屋"_s);
+        QCOMPARE(lineText(0, "ShopName"), QString());
+        QCOMPARE(lines->recordCount(), 2);
+
+        // 追加 appends even on another column's line.
+        openColumn(9);
+        setMode(2);
+        pick(u"りんご"_s);
+        QTRY_COMPARE(lines->recordCount(), 3);
+        QCOMPARE(lineText(2, "HinmeiName"), u"りんご"_s);
+
+        openColumn(12);
+        setMode(3);
+        lines->setRecNo(1);
+        pick(u"花子"_s);
+        QCOMPARE(lineText(0, "PersonName"), u"花子"_s);
+
+        // 一括: every line, and the toggle is released afterwards.
+        openColumn(10);
+        page->FrSelecter->SpBtnAll->click();
+        QVERIFY(page->FrSelecter->AllLinesDown());
+        pick(u"スーパー"_s);
+        QVERIFY(!page->FrSelecter->AllLinesDown());
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(lineText(i, "ShopName"), u"スーパー"_s);
+
+        QVERIFY(page->SaveJournal());
+        {
+            Statement st(DatMod->MainDatabase,
+                         u"SELECT H.NAME, S.NAME, P.NAME, M.KARICODE, M.KINGAKU FROM Master M "
+                         "LEFT JOIN HinmeiMast H ON H.CODE = M.HINMEICODE LEFT JOIN ShopMast S ON S.CODE = M.SHOPCODE "
+                         "LEFT JOIN Person P ON P.CODE = M.PERSONCODE WHERE M.DATANO > 0 ORDER BY M.DATANO"_s);
+            QStringList items, people;
+            int rows = 0;
+            while (st.next()) {
+                ++rows;
+                items << st.textValue(0);
+                QCOMPARE(st.textValue(1), u"スーパー"_s);
+                people << st.textValue(2);
+                QCOMPARE(int(st.intValue(3)), food);
+            }
+            QCOMPARE(rows, 3);
+            items.sort();
+            QCOMPARE(items, (QStringList{u"みかん"_s, u"りんご"_s, u"りんご"_s}));
+            QCOMPARE(people.count(u"花子"_s), 1);
+        }
+
+        // The move mode offers the category column: a category chosen in 変更
+        // moves the line there.
+        page->ActionMove->trigger();
+        QTRY_COMPARE(lines->recordCount(), 3);
+        openColumn(7);
+        TFrameSelecter *sel = page->FrSelecter;
+        QVERIFY(sel->choiceCount() > 1);
+        QVERIFY(sel->LocateCode(food));
+        int other = -1;
+        QString otherName;
+        for (int code : categoryCodes(sel))
+            if (code != food) {
+                other = code;
+                break;
+            }
+        QVERIFY(other > 0);
+        QVERIFY(sel->LocateCode(other));
+        otherName = sel->GetChoiceName();
+        setMode(3);
+        lines->setRecNo(1);
+        const int movedNo = int(lines->fieldByName(u"DATANO"_s)->asInteger());
+        pick(otherName);
+        QCOMPARE(int(lines->fieldByName(u"KARICODE"_s)->asInteger()), other);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(int(DatMod->MainDatabase.scalar(u"SELECT KARICODE FROM Master WHERE DATANO = ?"_s, {movedNo}).toInt()),
+                 other);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // The filter narrows the tiles by name; in a filtered list 自動 becomes
+    // 改行 (it writes into the current line, it never appends). "%", "_" and
+    // quotes are matched as they are.
+    void filterByTypedText()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        openColumn(9);
+        setMode(1);
+        pick(u"りんご"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+
+        TFrameSelecter *sel = page->FrSelecter;
+        sel->EditAssist->setFocus();
+        sel->EditAssist->insert(u"かん"_s);
+        QVERIFY(sel->FilteredList);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"みかん"_s);
+        QCOMPARE(sel->EffectiveWriteMode(), 4);
+        pick(u"みかん"_s);
+        QCOMPARE(lineText(0, "HinmeiName"), u"みかん"_s);
+        if (lines->recordCount() > 1)
+            QCOMPARE(lineText(1, "HinmeiName"), QString());
+
+        for (const QString &text : {u"%"_s, u"_"_s, u"'\""_s, u"^"_s}) {
+            sel->EditAssist->clear();
+            QTest::keyClicks(sel->EditAssist, text);
+            QVERIFY2(sel->FilteredList, qPrintable(text));
+            QCOMPARE(sel->choiceCount(), 0);
+        }
+        QVERIFY(AddHinmeiListItem(food, -1, u"50%引き"_s, 3, 0, Currency()));
+        sel->SetAssistText(u"0%"_s);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"50%引き"_s);
+        // Clearing the box brings the whole list back.
+        sel->EditAssist->clear();
+        QVERIFY(!sel->FilteredList);
+        QCOMPARE(sel->choiceCount(), 3);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // Every button over the table opens what its caption says; the list is
+    // reopened only when its text changes; the tiles never drop to 0 rows or columns.
+    void columnButtonsAndTiles()
+    {
+        DialogQueue dialogs;
+        openFood();
+        const QList<QAction *> actions = page->ToolBar1->actions();
+        QVERIFY(!actions.isEmpty());
+        for (QAction *a : actions) {
+            if (!a->isVisible())
+                continue;
+            const int kind = a->data().toInt();
+            a->trigger();
+            QVERIFY(a->isChecked());
+            if (kind == 1) {
+                QCOMPARE(page->PnLeftStack->currentWidget(), page->Hyou);
+                continue;
+            }
+            QVERIFY2(TFrameSelecter::KindHasList(kind), qPrintable(a->text()));
+            QCOMPARE(page->PnLeftStack->currentWidget(), page->FrSelecter);
+            QCOMPARE(page->FrSelecter->BvlLbTitle->text(), a->text());
+            QVERIFY2(DatMod->SelecterSql->isActive(), qPrintable(a->text()));
+            QVERIFY2(page->FrSelecter->choiceCount() > 0, qPrintable(a->text()));
+        }
+        TFrameSelecter *sel = page->FrSelecter;
+        openColumn(9);
+        const int opened = sel->listOpenCount();
+        sel->ShowList(9, food, 2, false);
+        QCOMPARE(sel->listOpenCount(), opened);
+        sel->ShowList(9, food, 2, true);
+        QCOMPARE(sel->listOpenCount(), opened + 1);
+        // The receipt shops are those of category 13 whatever code is passed.
+        QCOMPARE(TFrameSelecter::BuildListSql(11, food, 2, QString(), false),
+                 TFrameSelecter::BuildListSql(10, 13, 2, QString(), false));
+        // Tax treatments show their names.
+        openColumn(18);
+        QVERIFY(sel->LocateCode(1));
+        QCOMPARE(sel->tileText(1, sel->GetChoiceName()), u"内税"_s);
+
+        window->resize(300, 200);
+        sel->resize(4, 4);
+        sel->SetRowHeight(0);
+        sel->SetPanelWidth(0);
+        QVERIFY(sel->tileColumns() >= 1);
+        QVERIFY(sel->tileRows() >= 1);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // 登録 with price and quantity makes a choice the next pick writes with
+    // them; 削除 takes it off the category's list (the item stays); a person
+    // is hidden, not deleted; nothing registers without a category.
+    void registerAndDeleteChoices()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        TFrameSelecter *sel = page->FrSelecter;
+        TChoicePanel *panel = sel->PnlTuika;
+        openColumn(9);
+        QVERIFY(panel->isVisible());
+        QVERIFY(panel->EditGaku->isEnabled());
+        panel->EditTuika->setText(u"ぶどう"_s);
+        panel->EditGaku->setText(u"480"_s);
+        panel->EditQuantity->setText(u"2"_s);
+        QTest::keyClick(panel->EditQuantity, Qt::Key_Return);
+        QCOMPARE(sel->choiceCount(), 3);
+        QCOMPARE(sel->GetChoiceName(), u"ぶどう"_s);
+        setMode(1);
+        pick(u"ぶどう"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        QCOMPARE(lineText(0, "HinmeiName"), u"ぶどう"_s);
+        QCOMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(480));
+        QCOMPARE(panel->EditTuika->text(), u"ぶどう"_s);
+
+        dialogs.answer(mrOk, u"食費 の ぶどう を削除します"_s);
+        panel->FrBtnDeleteList->click();
+        QCOMPARE(sel->choiceCount(), 2);
+        QVERIFY(!sel->LocateName(u"ぶどう"_s));
+        QVERIFY(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM HinmeiMast WHERE NAME = 'ぶどう'"_s).toInt() == 1);
+
+        openColumn(12);
+        QVERIFY(!panel->EditGaku->isEnabled());
+        QVERIFY(sel->LocateName(u"花子"_s));
+        dialogs.answer(mrOk, u"花子 を削除します"_s);
+        panel->FrBtnDeleteList->click();
+        QVERIFY(!sel->LocateName(u"花子"_s));
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT VISIBLE FROM Person WHERE NAME = '花子'"_s).toInt(), 0);
+
+        // The receipt shops without a category: refused with the reason.
+        openColumn(10);
+        sel->ListCode = 0;
+        panel->EditTuika->setText(u"魚屋"_s);
+        dialogs.answer(mrOk, u"費目が記入されていないので登録できません。"_s);
+        QVERIFY(!panel->AppendChoice());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM ShopMast WHERE NAME = '魚屋'"_s).toInt(), 0);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+private:
+    static QList<int> categoryCodes(TFrameSelecter *sel)
+    {
+        QList<int> codes;
+        Query *q = DatMod->SelecterSql;
+        for (q->first(); !q->eof(); q->next())
+            codes << int(q->fieldByName(u"CODE"_s)->asInteger());
+        Q_UNUSED(sel);
+        return codes;
+    }
+};
+
+QTEST_MAIN(TestChoosing)
+#include "tst_choosing.moc"
