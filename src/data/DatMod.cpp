@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "data/BookCheck.h"
+#include "data/DataPassword.h"
 #include "data/DatModBackUp.h"
 #include "data/DatModEvents.h"
 #include "data/DatModSchema.h"
@@ -500,6 +501,11 @@ bool TDatMod::ProbeAutoInc()
             if (MainDatabase.canRead())
                 m_sessionKey.clear();
         }
+        // Only a file that looks encrypted is asked for its password; any
+        // other file the engine cannot read is damaged, and reading it gives
+        // the engine's own error, said once.
+        if (!MainDatabase.canRead() && !BookFileLooksKeyed(databasePath(DataFolder)))
+            MainDatabase.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         while (!MainDatabase.canRead()) {
             if (!Session1Password())
                 return false;

@@ -13,6 +13,7 @@
 #include "main/MainForm.h"
 #include "platform/system/FileModes.h"
 #include "management/ImportVer1Data.h"
+#include "management/PasswordDlg.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/ui/Dialogs.h"
 
@@ -94,6 +95,8 @@ void Startup::createModules()
     // module's start-up opening.
     InstallBookStartup(*m_datMod);
     InstallVer1Import();
+    // The data password is asked in its own masked dialog.
+    m_datMod->OnAskPassword = &TPasswordDlg::Ask;
     // A calendar save marks the book changed and flushes the module's tables.
     TFormCalender::InstallDataModuleSave();
     m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);
