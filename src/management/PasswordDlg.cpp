@@ -71,7 +71,10 @@ void TPasswordDlg::showEvent(QShowEvent *event)
 bool TPasswordDlg::Ask(const QString &prompt, QString &password)
 {
     TPasswordDlg dialog;
-    dialog.LbMesaage->setText(prompt);
+    // The prompts break their lines with CR, which a label shows as a space.
+    QString shown = prompt;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    dialog.LbMesaage->setText(shown);
     dialog.setMasked(!DatMod || DatMod->PasswordMasked);
     dialog.EditPassword->clear();
     if (dialog.exec() != QDialog::Accepted)

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include <QAbstractTableModel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QtTest>
 
@@ -15,6 +16,7 @@
 #include "data/MyRegistryIniFile.h"
 #include "main/MainForm.h"
 #include "main/Startup.h"
+#include "management/PasswordDlg.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/ui/Application.h"
 
@@ -181,6 +183,21 @@ private slots:
         QVERIFY(DatMod->OnShowBook);
         QVERIFY(DatMod->OnBookLost);
         QVERIFY(TFormCalender::OnDataSaved);
+        // The data password is asked in the masked dialog, not the plain input box.
+        QVERIFY(DatMod->OnAskPassword);
+        {
+            bool masked = false;
+            QTimer::singleShot(0, [&masked] {
+                if (PasswordDlg) {
+                    masked = PasswordDlg->EditPassword->echoMode() == QLineEdit::Password
+                        && PasswordDlg->EditPassword->maxLength() == 8;
+                    PasswordDlg->reject();
+                }
+            });
+            QString typed;
+            QVERIFY(!DatMod->OnAskPassword(QStringLiteral("パスワードの入力 :"), typed));
+            QVERIFY(masked);
+        }
 
         const QString folder = env.path(QStringLiteral("place/家計簿"));
         QDir().mkpath(folder);
