@@ -539,7 +539,12 @@ bool TDatMod::LoginAndOpen()
     PasswordPrompt = QStringLiteral("パスワードの入力 :");
     if (!ProbeAutoInc())
         return false;
+    SchemaUpgradeFailed = false;
     RepairDataFiles(DataFolder);
+    if (SchemaUpgradeFailed) {
+        CloseData(false);
+        return false;
+    }
     if (DataChanged)
         FlushTables();
     else
@@ -643,8 +648,17 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         if (!closedCleanly)
             BookDamaged = false;
 
-        if (OnUpgradeSchema)
-            OnUpgradeSchema(db, folder);
+        if (OnUpgradeSchema) {
+            try {
+                OnUpgradeSchema(db, folder);
+            } catch (const EDatabaseError &e) {
+                // A book left at its older level is not opened: the program
+                // reads only the current layout.
+                SchemaUpgradeFailed = true;
+                MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+                return false;
+            }
+        }
 
         const bool duplicates = CheckDuplicateHimokuCodes(db);
 

@@ -120,6 +120,9 @@ public:
     // Whether the password dialog hides what is typed (the first entry of a
     // new password is shown).
     bool PasswordMasked = true;
+    // The last repair could not bring the book to the current schema level
+    // (said); the log-in then leaves the book closed.
+    bool SchemaUpgradeFailed = false;
 
     // ---- operations -------------------------------------------------------
 

@@ -14,6 +14,7 @@
 #include "data/FormatSettings.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
+#include "data/SchemaUpgrade.h"
 #include "main/MainForm.h"
 #include "main/Startup.h"
 #include "management/PasswordDlg.h"
@@ -183,6 +184,10 @@ private slots:
         QVERIFY(DatMod->OnShowBook);
         QVERIFY(DatMod->OnBookLost);
         QVERIFY(TFormCalender::OnDataSaved);
+        // Opening a book brings an older level up to date.
+        using UpgradeRoutine = void (*)(Database &, const QString &);
+        QVERIFY(DatMod->OnUpgradeSchema.target<UpgradeRoutine>());
+        QVERIFY(*DatMod->OnUpgradeSchema.target<UpgradeRoutine>() == &UpgradeBookSchema);
         // The data password is asked in the masked dialog, not the plain input box.
         QVERIFY(DatMod->OnAskPassword);
         {
