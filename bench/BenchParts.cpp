@@ -162,6 +162,11 @@ TDatMod &openBenchBook(const BenchChild &child)
         throw std::runtime_error("the book is open already");
     benchDataModule = std::make_unique<TDatMod>();
     writeBenchSettings(child);
+    if (!child.key.isEmpty())
+        benchDataModule->OnAskPassword = [key = child.key](const QString &, QString &typed) {
+            typed = key;
+            return true;
+        };
     QString folder = child.book;
     if (!benchDataModule->OpenBook(u"ベンチマーク"_s, folder) || !benchDataModule->DataOpen)
         throw std::runtime_error("the data module did not open the book");

@@ -26,6 +26,7 @@ struct BenchChild
     QString book;
     QString work;
     bool emptyBook = false;
+    QString key; // the data password of the book, when it has one
 };
 
 struct BenchPart
@@ -87,3 +88,4 @@ BenchPart benchUncleanStart();
 BenchPart benchCloseBackUp();
 BenchPart benchMemory();
 BenchPart benchSelecter();
+BenchPart benchEncrypted();

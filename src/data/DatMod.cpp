@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "data/BookCheck.h"
+#include "data/DataPassword.h"
 #include "data/DatModBackUp.h"
 #include "data/DatModEvents.h"
 #include "data/DatModSchema.h"
@@ -500,6 +501,11 @@ bool TDatMod::ProbeAutoInc()
             if (MainDatabase.canRead())
                 m_sessionKey.clear();
         }
+        // Only a file that looks encrypted is asked for its password; any
+        // other file the engine cannot read is damaged, and reading it gives
+        // the engine's own error, said once.
+        if (!MainDatabase.canRead() && !BookFileLooksKeyed(databasePath(DataFolder)))
+            MainDatabase.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         while (!MainDatabase.canRead()) {
             if (!Session1Password())
                 return false;
@@ -533,7 +539,12 @@ bool TDatMod::LoginAndOpen()
     PasswordPrompt = QStringLiteral("パスワードの入力 :");
     if (!ProbeAutoInc())
         return false;
+    SchemaUpgradeFailed = false;
     RepairDataFiles(DataFolder);
+    if (SchemaUpgradeFailed) {
+        CloseData(false);
+        return false;
+    }
     if (DataChanged)
         FlushTables();
     else
@@ -637,8 +648,17 @@ bool TDatMod::RepairDataFiles(const QString &folder)
         if (!closedCleanly)
             BookDamaged = false;
 
-        if (OnUpgradeSchema)
-            OnUpgradeSchema(db, folder);
+        if (OnUpgradeSchema) {
+            try {
+                OnUpgradeSchema(db, folder);
+            } catch (const EDatabaseError &e) {
+                // A book left at its older level is not opened: the program
+                // reads only the current layout.
+                SchemaUpgradeFailed = true;
+                MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+                return false;
+            }
+        }
 
         const bool duplicates = CheckDuplicateHimokuCodes(db);
 

@@ -117,6 +117,12 @@ public:
     QString BookName;                // name of the open book
     // The prompt the password dialog shows next.
     QString PasswordPrompt;
+    // Whether the password dialog hides what is typed (the first entry of a
+    // new password is shown).
+    bool PasswordMasked = true;
+    // The last repair could not bring the book to the current schema level
+    // (said); the log-in then leaves the book closed.
+    bool SchemaUpgradeFailed = false;
 
     // ---- operations -------------------------------------------------------
 
@@ -161,6 +167,12 @@ public:
     // Tests that the book can be read, asking for the data password while it
     // cannot; false when cancelled (PasswordCancelled) or on an error (shown).
     bool ProbeAutoInc();
+    // Sets, changes or removes the data password of the open book: closes it
+    // with the automatic generation, asks the current password (when it has
+    // one) and the new one twice, and writes the book again under the new key
+    // (an empty one leaves it plain). The book stays closed; the caller logs
+    // in again, which asks nothing. False when cancelled or refused (said).
+    bool ChangeDataPassword();
     // Reads the per-book settings into the program-wide values (the lock date
     // also into the journal data sets) and runs the after-open hooks.
     void ApplyBookSettings();

@@ -9,10 +9,12 @@
 #include "data/DatModSql.h"
 #include "data/FormCalender.h"
 #include "data/FormatSettings.h"
+#include "data/SchemaUpgrade.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
 #include "platform/system/FileModes.h"
 #include "management/ImportVer1Data.h"
+#include "management/PasswordDlg.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/ui/Dialogs.h"
 
@@ -94,6 +96,10 @@ void Startup::createModules()
     // module's start-up opening.
     InstallBookStartup(*m_datMod);
     InstallVer1Import();
+    // The data password is asked in its own masked dialog, and a book of an
+    // older schema level is brought up to date when it is opened.
+    m_datMod->OnAskPassword = &TPasswordDlg::Ask;
+    m_datMod->OnUpgradeSchema = &UpgradeBookSchema;
     // A calendar save marks the book changed and flushes the module's tables.
     TFormCalender::InstallDataModuleSave();
     m_datModSql = std::make_unique<TDatModSql>(m_datMod->MainDatabase);

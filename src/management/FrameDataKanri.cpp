@@ -76,6 +76,10 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     v->addWidget(FrBtnEditDataList);
     FrBtnOldImport = pageButton(QStringLiteral("Ver1 のデータを読み込む"), PnlButtons);
     v->addWidget(FrBtnOldImport);
+
+    v->addWidget(sectionLabel(QStringLiteral("４．家計簿にパスワードをかける"), PnlButtons));
+    FrBtnPassword = pageButton(QStringLiteral("パスワードの設定・変更する"), PnlButtons);
+    v->addWidget(FrBtnPassword);
     PnlButtons->adjustSize();
 
     connect(FrBtnLogIn, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogInClick);
@@ -87,6 +91,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnCreateNew, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnCreateNewClick);
     connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
     connect(FrBtnOldImport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOldImportClick);
+    connect(FrBtnPassword, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnPasswordClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -137,6 +142,7 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     FrBtnLogIn->setEnabled(!open);
     FrBtnLogOut->setEnabled(open);
     FrBtnBackUp->setEnabled(open);
+    FrBtnPassword->setEnabled(open);
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)
@@ -254,5 +260,20 @@ void TFrameDataKanri::FrBtnOldImportClick()
         if (DatMod->OpenDataFolder(formerName, folder) && DatMod->FolderReady)
             DatMod->LoginAndOpen();
     }
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnPasswordClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    closeNotepad();
+    DatMod->ChangeDataPassword();
+    setOfflineCaption();
+    // The book comes back whatever the change did; a new password is already
+    // known to the session and is not asked again.
+    WaitCursor wait;
+    if (DatMod->FolderReady)
+        DatMod->LoginAndOpen();
     ApplicationEvents1Idle();
 }

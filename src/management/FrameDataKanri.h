@@ -45,6 +45,7 @@ public:
     TFrameBtn *FrBtnCreateNew = nullptr;
     TFrameBtn *FrBtnEditDataList = nullptr;
     TFrameBtn *FrBtnOldImport = nullptr;
+    TFrameBtn *FrBtnPassword = nullptr;
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -58,6 +59,8 @@ public:
     // Reads a first version's data into a new book and opens it; the book
     // open before comes back when nothing was converted.
     void FrBtnOldImportClick();
+    // Sets, changes or removes the book's data password, then logs in again.
+    void FrBtnPasswordClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 

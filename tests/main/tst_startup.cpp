@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include <QAbstractTableModel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QtTest>
 
@@ -13,8 +14,10 @@
 #include "data/FormatSettings.h"
 #include "data/MyMemIniFile.h"
 #include "data/MyRegistryIniFile.h"
+#include "data/SchemaUpgrade.h"
 #include "main/MainForm.h"
 #include "main/Startup.h"
+#include "management/PasswordDlg.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/ui/Application.h"
 
@@ -181,6 +184,25 @@ private slots:
         QVERIFY(DatMod->OnShowBook);
         QVERIFY(DatMod->OnBookLost);
         QVERIFY(TFormCalender::OnDataSaved);
+        // Opening a book brings an older level up to date.
+        using UpgradeRoutine = void (*)(Database &, const QString &);
+        QVERIFY(DatMod->OnUpgradeSchema.target<UpgradeRoutine>());
+        QVERIFY(*DatMod->OnUpgradeSchema.target<UpgradeRoutine>() == &UpgradeBookSchema);
+        // The data password is asked in the masked dialog, not the plain input box.
+        QVERIFY(DatMod->OnAskPassword);
+        {
+            bool masked = false;
+            QTimer::singleShot(0, [&masked] {
+                if (PasswordDlg) {
+                    masked = PasswordDlg->EditPassword->echoMode() == QLineEdit::Password
+                        && PasswordDlg->EditPassword->maxLength() == 8;
+                    PasswordDlg->reject();
+                }
+            });
+            QString typed;
+            QVERIFY(!DatMod->OnAskPassword(QStringLiteral("パスワードの入力 :"), typed));
+            QVERIFY(masked);
+        }
 
         const QString folder = env.path(QStringLiteral("place/家計簿"));
         QDir().mkpath(folder);
