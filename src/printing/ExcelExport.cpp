@@ -200,9 +200,15 @@ void TDBGridExcelExport::Export()
     DataSet *ds = DBGrid->dataSet();
     struct Col { Field *field; QString caption; bool numeric; bool date; };
     QList<Col> cols;
-    for (int i = 0; i < DBGrid->columnCount(); ++i) {
-        const TMyDBGridColumn column = DBGrid->column(i);
-        Field *field = DBGrid->columnField(i);
+    QList<TMyDBGridColumn> columns = DBGrid->columns();
+    if (columns.isEmpty()) {
+        // A grid without columns of its own shows every visible field.
+        for (int i = 0; i < ds->fieldCount(); ++i)
+            if (ds->field(i)->visible())
+                columns.append({ds->field(i)->fieldName()});
+    }
+    for (const TMyDBGridColumn &column : std::as_const(columns)) {
+        Field *field = ds->findField(column.fieldName);
         // A column without a field has nothing to give; it is left out.
         if (!column.visible || !field)
             continue;
@@ -236,7 +242,7 @@ void TDBGridExcelExport::Export()
             if (!value.isValid() || value.isNull())
                 continue;
             if (cols[c].numeric) {
-                const double number = value.toDouble();
+                const double number = field->dataType() == FieldType::Currency ? field->asCurrency().toDouble() : field->asFloat();
                 check(worksheet_write_number(m_sheet, row, lxw_col_t(c), number, money), "数値");
                 widen(c, field->displayText() + QStringLiteral("-"));
             } else if (cols[c].date && !UseText) {
@@ -270,20 +276,25 @@ void TCurrencyGridExcelExport::Export()
 {
     const int headerRows = Header.isEmpty() ? 0 : 2;
     // Table 1 was asked for by hasData().
-    writeTable(Grid[0], ColOffSet[0], RowOffSet[0] + headerRows, Grid[1] == nullptr, FixedColor[0]);
-    for (int n = 1; n < 5; ++n) {
+    writeTable(Grid[0], ColOffSet[0], RowOffSet[0] + headerRows, FixedColor[0]);
+    int written = 1;
+    for (int n = 1; n < 5; ++n, ++written) {
         if (OnGetGrid)
             OnGetGrid(n, Grid[n]);
         if (!Grid[n])
             break;
-        writeTable(Grid[n], ColOffSet[n], RowOffSet[n] + headerRows, false, FixedColor[n]);
+        writeTable(Grid[n], ColOffSet[n], RowOffSet[n] + headerRows, FixedColor[n]);
     }
+    // Panes are frozen only for a lone table: the handler may supply a second
+    // table only when it is asked, so this is decided after all are written.
+    if (written == 1)
+        worksheet_freeze_panes(m_sheet, lxw_row_t(m_freezeRow), lxw_col_t(m_freezeCol));
     if (!Header.isEmpty()) {
         check(worksheet_write_string(m_sheet, 0, 0, Header.toUtf8().constData(), nullptr), "見出し");
     }
 }
 
-void TCurrencyGridExcelExport::writeTable(TCurrencyGrid *grid, int C, int R, bool freeze, const QColor &fixed)
+void TCurrencyGridExcelExport::writeTable(TCurrencyGrid *grid, int C, int R, const QColor &fixed)
 {
     const int n = grid->colCount();
     const int m = grid->rowCount();
@@ -371,8 +382,8 @@ void TCurrencyGridExcelExport::writeTable(TCurrencyGrid *grid, int C, int R, boo
             }
         }
     }
-    if (freeze)
-        worksheet_freeze_panes(m_sheet, lxw_row_t(R + Hf), lxw_col_t(C + fc));
+    m_freezeRow = R + Hf;
+    m_freezeCol = C + fc;
 }
 
 // ---- the page side ----------------------------------------------------------
@@ -383,14 +394,9 @@ bool RunExcelExport(TCustomExcelExport &exporter, const QString &defaultName)
         ShowMessage(QStringLiteral("出力するデータがありません。"));
         return false;
     }
-    QString folder;
-    try {
-        TMyRegistryIniFile ini;
-        folder = ini.ReadOrWriteString(QStringLiteral("Export"), QStringLiteral("Folder"), QDir::homePath());
-    } catch (const Exception &) {
-        // Without a readable program store the dialog simply starts at home.
-        folder = QDir::homePath();
-    }
+    QString folder = QDir::homePath();
+    if (RegIni)
+        folder = RegIni->readString(QStringLiteral("Export"), QStringLiteral("Folder"), folder);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
     QString path = SaveFileDialog(nullptr, QStringLiteral("エクセルへ"), folder + u'/' + defaultName + QStringLiteral(".xlsx"),
@@ -404,9 +410,8 @@ bool RunExcelExport(TCustomExcelExport &exporter, const QString &defaultName)
         ShowMessage(why);
         return false;
     }
-    try {
-        TMyRegistryIniFile ini;
-        ini.WriteStringAndUpdate(QStringLiteral("Export"), QStringLiteral("Folder"), QFileInfo(path).absolutePath());
+    if (RegIni) try {
+        RegIni->WriteStringAndUpdate(QStringLiteral("Export"), QStringLiteral("Folder"), QFileInfo(path).absolutePath());
     } catch (const Exception &e) {
         ShowMessage(QStringLiteral("保存したフォルダーを覚えておけませんでした：%1").arg(e.message()));
     }

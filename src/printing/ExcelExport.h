@@ -80,7 +80,9 @@ protected:
     void Export() override;
 
 private:
-    void writeTable(TCurrencyGrid *grid, int colOffset, int rowOffset, bool freeze, const QColor &fixed);
+    void writeTable(TCurrencyGrid *grid, int colOffset, int rowOffset, const QColor &fixed);
+    int m_freezeRow = 0;
+    int m_freezeCol = 0;
 };
 
 // The page side of an export: "nothing to export" told, the save dialog started
