@@ -1,4 +1,5 @@
 #include "main/FrameDeru.h"
+#include "main/DeruPrintMenu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -245,6 +246,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     SpBtnReserve->setAllowAllUp(true);
     top->addWidget(SpBtnTokubetu);
     top->addWidget(SpBtnReserve);
+    InstallDeruPrintMenu(this, top);
     main->addLayout(top);
     main->addLayout(nav);
 
