@@ -86,3 +86,4 @@ BenchPart benchSave();
 BenchPart benchUncleanStart();
 BenchPart benchCloseBackUp();
 BenchPart benchMemory();
+BenchPart benchExport();

@@ -40,7 +40,7 @@ namespace {
 // Every part, in the order printed. A new part: one line here (see BenchParts.h).
 QList<BenchPart> parts()
 {
-    return {benchOpen(), benchMonth(), benchSave(), benchUncleanStart(), benchCloseBackUp(), benchMemory()};
+    return {benchOpen(), benchMonth(), benchSave(), benchUncleanStart(), benchCloseBackUp(), benchMemory(), benchExport()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)

@@ -213,7 +213,10 @@ void TDBGridExcelExport::Export()
         if (!column.visible || !field)
             continue;
         const bool date = field->dataType() == FieldType::Date;
-        cols.append({field, column.caption.isEmpty() ? field->displayLabel() : column.caption, isNumeric(field), date});
+        // A number shown through a text event (a code shown as its name) goes
+        // over as the text the grid shows.
+        const bool numeric = isNumeric(field) && !field->OnGetText;
+        cols.append({field, column.caption.isEmpty() ? field->displayLabel() : column.caption, numeric, date});
     }
     lxw_format *title = addFormat();
     format_set_bottom(title, LXW_BORDER_THIN);
