@@ -15,6 +15,12 @@ QHash<QString, QList<QStringList>> ReadWorkbooks(const QStringList &files, QStri
         *skip = QStringLiteral("soffice (libreoffice-calc-nogui) is not installed: workbooks cannot be read back");
         return result;
     }
+    // POMU_KEEP_WORKBOOKS names a folder that receives a copy of every workbook
+    // read back, to look at them after the run.
+    const QString keep = qEnvironmentVariable("POMU_KEEP_WORKBOOKS");
+    if (!keep.isEmpty())
+        for (const QString &f : files)
+            QFile::copy(f, QDir(keep).filePath(QFileInfo(f).fileName()));
     QTemporaryDir home, out;
     // UTF-8 (76), comma separated, values as shown (formatted).
     QStringList args{QStringLiteral("--headless"), QStringLiteral("--convert-to"),
