@@ -192,7 +192,8 @@ bool TCustomExcelExport::execute(const QString &path, QString *why)
 bool TDBGridExcelExport::hasData()
 {
     DataSet *ds = DBGrid ? DBGrid->dataSet() : nullptr;
-    return ds && ds->isActive();
+    // An empty list gives no workbook of titles only: the user is told instead.
+    return ds && ds->isActive() && !ds->isEmpty();
 }
 
 void TDBGridExcelExport::Export()

@@ -174,9 +174,14 @@ private slots:
         QTemporaryDir dir;
         TMyDBGrid grid;
         grid.setDataSource(m_source);
-        {
-            ClientDataSet closed;
-            DataSource src(&closed);
+        for (const bool open : {false, true}) {
+            // A closed list and an empty one: nothing to export.
+            ClientDataSet lines;
+            if (open) {
+                lines.setFieldDefs({{u"NAME"_s, FieldType::String, 40}});
+                lines.createDataSet();
+            }
+            DataSource src(&lines);
             TMyDBGrid empty;
             empty.setDataSource(&src);
             TDBGridExcelExport ex;
