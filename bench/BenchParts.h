@@ -89,3 +89,4 @@ BenchPart benchCloseBackUp();
 BenchPart benchMemory();
 BenchPart benchSelecter();
 BenchPart benchEncrypted();
+BenchPart benchExport();

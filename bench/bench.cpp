@@ -41,8 +41,8 @@ namespace {
 // Every part, in the order printed. A new part: one line here (see BenchParts.h).
 QList<BenchPart> parts()
 {
-    return {benchOpen(),     benchMonth(),  benchSave(),     benchUncleanStart(), benchCloseBackUp(),
-            benchMemory(),   benchSelecter(), benchEncrypted()};
+    return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
+            benchMemory(), benchSelecter(), benchEncrypted(), benchExport()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)

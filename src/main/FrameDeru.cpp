@@ -1,5 +1,6 @@
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
+#include "main/DeruPrintMenu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -246,6 +247,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     SpBtnReserve->setAllowAllUp(true);
     top->addWidget(SpBtnTokubetu);
     top->addWidget(SpBtnReserve);
+    InstallDeruPrintMenu(this, top);
     main->addLayout(top);
     main->addLayout(nav);
 

@@ -1,5 +1,8 @@
 #include "views/FrameNenSyusi.h"
 
+#include <QMenu>
+#include "printing/ExcelExport.h"
+
 #include <algorithm>
 
 #include <QComboBox>
@@ -187,6 +190,38 @@ void TFrameNenSyusi::buildUi()
     bar->addWidget(SpBtnTokubetu);
     bar->addWidget(SpBtnReserve);
     bar->addSpacing(12);
+    // 印刷 holds the exports: the four tables down one sheet, and the detail lines.
+    auto *printBtn = makeButton(ToolBar, u"FrBtnPrint"_s, u"印刷"_s, 0, false);
+    bar->addWidget(printBtn);
+    auto *printMenu = new QMenu(printBtn);
+    QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
+    hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
+    QAction *meisaiExcel = printMenu->addAction(u"明細をエクセルへ"_s);
+    meisaiExcel->setObjectName(u"MenuPrintMeiseiExcel"_s);
+    connect(hyouExcel, &QAction::triggered, this, [this] {
+        TCurrencyGridExcelExport ex;
+        ex.SheetName = u"集計表"_s;
+        const QList<TCurrencyGrid *> grids{SyusiHyou, IriHyou, DeruHyou, KouzaHyou};
+        const QColor fixed[4]{QColor(0xFF, 0xBA, 0x75), IriHyou->model()->fixedColor(), QColor(0xFF, 0xBD, 0xCD),
+                              KouzaHyou->model()->fixedColor()};
+        int row = 0;
+        for (int i = 0; i < 4; ++i) {
+            ex.Grid[i] = grids[i];
+            ex.FixedColor[i] = fixed[i];
+            ex.RowOffSet[i] = row;
+            row += grids[i]->rowCount();
+        }
+        ex.RowEvenColor = QColor(0xF7, 0xF1, 0xE3);
+        RunExcelExport(ex, u"集計表"_s);
+    });
+    connect(meisaiExcel, &QAction::triggered, this, [this] {
+        TDBGridExcelExport ex;
+        ex.DBGrid = PnlMeisai->DbGridMeisai;
+        ex.SheetName = PnlMeisai->LbTitle->text().isEmpty() ? u"明細"_s : PnlMeisai->LbTitle->text();
+        RunExcelExport(ex, ex.SheetName);
+    });
+    connect(printBtn, &QAbstractButton::clicked, this,
+            [printBtn, printMenu] { printMenu->popup(printBtn->mapToGlobal(QPoint(0, printBtn->height()))); });
     main->addWidget(ToolBar);
     FrBtnHassei->SetDown(true);
     FrBtnGetuji->SetDown(true);

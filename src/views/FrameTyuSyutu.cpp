@@ -1,5 +1,6 @@
 #include "views/FrameTyuSyutu.h"
 
+#include <QMenu>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -34,6 +35,7 @@
 #include "platform/system/Exception.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/WaitCursor.h"
+#include "printing/ExcelExport.h"
 #include "views/MyDateTimePicker.h"
 
 using namespace Qt::StringLiterals;
@@ -220,7 +222,7 @@ void TFrameTyuSyutu::buildUi()
     FrBtnEdit = makeButton(u"ジャンプ"_s, this);
     top->addWidget(FrBtnEdit);
     FrBtnPrint = makeButton(u"印刷"_s, this);
-    FrBtnPrint->hide();
+    FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     top->addWidget(FrBtnPrint);
     main->addLayout(top);
 
@@ -308,6 +310,32 @@ void TFrameTyuSyutu::buildUi()
     connect(ChkBoxShop, &QCheckBox::toggled, this, [this] { ApplyStatistics(); });
     connect(SpBtnReserve, &QAbstractButton::clicked, this, [this] { ToggleReserve(); });
     connect(FrBtnExecute, &QAbstractButton::clicked, this, [this] { Execute(); });
+    // 印刷 holds the exports of the shown results: income and expense in 収支
+    // mode, transfers in 振替 mode.
+    auto *printMenu = new QMenu(FrBtnPrint);
+    const struct { const char16_t *name, *text; int result; } exports[] = {
+        {u"MenuIriExcel", u"収入をエクセルへ", TTyuSyutuSql::Iri},
+        {u"MenuDeruExcel", u"支出をエクセルへ", TTyuSyutuSql::Deru},
+        {u"MenuKouzaExcel", u"振替をエクセルへ", TTyuSyutuSql::Kouza}};
+    for (const auto &e : exports) {
+        QAction *action = printMenu->addAction(QString::fromUtf16(e.text));
+        action->setObjectName(QString::fromUtf16(e.name));
+        const int result = e.result;
+        connect(action, &QAction::triggered, this, [this, result] {
+            TDBGridExcelExport ex;
+            ex.DBGrid = Grid(result);
+            ex.SheetName = u"抽出の明細"_s;
+            RunExcelExport(ex, u"抽出の明細"_s);
+        });
+    }
+    connect(FrBtnPrint, &QAbstractButton::clicked, this, [this, printMenu] {
+        const bool syusi = m_sql && m_sql->Mode == 1;
+        const QList<QAction *> actions = printMenu->actions();
+        actions[0]->setVisible(syusi);
+        actions[1]->setVisible(syusi);
+        actions[2]->setVisible(!syusi);
+        printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height())));
+    });
     connect(FrBtnSyuSi, &QAbstractButton::clicked, this, [this] { SetMode(1); });
     connect(FrBtnHuri, &QAbstractButton::clicked, this, [this] { SetMode(0); });
 }

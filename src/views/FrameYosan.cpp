@@ -1,5 +1,8 @@
 #include "views/FrameYosan.h"
 
+#include <QMenu>
+#include "printing/ExcelExport.h"
+
 #include <algorithm>
 
 #include <QFontInfo>
@@ -175,12 +178,16 @@ void TFrameYosan::buildUi()
     top->addWidget(SyusiHyou, 0, Qt::AlignTop);
     top->addWidget(PnlKakoBtn, 0, Qt::AlignTop);
     top->addStretch(1);
-    // The print menu (table print and spreadsheet export) comes with printing;
-    // until then the button is not offered.
+    // 印刷 holds the spreadsheet export of the tables.
     FrBtnPrint = makeFrameButton(u"印刷"_s, this);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
-    FrBtnPrint->hide();
     top->addWidget(FrBtnPrint, 0, Qt::AlignTop);
+    auto *printMenu = new QMenu(FrBtnPrint);
+    QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
+    hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
+    connect(hyouExcel, &QAction::triggered, this, [this] { ExportTables(); });
+    connect(FrBtnPrint, &QAbstractButton::clicked, this,
+            [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     main->addLayout(top);
 
     // The side and copy buttons over the three tall tables, which scroll together.
@@ -911,4 +918,37 @@ void TFrameYosan::syncTopRow(TCurrencyGrid *from)
         if (table != from && table->model()->topRow() != top)
             table->model()->setTopRow(top);
     m_syncing = false;
+}
+
+// The summary once, then the budget and actual tables of each side: the page is
+// switched to income for tables 2-3 and to expense for tables 4-5 as they are
+// asked for, and is given back on the side the user had.
+void TFrameYosan::ExportTables()
+{
+    const int userSide = Side;
+    TCurrencyGridExcelExport ex;
+    ex.SheetName = u"予算表"_s;
+    ex.Header = Edit_ImaNen->text() + u"年度 "_s + Edit_ImaTuki->text() + u"月分"_s;
+    TCurrencyGrid *grids[5]{SyusiHyou, YosanHyou, JissekiHyou, YosanHyou, JissekiHyou};
+    const QColor iri = YosanHyou->model()->fixedColor();
+    const QColor fixed[5]{QColor(0xFF, 0xBA, 0x75), iri, iri, QColor(0xFF, 0xBD, 0xCD), QColor(0xFF, 0xBD, 0xCD)};
+    const int below = SyusiHyou->rowCount() + 2;
+    const int yc = YosanHyou->colCount(), jc = JissekiHyou->colCount();
+    const int cols[5]{3, 0, yc, yc + jc + 1, 2 * yc + jc + 1};
+    for (int i = 0; i < 5; ++i) {
+        ex.Grid[i] = grids[i];
+        ex.FixedColor[i] = fixed[i];
+        ex.RowOffSet[i] = i == 0 ? 0 : below;
+        ex.ColOffSet[i] = cols[i];
+    }
+    ex.RowEvenColor = QColor(0xF7, 0xF1, 0xE3);
+    ex.OnGetGrid = [this](int n, TCurrencyGrid *&) {
+        if (n == 1)
+            SetSide(1);
+        else if (n == 3)
+            SetSide(2);
+    };
+    RunExcelExport(ex, u"予算表"_s);
+    if (Side != userSide)
+        SetSide(userSide);
 }

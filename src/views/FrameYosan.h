@@ -94,6 +94,8 @@ public:
     void StepKakoMonth(bool next);
     // The side switch: 1 income, 2 expense.
     void SetSide(int side);
+    // "表をエクセルへ": the summary and both sides' tables on one sheet.
+    void ExportTables();
     // Copies the past month's budget (or actual) into the budget column, asks
     // "この予算で登録しますか？" and on Yes stores every category's budget in
     // one transaction; then the stored budgets are shown.

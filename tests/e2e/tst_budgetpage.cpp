@@ -2,6 +2,8 @@
 
 #include "BookFixture.h"
 #include "DialogQueue.h"
+#include "WorkbookReader.h"
+#include "printing/ExcelExport.h"
 #include "JournalPageDriver.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
@@ -115,8 +117,29 @@ private slots:
         const int row = rowOf(p, Food);
         QVERIFY(row > 0);
         QCOMPARE(p->JissekiHyou->getValue(0, row), yen(45000));
-        // Printing and the spreadsheet export are not offered yet.
-        QVERIFY(!p->FrBtnPrint->isVisible());
+        // 印刷 offers the spreadsheet export; the five tables go on one sheet,
+        // income tables before expense ones, and the page stays on its side.
+        QVERIFY(p->FrBtnPrint->isVisible());
+        {
+            SetOpenExportedWorkbook(false);
+            QTemporaryDir dir;
+            const QString file = dir.filePath(u"予算表.xlsx"_s);
+            DialogQueue dialogs;
+            dialogs.saveFile(file);
+            p->findChild<QAction *>(u"MenuPrintHyouExcel"_s)->trigger();
+            QVERIFY(dialogs.done());
+            QCOMPARE(int(p->Side), 2);
+            QCOMPARE(p->JissekiHyou->getValue(0, row), yen(45000));
+            QString skip;
+            const QList<QStringList> rows = ReadWorkbooks({file}, &skip).value(u"予算表"_s);
+            if (skip.isEmpty()) {
+                QVERIFY(SheetCell(rows, 1, 1).endsWith(u"月分"_s));
+                const int top = p->SyusiHyou->rowCount() + 2 + 2;
+                const int yc = p->YosanHyou->colCount(), jc = p->JissekiHyou->colCount();
+                QCOMPARE(SheetCell(rows, top + row + 1, 2 * yc + jc + 2), u"45,000"_s);
+                QCOMPARE(SheetCell(rows, top + 1, 2 * yc + jc + 2), p->JissekiHyou->displayText(0, 0));
+            }
+        }
         // The income side.
         QTest::mouseClick(p->FrBtnIri, Qt::LeftButton);
         QCOMPARE(p->Side, uint8_t(1));

@@ -4,6 +4,10 @@
 #include <QtTest>
 
 #include "DialogQueue.h"
+#include "WorkbookReader.h"
+#include "printing/ExcelExport.h"
+#include <QAbstractButton>
+#include <QMenu>
 #include "JournalPageDriver.h"
 #include "TestEnv.h"
 #include "controls/CurrencyGrid.h"
@@ -37,6 +41,60 @@ class TestExpenseEntry : public QObject, public JournalPageDriver
 private slots:
     void init() { makeBook(); }
     void cleanup() { dropWorld(); }
+
+    // 印刷 on the expense page: the month table and the food lines to workbooks
+    // read back with the page's figures; in a slip mode only the lines entry.
+    void exportsTheMonthAndItsLines()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        SetOpenExportedWorkbook(false);
+        const QDate today = QDate::currentDate();
+        const int food = GetHimokuCodeByName(u"食費"_s, 2);
+        const int col = page->columnOfDate(today);
+        const int row = page->rowOfCode(food);
+        clickCell(page, col, row);
+        QTRY_COMPARE(page->curCode(), food);
+        QTRY_VERIFY(!page->cellLoadPending());
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(lines->state() == DataSetState::Insert);
+        typeInto(page, u"HinmeiName"_s, u"キャベツ"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"1234"_s, Qt::Key_Tab);
+        typeInto(page, u"ShopName"_s, u"八百屋"_s, Qt::Key_Return);
+        QTRY_COMPARE(page->Hyou->getValue(col, row), Currency::fromInt(1234));
+        QVERIFY(page->SaveJournal());
+        QTRY_COMPARE(page->Hyou->getValue(1, row), Currency::fromInt(1234));
+
+        QTemporaryDir dir;
+        const QString table = dir.filePath(u"table.xlsx"_s), meisai = dir.filePath(u"lines.xlsx"_s);
+        dialogs.saveFile(table).saveFile(meisai);
+        page->findChild<QAction *>(u"MenuPrintHyouExcel"_s)->trigger();
+        page->findChild<QAction *>(u"MenuPrintMeiseiExcel"_s)->trigger();
+        QVERIFY(dialogs.done());
+        QString skip;
+        const auto books = ReadWorkbooks({table, meisai}, &skip);
+        if (skip.isEmpty()) {
+            const QList<QStringList> t = books.value(u"table"_s);
+            QCOMPARE(SheetCell(t, 1, 1), page->LbSyori->text());
+            QCOMPARE(SheetCell(t, 3 + row, 1), page->Hyou->displayText(0, row));
+            QCOMPARE(SheetCell(t, 3 + row, col + 1), u"1,234"_s);
+            QString all;
+            for (const QStringList &r : books.value(u"lines"_s))
+                all += r.join(u'|') + u'\n';
+            QVERIFY2(all.contains(u"キャベツ"_s) && all.contains(u"八百屋"_s) && all.contains(u"1,234"_s), qPrintable(all));
+        }
+        auto *menu = page->findChild<QAction *>(u"MenuPrintHyouExcel"_s)->parent();
+        page->ChangeInputMode(2);
+        QTest::mouseClick(page->findChild<QAbstractButton *>(u"FrBtnPrint"_s), Qt::LeftButton);
+        QVERIFY(!page->findChild<QAction *>(u"MenuPrintHyouExcel"_s)->isVisible());
+        QVERIFY(page->findChild<QAction *>(u"MenuPrintMeiseiExcel"_s)->isVisible());
+        static_cast<QWidget *>(menu)->close();
+    }
 
     void typeSaveRestartAndLock()
     {

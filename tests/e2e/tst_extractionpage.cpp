@@ -9,6 +9,8 @@
 
 #include "BookFixture.h"
 #include "DialogQueue.h"
+#include "WorkbookReader.h"
+#include "printing/ExcelExport.h"
 #include "JournalPageDriver.h"
 #include "controls/FrameBtn.h"
 #include "controls/MyDBGrid.h"
@@ -105,7 +107,7 @@ private slots:
         QVERIFY(p->isVisible());
         QVERIFY(!p->Sql()->Results[TTyuSyutuSql::Deru].sql.isEmpty());
         QVERIFY(!p->ListQuery(TTyuSyutuSql::Deru)->isActive());
-        QVERIFY(!p->FrBtnPrint->isVisible());
+        QVERIFY(p->FrBtnPrint->isVisible());
         QVERIFY(!p->GBNext->isEnabled());
         QVERIFY(p->MemoDeruSQL->isReadOnly());
         // Lines by date at first: the date title carries the arrow.
@@ -118,6 +120,25 @@ private slots:
         QCOMPARE(p->DBGridDeru->model()->rowCount(), 3);
         QCOMPARE(p->Sql()->Results[TTyuSyutuSql::Deru].total, Currency::fromInt(1000));
         QVERIFY(p->BvlLbDeruGoukei->text().contains(u"1,000"_s));
+        {
+            // 支出をエクセルへ writes the listed lines, read back as the grid shows them.
+            SetOpenExportedWorkbook(false);
+            QTemporaryDir dir;
+            const QString file = dir.filePath(u"抽出.xlsx"_s);
+            DialogQueue dialogs;
+            dialogs.saveFile(file);
+            p->findChild<QAction *>(u"MenuDeruExcel"_s)->trigger();
+            QVERIFY(dialogs.done());
+            QString skip;
+            const QList<QStringList> rows = ReadWorkbooks({file}, &skip).value(u"抽出"_s);
+            if (skip.isEmpty()) {
+                QCOMPARE(rows.size() - (rows.last() == QStringList{QString()} ? 1 : 0), 4);
+                QString all;
+                for (const QStringList &r : rows)
+                    all += r.join(u'|') + u'\n';
+                QCOMPARE(all.count(u"丸正"_s), 3);
+            }
+        }
         // Income: the salary; the balance is income minus expense, here 0.
         QCOMPARE(listed(p->ListQuery(TTyuSyutuSql::Iri)), (QList<int>{900006}));
         QVERIFY(p->BvlLbSyusi->text().endsWith(u" 0"_s));

@@ -6,6 +6,8 @@
 
 #include "BookFixture.h"
 #include "DialogQueue.h"
+#include "WorkbookReader.h"
+#include "printing/ExcelExport.h"
 #include "TestEnv.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
@@ -116,6 +118,39 @@ private slots:
         IncludeReservedFlag = false;
         NenSyukeiData = TNenSyukeiData();
         closePlace();
+    }
+
+    // 表をエクセルへ puts the four tables down one sheet with the page's figures;
+    // 明細をエクセルへ without a detail shown tells there is nothing to export.
+    void exportsTheTables()
+    {
+        TFrameNenSyusi *p = openPage();
+        SetOpenExportedWorkbook(false);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"集計表.xlsx"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.saveFile(file);
+            p->findChild<QAction *>(u"MenuPrintHyouExcel"_s)->trigger();
+            QVERIFY(dialogs.done());
+        }
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"出力するデータがありません。"_s);
+            p->findChild<QAction *>(u"MenuPrintMeiseiExcel"_s)->trigger();
+            QVERIFY(dialogs.done());
+        }
+        QVERIFY(QFileInfo::exists(file));
+        QString skip;
+        const QList<QStringList> rows = ReadWorkbooks({file}, &skip).value(u"集計表"_s);
+        if (!skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        const int food = rowOf(p->DeruHyou, Food);
+        QVERIFY(food > 0);
+        const int offset = p->SyusiHyou->rowCount() + p->IriHyou->rowCount();
+        for (int c = 0; c < p->DeruHyou->colCount(); ++c)
+            QCOMPARE(SheetCell(rows, offset + food + 1, c + 1), p->DeruHyou->displayText(c, food));
+        QCOMPARE(SheetCell(rows, offset + food + 1, 4), u"11,300"_s);   // February: 11,234 + 66
     }
 
     // The four tables show the calculator's figures: totals first, months from
