@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLocale>
+#include <QTableView>
 #include <QUrl>
 #include <xlsxwriter.h>
 
@@ -260,6 +262,89 @@ void TDBGridExcelExport::Export()
                     continue;
                 check(worksheet_write_string(m_sheet, row, lxw_col_t(c), shown.toUtf8().constData(), text), "文字");
                 widen(c, shown);
+            }
+        }
+    }
+}
+
+// ---- table view ---------------------------------------------------------------
+
+bool TTableViewExcelExport::hasData()
+{
+    const QAbstractItemModel *model = View ? View->model() : nullptr;
+    return model && model->rowCount() > 0 && model->columnCount() > 0;
+}
+
+void TTableViewExcelExport::Export()
+{
+    const QAbstractItemModel *model = View->model();
+    const QHeaderView *header = View->horizontalHeader();
+    const int rows = model->rowCount();
+    QList<int> cols;   // model columns in the order the user sees them
+    for (int v = 0; v < header->count(); ++v) {
+        const int c = header->logicalIndex(v);
+        if (c >= 0 && !View->isColumnHidden(c) && header->sectionSize(c) > 0)
+            cols.append(c);
+    }
+    lxw_format *title = addFormat();
+    format_set_bottom(title, LXW_BORDER_THIN);
+    lxw_format *money = moneyFormat(Decimal);
+    lxw_format *text = addFormat();
+    format_set_num_format(text, "@");
+    lxw_format *dateFormat = addFormat();
+    format_set_num_format(dateFormat, "yyyy/mm/dd");
+
+    for (int x = 0; x < cols.size(); ++x) {
+        const QString caption = model->headerData(cols[x], Qt::Horizontal, Qt::DisplayRole).toString();
+        check(worksheet_write_string(m_sheet, 0, lxw_col_t(x), caption.toUtf8().constData(), title), "見出し");
+        widen(x, caption);
+        // The column's kind is that of its first typed value; blank cells of a
+        // money column stay money cells for what the user types into them.
+        bool numeric = false, date = false;
+        for (int r = 0; r < rows; ++r) {
+            const QVariant v = model->data(model->index(r, cols[x]), Qt::EditRole);
+            if (!v.isValid() || v.isNull())
+                continue;
+            date = v.typeId() == QMetaType::QDate;
+            numeric = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int
+                || v.typeId() == QMetaType::LongLong;
+            break;
+        }
+        if (!date)
+            check(worksheet_set_column(m_sheet, lxw_col_t(x), lxw_col_t(x), LXW_DEF_COL_WIDTH, numeric ? money : text),
+                  "列の書式");
+    }
+    worksheet_freeze_panes(m_sheet, 1, 0);
+
+    const QString systemDate = QLocale::system().dateFormat(QLocale::ShortFormat);
+    for (int r = 0; r < rows; ++r) {
+        const lxw_row_t row = lxw_row_t(r + 1);
+        for (int x = 0; x < cols.size(); ++x) {
+            const QModelIndex index = model->index(r, cols[x]);
+            const QVariant value = model->data(index, Qt::EditRole);
+            if (!value.isValid() || value.isNull())
+                continue;
+            const int type = value.typeId();
+            if (type == QMetaType::QDate) {
+                const QDate d = value.toDate();
+                if (UseText) {
+                    const QString shown = QLocale::system().toString(d, systemDate);
+                    check(worksheet_write_string(m_sheet, row, lxw_col_t(x), shown.toUtf8().constData(), text), "文字");
+                    widen(x, shown);
+                } else {
+                    lxw_datetime dt = {d.year(), d.month(), d.day(), 0, 0, 0};
+                    check(worksheet_write_datetime(m_sheet, row, lxw_col_t(x), &dt, dateFormat), "日付");
+                    widen(x, QStringLiteral("0000/00/00"));
+                }
+            } else if (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong) {
+                check(worksheet_write_number(m_sheet, row, lxw_col_t(x), value.toDouble(), money), "数値");
+                widen(x, model->data(index, Qt::DisplayRole).toString() + QStringLiteral("-"));
+            } else {
+                const QString shown = model->data(index, Qt::DisplayRole).toString();
+                if (shown.isEmpty())
+                    continue;
+                check(worksheet_write_string(m_sheet, row, lxw_col_t(x), shown.toUtf8().constData(), text), "文字");
+                widen(x, shown);
             }
         }
     }

@@ -8,6 +8,7 @@ struct lxw_worksheet;
 struct lxw_format;
 class TMyDBGrid;
 class TCurrencyGrid;
+class QTableView;
 
 // Writes what a page shows into a new .xlsx workbook. The workbook is written
 // under a temporary name beside the target and renamed only when it is
@@ -55,6 +56,22 @@ class TDBGridExcelExport : public TCustomExcelExport
 {
 public:
     TMyDBGrid *DBGrid = nullptr;
+    bool UseText = true;
+    bool hasData() override;
+
+protected:
+    void Export() override;
+};
+
+// The same for a list shown by a table view over a model of its own: one title
+// row from the header, then one row per model row over the shown columns in
+// their shown order. A cell's typed value comes from Qt::EditRole: a date goes
+// as the user's own date text (UseText) or a date value, a number as a number
+// with the money format; anything else as the text the view shows.
+class TTableViewExcelExport : public TCustomExcelExport
+{
+public:
+    QTableView *View = nullptr;
     bool UseText = true;
     bool hasData() override;
 

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMetaObject>
 #include <QPainter>
 #include <QRadioButton>
@@ -44,6 +45,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
+#include "printing/ExcelExport.h"
 #include "views/FormZandaka.h"
 #include "views/KouzaRegisterDelegate.h"
 
@@ -436,10 +438,18 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     FrBtnGekkan->SetDown(true);
     FrBtnEdit = makeButton(u"ジャンプ"_s, panel);
     FrBtnEdit->setEnabled(false);
-    // Printing and the spreadsheet export come with their own parts of the
-    // program; until then the menu button is not offered.
+    // 印刷 holds the spreadsheet exports of the tables and of the register.
     FrBtnPrint = makeButton(u"印刷"_s, panel);
-    FrBtnPrint->hide();
+    FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
+    auto *printMenu = new QMenu(FrBtnPrint);
+    QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
+    hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
+    connect(hyouExcel, &QAction::triggered, this, [this] { ExportTables(); });
+    QAction *meisaiExcel = printMenu->addAction(u"明細をエクセルへ"_s);
+    meisaiExcel->setObjectName(u"MenuPrintMeisaiExcel"_s);
+    connect(meisaiExcel, &QAction::triggered, this, [this] { ExportRegister(); });
+    connect(FrBtnPrint, &QAbstractButton::clicked, this,
+            [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     MySpBtnChart = makeToggle(u"グラフ"_s, panel, 7);
     SpBtnMeisaiPnl = makeToggle(u"↓"_s, panel, 8);
     for (QWidget *w : std::initializer_list<QWidget *>{FrBtnGekkan, FrBtnNenkan, MySpBtnChart, FrBtnEdit, FrBtnPrint,
@@ -1179,6 +1189,38 @@ void TFrameKouzaSyukei::SetRegisterTitle(const QString &name)
     LbKouzaName->setText(name + u" の明細"_s);
     LbGetudo->setText(period + u"   (%1 ～ %2)"_s.arg(RegisterStart.toString(u"yy.MM.dd"_s),
                                                      RegisterEnd.toString(u"yy.MM.dd"_s)));
+}
+
+void TFrameKouzaSyukei::ExportTables()
+{
+    TCurrencyGridExcelExport ex;
+    ex.RowEvenColor = QColor(247, 241, 227);
+    if (View == 2) {
+        ex.SheetName = TabHyou->currentIndex() >= 0 ? TabHyou->tabText(TabHyou->currentIndex()) : QString();
+        ex.Grid[0] = HyouSyousai;
+        ex.FixedColor[0] = HyouSyousai->model()->fixedColor();
+        ex.Header = CmbYear->currentText() + LbNendo->text() + u" "_s + CmbMonth->currentText() + LbGetu->text();
+    } else {
+        ex.SheetName = View == 0 ? u"資産概要"_s : u"収支概要"_s;
+        ex.Grid[0] = HyouSisan;
+        ex.FixedColor[0] = QColor(200, 217, 254);
+        ex.ColOffSet[0] = 0;
+        ex.Grid[1] = HyouFusai;
+        ex.FixedColor[1] = QColor(255, 189, 205);
+        ex.ColOffSet[1] = HyouSisan->colCount() + 1;
+        ex.Header = (RBtnGaiyoSyukeiBi->isChecked() ? DTPGaiyoSimeBi->date().toString(u"yyyy年M月d日現在　　"_s)
+                                                    : u"入力済みデータ総計　　"_s)
+            + FrBtnAllGaku->text();
+    }
+    RunExcelExport(ex, ex.SheetName);
+}
+
+void TFrameKouzaSyukei::ExportRegister()
+{
+    TTableViewExcelExport ex;
+    ex.View = DBGridMeisai;
+    ex.SheetName = LbKouzaName->text();
+    RunExcelExport(ex, ex.SheetName.isEmpty() ? u"明細"_s : ex.SheetName);
 }
 
 void TFrameKouzaSyukei::LocateRegisterDate(const QDate &date)

@@ -170,6 +170,10 @@ public:
     bool ZandakaEnabled() const;
     // "ジャンプ": the journal page of the register's current line.
     void JumpToLine();
+    // "表をエクセルへ": the detail table, or both overview tables side by side.
+    void ExportTables();
+    // "明細をエクセルへ": the register as it is shown.
+    void ExportRegister();
     // The current row of the register; -1 when none.
     int CurrentRegisterRow() const;
     // Selects a cell of an overview table as a click does.

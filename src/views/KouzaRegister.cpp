@@ -282,9 +282,19 @@ QVariant TKouzaRegister::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::UserRole) // the amount of an amount column, for the drawing
         return col == ColZanGaku ? QVariant::fromValue(r.Balance.raw()) : QVariant();
+    const bool sentinel = r.DataNo == 0;
+    if (role == Qt::EditRole) {
+        // The typed values behind the texts, for the spreadsheet export.
+        switch (col) {
+        case ColDate: return r.RecDate.isValid() ? QVariant(r.RecDate) : QVariant();
+        case ColKariGaku: return !sentinel && r.Direction != 2 ? QVariant(r.Kingaku.toDouble()) : QVariant();
+        case ColKasiGaku: return !sentinel && r.Direction != 1 ? QVariant(r.Kingaku.toDouble()) : QVariant();
+        case ColZanGaku: return r.Balance.toDouble();
+        default: return data(index, Qt::DisplayRole);
+        }
+    }
     if (role != Qt::DisplayRole)
         return {};
-    const bool sentinel = r.DataNo == 0;
     switch (col) {
     case ColDate: {
         static const QStringList week{u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s, u"日"_s};

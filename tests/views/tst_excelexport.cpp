@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include "DialogQueue.h"
@@ -128,7 +131,29 @@ private slots:
             QVERIFY2(ex.execute(path(u"lines"_s), &why), qPrintable(why));
         }
         QCOMPARE(m_ds["DATANO"].asInteger(), 2);   // position kept
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{u"lines.xlsx"_s, u"one.xlsx"_s, u"two.xlsx"_s}));
+        // Table view: its columns in the order shown, a hidden one left out,
+        // the typed values as dates and numbers.
+        QStandardItemModel model(0, 4);
+        model.setHorizontalHeaderLabels({u"日付"_s, u"品名"_s, u"番号"_s, u"金額"_s});
+        model.appendRow({new QStandardItem, new QStandardItem(u"にんじん"_s), new QStandardItem(u"1"_s), new QStandardItem});
+        model.appendRow({new QStandardItem, new QStandardItem(u"家賃"_s), new QStandardItem(u"2"_s), new QStandardItem});
+        model.setData(model.index(0, 0), QDate(2024, 1, 5));
+        model.setData(model.index(1, 0), QDate(2024, 1, 31));
+        model.setData(model.index(0, 3), 198.0);
+        model.setData(model.index(1, 3), -72000.0);
+        QTableView view;
+        view.setModel(&model);
+        view.setColumnHidden(2, true);
+        view.horizontalHeader()->moveSection(3, 1);
+        {
+            TTableViewExcelExport ex;
+            ex.View = &view;
+            ex.UseText = false;
+            QString why;
+            QVERIFY2(ex.execute(path(u"view"_s), &why), qPrintable(why));
+        }
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{u"lines.xlsx"_s, u"one.xlsx"_s, u"two.xlsx"_s, u"view.xlsx"_s}));
 
         convertAll();
 
@@ -165,6 +190,11 @@ private slots:
         QCOMPARE(cell(u"lines"_s, 2, 2), u"にんじん"_s);
         QCOMPARE(cell(u"lines"_s, 3, 3), u"-72,000"_s);
         QVERIFY(xml(u"lines"_s, u"xl/worksheets/sheet1.xml"_s).contains(u"ySplit=\"1\""_s));
+
+        QCOMPARE(m_csv.value(u"view"_s).value(0), (QStringList{u"日付"_s, u"金額"_s, u"品名"_s}));
+        QCOMPARE(m_csv.value(u"view"_s).value(1), (QStringList{u"2024/01/05"_s, u"198"_s, u"にんじん"_s}));
+        QCOMPARE(cell(u"view"_s, 3, 2), u"-72,000"_s);
+        QVERIFY(xml(u"view"_s, u"xl/worksheets/sheet1.xml"_s).contains(u"<v>-72000</v>"_s));
     }
 
     // Nothing to export, a cancelled dialog and an unwritable folder leave no file

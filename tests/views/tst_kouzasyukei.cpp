@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QDateEdit>
+#include <QMenu>
 #include <QTableView>
 
 #include "BookFixture.h"
@@ -473,7 +474,14 @@ private slots:
         QCOMPARE(page.LbKouzaName->text(), u"普通預金 の明細"_s);
         QVERIFY(page.ActZanTyousei->isEnabled());
         QVERIFY(!page.ShpBtnSettei->isVisible());
-        QVERIFY(!page.FrBtnPrint->isVisible());
+        // 印刷 holds the two spreadsheet exports and nothing else.
+        QVERIFY(page.FrBtnPrint->isVisible());
+        const QMenu *printMenu = page.FrBtnPrint->findChild<QMenu *>();
+        QVERIFY(printMenu);
+        QStringList entries;
+        for (const QAction *a : printMenu->actions())
+            entries << a->text();
+        QCOMPARE(entries, (QStringList{u"表をエクセルへ"_s, u"明細をエクセルへ"_s}));
         QCOMPARE(page.Series1->count(), 29);
 
         // The adjustment from the page: booked, then shown at once.
