@@ -172,13 +172,27 @@ void MemoryDataSet::placeInView(MemoryRow *row)
     };
     auto at = lo;
     if (lo != hi) {
-        at = pastSelf(lo);
-        for (size_t i = 0; i < m_store->rows.size() && at != hi; ++i) {
-            const MemoryRow *r = m_store->rows[i].get();
-            if (r == row)
-                break;
-            if (r == *at)
-                at = pastSelf(at + 1);
+        const int mine = storeIndexOf(row);
+        if (mine >= 0) {
+            // The tied rows stand in store order: the row goes before the first
+            // of them that comes after it in the store.
+            while (at != hi) {
+                if (at != self) {
+                    const int theirs = storeIndexOf(*at);
+                    if (theirs < 0 || theirs > mine)
+                        break;
+                }
+                ++at;
+            }
+        } else {
+            at = pastSelf(lo);
+            for (size_t i = 0; i < m_store->rows.size() && at != hi; ++i) {
+                const MemoryRow *r = m_store->rows[i].get();
+                if (r == row)
+                    break;
+                if (r == *at)
+                    at = pastSelf(at + 1);
+            }
         }
     }
     int to = int(at - m_view.begin());
@@ -193,6 +207,21 @@ void MemoryDataSet::placeInView(MemoryRow *row)
     }
     m_pos = to;
     m_followId = row->id;
+}
+
+int MemoryDataSet::storeIndexOf(const MemoryRow *row) const
+{
+    const auto &rows = m_store->rows;
+    const auto valid = [&rows, row](int i) { return i >= 0 && size_t(i) < rows.size() && rows[size_t(i)].get() == row; };
+    auto it = m_storeIndex.constFind(row);
+    if (it != m_storeIndex.constEnd() && valid(it.value()))
+        return it.value();
+    m_storeIndex.clear();
+    m_storeIndex.reserve(qsizetype(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        m_storeIndex.insert(rows[i].get(), int(i));
+    it = m_storeIndex.constFind(row);
+    return it != m_storeIndex.constEnd() ? it.value() : -1;
 }
 
 MemoryRow *MemoryDataSet::currentRow() const

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -124,5 +125,10 @@ protected:
     mutable QList<int> m_sortFields;
     mutable QString m_sortFieldsFor;
     mutable int m_sortFieldsCount = -1;
+    // Where rows stand in the store, for placing a posted row among rows with
+    // an equal key. Each answer is checked against the store before use, and
+    // the table is read again when the store has changed.
+    int storeIndexOf(const MemoryRow *row) const;
+    mutable QHash<const MemoryRow *, int> m_storeIndex;
     std::shared_ptr<RowStore> m_store;
 };
