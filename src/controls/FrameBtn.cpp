@@ -103,3 +103,11 @@ void TFrameBtn::MouseLeave()
     m_mouseInControl = false;
     update();
 }
+
+TFrameBtn *NewCaptionedFrameBtn(const QString &caption, QWidget *parent)
+{
+    auto *b = new TFrameBtn(parent);
+    b->setText(caption);
+    b->setMinimumSize(QSize(qMax(72, b->fontMetrics().horizontalAdvance(caption) + 24), 26));
+    return b;
+}

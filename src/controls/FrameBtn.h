@@ -45,3 +45,7 @@ private:
     bool m_hotTrack = true;
     QColor m_hotColor;
 };
+
+// A frame button with its caption, at least 72 x 26 and wide enough for the
+// caption: the size the pages give their command buttons.
+TFrameBtn *NewCaptionedFrameBtn(const QString &caption, QWidget *parent);

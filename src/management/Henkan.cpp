@@ -81,6 +81,14 @@ QStringList THenkan::HimokuNames(const Ver1Data &old, int kind, bool *hasPastOnl
     return names;
 }
 
+// Names the table being read and starts its progress afresh.
+void THenkan::beginTable(const Ver1Table &t)
+{
+    if (OnTableStart)
+        OnTableStart(t.fileName());
+    m_lastPercent = -1;
+}
+
 void THenkan::progress(int done, int total)
 {
     const int percent = total > 0 ? int((done * 100.0) / total + 0.5) : 100;
@@ -232,9 +240,7 @@ void THenkan::Run(TKouzaHenkanList &mapping)
 void THenkan::convertZei()
 {
     const Ver1Table &t = m_old.zei;
-    if (OnTableStart)
-        OnTableStart(t.fileName());
-    m_lastPercent = -1;
+    beginTable(t);
     emptyTable(QStringLiteral("ZeiList"));
     // Each rate gets its own number and the counter follows, so a rate added
     // later in the tax dialog never takes a number already given.
@@ -256,9 +262,7 @@ void THenkan::convertHimoku()
 {
     for (const int kind : {2, 1}) {
         const Ver1Table &t = m_old.bunrui(kind);
-        if (OnTableStart)
-            OnTableStart(t.fileName());
-        m_lastPercent = -1;
+        beginTable(t);
         for (int r = 0; r < t.rowCount(); ++r) {
             const QString name = t.text(r, Bunrui);
             // A name listed twice stays one category.
@@ -281,9 +285,7 @@ void THenkan::convertMapping(TKouzaHenkanList &mapping)
 void THenkan::convertHinmei()
 {
     const Ver1Table &t = m_old.hinmei;
-    if (OnTableStart)
-        OnTableStart(t.fileName());
-    m_lastPercent = -1;
+    beginTable(t);
     emptyTable(QStringLiteral("HinmeiList"));
     resetTable(QStringLiteral("HinmeiMast"), QStringLiteral("HinmeiMast.db"), 100);
     {
@@ -335,9 +337,7 @@ void THenkan::convertHinmei()
 void THenkan::convertPerson()
 {
     const Ver1Table &t = m_old.person;
-    if (OnTableStart)
-        OnTableStart(t.fileName());
-    m_lastPercent = -1;
+    beginTable(t);
     resetTable(QStringLiteral("Person"), QStringLiteral("Person.DB"), 100);
     Statement add(m_db, QStringLiteral("INSERT INTO \"Person\" (CODE, NAME, VISIBLE) VALUES (?, ?, 1)"));
     for (int r = 0; r < t.rowCount(); ++r) {
@@ -357,9 +357,7 @@ void THenkan::convertPerson()
 void THenkan::convertShop()
 {
     const Ver1Table &t = m_old.shop;
-    if (OnTableStart)
-        OnTableStart(t.fileName());
-    m_lastPercent = -1;
+    beginTable(t);
     emptyTable(QStringLiteral("ShopList"));
     resetTable(QStringLiteral("ShopMast"), QStringLiteral("ShopMast.db"), 100);
     {
@@ -397,9 +395,7 @@ void THenkan::convertShop()
 void THenkan::convertMemo()
 {
     const Ver1Table &t = m_old.kondate;
-    if (OnTableStart)
-        OnTableStart(t.fileName());
-    m_lastPercent = -1;
+    beginTable(t);
     emptyTable(QStringLiteral("Memo"));
     Statement add(m_db, QStringLiteral("INSERT INTO \"Memo\" (DATANO, RECDATE, MEMO) VALUES (?, ?, ?)"));
     int n = 0;
@@ -437,9 +433,7 @@ void THenkan::convertMaster()
     int gyono = 0;
     for (const int kind : {2, 1}) {
         const Ver1Table &t = m_old.data(kind);
-        if (OnTableStart)
-            OnTableStart(t.fileName());
-        m_lastPercent = -1;
+        beginTable(t);
         QDate previous;
         bool first = true;
         for (int r = 0; r < t.rowCount(); ++r) {

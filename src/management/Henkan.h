@@ -13,6 +13,7 @@
 class Database;
 class Table;
 class Ver1Data;
+class Ver1Table;
 
 // One old category and the account its entries use: kind 1 income or 2
 // expense, the names as the user gave them, and the codes the conversion
@@ -98,5 +99,6 @@ private:
     int m_nextShop = 101;
     int m_nextPerson = 101;
     int m_kouzaPos = 0;
+    void beginTable(const Ver1Table &t);
     int m_lastPercent = -1;
 };

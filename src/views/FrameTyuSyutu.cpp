@@ -91,14 +91,6 @@ QGroupBox *radioBox(const QString &title, const QStringList &captions, QButtonGr
     return box;
 }
 
-TFrameBtn *makeButton(const QString &caption, QWidget *parent)
-{
-    auto *b = new TFrameBtn(parent);
-    b->setText(caption);
-    b->setMinimumSize(QSize(qMax(72, b->fontMetrics().horizontalAdvance(caption) + 24), 26));
-    return b;
-}
-
 TTyuSyutuField fieldOf(const QComboBox *combo)
 {
     TTyuSyutuField f{combo->currentText(), 0};
@@ -193,8 +185,8 @@ void TFrameTyuSyutu::buildUi()
 
     // Mode, period and the switches.
     auto *top = new QHBoxLayout;
-    FrBtnSyuSi = makeButton(u"収支"_s, this);
-    FrBtnHuri = makeButton(u"振替"_s, this);
+    FrBtnSyuSi = NewCaptionedFrameBtn(u"収支"_s, this);
+    FrBtnHuri = NewCaptionedFrameBtn(u"振替"_s, this);
     for (TFrameBtn *b : {FrBtnSyuSi, FrBtnHuri}) {
         b->setGroupIndex(1);
         top->addWidget(b);
@@ -219,9 +211,9 @@ void TFrameTyuSyutu::buildUi()
     SpBtnReserve->setAllowAllUp(true);
     SpBtnReserve->setMinimumSize(QSize(44, 26));
     top->addWidget(SpBtnReserve);
-    FrBtnEdit = makeButton(u"ジャンプ"_s, this);
+    FrBtnEdit = NewCaptionedFrameBtn(u"ジャンプ"_s, this);
     top->addWidget(FrBtnEdit);
-    FrBtnPrint = makeButton(u"印刷"_s, this);
+    FrBtnPrint = NewCaptionedFrameBtn(u"印刷"_s, this);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     top->addWidget(FrBtnPrint);
     main->addLayout(top);
@@ -242,7 +234,7 @@ void TFrameTyuSyutu::buildUi()
     for (QWidget *w : std::initializer_list<QWidget *>{ChkBoxTakane, ChkBoxShop, ChkBoxQuantity, GBQuantity})
         options->addWidget(w);
     options->addStretch(1);
-    FrBtnExecute = makeButton(u"抽出開始"_s, this);
+    FrBtnExecute = NewCaptionedFrameBtn(u"抽出開始"_s, this);
     FrBtnExecute->setMinimumWidth(110);
     options->addWidget(FrBtnExecute);
     main->addLayout(options);

@@ -68,14 +68,6 @@ TMySpeedButton *makeSpeedButton(const QString &caption, QWidget *parent)
     return b;
 }
 
-TFrameBtn *makeFrameButton(const QString &caption, QWidget *parent)
-{
-    auto *b = new TFrameBtn(parent);
-    b->setText(caption);
-    b->setMinimumSize(QSize(qMax(72, b->fontMetrics().horizontalAdvance(caption) + 24), 26));
-    return b;
-}
-
 QLineEdit *makeNumberEdit(int digits, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
@@ -179,7 +171,7 @@ void TFrameYosan::buildUi()
     top->addWidget(PnlKakoBtn, 0, Qt::AlignTop);
     top->addStretch(1);
     // 印刷 holds the spreadsheet export of the tables.
-    FrBtnPrint = makeFrameButton(u"印刷"_s, this);
+    FrBtnPrint = NewCaptionedFrameBtn(u"印刷"_s, this);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     top->addWidget(FrBtnPrint, 0, Qt::AlignTop);
     auto *printMenu = new QMenu(FrBtnPrint);
@@ -195,8 +187,8 @@ void TFrameYosan::buildUi()
     grid->setHorizontalSpacing(0);
     grid->setVerticalSpacing(2);
     auto *sideButtons = new QHBoxLayout;
-    FrBtnIri = makeFrameButton(u"収入"_s, this);
-    FrBtnDeru = makeFrameButton(u"支出"_s, this);
+    FrBtnIri = NewCaptionedFrameBtn(u"収入"_s, this);
+    FrBtnDeru = NewCaptionedFrameBtn(u"支出"_s, this);
     for (TFrameBtn *b : {FrBtnIri, FrBtnDeru}) {
         b->setGroupIndex(1);
         sideButtons->addWidget(b);
@@ -204,8 +196,8 @@ void TFrameYosan::buildUi()
     FrBtnDeru->SetDown(true);
     sideButtons->addStretch(1);
     auto *copyButtons = new QHBoxLayout;
-    FrBtnCopy = makeFrameButton(u"予算をコピー"_s, this);
-    FrBtnJissekiCopy = makeFrameButton(u"実績を予算へコピー"_s, this);
+    FrBtnCopy = NewCaptionedFrameBtn(u"予算をコピー"_s, this);
+    FrBtnJissekiCopy = NewCaptionedFrameBtn(u"実績を予算へコピー"_s, this);
     copyButtons->addWidget(FrBtnCopy);
     copyButtons->addWidget(FrBtnJissekiCopy);
     copyButtons->addStretch(1);
@@ -631,27 +623,20 @@ void TFrameYosan::StepImaMonth(bool next)
     if (Updating)
         return;
     closeEditor();
-    int year = CurYear;
-    int month = CurMonth;
-    if (next)
-        IncNendoMonth(year, month, CurSimeTuki);
-    else
-        DecNendoMonth(year, month, CurSimeTuki);
-    Updating = true;
-    struct Reset
-    {
-        bool &flag;
-        ~Reset() { flag = false; }
-    } reset{Updating};
-    ChangeImaMonth(year, month);
+    stepMonth(CurYear, CurMonth, next, &TFrameYosan::ChangeImaMonth);
 }
 
 void TFrameYosan::StepKakoMonth(bool next)
 {
     if (Updating)
         return;
-    int year = KakoYear;
-    int month = KakoMonth;
+    stepMonth(KakoYear, KakoMonth, next, &TFrameYosan::ChangeKakoMonth);
+}
+
+// One accounting month on from (year, month), shown through change while the
+// month boxes' own handlers stand still.
+void TFrameYosan::stepMonth(int year, int month, bool next, void (TFrameYosan::*change)(int, int))
+{
     if (next)
         IncNendoMonth(year, month, CurSimeTuki);
     else
@@ -662,7 +647,7 @@ void TFrameYosan::StepKakoMonth(bool next)
         bool &flag;
         ~Reset() { flag = false; }
     } reset{Updating};
-    ChangeKakoMonth(year, month);
+    (this->*change)(year, month);
 }
 
 // ---- switches ---------------------------------------------------------------------------------

@@ -133,6 +133,7 @@ private:
     void gridResized(TCurrencyGrid *from);
     void showMonths();
     void closeEditor();
+    void stepMonth(int year, int month, bool next, void (TFrameYosan::*change)(int, int));
     void clearSelections();
     void recompute();
     void SaveBudgetRows(const QList<int> &rows);
