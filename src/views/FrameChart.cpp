@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QButtonGroup>
 #include <QChart>
@@ -30,6 +31,7 @@
 #include "data/HimokuCache.h"
 #include "data/MyMemIniFile.h"
 #include "data/Vocabulary.h"
+#include "main/MainForm.h"
 #include "platform/db/Database.h"
 #include "platform/system/Exception.h"
 #include "platform/ui/IdleHook.h"
@@ -300,6 +302,9 @@ void TFrameChart::InitPage()
 void TFrameChart::RefreshPage()
 {
     NenkanChart->SetHintShown(true);
+    m_font = font();
+    if (MainForm)
+        MainForm->ApplyCommonFont(m_font);
     // The window flushed the tables before showing the page.
     NenSyukeiData.ForgetCarry();
     if (DataIni) {
@@ -458,6 +463,16 @@ void TFrameChart::Redraw()
         else
             TChartView::FitValueAxis(Series.ValueAxis, Series.ValueLow(), Series.ValueHigh());
     }
+    // The common display font on the title, both axes and the legend.
+    QChart *chart = NenkanChart->chart();
+    QFont title = m_font;
+    title.setBold(true);
+    chart->setTitleFont(title);
+    chart->legend()->setFont(m_font);
+    if (Series.CategoryAxis)
+        Series.CategoryAxis->setLabelsFont(m_font);
+    if (Series.ValueAxis)
+        Series.ValueAxis->setLabelsFont(m_font);
     connectClicks();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QFrame>
 #include <QPoint>
 
@@ -123,4 +124,5 @@ private:
     double m_axisMin = 0;
     double m_axisMax = 0;
     bool m_axisKnown = false;
+    QFont m_font;
 };
