@@ -327,6 +327,9 @@ void TChartContents::Finish()
     const bool horizontal = !HorizSeries.isEmpty();
     CategoryAxis = new QBarCategoryAxis;
     CategoryAxis->append(Points);
+    // The names of the budget rows stand closer than a line; shown whole they
+    // stay readable, cut short every one of them would read "...".
+    CategoryAxis->setTruncateLabels(false);
     ValueAxis = new QValueAxis;
     ValueAxis->setLabelFormat(u"%.0f"_s);
     m_chart->addAxis(CategoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);

@@ -97,6 +97,8 @@ void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const T
     if (top <= bottom)
         top = bottom + step;
     axis->setRange(bottom, top);
+    // Ticks on round figures.
+    axis->applyNiceNumbers();
 }
 
 void TChartView::DragZoom(const QPoint &from, const QPoint &to)
