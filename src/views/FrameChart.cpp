@@ -520,17 +520,32 @@ void TFrameChart::ChangeMonth(int year, int month)
 void TFrameChart::YearEntered(const QString &text)
 {
     int year = 0;
-    if (m_filling || !isNumber(text, year) || year == CurYear)
+    if (m_filling)
         return;
-    ChangeMonth(year, CurMonth);
+    if (isNumber(text, year) && year != CurYear)
+        ChangeMonth(year, CurMonth);
+    // A year that was not taken does not stay in the box beside the chart of another.
+    restoreYearMonth();
 }
 
 void TFrameChart::MonthEntered(const QString &text)
 {
     int month = 0;
-    if (m_filling || !isNumber(text, month) || month == CurMonth)
+    if (m_filling)
         return;
-    ChangeMonth(CurYear, month);
+    if (isNumber(text, month) && month != CurMonth)
+        ChangeMonth(CurYear, month);
+    restoreYearMonth();
+}
+
+void TFrameChart::restoreYearMonth()
+{
+    m_filling = true;
+    if (CmbYear->currentText() != QString::number(CurYear))
+        SelectComboNumber(CmbYear, CurYear);
+    if (EditMonth->text() != QString::number(CurMonth))
+        EditMonth->setText(QString::number(CurMonth));
+    m_filling = false;
 }
 
 void TFrameChart::StepMonth(bool forward)

@@ -115,6 +115,7 @@ private:
     void enableControls();
     void connectClicks();
     void IdleWork();
+    void restoreYearMonth();
 
     bool m_filling = false;
     bool m_updatingButtons = false;

@@ -334,10 +334,16 @@ private slots:
         QCOMPARE(int(CurYear), 2025);
         QCOMPARE(int(CurMonth), 12);
         QCOMPARE(p->Series.Title, u"2025年度 12月 予算に対する使用率　単位（％）"_s);
-        p->MonthEntered(u"13"_s); // no such month: nothing changes
+        // No such month, a year out of range: nothing changes, and the boxes
+        // show the chart's year and month again.
+        p->EditMonth->setText(u"13"_s);
+        p->MonthEntered(u"13"_s);
         QCOMPARE(int(CurMonth), 12);
-        p->YearEntered(u"abc"_s);
+        QCOMPARE(p->EditMonth->text(), u"12"_s);
+        p->CmbYear->setEditText(u"1800"_s);
+        p->YearEntered(u"1800"_s);
         QCOMPARE(int(CurYear), 2025);
+        QCOMPARE(p->CmbYear->currentText(), u"2025"_s);
     }
 
     // The click label: the stored amount, nothing for zero, the share among
