@@ -65,7 +65,10 @@ QStringList columnTitles(const TNenSyukeiData &data)
 
 TChartContents::TChartContents(QChart *chart) : m_chart(chart) {}
 
-TChartContents::~TChartContents() = default;
+TChartContents::~TChartContents()
+{
+    qDeleteAll(m_offChart);
+}
 
 QColor TChartContents::BgrColor(quint32 value)
 {
@@ -83,6 +86,8 @@ QColor TChartContents::SeriesColor(int rowIndex)
 void TChartContents::FreeSeries()
 {
     m_chart->removeAllSeries();
+    qDeleteAll(m_offChart);
+    m_offChart.clear();
     for (QAbstractAxis *axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
         delete axis;
@@ -337,7 +342,18 @@ void TChartContents::Finish()
     if (BarSeries) {
         // Negative sets first, then the positive ones: the legend lists the
         // positive sets only, in reverse.
-        BarSeries->append(NegSeries);
+        // A negative set without a negative value adds nothing to a stack and
+        // is not in the legend: it stays off the chart, which then lays out
+        // half the bars for a book without refunds.
+        for (QBarSet *set : std::as_const(NegSeries)) {
+            bool any = false;
+            for (int i = 0; i < set->count() && !any; ++i)
+                any = set->at(i) != 0.0;
+            if (any)
+                BarSeries->append(set);
+            else
+                m_offChart << set;
+        }
         BarSeries->append(PosSeries);
         BarSeries->append(HorizSeries);
         m_chart->addSeries(BarSeries);

@@ -117,6 +117,7 @@ private:
 
     QChart *m_chart;
     QHash<const QBarSet *, int> m_storeRow;
+    QList<QBarSet *> m_offChart; // owned here: sets that are not on the chart
     double m_low = 0;
     double m_high = 0;
 };
