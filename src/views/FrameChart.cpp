@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QButtonGroup>
@@ -19,7 +20,6 @@
 #include <QRegularExpressionValidator>
 #include <QValueAxis>
 #include <QVBoxLayout>
-#include <QAbstractBarSeries>
 
 #include "controls/ColorUpDown.h"
 #include "controls/FrameBtn.h"

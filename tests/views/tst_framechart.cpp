@@ -240,6 +240,11 @@ private slots:
         p->SetContent(ccIri);
         QCOMPARE(p->ChartHimoku, -1);
         QVERIFY(p->Series.PosSeries.isEmpty());
+        // With the filter bar off, the category left in its box narrows nothing.
+        p->SetContent(ccDeru);
+        p->FrBtnJyouken->SetDown(false);
+        p->JyoukenClick();
+        QCOMPARE(p->Series.PosSeries.size(), 16);
     }
 
     // 収入と支出 side by side with the balance line; 比率 drops the line.
