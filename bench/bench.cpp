@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "BenchBooks.h"
+#include "BenchChart.h"
 #include "BenchDiary.h"
 #include "BenchKouza.h"
 #include "BenchMemory.h"
@@ -164,6 +165,8 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options,
         benchSortedPosts();
     if (wanted("kouza"))
         BenchKouza(large, runs);
+    if (wanted("chart"))
+        BenchChart(large, runs);
     QDir(work).removeRecursively();
     return 0;
 }

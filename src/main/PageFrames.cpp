@@ -8,6 +8,7 @@
 #include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
 #include "views/FrameNenSyusi.h"
+#include "views/FrameChart.h"
 #include "views/FrameKouzaSyukei.h"
 
 namespace {
@@ -29,6 +30,7 @@ void RegisterStandardPages()
     registerPage<TFrameKouzaSyukei>(pgTutyo);
     registerPage<TFrameDataKanri>(pgKanri);
     registerPage<TFrameNenSyusi>(pgSyukei);
+    registerPage<TFrameChart>(pgChart);
     if (!TNenSyusiMeisai::JumpToDataNo)
         TNenSyusiMeisai::JumpToDataNo = [](int dataNo) { return MainForm && MainForm->JumpToDataNo(dataNo); };
 

@@ -46,6 +46,7 @@
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
 #include "printing/ExcelExport.h"
+#include "views/ChartView.h"
 #include "views/FormZandaka.h"
 #include "views/KouzaRegisterDelegate.h"
 
@@ -519,18 +520,12 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     }
     Series2->setPen(QPen(QColor(200, 60, 60), 1, Qt::DashLine));
     DateLineLabel = new QGraphicsSimpleTextItem(chart);
-    NenkanChart = new QChartView(chart, PnlChart);
+    NenkanChart = new TChartView(chart, PnlChart);
     NenkanChart->setObjectName(u"NenkanChart"_s);
-    NenkanChart->setRenderHint(QPainter::Antialiasing);
-    NenkanChart->setRubberBand(QChartView::RectangleRubberBand);
-    NenkanChart->setToolTip(u"左上から右下へドラックでズーム、逆で解除します。"_s);
     NenkanChart->setMinimumHeight(120);
     cv->addWidget(NenkanChart, 1);
-    auto *chartBar = new QHBoxLayout;
-    MySpBtnYFix = makeToggle(u"Y軸固定"_s, PnlChart, 9);
-    chartBar->addStretch(1);
-    chartBar->addWidget(MySpBtnYFix);
-    cv->addLayout(chartBar);
+    MySpBtnYFix = NenkanChart->MySpBtnYFix;
+    MySpBtnYFix->show();
     Splitter1->addWidget(PnlChart);
     Splitter1->setStretchFactor(0, 3);
     Splitter1->setStretchFactor(1, 2);
@@ -1288,13 +1283,7 @@ void TFrameKouzaSyukei::DrawBalanceChart()
         }
         Series1->replace(points);
         AxisX->setRange(QDateTime(ChartDays.first().Day, QTime()), QDateTime(ChartDays.last().Day, QTime()));
-        if (!MySpBtnYFix->down()) {
-            double top = std::ceil(high * 1.1 / 1000.0) * 1000.0;
-            double bottom = std::floor(low * 1.1 / 1000.0) * 1000.0;
-            if (top <= bottom)
-                top = bottom + 1000.0;
-            AxisY->setRange(bottom, top);
-        }
+        TChartView::FitValueAxis(AxisY, low, high, MySpBtnYFix);
         MoveDateLine(ChartDays.first().Balance, ChartDays.first().Day);
     } catch (const std::exception &) {
         // A chart that cannot be drawn is not shown; the register stays.
