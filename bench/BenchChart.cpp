@@ -148,7 +148,7 @@ int MeasureCharts(const QString &book, int runs)
         } else {
             const int side = content == ccIriYosan ? 0 : 1;
             page = measure(runs, 10, [&] {
-                yosan.ChangeImaMonth(db, year, month);
+                yosan.ChangeImaSide(db, year, month, side);
                 series.DrawBudgetContent(side, yosan, options);
             });
             bare = measure(runs, 10, [&] { bareBudgetMonth(db, side, QDate(year, month, 1)); });

@@ -446,9 +446,11 @@ void TFrameChart::Redraw()
             Series.DrawAccountContent(NenSyukeiData, o);
             break;
         default:
-            YosanJissekiData.IncludeReserved = IncludeReservedFlag;
-            YosanJissekiData.ChangeImaMonth(CurYear, CurMonth);
-            Series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, YosanJissekiData, o);
+            // The chart's own calculator, so the budget page's figures of both
+            // months stay as that page left them.
+            ChartYosan.IncludeReserved = IncludeReservedFlag;
+            ChartYosan.ChangeImaSide(CurYear, CurMonth, content == ccIriYosan ? 0 : 1);
+            Series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, ChartYosan, o);
             break;
         }
     } catch (const EDatabaseError &e) {

@@ -6,6 +6,7 @@
 
 #include "main/FrameInterface.h"
 #include "views/ChartContents.h"
+#include "views/YosanJissekiData.h"
 
 class QBarSet;
 class QButtonGroup;
@@ -67,6 +68,7 @@ public:
     bool FiltersPending = false;
     int ChartHimoku = 0; // contents 0 and 1: 0 all categories, -1 none, else one
     TChartContents Series;
+    TYosanJissekiData ChartYosan;
 
     // ---- IFrameInterface ----------------------------------------------------
     void InitPage() override;
