@@ -290,12 +290,10 @@ void TFormHimokuSettei::buildUi()
         }
         if (!DataSetPost1Execute())
             return;
-        const int keep = m_current >= 0 ? m_rows.row(m_current).lcIndex : -1;
         if (m_rows.moveShown(from, to)) {
             FillOrderGrid();
-            const int again = m_rows.indexOfLc(keep);
-            if (again >= 0)
-                setCurrentRow(m_rows.indexOfLc(m_rows.row(m_rows.shown().at(to)).lcIndex));
+            // The dragged row is the current one, on its new line.
+            setCurrentRow(m_rows.shown().at(to));
         }
     });
 

@@ -112,6 +112,8 @@ private slots:
         // Dragging a line by its number on the left.
         dialog.STGridPos->verticalHeader()->moveSection(f, t);
         QCOMPARE(listed(dialog), expected);
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).name(), before.at(f));
+        QCOMPARE(dialog.DBEditHimokuName->text(), before.at(f));
         QVERIFY(dialog.rows().hasChanges());
         QVERIFY(dialog.SaveChanges());
         QCOMPARE(storedOrder(), expected);
