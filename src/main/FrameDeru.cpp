@@ -1,6 +1,7 @@
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
 #include "main/DeruPrintMenu.h"
+#include "main/DeruSettingsButton.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -247,6 +248,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     SpBtnReserve->setAllowAllUp(true);
     top->addWidget(SpBtnTokubetu);
     top->addWidget(SpBtnReserve);
+    InstallDeruSettingsButton(this, top);
     InstallDeruPrintMenu(this, top);
     main->addLayout(top);
     main->addLayout(nav);

@@ -172,6 +172,10 @@ public:
     // Shared by the three journal pages; off at program start.
     static bool LastGridImeOpen;
 
+    // The 設定 button (DeruSettingsButton.cpp): saves the page, opens the
+    // category settings on the page's kind and shows the page afresh.
+    void OpenCategorySettings();
+
     // ---- choosing (FrameDeruChoice.cpp) --------------------------------------
 
     // Opens the column of a button: the table, the slip list or the selector
