@@ -86,6 +86,7 @@ TFormAutoRegister::TFormAutoRegister(QWidget *parent)
     TMyDBGridColumn kasi = col(u"KASICODE"_s, u"出金元"_s, 100);
     kasi.readOnly = true;
     kasi.color = shaded;
+    kari.alignment = kasi.alignment = Qt::AlignLeft | Qt::AlignVCenter;
     cols << kari << kasi << col(u"HinmeiName"_s, u"品名"_s, 110) << col(u"ShopName"_s, u"店名"_s, 100)
          << col(u"KINGAKU"_s, u"金額"_s, 80) << col(u"PersonName"_s, u"名前"_s, 70)
          << col(u"ZEIATUKAI"_s, u"税扱い"_s, 60);

@@ -551,6 +551,7 @@ void TFrameReserve::applyKindLabels()
     TMyDBGridColumn himoku = col(himokuField, LbHimoku->text(), 100);
     TMyDBGridColumn aite = col(aiteField, LbAite->text(), 100);
     himoku.readOnly = aite.readOnly = true;
+    himoku.alignment = aite.alignment = Qt::AlignLeft | Qt::AlignVCenter;
     himoku.color = aite.color = QColor(0xF7, 0xF2, 0xF2);
     TMyDBGridColumn reserved = col(u"RESERVED"_s, u"予約"_s, 50);
     reserved.pickList = {u"未"_s, u"済"_s};
@@ -630,6 +631,18 @@ void TFrameReserve::LoadCard(int receiptNo)
             m_tabChanging = false;
             return;
         }
+        // The save rebuilt the tabs: select the one asked for again.
+        m_tabChanging = true;
+        int index = -1;
+        for (int i = 0; i < CTabCnt->count() && index < 0; ++i)
+            if (CTabCnt->tabData(i).toInt() == receiptNo)
+                index = i;
+        if (index < 0) {
+            index = CTabCnt->addTab(QString());
+            CTabCnt->setTabData(index, receiptNo);
+        }
+        CTabCnt->setCurrentIndex(index);
+        m_tabChanging = false;
     }
     m_loading = true;
     CardNo = receiptNo;

@@ -184,6 +184,17 @@ private slots:
         page->CTabCnt->setCurrentIndex(0);
         QCOMPARE(page->CardNo, no);
         QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM ReserveList"_s).toInt(), 1);
+
+        // A filled card left for another tab is saved with its lines, and
+        // the tab chosen is the card shown.
+        page->NewCard();
+        fillCard(page, u"駐車場"_s, u"12000"_s, 1);
+        page->CTabCnt->setCurrentIndex(0);
+        QCOMPARE(page->CardNo, no);
+        QCOMPARE(page->CTabCnt->tabData(page->CTabCnt->currentIndex()).toInt(), no);
+        QCOMPARE(page->DBEditKingaku->text(), u"80000"_s);
+        QCOMPARE(db().scalar(u"SELECT COUNT(*) FROM ReserveList"_s).toInt(), 2);
+        QCOMPARE(count(u"KINGAKU = 12000"_s), 3);
     }
 
     // Monthly amounts typed in the dialog reach the card; Enter through the
