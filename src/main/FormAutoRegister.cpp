@@ -47,7 +47,7 @@ TFormAutoRegister::TFormAutoRegister(QWidget *parent)
 {
     setObjectName(u"FormAutoRegister"_s);
     setWindowTitle(u"自動記帳"_s);
-    resize(820, 420);
+    resize(960, 420);
     auto *layout = new QVBoxLayout(this);
     LbTitle = new QLabel(u"今回記入するデータ"_s, this);
     layout->addWidget(LbTitle);

@@ -247,6 +247,13 @@ private slots:
         page->CancelCard();
         QCOMPARE(page->ReserveCardClt()->fieldByName(u"M2GAKU"_s)->asCurrency(), Currency::fromInt(200));
         QCOMPARE(cardValue(no, u"M2GAKU"_s).toInt(), 200);
+
+        // Typing an amount is what makes the card a fixed one.
+        QVERIFY(page->RdMonthly->isChecked());
+        page->DBEditKingaku->setFocus();
+        QTest::keyClick(page->DBEditKingaku, Qt::Key_5);
+        QVERIFY(page->RdFixed->isChecked());
+        QVERIFY(!page->ReserveCardClt()->fieldByName(u"MONTHLY"_s)->asBoolean());
     }
 
     // An edited line is saved, not dropped, when the card is cancelled or the
