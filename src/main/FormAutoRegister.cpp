@@ -205,6 +205,7 @@ void TFormAutoRegister::Save()
     } catch (const ERecordNumberError &e) {
         MessageDlg(e.message(), MsgDlgType::Error, mbOK);
     } catch (const EAbort &) {
+        // A refusal that was shown to the user already.
     } catch (const std::exception &e) {
         MessageDlg(u"自動記帳を保存できませんでした。\r%1"_s.arg(QString::fromUtf8(e.what())), MsgDlgType::Error, mbOK);
     }
@@ -282,6 +283,7 @@ void OfferDueReservations(QWidget *owner)
         if (form.LoadDueEntries(today) > 0)
             ModalForms::exec(form);
     } catch (const EAbort &) {
+        // A refusal that was shown to the user already.
     } catch (const std::exception &e) {
         MessageDlg(u"予約データを読み込めませんでした。\r%1"_s.arg(QString::fromUtf8(e.what())), MsgDlgType::Error,
                    mbOK);

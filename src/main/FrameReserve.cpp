@@ -493,6 +493,7 @@ bool TFrameReserve::CommitReservePage()
             return false;
         return SaveLines();
     } catch (const EAbort &) {
+        // A refusal that was shown to the user already.
         return false;
     } catch (const std::exception &e) {
         showFailure(u"予約を保存できませんでした。"_s, e);
@@ -858,6 +859,7 @@ bool TFrameReserve::SaveCard()
     try {
         storeCard();
     } catch (const EAbort &) {
+        // A refusal that was shown to the user already.
         return false;
     } catch (const std::exception &e) {
         showFailure(u"予約カードを保存できませんでした。"_s, e);
@@ -1006,6 +1008,7 @@ bool TFrameReserve::SaveLines()
     try {
         saved = ApplyMeisaiUpdates();
     } catch (const EAbort &) {
+        // A refusal that was shown to the user already.
         return false;
     } catch (const std::exception &e) {
         showFailure(u"予約の明細を保存できませんでした。"_s, e);
