@@ -2,6 +2,8 @@
 
 #include "main/FrameDeru.h"
 #include "main/FrameMemoList.h"
+#include "main/FrameReserve.h"
+#include "main/FormAutoRegister.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
@@ -31,6 +33,9 @@ void RegisterStandardPages()
     registerPage<TFrameDataKanri>(pgKanri);
     registerPage<TFrameNenSyusi>(pgSyukei);
     registerPage<TFrameChart>(pgChart);
+    registerPage<TFrameReserve>(pgReserve);
+    if (!TMainForm::OfferDueReservations)
+        TMainForm::OfferDueReservations = [](QWidget *owner) { ::OfferDueReservations(owner); };
     if (!TNenSyusiMeisai::JumpToDataNo)
         TNenSyusiMeisai::JumpToDataNo = [](int dataNo) { return MainForm && MainForm->JumpToDataNo(dataNo); };
 
