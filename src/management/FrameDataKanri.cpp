@@ -11,6 +11,7 @@
 #include "data/FormNewData.h"
 #include "data/FormSelectData.h"
 #include "management/ImportVer1Data.h"
+#include "management/imexport/FormImExport.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
@@ -66,6 +67,8 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnRestore = pageButton(QStringLiteral("バックアップされた家計簿を復元する"), PnlButtons);
     v->addWidget(FrBtnBackUp);
     v->addWidget(FrBtnRestore);
+    FrBtnImExport = pageButton(QStringLiteral("インポート／エクスポート"), PnlButtons);
+    v->addWidget(FrBtnImExport);
 
     v->addWidget(sectionLabel(QStringLiteral("３．複数の家計簿を使い分ける"), PnlButtons));
     FrBtnOtherOpen = pageButton(QStringLiteral("他の家計簿データを開く"), PnlButtons);
@@ -92,6 +95,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
     connect(FrBtnOldImport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOldImportClick);
     connect(FrBtnPassword, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnPasswordClick);
+    connect(FrBtnImExport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnImExportClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -143,6 +147,7 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     FrBtnLogOut->setEnabled(open);
     FrBtnBackUp->setEnabled(open);
     FrBtnPassword->setEnabled(open);
+    FrBtnImExport->setEnabled(open);
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)
@@ -275,5 +280,34 @@ void TFrameDataKanri::FrBtnPasswordClick()
     WaitCursor wait;
     if (DatMod->FolderReady)
         DatMod->LoginAndOpen();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrBtnImExportClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    QWidget *main = window();
+    const bool mainShown = main && main != this && main->isVisible();
+    if (mainShown) {
+        main->hide();
+        main->setEnabled(false);
+    }
+    {
+        TFormImExport dialog(DatMod->MainDatabase);
+        try {
+            dialog.RunImportExport();
+        } catch (...) {
+            if (mainShown) {
+                main->setEnabled(true);
+                main->show();
+            }
+            throw;
+        }
+    }
+    if (mainShown) {
+        main->setEnabled(true);
+        main->show();
+    }
     ApplicationEvents1Idle();
 }

@@ -46,6 +46,7 @@ public:
     TFrameBtn *FrBtnEditDataList = nullptr;
     TFrameBtn *FrBtnOldImport = nullptr;
     TFrameBtn *FrBtnPassword = nullptr;
+    TFrameBtn *FrBtnImExport = nullptr;
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -61,6 +62,9 @@ public:
     void FrBtnOldImportClick();
     // Sets, changes or removes the book's data password, then logs in again.
     void FrBtnPasswordClick();
+    // Exports the journal or imports entries into the open book through the
+    // import and export dialog; the main window is hidden meanwhile.
+    void FrBtnImExportClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 
