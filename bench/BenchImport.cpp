@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QLocale>
 
 #include "GenerateBook.h"
 #include "management/imexport/ImportRun.h"
@@ -61,10 +62,12 @@ BenchPart benchImport()
         Database db;
         db.open(copy);
         const QList<Line> lines = statementLines();
+        // Amounts with thousands separators, quoted, as statements write them.
+        const QLocale grouped(QLocale::English);
         QString text;
         for (const Line &l : lines)
-            text += l.date.toString(u"yyyy/MM/dd"_s) + u',' + categoryName(l.debit) + u',' + categoryName(l.credit) +
-                    u",\"" + QLocale::c().toString(l.amount) + u"\"\r\n";
+            text += l.date.toString(u"yyyy/MM/dd"_s) + u","_s + categoryName(l.debit) + u","_s +
+                    categoryName(l.credit) + u",\""_s + grouped.toString(l.amount) + u"\"\r\n"_s;
         const QString csv = child.work + u"/statement.csv"_s;
         {
             QFile f(csv);

@@ -310,12 +310,19 @@ private slots:
         page->ApplicationEvents1Idle();
         QVERIFY(page->FrBtnImExport->isEnabled());
         bool shown = false;
+        bool quitWhenLastClosed = true;
         ModalForms::push([&](QDialog &d) {
             shown = dynamic_cast<TFormImExport *>(&d) != nullptr;
+            // With the main window hidden, closing a choice dialog of the
+            // import must not end the program.
+            quitWhenLastClosed = QGuiApplication::quitOnLastWindowClosed();
             return int(mrCancel);
         });
+        QVERIFY(QGuiApplication::quitOnLastWindowClosed());
         page->FrBtnImExport->click();
         QVERIFY(shown);
+        QVERIFY(!quitWhenLastClosed);
+        QVERIFY(QGuiApplication::quitOnLastWindowClosed());
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -214,6 +215,16 @@ int TFormImExport::ExportEntries(const ExportOptions &options, const QString &fi
 
 void TFormImExport::RunImportExport()
 {
+    // The main window is hidden while the dialog runs, and this dialog while
+    // the import window runs; without this, closing a choice dialog of the
+    // import would leave no window shown and end the program.
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    struct Restore
+    {
+        bool value;
+        ~Restore() { QGuiApplication::setQuitOnLastWindowClosed(value); }
+    } restore{quitOnClose};
     while (!m_done) {
         raise();
         if (ModalForms::exec(*this) != QDialog::Accepted || m_export)

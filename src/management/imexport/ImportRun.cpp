@@ -344,6 +344,15 @@ void TImportRun::ValidateRows(IImportProgress *progress)
     } finish{progress};
     int i = 0;
     for (auto &row : ImportClt) {
+        // A row refused while reading is listed already; its empty fields
+        // would only add messages about what could not be read.
+        if (!row.good()) {
+            if (progress && progress->Step(++i)) {
+                ErrorsPresent = true;
+                throw ECanceledError();
+            }
+            continue;
+        }
         if (row[fRECDATE].isNull())
             failRow(ReadingList, row, QStringLiteral("エラー！！ 日付が空欄です。"));
         if (AmountColumnMode) {
