@@ -1,4 +1,6 @@
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -220,6 +222,37 @@ private slots:
         dialogs.answer(mrOk, u"設定の呼び出しに失敗しました．"_s);
         QVERIFY(!page.LoadSettei(file(u"junk.pfm"_s, "{\"format\": 1}")));
         QCOMPARE(page.Target(1), u"費目"_s);
+    }
+
+    void taxDialogKeepsItsWords_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<bool>("syohizei");
+        QTest::addColumn<bool>("zei");
+        QTest::addColumn<QString>("memo");
+        QTest::newRow("first use") << QStringList{} << true << true << QString();
+        // Two lines are what an OK with an empty memo leaves: the boxes come
+        // back as they were, and the words do not pile up in the memo.
+        QTest::newRow("税 unticked") << QStringList{u"消費税"_s, QString()} << true << false << QString();
+        QTest::newRow("with more words") << QStringList{QString(), u"税"_s, u"切手"_s} << false << true << u"切手"_s;
+    }
+    void taxDialogKeepsItsWords()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(bool, syohizei);
+        QFETCH(bool, zei);
+        QFETCH(QString, memo);
+        TImportRun run(db());
+        run.ZeiKeyWords = words;
+        TFormZei form(run);
+        QCOMPARE(form.ChkBoxSyohizei->isChecked(), syohizei);
+        QCOMPARE(form.ChkBoxZei->isChecked(), zei);
+        QCOMPARE(form.MemoKeyWord->toPlainText(), memo);
+        form.BtnOKClick();
+        QStringList expected{syohizei ? u"消費税"_s : QString(), zei ? u"税"_s : QString()};
+        if (!memo.isEmpty())
+            expected << memo;
+        QCOMPARE(run.ZeiKeyWords, expected);
     }
 
     void progressCancelBelongsToOneStep()
