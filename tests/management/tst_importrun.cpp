@@ -192,6 +192,54 @@ private slots:
         b.close();
     }
 
+    void exportForms_data()
+    {
+        QTest::addColumn<bool>("own");
+        QTest::addColumn<QString>("delimiter");
+        QTest::addColumn<QString>("quote");
+        QTest::addColumn<bool>("caption");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("own format")
+            << true << QString() << QString() << false
+            << QStringList{u"RuzuVizuraStlye_1"_s,
+                           u"1,3,0,1,2014/01/05,\"食費\",\"現金\",1500,,1,\"a \"\"b\"\"\",\"\",\"\",,1,1,2,False"_s};
+        QTest::newRow("tab, no quotes")
+            << false << u"\t"_s << QString() << false
+            << QStringList{u"1\t3\t1\t01/05/14\t食費\t現金\t1500\t\t内税\ta \"b\"\t\t\t"_s};
+        QTest::newRow("captions quoted")
+            << false << u","_s << u"'"_s << true
+            << QStringList{u"'データNo','伝票No','行No','日付','借方科目','貸方科目','金額','数量','税扱','品名','店名',"
+                           u"'使用者','予約'"_s,
+                           u"'1','3','1','01/05/14','食費','現金','1500','','内税','a \"b\"','','',''"_s};
+    }
+    void exportForms()
+    {
+        QFETCH(bool, own);
+        QFETCH(QString, delimiter);
+        QFETCH(QString, quote);
+        QFETCH(bool, caption);
+        QFETCH(QStringList, lines);
+        const QString path = env->path(u"e.txt"_s);
+        ExportOptions options;
+        QCOMPARE(ExportEntries(db(), options, path), 0); // only the sentinel row: the version line alone
+        QFile empty(path);
+        QVERIFY(empty.open(QIODevice::ReadOnly));
+        QCOMPARE(empty.readAll(), QByteArray("RuzuVizuraStlye_1\r\n"));
+        db().exec(u"INSERT INTO HinmeiMast (CODE, NAME, QUANTITY, GAKU, ZEIATUKAI) VALUES (150, 'a \"b\"', 1, 0, 3)"_s);
+        addLine(db(), 1, 3, u"2014-01-05"_s, Food, Cash, 1500, 150, QVariant());
+        options.ownFormat = own;
+        options.delimiter = own ? QChar(u',') : delimiter.at(0);
+        options.quote = quote.isEmpty() ? QChar() : quote.at(0);
+        options.captionLine = caption;
+        options.dateFormat = u"mm/dd/yy"_s;
+        QCOMPARE(ExportEntries(db(), options, path), 1);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(fromShiftJis(f.readAll()), lines.join(u"\r\n"_s) + u"\r\n"_s);
+        // A place that cannot be written is refused with a message, not a crash.
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ExportEntries(db(), options, env->path(u"none/x/e.txt"_s)));
+    }
+
     void ownFormatProblems()
     {
         DialogQueue dialogs;
