@@ -12,6 +12,7 @@
 #include "management/imexport/FormZei.h"
 #include "management/imexport/FrameFieldMatch.h"
 #include "management/imexport/ImportReviewPage.h"
+#include "management/imexport/ImportRowsModel.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/WaitCursor.h"
@@ -135,6 +136,9 @@ void TFormImport::FrameFieldMatchClrBtnOKClick()
     if (!FrameFieldMatch->ApplyMatching())
         return;
     Import.HimokuConvert.AccountSideMode = Import.SingleCategoryMode;
+    // The grid lets go of the rows before they are read again: the progress
+    // pumps events while the list is rebuilt.
+    Review->Model->Show(nullptr, {}, false);
     try {
         Import.ReadRows(Progress);
         Import.ValidateRows(Progress);

@@ -36,7 +36,7 @@ int TImportRowsModel::columnCount(const QModelIndex &parent) const
 
 QVariant TImportRowsModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_rows || !index.isValid())
+    if (!m_rows || !index.isValid() || index.row() >= m_rows->size())
         return {};
     const TImportRow &row = m_rows->at(index.row());
     const int field = m_fields.at(index.column());
