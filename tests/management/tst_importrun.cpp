@@ -384,6 +384,29 @@ private slots:
         QVERIFY(AllHimokuArray.size() > 0);
     }
 
+    void onlyWrittenRowsMakeMasters()
+    {
+        // The second row names a new category and an item, then fails on its
+        // amount: nothing it alone carries may reach the book.
+        const QString text = u"2026/01/05,食費,現金,100,パン\r\n2026/01/06,幽霊,現金,1x0,幻の品\r\n"_s;
+        TImportRun run(db());
+        QVERIFY(run.LoadFile(file(u"g.csv"_s, toShiftJis(text))));
+        twoCategoryMap(run, 5);
+        run.ImportColumnMap[15] = 4;
+        createNew(u"幽霊費"_s, 1);
+        run.ReadRows();
+        run.ValidateRows();
+        QCOMPARE(run.FailedCount(run.ImportClt), 1);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"1行　読み飛ばします。"_s); // asked before the conversion
+        QVERIFY(run.ConvertRows());
+        QVERIFY(dialogs.done());
+        QCOMPARE(run.SaveRows(), 1);
+        QCOMPARE(scalarInt(db(), u"SELECT COUNT(*) FROM Himoku WHERE NAME = '幽霊費'"_s), 0);
+        QCOMPARE(scalarInt(db(), u"SELECT COUNT(*) FROM HinmeiMast WHERE NAME = '幻の品'"_s), 0);
+        QCOMPARE(scalarInt(db(), u"SELECT COUNT(*) FROM HinmeiMast WHERE NAME = 'パン'"_s), 1);
+    }
+
     void slipGroupsAndDecomposition_data()
     {
         QTest::addColumn<QString>("rows"); // slip,debit,credit,debitAmount,creditAmount per line
