@@ -91,3 +91,4 @@ BenchPart benchSelecter();
 BenchPart benchEncrypted();
 BenchPart benchExport();
 BenchPart benchReserve();
+BenchPart benchImport();

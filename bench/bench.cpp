@@ -43,7 +43,7 @@ namespace {
 QList<BenchPart> parts()
 {
     return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
-            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve()};
+            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve(), benchImport()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)

@@ -24,6 +24,7 @@
 #include "management/FormTaxSet.h"
 #include "management/ImportVer1Data.h"
 #include "management/SettingsBatch.h"
+#include "management/imexport/FormImExport.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
@@ -110,6 +111,8 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnRestore = pageButton(QStringLiteral("バックアップされた家計簿を復元する"), PnlButtons);
     v->addWidget(FrBtnBackUp);
     v->addWidget(FrBtnRestore);
+    FrBtnImExport = pageButton(QStringLiteral("インポート／エクスポート"), PnlButtons);
+    v->addWidget(FrBtnImExport);
 
     v->addWidget(sectionLabel(QStringLiteral("３．複数の家計簿を使い分ける"), PnlButtons));
     FrBtnOtherOpen = pageButton(QStringLiteral("他の家計簿データを開く"), PnlButtons);
@@ -146,6 +149,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnOther, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOtherClick);
     connect(SpeedButton1, &QAbstractButton::clicked, this, &TFrameDataKanri::SpeedButton1Click);
     connect(ClrBtnHelp, &QAbstractButton::clicked, this, &TFrameDataKanri::ClrBtnHelpClick);
+    connect(FrBtnImExport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnImExportClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -206,6 +210,7 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     FrBtnBackUp->setEnabled(open);
     for (TFrameBtn *b : {FrBtnPassword, FrHimoku, FrCalender, FrNendo, FrTaxSet, FrBtnLockDate, FrDecimals, FrKouzaUse})
         b->setEnabled(open);
+    FrBtnImExport->setEnabled(open);
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)
@@ -428,4 +433,33 @@ void TFrameDataKanri::SpeedButton1Click()
 void TFrameDataKanri::ClrBtnHelpClick()
 {
     ShowHelp();
+}
+
+void TFrameDataKanri::FrBtnImExportClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    QWidget *main = window();
+    const bool mainShown = main && main != this && main->isVisible();
+    if (mainShown) {
+        main->hide();
+        main->setEnabled(false);
+    }
+    {
+        TFormImExport dialog(DatMod->MainDatabase);
+        try {
+            dialog.RunImportExport();
+        } catch (...) {
+            if (mainShown) {
+                main->setEnabled(true);
+                main->show();
+            }
+            throw;
+        }
+    }
+    if (mainShown) {
+        main->setEnabled(true);
+        main->show();
+    }
+    ApplicationEvents1Idle();
 }

@@ -57,6 +57,7 @@ public:
     TFrameBtn *FrBtnOther = nullptr;
     QAbstractButton *SpeedButton1 = nullptr; // the access code's small button
     TFrameBtn *ClrBtnHelp = nullptr;         // "取説"
+    TFrameBtn *FrBtnImExport = nullptr;
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -84,6 +85,9 @@ public:
     // Asks for the access code and opens the journal state window for "kw".
     void SpeedButton1Click();
     void ClrBtnHelpClick();
+    // Exports the journal or imports entries into the open book through the
+    // import and export dialog; the main window is hidden meanwhile.
+    void FrBtnImExportClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 
