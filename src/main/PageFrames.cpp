@@ -1,6 +1,8 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FormCalclater.h"
+#include "main/FormMemoRandum.h"
 #include "main/FrameMemoList.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
@@ -39,6 +41,15 @@ void RegisterStandardPages()
             return frame;
         };
     }
+    if (!TMainForm::CalculatorFactory) {
+        TMainForm::CalculatorFactory = [](QWidget *owner) { return new TFormCalclater(owner); };
+        TMainForm::UnbindCalculator = [](QWidget *calculator) {
+            if (auto *calc = qobject_cast<TFormCalclater *>(calculator))
+                calc->SetTargetField(nullptr);
+        };
+    }
+    if (!TMainForm::NotepadFactory)
+        TMainForm::NotepadFactory = [](QWidget *owner) { return new TFormMemoRandum(owner); };
     if (!TMainForm::ShowFirstUseNote)
         TMainForm::ShowFirstUseNote = [](QWidget *owner) { ::ShowFirstUseNote(owner); };
 }
