@@ -174,7 +174,8 @@ TDeruLineMenu::TDeruLineMenu(TFrameDeru *page) : QObject(page), m_page(page)
     BtnEdit->setFocusPolicy(Qt::NoFocus);
     BtnEdit->setPopupMode(QToolButton::InstantPopup);
     BtnEdit->setMenu(PopActBndMeisai);
-    page->TlBarDBNav->addWidget(BtnEdit);
+    // Beside 削除, where it is not pushed out of a narrow panel.
+    page->TlBarDBNav->insertWidget(page->DataSetUndo1, BtnEdit);
     // The keys reach the actions only while they are enabled: the states follow
     // the grid's focus and the lines.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });

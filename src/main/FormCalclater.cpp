@@ -211,10 +211,8 @@ void TFormCalclater::buildUi()
         SetShapeBtnColors(b, QColor(0xF0, 0xF0, 0xF0), QColor(0xC8, 0xC8, 0xC8), QColor(0x80, 0x80, 0x80),
                           QColor(0x60, 0x60, 0x60), QColor(0x90, 0x90, 0x90), Qt::white, QColor(0x00, 0x00, 0xFF));
         // Keys act on the press, as on a desk calculator.
-        connect(b, &QAbstractButton::pressed, this, [this, run] {
-            setActiveColors(true);
-            run();
-        });
+        m_keyRuns.insert(b, run);
+        b->installEventFilter(this);
         for (int k : qtKeys)
             m_keyButtons.insert(k, b);
         keys->addWidget(b, row, col);
@@ -561,6 +559,18 @@ void TFormCalclater::PasteRegister(bool a)
 
 // ---- window -------------------------------------------------------------------------------
 
+bool TFormCalclater::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        if (const auto run = m_keyRuns.value(watched)) {
+            setActiveColors(true);
+            run();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 TShapeBtn *TFormCalclater::buttonForKey(const QKeyEvent *event) const
 {
     const int pad = event->modifiers() & Qt::KeypadModifier ? int(Qt::KeypadModifier) : 0;
@@ -578,10 +588,10 @@ void TFormCalclater::keyPressEvent(QKeyEvent *event)
     }
     if (!event->isAutoRepeat())
         b->LightOn();
-    if (b->isEnabled())
-        emit b->pressed();
-    if (b->objectName().startsWith(u"ShpBtn"))
-        emit b->clicked();
+    if (const auto run = m_keyRuns.value(b))
+        run();
+    else if (b->isEnabled())
+        b->click();
     event->accept();
 }
 

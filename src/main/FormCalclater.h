@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QDate>
@@ -89,6 +90,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     std::unique_ptr<TCalcRegister> m_a, m_b;
@@ -100,6 +102,7 @@ private:
     bool m_dragging = false;
     int m_dragStripHeight = 22;
     QHash<int, TShapeBtn *> m_keyButtons; // Qt key (with keypad flag) -> its button
+    QHash<QObject *, std::function<void()>> m_keyRuns; // key button -> what it enters
     QColor m_formColor;
     void buildUi();
     void setFormColor(const QColor &color);

@@ -78,7 +78,7 @@ private slots:
         QTest::newRow("income to income: everything")
             << 1 << 1 << false << false << incomeLine()
             << QStringList{u"KARICODE=302"_s, u"KASICODE=101"_s, u"KINGAKU=250000"_s, u"HINMEICODE=9"_s} << QString();
-        QTest::newRow("income to expense: the bank pays, the income category stays out")
+        QTest::newRow("income to expense: neither side is a category of its kind")
             << 2 << 1 << false << false << incomeLine()
             << QStringList{u"KARICODE=-"_s, u"KASICODE=-"_s, u"KINGAKU=250000"_s} << QString();
         QTest::newRow("income to expense with categories as counterparts")

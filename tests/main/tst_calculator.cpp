@@ -143,6 +143,23 @@ private slots:
         book.close();
     }
 
+    // Buttons act on the mouse press; the keypad keys press their buttons,
+    // the digits of the main keyboard are not calculator keys.
+    void buttonsAndKeypad()
+    {
+        TFormCalclater calc;
+        calc.show();
+        for (const char *name : {"B1", "B2", "Btasu"})
+            QTest::mousePress(calc.findChild<QWidget *>(QLatin1String(name)), Qt::LeftButton);
+        QTest::keyClick(&calc, Qt::Key_4);
+        QTest::keyClick(&calc, Qt::Key_3, Qt::KeypadModifier);
+        QCOMPARE(calc.B->text(), u"3"_s);
+        QTest::keyClick(&calc, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(calc.A->text(), u"15"_s);
+        QTest::keyClick(&calc, Qt::Key_Delete);
+        QCOMPARE(calc.A->text(), u"0"_s);
+    }
+
     // The display's menu: a number copied and pasted back; a text that is no
     // number is refused with its message and leaves the register alone.
     void clipboardOfTheDisplay()
