@@ -221,6 +221,14 @@ void TFormMemoRandum::SavePlacement()
     RegIni->WriteBoolAndUpdate(kSection, QStringLiteral("Maximized"), bool(windowState() & Qt::WindowMaximized));
 }
 
+void TFormMemoRandum::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Opened from the main window's button: typing goes into the notepad.
+    activateWindow();
+    Memo1->setFocus();
+}
+
 void TFormMemoRandum::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())

@@ -16,6 +16,7 @@
 #include "main/DeruLineMenu.h"
 #include "main/FormCalclater.h"
 #include "platform/db/Field.h"
+#include "platform/system/ShiftJis.h"
 
 using namespace Qt::StringLiterals;
 
@@ -328,6 +329,34 @@ private slots:
         window->MainPageControl->setCurrentIndex(pgYosan);
         QTRY_VERIFY(!calc->targetDataSet());
         calc->DataSetPaste1->trigger();
+        QVERIFY(dialogs.done());
+    }
+
+    // A text file read into the diary box (Shift-JIS, as the first version
+    // wrote them) becomes the shown day's diary when another day is clicked;
+    // the box's text saved to a file reads back the same.
+    void diaryFromAFile()
+    {
+        DialogQueue dialogs;
+        const QDate today = QDate::currentDate();
+        const QDate other = today.addDays(today.day() == 1 ? 1 : -1);
+        openCell(today);
+        const QString in = env->path(u"in.txt"_s), out = env->path(u"out.txt"_s);
+        {
+            QFile f(in);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(toShiftJis(u"晴れ。市場で買い物\n夜は鍋"_s));
+        }
+        dialogs.openFile(in).saveFile(out);
+        page->findChild<QAction *>(u"FileOpen1"_s)->trigger();
+        QCOMPARE(page->Memo->toPlainText(), u"晴れ。市場で買い物\n夜は鍋"_s);
+        page->findChild<QAction *>(u"FileSaveAs1"_s)->trigger();
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), page->Memo->toPlainText());
+        openCell(other);
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT MEMO FROM Memo WHERE RECDATE = ?"_s, {today}).toString(),
+                 u"晴れ。市場で買い物\n夜は鍋"_s);
         QVERIFY(dialogs.done());
     }
 
