@@ -19,7 +19,9 @@ bool SetGridColumnVisible(TMyDBGrid *grid, const QString &field, bool visible, c
 {
     if (!grid)
         return false;
-    for (int i = 0; i < grid->columnCount(); ++i) {
+    // The grid's own column list: it exists before the grid has any data.
+    const int count = int(grid->columns().size());
+    for (int i = 0; i < count; ++i) {
         TMyDBGridColumn c = grid->column(i);
         if (c.fieldName.compare(field, Qt::CaseInsensitive) != 0)
             continue;
@@ -48,7 +50,8 @@ void AlternateColumnColors(TMyDBGrid *grid, const QColor &a, const QColor &b)
 {
     if (!grid)
         return;
-    for (int i = 0; i < grid->columnCount(); ++i) {
+    const int count = int(grid->columns().size());
+    for (int i = 0; i < count; ++i) {
         TMyDBGridColumn c = grid->column(i);
         c.color = i % 2 ? a : b;
         grid->setColumn(i, c);

@@ -56,7 +56,7 @@ void rollBack(TMeisaiClientDataSet &lines, int savePoint, const QString &message
         lines.cancel();
     lines.setSavePoint(savePoint);
     if (!message.isEmpty())
-        ShowExceptionBox(message);
+        ShowExceptionBox(QStringLiteral("行の操作を取り消しました。\n") + message);
 }
 
 QString nameCode(const QString &field)

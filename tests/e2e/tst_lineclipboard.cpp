@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QSplitter>
 #include <QtTest>
@@ -381,10 +382,15 @@ private slots:
         page->MyDbGridMeisai->horizontalHeader()->resizeSection(col, 171);
         QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"MeisaiHinmeiName"_s, 0), 171);
 
+        // The main window's common font, chosen elsewhere, reaches the page too.
+        RegIni->WriteIntegerAndUpdate(u"MainForm"_s, u"FontSize"_s, 15);
         stop();
         page = start();
         QVERIFY(page);
         QTRY_VERIFY(page->attached());
+        QCOMPARE(page->Memo->font().pointSize(), 15);
+        QCOMPARE(page->MyDbGridMeisai->font().pointSize(), 15);
+        QCOMPARE(page->Hyou->font().pointSize(), 15);
         QVERIFY(!page->DetailPanelAtRight());
         QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"FreePnlMeisaiHeight"_s, 0), freeHeight);
         QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"PnlMeisaiAlign"_s, 0), 2);
