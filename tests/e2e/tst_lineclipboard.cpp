@@ -297,6 +297,26 @@ private slots:
         QCOMPARE(lines()->changeCount(), 0);
     }
 
+    // A shift that would change a line of a receipt (read-only on this page)
+    // does not run: the user is told and no line changes.
+    void shiftStopsBeforeAGuardedLine()
+    {
+        DialogQueue dialogs;
+        openCell(QDate::currentDate());
+        addLines({u"A"_s, u"B"_s, u"C"_s});
+        lines()->last();
+        lines()->edit();
+        lines()->fieldByName(u"STYLE"_s)->setAsInteger(2);
+        lines()->post();
+        goToLine(1);
+        QVERIFY(page->LineMenu->ActShiftDown->isEnabled());
+        dialogs.answer(mrOk, u"通常入力では変更できません"_s);
+        page->LineMenu->ActShiftDown->trigger();
+        QCOMPARE(items(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+        QCOMPARE(lines()->recNo(), 1);
+        QVERIFY(dialogs.done());
+    }
+
     // 読込 takes the current line's amount into the calculator; 貼付 writes the
     // calculator's value into the line being made, and leaves a locked line alone.
     void calculatorReadsAndWritesTheAmount()
