@@ -44,6 +44,8 @@
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "main/DeruHyou.h"
+#include "main/DeruLineMenu.h"
+#include "main/FormCalclater.h"
 #include "main/MeisaiGrid.h"
 #include "main/ReceiptList.h"
 #include "main/SlipPanel.h"
@@ -411,10 +413,13 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     // Bottom: the diary line of the shown day.
     auto *kondate = new QHBoxLayout;
     LbMemo = new QLabel(QStringLiteral("日記"), this);
+    MySpdBtnPopMenuMemo = makeSpeedButton(QStringLiteral("▼"), this);
+    MySpdBtnPopMenuMemo->setMinimumSize(QSize(18, 18));
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setFixedHeight(Memo->fontMetrics().height() * 3);
     kondate->addWidget(LbMemo);
+    kondate->addWidget(MySpdBtnPopMenuMemo, 0, Qt::AlignTop);
     kondate->addWidget(Memo, 1);
     main->addLayout(kondate);
 
@@ -589,12 +594,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         if (MainForm)
             MainForm->SetAllBtnShow(SpBtnControl->down());
     });
-    connect(SpBtnMeisaiPnl, &QAbstractButton::clicked, this, [this] {
-        PlaceDetailPanel(Split->orientation() == Qt::Horizontal ? 2 : 4);
-        if (!SettingsSection.isEmpty())
-            storeSize(SettingsSection, QStringLiteral("PnlMeisaiAlign"),
-                      Split->orientation() == Qt::Horizontal ? 4 : 2);
-    });
+    connect(SpBtnMeisaiPnl, &QAbstractButton::clicked, this,
+            [this] { PlaceDetailPanel(Split->orientation() == Qt::Horizontal ? 2 : 4); });
     connect(MySpdBtnToday, &QAbstractButton::clicked, this, [this] {
         Calender->setDate(QDate::currentDate());
         CellLoadPending = InputMode == 1;
@@ -651,6 +652,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         SlipPanel->CalcDetailTotals();
     });
 
+    LineMenu = new TDeruLineMenu(this);
+    InstallMemoMenu();
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDeru::IdleWork);
 }
 
@@ -707,6 +710,7 @@ void TFrameDeru::RefreshPage()
         return;
     }
     WaitCursor wait;
+    ApplyCommonFonts();
     if (MainForm && MainForm->ShownDate.isValid())
         CurDate = MainForm->ShownDate;
     if (MainForm && MainForm->ShownYear > 0)
@@ -848,6 +852,9 @@ void TFrameDeru::AttachDataSets()
         MeisaiCltSrc->setDataSet(m);
     if (MyDbGridMeisai->dataSource() != MeisaiCltSrc)
         MyDbGridMeisai->setDataSource(MeisaiCltSrc);
+    // The calculator's 読込 and 貼付 work on the lines' amount.
+    if (MainForm)
+        TFormCalclater::Bind(MainForm->calculator(), m, FrameKind == 3 ? QStringLiteral("KasiGaku") : QStringLiteral("KINGAKU"));
 }
 
 void TFrameDeru::DetachDataSets()
@@ -1939,14 +1946,6 @@ void TFrameDeru::ApplyExtraControls(bool down)
         a->setVisible(down);
     ActionMove->setVisible(down && table);
     PnlTrackBarDate->setVisible(down && table);
-}
-
-void TFrameDeru::PlaceDetailPanel(int align)
-{
-    // 4: beside the table; 1 and 2: under it.
-    const bool bottom = align == 1 || align == 2;
-    Split->setOrientation(bottom ? Qt::Vertical : Qt::Horizontal);
-    SpBtnMeisaiPnl->setText(bottom ? QStringLiteral("↑") : QStringLiteral("↓"));
 }
 
 void TFrameDeru::setPendingCellFromControls()

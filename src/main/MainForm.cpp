@@ -943,9 +943,9 @@ void TMainForm::ShowNotepad()
     }
 }
 
-void TMainForm::ShowContextHelp(QWidget *)
+void TMainForm::ShowContextHelp(QWidget *widget)
 {
-    MessageDlg(NoHelpText(), MsgDlgType::Information, mbOK);
+    ShowHelp(std::max(0, HelpContextAt(widget)));
 }
 
 void TMainForm::setHelpMode(bool on)

@@ -1,6 +1,8 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FormCalclater.h"
+#include "main/FormMemoRandum.h"
 #include "main/FrameMemoList.h"
 #include "main/FrameReserve.h"
 #include "main/FormAutoRegister.h"
@@ -46,6 +48,15 @@ void RegisterStandardPages()
             return frame;
         };
     }
+    if (!TMainForm::CalculatorFactory) {
+        TMainForm::CalculatorFactory = [](QWidget *owner) { return new TFormCalclater(owner); };
+        TMainForm::UnbindCalculator = [](QWidget *calculator) {
+            if (auto *calc = qobject_cast<TFormCalclater *>(calculator))
+                calc->SetTargetField(nullptr);
+        };
+    }
+    if (!TMainForm::NotepadFactory)
+        TMainForm::NotepadFactory = [](QWidget *owner) { return new TFormMemoRandum(owner); };
     if (!TMainForm::ShowFirstUseNote)
         TMainForm::ShowFirstUseNote = [](QWidget *owner) { ::ShowFirstUseNote(owner); };
 }
