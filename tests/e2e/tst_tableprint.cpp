@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QLabel>
+#include <QMenu>
 #include <QTimer>
 #include <QtTest>
 
@@ -315,6 +317,37 @@ private slots:
         page->findChild<QAction *>(u"MenuPrintChart"_s)->trigger();
         QVERIFY(seen);
         QVERIFY(!FormPrintPreViewChart);
+    }
+
+    // 通帳, detail view: the detail table under the period's title with rows
+    // three times the computed height; 表を印刷(2分割) only in that view.
+    void passbookDetail()
+    {
+        QVERIFY(start());
+        QVERIFY(window->SelectPage(pgTutyo));
+        auto *page = qobject_cast<TFrameKouzaSyukei *>(window->frameOf(pgTutyo));
+        QVERIFY(page);
+        page->SetView(2);
+        QTRY_VERIFY(page->HyouSyousai->colCount() > 1);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"syousai.pdf"_s);
+        std::unique_ptr<TFormPrintPreViewHyou> preview(NewKouzaSyukeiHyouPreview(page, false));
+        QVERIFY(printShown(preview.get(), file));
+        const int rowHeight = preview->RowHeight, fontHeight = preview->FontHeight;
+        QVERIFY(rowHeight >= 3 * fontHeight);
+        const QString all = PdfReader::text(file);
+        QVERIFY2(all.contains(fold(page->CmbYear->currentText() + page->LbNendo->text())), qPrintable(all));
+        QVERIFY(all.contains(u"現金"_s));
+        QVERIFY(all.contains(u"1,234"_s));
+        // The menu offers the table prints here and not in the overview.
+        QMenu *menu = page->FrBtnPrint->findChild<QMenu *>();
+        QTest::mouseClick(page->FrBtnPrint, Qt::LeftButton);
+        QVERIFY(page->findChild<QAction *>(u"MenuPrintHyou2Part"_s)->isVisible());
+        menu->close();
+        page->SetView(0);
+        QTest::mouseClick(page->FrBtnPrint, Qt::LeftButton);
+        QVERIFY(!page->findChild<QAction *>(u"MenuPrintHyou2Part"_s)->isVisible());
+        menu->close();
     }
 
     // 集計: the four tables on one page under the year's title, the food row's
