@@ -614,7 +614,7 @@ void TFormPrintPreView::ToubaiClick()
 void TFormPrintPreView::ZoomAt(bool zoomIn, QPoint click)
 {
     ActualSize = false;
-    const QPoint before(m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value());
+    const QPoint underPointer = PnlPaperImage->mapTo(m_scroll->viewport(), click);
     const int level = qBound(-2, ZoomLevel + (zoomIn ? 1 : -1), 2);
     if (level == ZoomLevel)
         return;
@@ -622,7 +622,7 @@ void TFormPrintPreView::ZoomAt(bool zoomIn, QPoint click)
     ZoomLevel = level;
     FitPaperImage();
     // The clicked point stays under the pointer.
-    const QPoint target = QPoint(roundHalf(click.x() * grow), roundHalf(click.y() * grow)) - (click - before);
+    const QPoint target = QPoint(roundHalf(click.x() * grow), roundHalf(click.y() * grow)) - underPointer;
     m_scroll->horizontalScrollBar()->setValue(target.x());
     m_scroll->verticalScrollBar()->setValue(target.y());
 }
