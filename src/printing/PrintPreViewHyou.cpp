@@ -285,8 +285,14 @@ void TFormPrintPreViewHyou::DrawHyouHeader(QPainter &canvas)
     canvas.setPen(Qt::black);
     font.setPixelSize(qMax(1, int(H * 0.5)));
     canvas.setFont(font);
-    // Centred over the body (the body's left margin included).
+    // Centred over the body (the body's left margin included); a title wider
+    // than the body gets a smaller font rather than running off the sheet.
     int w = canvas.fontMetrics().horizontalAdvance(m_title);
+    if (w > BodyWidth && w > 0) {
+        font.setPixelSize(qMax(1, int(qint64(font.pixelSize()) * BodyWidth / w)));
+        canvas.setFont(font);
+        w = canvas.fontMetrics().horizontalAdvance(m_title);
+    }
     TextOut(canvas, BodyLeft + int((BodyWidth - w) / 2.0), ScaledViewTop, m_title);
     const int subHeight = qMax(1, int(H * 0.4));
     font.setPixelSize(subHeight);
