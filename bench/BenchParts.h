@@ -92,3 +92,4 @@ BenchPart benchEncrypted();
 BenchPart benchExport();
 BenchPart benchReserve();
 BenchPart benchImport();
+BenchPart benchPrint();

@@ -43,7 +43,8 @@ namespace {
 QList<BenchPart> parts()
 {
     return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
-            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve(), benchImport()};
+            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve(), benchImport(),
+            benchPrint()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)

@@ -224,6 +224,7 @@ public:
     int shownMonth() const { return ShownMonth; }
     QDate periodStart() const { return PeriodStart; }
     QDate periodEnd() const { return PeriodEnd; }
+    QString settingsSection() const { return SettingsSection; }
     int periodDays() const { return PeriodDays; }
     bool attached() const { return Attached; }
     bool cellLoadPending() const { return CellLoadPending; }

@@ -46,9 +46,11 @@
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
 #include "printing/ExcelExport.h"
+#include "printing/PrintPreViewChart.h"
 #include "views/ChartView.h"
 #include "views/FormZandaka.h"
 #include "views/KouzaRegisterDelegate.h"
+#include "views/TablePrints.h"
 
 using namespace Qt::StringLiterals;
 
@@ -439,10 +441,20 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     FrBtnGekkan->SetDown(true);
     FrBtnEdit = makeButton(u"ジャンプ"_s, panel);
     FrBtnEdit->setEnabled(false);
-    // 印刷 holds the spreadsheet exports of the tables and of the register.
+    // 印刷 holds the table and chart prints and the spreadsheet exports of the tables and of the register.
     FrBtnPrint = makeButton(u"印刷"_s, panel);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     auto *printMenu = new QMenu(FrBtnPrint);
+    // The table prints belong to the detail view; the overviews print as reports.
+    QAction *hyouPrint = printMenu->addAction(u"表を印刷"_s);
+    hyouPrint->setObjectName(u"MenuPrintHyou"_s);
+    connect(hyouPrint, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, false)); });
+    QAction *hyouPart = printMenu->addAction(u"表を印刷(2分割)"_s);
+    hyouPart->setObjectName(u"MenuPrintHyou2Part"_s);
+    connect(hyouPart, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, true)); });
+    QAction *chartPrint = printMenu->addAction(u"グラフを印刷"_s);
+    chartPrint->setObjectName(u"MenuPrintChart"_s);
+    connect(chartPrint, &QAction::triggered, this, [this] { PrintChart(this, NenkanChart); });
     QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
     connect(hyouExcel, &QAction::triggered, this, [this] { ExportTables(); });
@@ -450,7 +462,10 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     meisaiExcel->setObjectName(u"MenuPrintMeisaiExcel"_s);
     connect(meisaiExcel, &QAction::triggered, this, [this] { ExportRegister(); });
     connect(FrBtnPrint, &QAbstractButton::clicked, this,
-            [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
+            [this, printMenu, hyouPrint, hyouPart] {
+                hyouPrint->setVisible(View == 2);
+                hyouPart->setVisible(View == 2);
+                printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     MySpBtnChart = makeToggle(u"グラフ"_s, panel, 7);
     SpBtnMeisaiPnl = makeToggle(u"↓"_s, panel, 8);
     for (QWidget *w : std::initializer_list<QWidget *>{FrBtnGekkan, FrBtnNenkan, MySpBtnChart, FrBtnEdit, FrBtnPrint,
