@@ -36,6 +36,7 @@
 #include "platform/system/Exception.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
+#include "printing/PrintPreViewChart.h"
 #include "views/ChartView.h"
 #include "views/NenSyukeiData.h"
 #include "views/YosanJissekiData.h"
@@ -179,10 +180,8 @@ void TFrameChart::buildUi()
     SpBtnReserve = shape(u"SpBtnReserve"_s, u"予約"_s, 1);
     row1->addWidget(SpBtnTokubetu);
     row1->addWidget(SpBtnReserve);
-    // Printing the chart comes with the chart print preview; until then the
-    // button stays hidden.
     FrBtnPrint = makeButton(PnlBarLeft, u"FrBtnPrint"_s, u"印刷"_s, 0, false);
-    FrBtnPrint->hide();
+    connect(FrBtnPrint, &QAbstractButton::clicked, this, [this] { PrintChart(this, NenkanChart); });
     row1->addWidget(FrBtnPrint);
     row1->addStretch(1);
     right->addLayout(row1);

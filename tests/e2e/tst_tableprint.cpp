@@ -20,6 +20,7 @@
 #include "printing/PageSetDlg.h"
 #include "printing/PrintPreViewChart.h"
 #include "printing/PrintPreViewHyou.h"
+#include "views/FrameChart.h"
 #include "views/FrameKouzaSyukei.h"
 #include "views/FrameNenSyusi.h"
 #include "views/TablePrints.h"
@@ -317,6 +318,42 @@ private slots:
         page->findChild<QAction *>(u"MenuPrintChart"_s)->trigger();
         QVERIFY(seen);
         QVERIFY(!FormPrintPreViewChart);
+    }
+
+    // グラフ: 印刷 opens the chart preview on the page's own chart, which
+    // prints as a picture.
+    void chartPage()
+    {
+        QVERIFY(start());
+        QVERIFY(window->SelectPage(pgChart));
+        auto *page = qobject_cast<TFrameChart *>(window->frameOf(pgChart));
+        QVERIFY(page);
+        QVERIFY(page->FrBtnPrint->isVisibleTo(page));
+        bool seen = false;
+        whenModal<TFormPrintPreViewChart>(
+            [page](TFormPrintPreViewChart *preview) {
+                QCOMPARE(preview->Chart.data(), static_cast<QWidget *>(page->NenkanChart));
+                preview->close();
+            },
+            &seen);
+        QTest::mouseClick(page->FrBtnPrint, Qt::LeftButton);
+        QVERIFY(seen);
+        QVERIFY(!FormPrintPreViewChart);
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"chart.pdf"_s);
+        {
+            TFormPrintPreViewChart preview(page);
+            preview.Chart = page->NenkanChart;
+            QVERIFY(printShown(&preview, file));
+        }
+        const QImage img = PdfReader::render(file, 1, 36);
+        QVERIFY(!img.isNull());
+        int drawn = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                drawn += qGray(img.pixel(x, y)) < 200;
+        QVERIFY2(drawn > 200, qPrintable(QString::number(drawn)));
     }
 
     // 通帳, detail view: the detail table under the period's title with rows
