@@ -396,6 +396,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     totals->addWidget(BbLbZeiKarigou);
     totals->addStretch(1);
     right->addLayout(totals);
+    buildTaxButton();
     // The slip totals stand below the grid in the slip modes.
     SlipPanel->PnlGoukei->setParent(PnlMeisai);
     right->addWidget(SlipPanel->PnlGoukei);
@@ -663,6 +664,7 @@ TFrameDeru::~TFrameDeru()
             m->OnAfterScrolled = nullptr;
             m->OnFieldChange = nullptr;
             m->OnAfterNoTransaction = nullptr;
+            m->OnWriteInTransaction = nullptr;
         }
     }
     MyDbGridMeisai->setDataSource(nullptr);
@@ -747,13 +749,16 @@ void TFrameDeru::applyTableOptions()
         ShowYosanRitu = FrameKind != 3 && DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowYosanRitu"), false);
         ShowKouzaOnly = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowKouzaOnly"), FrameKind == 3);
     }
-    if (FrameKind != 3) {
-        Hyou->setFixedRows(kFixedRows);
-        Hyou->setFixedCols(ShowYosanRitu ? 3 : 2);
-        Hyou->model()->setNoSelectRows(kFixedRows);
-        Hyou->model()->setNoSelectCols(Hyou->fixedCols());
-    }
+    SetTableFixedCounts();
     loadTableLayout();
+}
+
+void TFrameDeru::SetTableFixedCounts()
+{
+    Hyou->setFixedRows(kFixedRows);
+    Hyou->setFixedCols(ShowYosanRitu ? 3 : 2);
+    Hyou->model()->setNoSelectRows(kFixedRows);
+    Hyou->model()->setNoSelectCols(Hyou->fixedCols());
 }
 
 void TFrameDeru::loadTableLayout()
@@ -838,8 +843,11 @@ void TFrameDeru::AttachDataSets()
         CancelAllChanges();
         MeisaiAfterApplied();
     };
+    m->OnWriteInTransaction = nullptr;
+    ShpBtnTax->setVisible(FrameKind == 2);
     if (InputMode != 1) {
         ReceiptList->AttachHooks();
+        InstallAutoWithdrawal();
         m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
     }
     if (MeisaiCltSrc->dataSet() != m)
@@ -871,6 +879,7 @@ void TFrameDeru::DetachDataSets()
         if (m == meisai()) {
             m->OnNeedCalcSum = nullptr;
             m->OnAfterNoTransaction = nullptr;
+            m->OnWriteInTransaction = nullptr;
         }
         m->CltSelecter = nullptr;
         m->CltDataStyle = 0;
@@ -993,6 +1002,8 @@ bool TFrameDeru::ConfirmOutOfPeriodLines()
     if (!m || !m->isActive() || m->isEmpty())
         return true;
     bool outside = false;
+    QDate start = PeriodStart, end = PeriodEnd;
+    SlipPeriod(start, end);
     {
         // Every line is looked at; the cursor comes back where it was.
         const Bookmark mark = m->bookmark();
@@ -1013,7 +1024,7 @@ bool TFrameDeru::ConfirmOutOfPeriodLines()
                 continue; // automatic withdrawals fall where the account's rules put them
             Field *date = m->findField(QStringLiteral("RECDATE"));
             const QDate d = date && !date->isNull() ? date->asDate() : QDate();
-            outside = !d.isValid() || d < PeriodStart || d > PeriodEnd;
+            outside = !d.isValid() || d < start || d > end;
         }
     }
     if (!outside)
@@ -1530,7 +1541,7 @@ int TFrameDeru::rowOfCode(int code) const
 {
     for (int i = 0; i < CategoryList.size(); ++i)
         if (CategoryList[i].Code == code)
-            return kFixedRows + i;
+            return Hyou->fixedRows() + i;
     return -1;
 }
 
@@ -1596,7 +1607,7 @@ void TFrameDeru::RebuildTable()
 {
     Hyou->setStopDrawCell(true);
     const int fixedCols = Hyou->fixedCols();
-    const int rows = kFixedRows + qMax<int>(1, CategoryList.size());
+    const int rows = Hyou->fixedRows() + qMax<int>(1, CategoryList.size());
     const int cols = fixedCols + qMax(PeriodDays, 1);
     Hyou->model()->setSize(cols, rows);
     // Texts, objects and amounts of every cell; the table is filled with its
@@ -1889,7 +1900,7 @@ bool TFrameDeru::hyouSelectCell(int col, int row)
     SoftStringGridModel *hm = Hyou->model();
     if (col >= hm->leftCol() + hm->visibleColCount() && hm->leftCol() < hm->colCount() - 1)
         hm->setLeftCol(qMin(hm->colCount() - 1, hm->leftCol() + 1));
-    const int i = row - kFixedRows;
+    const int i = row - Hyou->fixedRows();
     if (i < 0 || i >= CategoryList.size())
         return true;
     const QDate d = PeriodStart.addDays(col - firstDataCol());

@@ -1,6 +1,8 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FrameIri.h"
+#include "main/FrameKouza.h"
 #include "main/FrameMemoList.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
@@ -22,7 +24,9 @@ template <class T> void registerPage(int pageNo)
 
 void RegisterStandardPages()
 {
+    registerPage<TFrameIri>(pgIri);
     registerPage<TFrameDeru>(pgDeru);
+    registerPage<TFrameKouza>(pgKouza);
     registerPage<TFrameYosan>(pgYosan);
     registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameTyuSyutu>(pgTyusyutu);
