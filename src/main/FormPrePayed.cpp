@@ -433,11 +433,12 @@ bool TFormPrePayed::SpBtnApplyClick()
         m->fieldByName(QStringLiteral("RECDATE"))->setAsDate(m_date);
         m->fieldByName(QStringLiteral("SelfCode"))->setAsInteger(m_voucher);
         m->fieldByName(QStringLiteral("AiteCode"))->setAsInteger(aite);
-        m->fieldByName(QStringLiteral("HinmeiName"))->setAsString(item);
+        // Through the names' text rules: a new name becomes a master row at the save.
+        m->fieldByName(QStringLiteral("HinmeiName"))->setText(item);
         if (!EditShop->text().isEmpty())
-            m->fieldByName(QStringLiteral("ShopName"))->setAsString(EditShop->text());
+            m->fieldByName(QStringLiteral("ShopName"))->setText(EditShop->text());
         if (!EditPerson->text().isEmpty())
-            m->fieldByName(QStringLiteral("PersonName"))->setAsString(EditPerson->text());
+            m->fieldByName(QStringLiteral("PersonName"))->setText(EditPerson->text());
         m->fieldByName(QStringLiteral("KariGaku"))->setAsCurrency(amount);
         if (qty > 0)
             m->fieldByName(QStringLiteral("QUANTITY"))->setAsFloat(qty);

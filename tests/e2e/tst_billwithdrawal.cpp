@@ -36,12 +36,14 @@ class TestBillWithdrawal : public QObject, public JournalPageDriver
         return page;
     }
 
-    static void typeLine(TFrameDeru *page, const QDate &date, const QString &amount)
+    static void typeLine(TFrameDeru *page, const QDate &date, const QString &amount, const QString &tax = QString())
     {
         newLine(page);
         typeInto(page, u"RECDATE"_s, date.toString(u"yy/MM/dd"_s), Qt::Key_Tab);
         typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
         typeInto(page, u"KINGAKU"_s, amount, Qt::Key_Tab);
+        if (!tax.isEmpty())
+            typeInto(page, u"ZEIATUKAI"_s, tax, Qt::Key_Return);
         MeisaiClt(*DatMod)->checkBrowseMode();
     }
 
@@ -296,10 +298,8 @@ private slots:
         const QDate first = page->periodStart();
         const QDate second = first.addDays(10);
         setRates({{QDate(2000, 1, 1), 5}, {second, 8}});
-        typeLine(page, first, u"1000"_s);
-        typeLine(page, second, u"1000"_s);
-        setTaxTreatment(1, 2);
-        setTaxTreatment(2, 2);
+        typeLine(page, first, u"1000"_s, u"外税"_s);
+        typeLine(page, second, u"1000"_s, u"外税"_s);
         QTest::mouseClick(page->ShpBtnTax, Qt::LeftButton);
         QCOMPARE(taxLines(), (QList<QPair<QDate, double>>{{first, 50.0}, {second, 80.0}}));
         QVERIFY(page->SaveJournal());
