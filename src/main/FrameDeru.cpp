@@ -769,7 +769,8 @@ void TFrameDeru::loadTableLayout()
     const QFontMetrics fm(Hyou->font());
     // The row unit is twice the font's pixel height: room for the amount and
     // the grid lines with air around them.
-    const int unit = 2 * qMax(1, QFontInfo(Hyou->font()).pixelSize());
+    // The transfer page's cells hold two amounts (in above, out below).
+    const int unit = (FrameKind == 3 ? 3 : 2) * qMax(1, QFontInfo(Hyou->font()).pixelSize());
     SoftStringGridModel *m = Hyou->model();
     const int defColWidth = RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
                                                        fm.horizontalAdvance(QStringLiteral("123456789")) + 2);
@@ -778,7 +779,7 @@ void TFrameDeru::loadTableLayout()
     m->setDefaultRowHeight(defRowHeight);
     for (int c = 0; c < m->fixedCols(); ++c) {
         const int def = c == 0   ? fm.horizontalAdvance(QStringLiteral("水道、光熱費費")) + 8
-                        : c == 1 ? fm.horizontalAdvance(QStringLiteral("1234567890")) + 4
+                        : c == 1 || FrameKind == 3 ? fm.horizontalAdvance(QStringLiteral("1234567890")) + 4
                                  : fm.horizontalAdvance(QStringLiteral("1234")) + 4;
         m->setColWidth(c, RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), def));
     }

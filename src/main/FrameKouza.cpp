@@ -372,8 +372,14 @@ void TFrameKouza::ShowCategoryCaptions(int code)
     }
     if (renamed)
         MyDbGridMeisai->setColumns(columns);
-    if (InputMode == 1)
+    if (InputMode == 1) {
         LbMeisaiCaption->setText(CmbHimoku->currentText() + QStringLiteral(" の明細"));
+        // The cell's money in and out, as the table shows them.
+        const int col = columnOfDate(CurDate);
+        const int row = rowOfCode(CurCode);
+        BbLbKarigou->setText(KingakuToStr(col >= 0 && row >= 0 ? Hyou->getValue(col, row) : Currency()));
+        BbLbKasigou->setText(KingakuToStr(col >= 0 && row >= 0 ? Hyou->getStackValue(col, row) : Currency()));
+    }
 }
 
 void TFrameKouza::CalcSlipTotals()
