@@ -35,18 +35,20 @@ class TestAccountPages : public QObject, public JournalPageDriver
         QTRY_VERIFY(page->curCode() == code && page->curDate() == date && !page->cellLoadPending());
     }
 
-    static void addLine(const QDate &date, int kari, int kasi, int amount)
+    // A line as the page of its origin (2 expense, 3 transfer) saved it.
+    static void addLine(const QDate &date, int kari, int kasi, int amount, int origin = 2)
     {
         const int dataNo = DatMod->MainDatabase.scalar(u"SELECT COALESCE(MAX(DATANO), 0) + 1000 FROM Master"_s).toInt();
         Statement st(DatMod->MainDatabase,
                      u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARISIDE, KARICODE, KASICODE, "
                      "RESERVED, LOOKUPNO, RECEIPTNO, RECKIND, STYLE, ORIGIN, ZEIATUKAI, SHOPCODE, HINMEICODE, PERSONCODE) "
-                     "VALUES (?, 1, ?, ?, 1, 1, ?, ?, 0, 0, 0, 1, 1, 2, 3, 0, 0, 0)"_s);
+                     "VALUES (?, 1, ?, ?, 1, 1, ?, ?, 0, 0, 0, 1, 1, ?, 3, 0, 0, 0)"_s);
         st.bind(1, dataNo);
         st.bind(2, date.toString(Qt::ISODate));
         st.bind(3, amount);
         st.bind(4, kari);
         st.bind(5, kasi);
+        st.bind(6, origin);
         st.exec();
     }
 
@@ -184,6 +186,45 @@ private slots:
         QCOMPARE(page->Hyou->getStackValue(col, page->rowOfCode(bank)), Currency::fromInt(10000));
         page->SetShowKouzaOnly(false);
         QCOMPARE(page->Hyou->getStackValue(col, page->rowOfCode(card)), Currency::fromInt(700));
+        QVERIFY(dialogs.done());
+    }
+
+    // A line moved to another day in move mode leaves the old day's cell and
+    // enters the new one; the other days keep their amounts.
+    void moveModeKeepsTheTable()
+    {
+        DialogQueue dialogs;
+        QVERIFY(start());
+        auto *page = showPage<TFrameKouza>(pgKouza);
+        QVERIFY(page);
+        const int bank = GetHimokuCodeByName(u"普通預金"_s, 3);
+        const QDate fifth = page->periodStart().addDays(4);
+        const QDate sixth = fifth.addDays(1);
+        const QDate eighth = fifth.addDays(3);
+        addLine(fifth, 100, bank, 10000, 3);
+        addLine(eighth, 100, bank, 4000, 3);
+        page->SetShowKouzaOnly(true);
+        const int bankRow = page->rowOfCode(bank), cashRow = page->rowOfCode(100);
+        QCOMPARE(page->Hyou->getStackValue(page->columnOfDate(eighth), bankRow), Currency::fromInt(4000));
+
+        loadCell(page, bank, fifth);
+        page->ActionMove->trigger();
+        QVERIFY(page->ActionMove->isChecked());
+        QVERIFY(gridColumn(page, u"RECDATE"_s) >= 0);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        lines->first();
+        typeInto(page, u"RECDATE"_s, sixth.toString(u"yy/MM/dd"_s), Qt::Key_Return);
+        lines->checkBrowseMode();
+        QTRY_COMPARE(page->Hyou->getStackValue(page->columnOfDate(sixth), bankRow), Currency::fromInt(10000));
+        QCOMPARE(page->Hyou->getStackValue(page->columnOfDate(fifth), bankRow), Currency());
+        QCOMPARE(page->Hyou->getValue(page->columnOfDate(sixth), cashRow), Currency::fromInt(10000));
+        QCOMPARE(page->Hyou->getStackValue(page->columnOfDate(eighth), bankRow), Currency::fromInt(4000));
+        QCOMPARE(page->Hyou->getValue(page->columnOfDate(eighth), cashRow), Currency::fromInt(4000));
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE RECDATE = ?"_s,
+                                             {sixth.toString(Qt::ISODate)}).toInt(), 1);
+        QTRY_COMPARE(page->Hyou->getStackValue(page->columnOfDate(eighth), bankRow), Currency::fromInt(4000));
+        QCOMPARE(page->Hyou->getStackValue(page->columnOfDate(sixth), bankRow), Currency::fromInt(10000));
         QVERIFY(dialogs.done());
     }
 

@@ -4,6 +4,7 @@
 #include "JournalPageDriver.h"
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
+#include "data/MeisaiSave.h"
 #include "main/ReceiptList.h"
 #include "platform/db/Database.h"
 
@@ -186,6 +187,31 @@ private slots:
         QVERIFY(page->SaveJournal());
         QCOMPARE(withdrawal().count, 0);
         QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 0);
+        QVERIFY(dialogs.done());
+    }
+
+    // A bill saved with many changes goes the direct way into the book; its
+    // withdrawal is written all the same.
+    void largeBillGetsItsWithdrawal()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = startBill();
+        QVERIFY(page);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        for (int i = 0; i < MeisaiDirectWriteCount + 4; ++i) {
+            lines->append();
+            lines->fieldByName(u"RECDATE"_s)->setAsDate(page->periodStart());
+            lines->fieldByName(u"KARICODE"_s)->setAsInteger(food);
+            lines->fieldByName(u"KINGAKU"_s)->setAsCurrency(Currency::fromInt(10));
+            lines->post();
+        }
+        QVERIFY(lines->changeCount() >= MeisaiDirectWriteCount);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE STYLE = 3"_s).toInt(),
+                 MeisaiDirectWriteCount + 4);
+        const Row w = withdrawal();
+        QCOMPARE(w.count, 1);
+        QCOMPARE(w.amount, 10.0 * (MeisaiDirectWriteCount + 4));
         QVERIFY(dialogs.done());
     }
 
