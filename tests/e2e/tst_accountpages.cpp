@@ -293,6 +293,11 @@ private slots:
         QCOMPARE(st.textValue(4), u"サービス割増"_s);
         QCOMPARE(int(st.intValue(7)), receiptNo);
         QVERIFY(!st.next());
+        // The voucher list sums what went into the voucher and what came out.
+        TMeisaiClientDataSet *slips = ReceiptClt(*DatMod);
+        QTRY_VERIFY(slips->isActive() && slips->locate(u"RECEIPTNO"_s, receiptNo));
+        QCOMPARE(slips->fieldByName(u"KariGaku"_s)->asCurrency(), Currency::fromInt(11000));
+        QCOMPARE(slips->fieldByName(u"KasiGaku"_s)->asCurrency(), Currency());
         QVERIFY(dialogs.done());
     }
 };
