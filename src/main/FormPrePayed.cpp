@@ -130,6 +130,30 @@ void TFormPrePayed::buildUi()
     connect(MyCalendar, &QCalendarWidget::clicked, this, [this](const QDate &d) { SetPurchaseDate(d); });
     left->addWidget(DBCtlGridSelecter, 1);
     left->addWidget(MyCalendar, 1);
+    PnlTuika = new QWidget(this);
+    auto *tuika = new QHBoxLayout(PnlTuika);
+    tuika->setContentsMargins(0, 0, 0, 0);
+    tuika->addWidget(new QLabel(QStringLiteral("選択肢名称"), PnlTuika));
+    EditTuika = new QLineEdit(PnlTuika);
+    EditTuika->setObjectName(QStringLiteral("EditTuika"));
+    tuika->addWidget(EditTuika, 1);
+    tuika->addWidget(new QLabel(QStringLiteral("額面"), PnlTuika));
+    EditGaku = new QLineEdit(PnlTuika);
+    EditGaku->setObjectName(QStringLiteral("EditGaku"));
+    EditGaku->setMaximumWidth(90);
+    tuika->addWidget(EditGaku);
+    FrBtnAppendList = new QToolButton(PnlTuika);
+    FrBtnAppendList->setObjectName(QStringLiteral("FrBtnAppendList"));
+    FrBtnAppendList->setText(QStringLiteral("登録"));
+    FrBtnDeleteList = new QToolButton(PnlTuika);
+    FrBtnDeleteList->setObjectName(QStringLiteral("FrBtnDeleteList"));
+    FrBtnDeleteList->setText(QStringLiteral("削除"));
+    tuika->addWidget(FrBtnAppendList);
+    tuika->addWidget(FrBtnDeleteList);
+    left->addWidget(PnlTuika);
+    connect(FrBtnAppendList, &QToolButton::clicked, this, [this] { FrBtnAppendListClick(); });
+    connect(EditTuika, &QLineEdit::returnPressed, this, [this] { FrBtnAppendListClick(); });
+    connect(FrBtnDeleteList, &QToolButton::clicked, this, [this] { FrBtnDeleteListClick(); });
     body->addLayout(left, 1);
 
     // Right: the purchase.
@@ -301,9 +325,17 @@ void TFormPrePayed::ShowList(int kind)
     const bool calendar = kind == lkRecDate;
     MyCalendar->setVisible(calendar);
     DBCtlGridSelecter->setVisible(!calendar);
+    PnlTuika->setVisible(kind == lkHinmei || kind == lkShop || kind == lkPerson);
+    EditGaku->setEnabled(kind == lkHinmei);
+    reloadList();
+}
+
+void TFormPrePayed::reloadList(const QString &locateName)
+{
+    const int kind = m_listKind;
     DBCtlGridSelecter->clear();
     m_listCodes.clear();
-    if (calendar || !DatMod || !DatMod->DataOpen)
+    if (kind == lkRecDate || !DatMod || !DatMod->DataOpen)
         return;
     QString sql;
     switch (kind) {
@@ -337,7 +369,65 @@ void TFormPrePayed::ShowList(int kind)
     while (st.next()) {
         m_listCodes << int(st.intValue(0));
         DBCtlGridSelecter->addItem(st.textValue(1));
+        if (!locateName.isEmpty() && st.textValue(1) == locateName)
+            DBCtlGridSelecter->setCurrentRow(DBCtlGridSelecter->count() - 1);
     }
+}
+
+void TFormPrePayed::FrBtnAppendListClick()
+{
+    const QString name = EditTuika->text().trimmed();
+    if (name.isEmpty() || !DatMod || !DatMod->DataOpen)
+        return;
+    switch (m_listKind) {
+    case lkHinmei:
+        AddHinmeiListSubItem(kVoucherCategory, m_voucherItem, -1, name, 0, 1.0, RoundAmount(amountOf(EditGaku)));
+        break;
+    case lkShop:
+        AddShopListSubItem(kVoucherCategory, m_voucherShop, -1, name);
+        break;
+    case lkPerson:
+        AddPerson(name);
+        break;
+    default:
+        return;
+    }
+    reloadList(name);
+}
+
+void TFormPrePayed::FrBtnDeleteListClick()
+{
+    const int row = DBCtlGridSelecter->currentRow();
+    if (row < 0 || row >= m_listCodes.size() || !DatMod || !DatMod->DataOpen)
+        return;
+    const int code = m_listCodes.at(row);
+    const QString name = DBCtlGridSelecter->item(row)->text();
+    QString sql;
+    QVariantList params;
+    switch (m_listKind) {
+    case lkHinmei:
+    case lkShop:
+        sql = QStringLiteral("DELETE FROM \"%1\" WHERE HIMOKUCODE = ? AND OYACODE = ? AND KOCODE = ?")
+                  .arg(m_listKind == lkHinmei ? QStringLiteral("HinmeiList.db") : QStringLiteral("ShopList.db"));
+        params = {kVoucherCategory, m_listKind == lkHinmei ? m_voucherItem : m_voucherShop, code};
+        break;
+    case lkPerson:
+        // A person stays for the lines that name them; only the list loses them.
+        sql = QStringLiteral("UPDATE \"Person.db\" SET VISIBLE = 0 WHERE CODE = ?");
+        params = {code};
+        break;
+    default:
+        return;
+    }
+    if (MessageDlg(name + QStringLiteral(" を削除します。"), MsgDlgType::Confirmation, mbOKCancel) != mrOk)
+        return;
+    Statement st(DatMod->MainDatabase, LocalSql::translate(sql));
+    for (int i = 0; i < params.size(); ++i)
+        st.bind(i + 1, params.at(i));
+    st.exec();
+    DatMod->RefreshTables();
+    EditTuika->clear();
+    reloadList();
 }
 
 void TFormPrePayed::ChooseListRow(int row)
@@ -350,13 +440,16 @@ void TFormPrePayed::ChooseListRow(int row)
     case lkHinmei: {
         m_hinmei = code;
         EditHinmei->setText(name);
+        EditTuika->setText(name);
         const THinmeiValues item = ReadHinmeiRec(*DatMod->HinmeiMstTbl, code);
         if (item.code < 0) {
             IntEditQuant->setValue(1);
             FltEditGakumen->clear();
+            EditGaku->clear();
         } else {
             IntEditQuant->setValue(qMax(1, int(item.quantity)));
             FltEditGakumen->setText(KingakuToStr(item.amount));
+            EditGaku->setText(KingakuToStr(item.amount));
         }
         RecalcAmounts();
         break;
@@ -364,10 +457,14 @@ void TFormPrePayed::ChooseListRow(int row)
     case lkShop:
         m_shop = code;
         EditShop->setText(name);
+        EditTuika->setText(name);
+        EditGaku->clear();
         break;
     case lkPerson:
         m_person = code;
         EditPerson->setText(name);
+        EditTuika->setText(name);
+        EditGaku->clear();
         break;
     case lkSyukkin:
         setPayingAccount(code);

@@ -43,6 +43,10 @@ public:
     void RecalcAmounts();
     // The date typed into the date box: kept when it is a date of the month.
     void MkEditRecDateExit();
+    // The add panel of the item, shop and person lists: adds the typed name
+    // as a choice (an item with the face value), or removes the chosen one.
+    void FrBtnAppendListClick();
+    void FrBtnDeleteListClick();
     // 登録: checks, writes the lines into the page's slip and closes. False when
     // a check refused (the user was told why).
     bool SpBtnApplyClick();
@@ -79,6 +83,13 @@ public:
     QToolButton *TolBtnInCome = nullptr;
     QListWidget *DBCtlGridSelecter = nullptr;
     QCalendarWidget *MyCalendar = nullptr;
+    QWidget *PnlTuika = nullptr;
+    QLineEdit *EditTuika = nullptr;
+    QLineEdit *EditGaku = nullptr;
+    QToolButton *FrBtnAppendList = nullptr;
+    QToolButton *FrBtnDeleteList = nullptr;
+    // The codes of the shown list, in its order.
+    const QList<int> &listCodes() const { return m_listCodes; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -88,6 +99,7 @@ private:
     void buildUi();
     void CmbBoxPrePayedChange();
     void calcPeriod();
+    void reloadList(const QString &locateName = QString());
     Currency amountOf(QLineEdit *edit) const;
 
     int m_voucher = -1;

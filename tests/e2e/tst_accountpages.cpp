@@ -252,7 +252,25 @@ private slots:
             filled = true;
             QCOMPARE(form->voucherCode(), voucher);
             QCOMPARE(form->payingAccount(), 100);
-            form->FltEditGakumen->setText(u"1000"_s);
+            // A ticket added as the voucher's own item brings its face value when chosen.
+            form->ShowList(TFormPrePayed::lkHinmei);
+            QVERIFY(form->PnlTuika->isVisible());
+            form->EditTuika->setText(u"千円券"_s);
+            form->EditGaku->setText(u"1000"_s);
+            form->FrBtnAppendListClick();
+            QCOMPARE(form->listCodes().size(), 1);
+            form->EditTuika->setText(u"五百円券"_s);
+            form->EditGaku->setText(u"500"_s);
+            form->FrBtnAppendListClick();
+            QCOMPARE(form->DBCtlGridSelecter->count(), 2);
+            const int fiveHundred = form->DBCtlGridSelecter->currentRow();
+            QCOMPARE(form->DBCtlGridSelecter->item(fiveHundred)->text(), u"五百円券"_s);
+            dialogs.answer(mrOk, u"五百円券 を削除します。"_s);
+            form->FrBtnDeleteListClick();
+            QCOMPARE(form->DBCtlGridSelecter->count(), 1);
+            form->ChooseListRow(0);
+            QCOMPARE(form->EditHinmei->text(), u"千円券"_s);
+            QCOMPARE(form->FltEditGakumen->text(), u"1,000"_s);
             form->IntEditQuant->setValue(11);
             // More paid than the tickets are worth is refused.
             form->FltEditPayed->setText(u"12000"_s);
@@ -282,6 +300,7 @@ private slots:
         QCOMPARE(int(st.intValue(1)), 100);
         QCOMPARE(st.doubleValue(2), 10000.0);
         QCOMPARE(st.doubleValue(3), 11.0);
+        QCOMPARE(st.textValue(4), u"千円券"_s);
         QCOMPARE(int(st.intValue(5)), 8);
         QCOMPARE(int(st.intValue(6)), 3);
         const int receiptNo = int(st.intValue(7));
