@@ -252,6 +252,16 @@ private slots:
             filled = true;
             QCOMPARE(form->voucherCode(), voucher);
             QCOMPARE(form->payingAccount(), 100);
+            // The voucher's name became an item and a shop to hang its choices under.
+            QVERIFY(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM HinmeiMast WHERE NAME = '電子マネー'"_s).toInt() == 1);
+            QVERIFY(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM ShopMast WHERE NAME = '電子マネー'"_s).toInt() == 1);
+            // A purchase day outside the voucher's month is refused and the day kept.
+            const QDate day = form->purchaseDate();
+            form->MkEditRecDate->setText(form->periodEnd().addDays(1).toString(u"yy/MM/dd"_s));
+            dialogs.answer(mrOk, u"月度の範囲外です。"_s);
+            form->MkEditRecDateExit();
+            QCOMPARE(form->purchaseDate(), day);
+            QCOMPARE(form->MkEditRecDate->text(), day.toString(u"yy/MM/dd"_s));
             // A ticket added as the voucher's own item brings its face value when chosen.
             form->ShowList(TFormPrePayed::lkHinmei);
             QVERIFY(form->PnlTuika->isVisible());
