@@ -178,6 +178,14 @@ private slots:
         QCOMPARE(page->Hyou->getStackValue(0, 2), assets);
         QCOMPARE(assets, Currency::fromInt(-3000));
 
+        // A card's cell speaks of repayments and use.
+        loadCell(page, card, fifth);
+        QCOMPARE(page->BbLbKari->text(), u"返済額"_s);
+        QCOMPARE(page->BbLbKasi->text(), u"利用額"_s);
+        QCOMPARE(page->MyDbGridMeisai->columns().at(gridColumn(page, u"KariGaku"_s)).caption, u"返済額"_s);
+        loadCell(page, bank, fifth);
+        QCOMPARE(page->BbLbKari->text(), u"入金額"_s);
+
         // With only accounts shown the expense line does not count, and no balances are kept.
         addLine(fifth, food, card, 700);
         page->SetShowKouzaOnly(true);
