@@ -314,6 +314,35 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // The day's lines all paid from the bank: the tax line is asked to follow them.
+    void taxLineTakesTheCommonAccount()
+    {
+        DialogQueue dialogs;
+        TFrameDeru *page = start();
+        QVERIFY(page);
+        QTRY_VERIFY_WITH_TIMEOUT(page->attached(), 5000);
+        setRates({{QDate(2000, 1, 1), 8}});
+        food = GetHimokuCodeByName(u"食費"_s, 2);
+        const int bank = GetHimokuCodeByName(u"普通預金"_s, 3);
+        const QDate day = page->periodStart().addDays(3);
+        clickCell(page, page->columnOfDate(day), page->rowOfCode(food));
+        QTRY_VERIFY(page->curCode() == food && page->curDate() == day && !page->cellLoadPending());
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        for (const QString &amount : {u"1000"_s, u"250"_s}) {
+            newLine(page);
+            typeInto(page, u"KINGAKU"_s, amount, Qt::Key_Tab);
+            typeInto(page, u"KASICODE"_s, u"普通預金"_s, Qt::Key_Tab);
+            typeInto(page, u"ZEIATUKAI"_s, u"外税"_s, Qt::Key_Return);
+            lines->checkBrowseMode();
+        }
+        dialogs.answer(mrYes, u"消費税の出金口座も 普通預金 に統一しますか？"_s);
+        QTest::mouseClick(page->ShpBtnTax, Qt::LeftButton);
+        QCOMPARE(taxLines(), (QList<QPair<QDate, double>>{{day, 100.0}}));
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT KASICODE FROM Master WHERE HINMEICODE = 1"_s).toInt(), bank);
+        QVERIFY(dialogs.done());
+    }
+
     // A bill with lines on both sides of a rate change: one tax line per day at
     // that day's rate, each reconciled with its own rate only.
     void taxLinesOfASlipWithTwoRates()
