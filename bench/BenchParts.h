@@ -93,3 +93,4 @@ BenchPart benchExport();
 BenchPart benchReserve();
 BenchPart benchImport();
 BenchPart benchPrint();
+BenchPart benchTransferMonth();

@@ -55,6 +55,9 @@ public:
     std::function<void(DataSet &)> OnAfterScrolled;    // another line became current
     std::function<void(Field &)> OnFieldChange;        // a line field changed
     std::function<void(DataSet &)> OnAfterNoTransaction; // a large log was written directly
+    // save: inside the save's transaction, after the lines were written on
+    // either path; an exception takes the whole save back.
+    std::function<void(DataSet &)> OnWriteInTransaction;
     // Unchecks the attached selector's assist action; set by the page with the
     // selector (the data layer knows no selector frame).
     std::function<void()> OnUncheckAssist;

@@ -435,6 +435,8 @@ bool ApplyMeisaiUpdates()
             if (direct) {
                 try {
                     WriteMeisaiDirect();
+                    if (ds.OnWriteInTransaction)
+                        ds.OnWriteInTransaction(ds);
                     transaction.commit();
                 } catch (const EAbort &) {
                     throw;
@@ -463,6 +465,21 @@ bool ApplyMeisaiUpdates()
                     // skipped): keep the book and the change log as they were.
                     rollBack();
                     return false;
+                }
+                if (ds.OnWriteInTransaction) {
+                    try {
+                        ds.OnWriteInTransaction(ds);
+                    } catch (const EAbort &) {
+                        throw;
+                    } catch (const std::exception &e) {
+                        // The applied lines leave the log only when the
+                        // transaction commits: rolled back, the log stays as
+                        // the user made it and the book as it was.
+                        rollBack();
+                        MessageDlg(QStringLiteral("保存できませんでした。\r") + QString::fromUtf8(e.what()),
+                                   MsgDlgType::Error, mbOK);
+                        return false;
+                    }
                 }
                 transaction.commit();
             }

@@ -400,6 +400,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     totals->addWidget(BbLbZeiKarigou);
     totals->addStretch(1);
     right->addLayout(totals);
+    buildTaxButton();
     // The slip totals stand below the grid in the slip modes.
     SlipPanel->PnlGoukei->setParent(PnlMeisai);
     right->addWidget(SlipPanel->PnlGoukei);
@@ -668,6 +669,7 @@ TFrameDeru::~TFrameDeru()
             m->OnAfterScrolled = nullptr;
             m->OnFieldChange = nullptr;
             m->OnAfterNoTransaction = nullptr;
+            m->OnWriteInTransaction = nullptr;
         }
     }
     MyDbGridMeisai->setDataSource(nullptr);
@@ -753,13 +755,16 @@ void TFrameDeru::applyTableOptions()
         ShowYosanRitu = FrameKind != 3 && DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowYosanRitu"), false);
         ShowKouzaOnly = DataIni->ReadOrWriteBool(BookSection, QStringLiteral("ShowKouzaOnly"), FrameKind == 3);
     }
-    if (FrameKind != 3) {
-        Hyou->setFixedRows(kFixedRows);
-        Hyou->setFixedCols(ShowYosanRitu ? 3 : 2);
-        Hyou->model()->setNoSelectRows(kFixedRows);
-        Hyou->model()->setNoSelectCols(Hyou->fixedCols());
-    }
+    SetTableFixedCounts();
     loadTableLayout();
+}
+
+void TFrameDeru::SetTableFixedCounts()
+{
+    Hyou->setFixedRows(kFixedRows);
+    Hyou->setFixedCols(ShowYosanRitu ? 3 : 2);
+    Hyou->model()->setNoSelectRows(kFixedRows);
+    Hyou->model()->setNoSelectCols(Hyou->fixedCols());
 }
 
 void TFrameDeru::loadTableLayout()
@@ -770,7 +775,8 @@ void TFrameDeru::loadTableLayout()
     const QFontMetrics fm(Hyou->font());
     // The row unit is twice the font's pixel height: room for the amount and
     // the grid lines with air around them.
-    const int unit = 2 * qMax(1, QFontInfo(Hyou->font()).pixelSize());
+    // The transfer page's cells hold two amounts (in above, out below).
+    const int unit = (FrameKind == 3 ? 3 : 2) * qMax(1, QFontInfo(Hyou->font()).pixelSize());
     SoftStringGridModel *m = Hyou->model();
     const int defColWidth = RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouDefaultColWidth"),
                                                        fm.horizontalAdvance(QStringLiteral("123456789")) + 2);
@@ -779,7 +785,7 @@ void TFrameDeru::loadTableLayout()
     m->setDefaultRowHeight(defRowHeight);
     for (int c = 0; c < m->fixedCols(); ++c) {
         const int def = c == 0   ? fm.horizontalAdvance(QStringLiteral("水道、光熱費費")) + 8
-                        : c == 1 ? fm.horizontalAdvance(QStringLiteral("1234567890")) + 4
+                        : c == 1 || FrameKind == 3 ? fm.horizontalAdvance(QStringLiteral("1234567890")) + 4
                                  : fm.horizontalAdvance(QStringLiteral("1234")) + 4;
         m->setColWidth(c, RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("HyouColWidth%1").arg(c), def));
     }
@@ -844,8 +850,11 @@ void TFrameDeru::AttachDataSets()
         CancelAllChanges();
         MeisaiAfterApplied();
     };
+    m->OnWriteInTransaction = nullptr;
+    ShpBtnTax->setVisible(FrameKind == 2);
     if (InputMode != 1) {
         ReceiptList->AttachHooks();
+        InstallAutoWithdrawal();
         m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
     }
     if (MeisaiCltSrc->dataSet() != m)
@@ -880,6 +889,7 @@ void TFrameDeru::DetachDataSets()
         if (m == meisai()) {
             m->OnNeedCalcSum = nullptr;
             m->OnAfterNoTransaction = nullptr;
+            m->OnWriteInTransaction = nullptr;
         }
         m->CltSelecter = nullptr;
         m->CltDataStyle = 0;
@@ -1002,6 +1012,8 @@ bool TFrameDeru::ConfirmOutOfPeriodLines()
     if (!m || !m->isActive() || m->isEmpty())
         return true;
     bool outside = false;
+    QDate start = PeriodStart, end = PeriodEnd;
+    SlipPeriod(start, end);
     {
         // Every line is looked at; the cursor comes back where it was.
         const Bookmark mark = m->bookmark();
@@ -1022,7 +1034,7 @@ bool TFrameDeru::ConfirmOutOfPeriodLines()
                 continue; // automatic withdrawals fall where the account's rules put them
             Field *date = m->findField(QStringLiteral("RECDATE"));
             const QDate d = date && !date->isNull() ? date->asDate() : QDate();
-            outside = !d.isValid() || d < PeriodStart || d > PeriodEnd;
+            outside = !d.isValid() || d < start || d > end;
         }
     }
     if (!outside)
@@ -1539,7 +1551,7 @@ int TFrameDeru::rowOfCode(int code) const
 {
     for (int i = 0; i < CategoryList.size(); ++i)
         if (CategoryList[i].Code == code)
-            return kFixedRows + i;
+            return Hyou->fixedRows() + i;
     return -1;
 }
 
@@ -1605,7 +1617,7 @@ void TFrameDeru::RebuildTable()
 {
     Hyou->setStopDrawCell(true);
     const int fixedCols = Hyou->fixedCols();
-    const int rows = kFixedRows + qMax<int>(1, CategoryList.size());
+    const int rows = Hyou->fixedRows() + qMax<int>(1, CategoryList.size());
     const int cols = fixedCols + qMax(PeriodDays, 1);
     Hyou->model()->setSize(cols, rows);
     // Texts, objects and amounts of every cell; the table is filled with its
@@ -1898,7 +1910,7 @@ bool TFrameDeru::hyouSelectCell(int col, int row)
     SoftStringGridModel *hm = Hyou->model();
     if (col >= hm->leftCol() + hm->visibleColCount() && hm->leftCol() < hm->colCount() - 1)
         hm->setLeftCol(qMin(hm->colCount() - 1, hm->leftCol() + 1));
-    const int i = row - kFixedRows;
+    const int i = row - Hyou->fixedRows();
     if (i < 0 || i >= CategoryList.size())
         return true;
     const QDate d = PeriodStart.addDays(col - firstDataCol());

@@ -17,6 +17,7 @@
 
 class DataSet;
 class DataSource;
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -105,6 +106,8 @@ public:
     virtual void CalcPeriod(int code);
     // Only the transfer page has slip totals of its own.
     virtual void CalcSlipTotals();
+    // Fixed rows and columns of the monthly table.
+    virtual void SetTableFixedCounts();
     // The column list of an input mode.
     virtual void BuildColumnList(int mode);
     virtual void SetHelpContexts();
@@ -160,6 +163,12 @@ public:
     // Bill, free and voucher slips: asks once when a line lies outside the
     // shown month; false when the user says no.
     bool ConfirmOutOfPeriodLines();
+    // The accounting month of the shown slip: a bill's or voucher's own
+    // account closes its month on its own day (FrameDeruBill.cpp).
+    void SlipPeriod(QDate &start, QDate &end) const;
+    // The bill's automatic withdrawal line is decided before the save's
+    // transaction and written inside it (expense page, bill mode).
+    void InstallAutoWithdrawal();
     // Writes what is still being typed (grid editor, slip header) into its
     // row; false when the grid's editor refused its text.
     bool PostActiveControl();
@@ -210,6 +219,19 @@ public:
     // The column button of a kind, or nullptr.
     QAction *columnButton(int kind) const;
     int selKind() const { return SelKind; }
+
+    // ---- consumption tax (FrameDeruTax.cpp) ----------------------------------
+
+    // The tax lines of the shown day and category, or of the shown slip.
+    void ShpBtnTaxClick();
+    // Blank lines go; a line without category, paying account or date stops
+    // the press with the reason (the cursor stays on it).
+    bool CheckLinesForTax();
+    // The current line is left out of the taxable base.
+    bool IsTaxExempt();
+    double GetTaxRate(const QDate &date);
+    void MakeTableTaxLine(const QDate &date);
+    void MakeSlipTaxLines();
 
     // "%d年度 %d月分 (%s締め)" of the shown month.
     QString PeriodCaption() const;
@@ -296,6 +318,7 @@ public:
     QLabel *BbLbKasigou = nullptr;
     QLabel *LbZeiGoukei = nullptr;     // "（税合計）", table entry on the expense page
     QLabel *BbLbZeiKarigou = nullptr;
+    QAbstractButton *ShpBtnTax = nullptr; // "消費税", expense page only
     QLabel *LbMemo = nullptr;
     QPlainTextEdit *Memo = nullptr;
     TMySpeedButton *MySpdBtnPopMenuMemo = nullptr;
@@ -340,6 +363,7 @@ protected:
     void drawMeisaiCell(QPainter &painter, const QRect &rect, int dataCol, int column, GridDrawState state);
     void setPendingCellFromControls();
     void scheduleIdleWork();
+    void buildTaxButton();
     void showCurrentDay(bool rightEdge);
     void InstallMemoMenu();
     QString buildMeisaiSql() const;

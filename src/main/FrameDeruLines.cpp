@@ -34,6 +34,12 @@ void TFrameDeru::CalcDetailTotals()
         BbLbZeiKarigou->hide();
         return;
     }
+    if (FrameKind == 3) {
+        // An account's cell has money in and out: the page recounts its table.
+        RefillTableFromMeisai();
+        updateActions();
+        return;
+    }
     Field *amount = m->findField(QStringLiteral("KINGAKU"));
     Field *side = m->findField(sideField());
     Field *day = m->findField(QStringLiteral("RECDATE"));

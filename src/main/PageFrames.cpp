@@ -1,11 +1,13 @@
 #include "main/PageFrames.h"
 
-#include "main/FrameDeru.h"
+#include "main/FormAutoRegister.h"
 #include "main/FormCalclater.h"
 #include "main/FormMemoRandum.h"
+#include "main/FrameDeru.h"
+#include "main/FrameIri.h"
+#include "main/FrameKouza.h"
 #include "main/FrameMemoList.h"
 #include "main/FrameReserve.h"
-#include "main/FormAutoRegister.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
@@ -27,7 +29,9 @@ template <class T> void registerPage(int pageNo)
 
 void RegisterStandardPages()
 {
+    registerPage<TFrameIri>(pgIri);
     registerPage<TFrameDeru>(pgDeru);
+    registerPage<TFrameKouza>(pgKouza);
     registerPage<TFrameYosan>(pgYosan);
     registerPage<TFrameMemoList>(pgNikki);
     registerPage<TFrameTyuSyutu>(pgTyusyutu);

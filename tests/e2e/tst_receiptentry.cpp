@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(lines->changeCount(), 0);
         const int monthCode = EncodeMonthCode(uint16_t(page->shownYear()), uint16_t(page->shownMonth()));
         Statement st(DatMod->MainDatabase,
-                     u"SELECT RECEIPTNO, GYONO, STYLE, LOOKUPNO, KASICODE FROM Master WHERE DATANO > 0"_s);
+                     u"SELECT RECEIPTNO, GYONO, STYLE, LOOKUPNO, KASICODE FROM Master WHERE DATANO > 0 AND STYLE <> 6"_s);
         QVERIFY(st.next());
         QVERIFY(st.intValue(0) > 0);
         QCOMPARE(int(st.intValue(1)), 1);
@@ -191,7 +191,7 @@ private slots:
         dialogs.answer(mrYes, question);
         QVERIFY(page->SaveJournal());
         QCOMPARE(lines->changeCount(), 0);
-        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 1);
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0 AND STYLE = 3"_s).toInt(), 1);
         QVERIFY(dialogs.done());
     }
 };
