@@ -369,6 +369,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         MyDbGridMeisai->setPalette(p);
     }
     right->addWidget(MyDbGridMeisai, 1);
+    SetUpOldValueHeader();
     auto *totals = new QHBoxLayout;
     LbMeisaiGoukei = new QLabel(QStringLiteral("明細の合計"), PnlMeisai);
     BbLbKarigou = new QLabel(QStringLiteral("0"), PnlMeisai);
@@ -650,6 +651,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     });
 
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDeru::IdleWork);
+    SetUpChoiceWiring();
 }
 
 TFrameDeru::~TFrameDeru()
@@ -838,6 +840,7 @@ void TFrameDeru::AttachDataSets()
         CancelAllChanges();
         MeisaiAfterApplied();
     };
+    AttachChoiceHooks();
     if (InputMode != 1) {
         ReceiptList->AttachHooks();
         m->OnNeedCalcSum = [this](DataSet &) { SlipPanel->CalcDetailTotals(); };
@@ -873,6 +876,7 @@ void TFrameDeru::DetachDataSets()
             m->OnAfterNoTransaction = nullptr;
         }
         m->CltSelecter = nullptr;
+        m->OnUncheckAssist = nullptr;
         m->CltDataStyle = 0;
         m->CltSyuSiIdo = 0;
         m->setCommandText(QString());
@@ -1212,8 +1216,6 @@ void TFrameDeru::SetUpInputMode(int mode)
         a->setData(int(rec.Kind));
         if (rec.Kind == 1 || rec.Kind == 2)
             a->setChecked(true);
-        // The month calendar of the date columns is not offered yet: no button.
-        a->setVisible(!isCalendarKind(rec.Kind));
         connect(a, &QAction::triggered, this, [this, rec] { TolBtn1Click(rec, true); });
         ToolBar1->addAction(a);
     }
@@ -1312,6 +1314,7 @@ void TFrameDeru::applyDetailColumns()
     UsedColumnCount = int(columns.size());
     MyDbGridMeisai->setColumns(columns);
     Updating = false;
+    OldData.Bind(HdCtrOldValue, MyDbGridMeisai);
     if (CodeInput)
         RestoreGridIme();
 }
