@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QListWidget>
 #include <QPointer>
 #include <QToolButton>
@@ -84,28 +86,21 @@ TFormFukuHinmei::TFormFukuHinmei(QWidget *parent) : QWidget(parent, Qt::Tool)
     DBClGridFukuHinmei->installEventFilter(this);
     layout->addWidget(DBClGridFukuHinmei, 1);
 
+    // The name and the buttons on one row, the item's quantity and price
+    // under them, so the narrow window keeps every box usable.
     auto *bottom = new QWidget(this);
-    auto *row = new QHBoxLayout(bottom);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto *rows = new QVBoxLayout(bottom);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto *row = new QHBoxLayout;
     row->setSpacing(2);
+    rows->addLayout(row);
     row->addWidget(new QLabel(u"名称"_s, bottom));
     EditTuika = new QLineEdit(bottom);
     EditTuika->setToolTip(u"新規選択肢を記入します。"_s);
     EditTuika->setMinimumWidth(50);
     EditTuika->installEventFilter(this);
-    row->addWidget(EditTuika, 2);
-    LbQuantity = new QLabel(u"数"_s, bottom);
-    row->addWidget(LbQuantity);
-    EditQuantity = new QLineEdit(bottom);
-    EditQuantity->setMinimumWidth(24);
-    EditQuantity->setAttribute(Qt::WA_InputMethodEnabled, false);
-    row->addWidget(EditQuantity, 1);
-    LbGaku = new QLabel(u"額"_s, bottom);
-    row->addWidget(LbGaku);
-    EditGaku = new QLineEdit(bottom);
-    EditGaku->setMinimumWidth(36);
-    EditGaku->setAttribute(Qt::WA_InputMethodEnabled, false);
-    row->addWidget(EditGaku, 1);
+    row->addWidget(EditTuika, 1);
     SpBtnPost = new QToolButton(bottom);
     SpBtnPost->setText(u"登録"_s);
     SpBtnPost->setToolTip(u"登録"_s);
@@ -113,6 +108,21 @@ TFormFukuHinmei::TFormFukuHinmei(QWidget *parent) : QWidget(parent, Qt::Tool)
     SpBtnDelete = new QToolButton(bottom);
     SpBtnDelete->setText(u"削除"_s);
     row->addWidget(SpBtnDelete);
+    auto *values = new QHBoxLayout;
+    values->setSpacing(2);
+    rows->addLayout(values);
+    LbQuantity = new QLabel(u"数"_s, bottom);
+    values->addWidget(LbQuantity);
+    EditQuantity = new QLineEdit(bottom);
+    EditQuantity->setMinimumWidth(30);
+    EditQuantity->setAttribute(Qt::WA_InputMethodEnabled, false);
+    values->addWidget(EditQuantity, 1);
+    LbGaku = new QLabel(u"額"_s, bottom);
+    values->addWidget(LbGaku);
+    EditGaku = new QLineEdit(bottom);
+    EditGaku->setMinimumWidth(50);
+    EditGaku->setAttribute(Qt::WA_InputMethodEnabled, false);
+    values->addWidget(EditGaku, 2);
     layout->addWidget(bottom);
     connect(SpBtnPost, &QToolButton::clicked, this, [this] { SpBtnPostClick(); });
     connect(SpBtnDelete, &QToolButton::clicked, this, [this] { SpBtnDeleteClick(); });
@@ -121,7 +131,8 @@ TFormFukuHinmei::TFormFukuHinmei(QWidget *parent) : QWidget(parent, Qt::Tool)
     const QString section = u"HinmeiForm"_s;
     const int top = readSetting(section, u"Top"_s, 100);
     const int left = readSetting(section, u"Left"_s, 150);
-    const int w = readSetting(section, u"Width"_s, std::max(width, 170));
+    // Never narrower than a long item name and the boxes need.
+    const int w = std::max(width, readSetting(section, u"Width"_s, 170));
     const int h = readSetting(section, u"Height"_s, 300);
     // A placement stored on a larger screen still leaves the window reachable.
     setGeometry(std::max(0, left), std::max(0, top), std::clamp(w, 120, 4000), std::clamp(h, 100, 4000));
@@ -289,9 +300,16 @@ void TFormFukuHinmei::applyTileSize()
     const QSize area = DBClGridFukuHinmei->viewport()->size();
     const int cols = std::max(1, int(std::lround(double(area.width()) / std::max(1, m_tileWidth))));
     const int rows = std::max(1, int(std::lround(double(area.height()) / std::max(1, SubRowHeight))));
-    const int w = std::max(1, (area.width() - 1) / cols);
+    // The wrapping list keeps room for its scroll bar whether it shows or
+    // not; without it the last column would go to the next row.
+    const int bar = DBClGridFukuHinmei->verticalScrollBar()->isVisible()
+                        ? 0
+                        : DBClGridFukuHinmei->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int w = std::max(1, (area.width() - bar - 1) / cols);
     const int h = std::max(std::max(1, area.height() / rows), fontMetrics().height() + 4);
     DBClGridFukuHinmei->setGridSize(QSize(w, h));
+    for (int i = 0; i < DBClGridFukuHinmei->count(); ++i)
+        DBClGridFukuHinmei->item(i)->setSizeHint(QSize(w, h));
 }
 
 void TFormFukuHinmei::showEvent(QShowEvent *event)

@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QListView>
 #include <QMenu>
 #include <QPainter>
@@ -486,7 +488,10 @@ void TFrameSelecter::ShowCalendar(int kind, int year, int month, int closingMont
     cal->setNendo(year);
     cal->setGetudo(month);
     cal->UpdateCalendar();
+    // The list query closes; the column's title stays over the calendar.
+    const QString title = BvlLbTitle->text();
     CloseList();
+    BvlLbTitle->setText(title);
     DBCtlGridSelecter->hide();
     PnlCalender->show();
     if (date.isValid())
@@ -772,9 +777,22 @@ void TFrameSelecter::applyTileSize()
     const int cols = tileColumns();
     const int rows = tileRows();
     // One pixel to spare, or the last column would wrap to the next row.
-    const int w = std::max(1, (area.width() - 1) / cols);
+    // The wrapping list keeps room for its scroll bar whether it shows or
+    // not; without it the last column would go to the next row.
+    const int bar = DBCtlGridSelecter->verticalScrollBar()->isVisible()
+                        ? 0
+                        : DBCtlGridSelecter->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int w = std::max(1, (area.width() - bar - 1) / cols);
     const int h = std::max(std::max(1, area.height() / rows), fontMetrics().height() + 4);
     DBCtlGridSelecter->setGridSize(QSize(w, h));
+}
+
+void TFrameSelecter::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    // The table or slip list took the selector's place: its sub-list goes too.
+    if (TFormFukuHinmei *w = ExistingFormFukuHinmei(); w && w->OwnerSelecter == this)
+        w->hide();
 }
 
 void TFrameSelecter::resizeEvent(QResizeEvent *event)

@@ -46,7 +46,8 @@ void TOldDataClass::RebuildSections()
         return;
     m_header->clear();
     m_entries.clear();
-    m_header->addSection(m_grid->indicatorWidth() + m_grid->frameWidth(), QString(), Qt::AlignLeft, false);
+    // Over the indicator and the frame: up to where the cells begin.
+    m_header->addSection(std::max(1, m_grid->viewport()->geometry().left()), QString(), Qt::AlignLeft, false);
     m_entries << Entry{-1, -1};
     const QList<TMyDBGridColumn> cols = m_grid->columns();
     const int left = std::max(0, m_grid->leftCol());

@@ -356,6 +356,11 @@ private slots:
         typeInto(page, u"KINGAKU"_s, u"1980"_s, Qt::Key_Return);
         lines->first();
         QTRY_COMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(1980));
+        // One section over the indicator, then one per column shown.
+        int shown = 0;
+        for (int i = 0; i < page->MyDbGridMeisai->columnCount(); ++i)
+            shown += page->MyDbGridMeisai->column(i).visible && !page->MyDbGridMeisai->isColumnHidden(i) ? 1 : 0;
+        QCOMPARE(page->HdCtrOldValue->count(), shown + 1);
         const int amount = sectionOf(u"KINGAKU"_s);
         QVERIFY(amount > 0);
         QCOMPARE(page->HdCtrOldValue->section(amount).text, u"1,980"_s);
