@@ -877,6 +877,7 @@ void TFrameDeru::DetachDataSets()
         }
         m->CltSelecter = nullptr;
         m->OnUncheckAssist = nullptr;
+        m->OnChooseCode = nullptr;
         m->CltDataStyle = 0;
         m->CltSyuSiIdo = 0;
         m->setCommandText(QString());

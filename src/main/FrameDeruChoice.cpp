@@ -12,6 +12,7 @@
 #include "controls/MyCalendar.h"
 #include "data/DatMod.h"
 #include "data/HimokuCache.h"
+#include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
 #include "main/ChoicePanel.h"
@@ -376,6 +377,17 @@ void TFrameDeru::AttachChoiceHooks()
         if (m->CltBusyState != 1)
             OldData.FieldChanged(field);
     };
+    if (TMeisaiClientDataSet *slip = DatMod ? DatMod->ReceiptClt : nullptr) {
+        // A card or payment account typed into the slip header is taken as
+        // if it had been chosen in its column, which writes it to the lines.
+        slip->OnChooseCode = [this](Field &field, int code) {
+            field.setAsInteger(code);
+            if (SelRec.SlipField && SelRec.EditField.compare(field.fieldName(), Qt::CaseInsensitive) == 0)
+                FrSelecter->ChooseCode(code, HimokuCodeToName(code), QDate());
+            else
+                SlipPanel->CopySlipFieldToLines(field);
+        };
+    }
     FrSelecter->OnCalcDateRange = [this](int year, int month, int &simeBi, QDate &start, QDate &end) {
         int code = -1;
         if (SelKind == 3 || ((SelKind == 5 || SelKind == 6) && InputMode != 3))

@@ -11,6 +11,7 @@
 
 #include "DialogQueue.h"
 #include "JournalPageDriver.h"
+#include "controls/FrameBtn.h"
 #include "controls/MyCalendar.h"
 #include "data/DatMod.h"
 #include "data/FormSelecterHimoku.h"
@@ -23,6 +24,7 @@
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
 #include "main/OldValueHeader.h"
+#include "main/SlipPanel.h"
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
@@ -395,6 +397,43 @@ private slots:
         QVERIFY(page->SaveJournal());
         QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0 AND KINGAKU = 500"_s).toInt(),
                  lines->recordCount());
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // A new bill opens the card column; a card typed into the header after
+    // a line was entered is taken as a choice: the line is the card's too.
+    void typedCardIsChosen()
+    {
+        DialogQueue dialogs;
+        page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        const int card = GetHimokuCodeByName(u"クレジットカード"_s, 3);
+        QVERIFY(card > 0);
+        QTest::mouseClick(page->FrBtnCredit, Qt::LeftButton);
+        QTRY_COMPARE(page->inputMode(), 3);
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        TMeisaiClientDataSet *slips = DatMod->ReceiptClt;
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(slips->isActive() && slips->recordCount() == 1);
+        QCOMPARE(page->selKind(), 19);
+        QVERIFY(page->FrSelecter->LocateCode(card));
+
+        newLine(page);
+        typeInto(page, u"RECDATE"_s, page->periodStart().toString(u"yy/MM/dd"_s), Qt::Key_Tab);
+        typeInto(page, u"KARICODE"_s, u"食費"_s, Qt::Key_Tab);
+        typeInto(page, u"KINGAKU"_s, u"800"_s, Qt::Key_Tab);
+        lines->checkBrowseMode();
+        typeHeader(page->SlipPanel->DBEditCredit, QString::number(card));
+        QCOMPARE(int(slips->fieldByName(u"CreditCode"_s)->asInteger()), card);
+        // Enter walked on to the payment day: its calendar is shown.
+        QCOMPARE(page->selKind(), 20);
+        QVERIFY(page->FrSelecter->CalendarShown);
+        lines->first();
+        QCOMPARE(int(lines->fieldByName(u"KASICODE"_s)->asInteger()), card);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT KASICODE FROM Master WHERE DATANO > 0"_s).toInt(), card);
         QVERIFY(dialogs.done());
         stop();
     }
