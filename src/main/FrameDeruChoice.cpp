@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QChildEvent>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QToolBar>
 
@@ -468,6 +470,28 @@ private:
     std::function<void(QObject *)> m_onFocusIn;
 };
 
+// Calls back for every child made ready in a watched widget.
+class ChildAddedWatch : public QObject
+{
+public:
+    ChildAddedWatch(QObject *parent, std::function<void(QObject *)> onChild)
+        : QObject(parent), m_onChild(std::move(onChild))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Polished, not added: when added the child is not yet of its own class.
+        if (event->type() == QEvent::ChildPolished)
+            m_onChild(static_cast<QChildEvent *>(event)->child());
+        return false;
+    }
+
+private:
+    std::function<void(QObject *)> m_onChild;
+};
+
 } // namespace
 
 void TFrameDeru::PressColumnButtonByField(const QString &field, bool slipField)
@@ -508,6 +532,24 @@ void TFrameDeru::SetUpChoiceWiring()
             if (auto *edit = qobject_cast<TSlipFieldEdit *>(box))
                 PressColumnButtonByField(edit->property("slipField").toString(), true);
     });
+    // Text typed into a cell of the selector's column narrows its list and
+    // stands ready in the add-choice box.
+    auto *editors = new ChildAddedWatch(this, [this](QObject *child) {
+        auto *editor = qobject_cast<QLineEdit *>(child);
+        if (!editor || editor->property("feedsSelecter").toBool())
+            return;
+        editor->setProperty("feedsSelecter", true);
+        connect(editor, &QLineEdit::textEdited, this, [this](const QString &text) {
+            const int col = MyDbGridMeisai->currentIndex().column();
+            if (!Attached || !TFrameSelecter::KindHasList(SelKind) || SelRec.SlipField || col < 0
+                || MyDbGridMeisai->column(col).fieldName.compare(SelRec.ViewField, Qt::CaseInsensitive) != 0
+                || text.trimmed().isEmpty())
+                return;
+            FrSelecter->SetAssistText(text.trimmed());
+            FrSelecter->PnlTuika->EditTuika->setText(text.trimmed());
+        });
+    });
+    MyDbGridMeisai->viewport()->installEventFilter(editors);
     const std::pair<TSlipFieldEdit *, const char *> boxes[] = {{SlipPanel->DBEditDate, "RecDate"},
                                                                {SlipPanel->DBEditShop, "ShopName"},
                                                                {SlipPanel->DBEditCredit, "CreditCode"},

@@ -19,6 +19,7 @@
 #include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MyRegistryIniFile.h"
+#include "main/ChoicePanel.h"
 #include "main/FormFukuHinmei.h"
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
@@ -457,9 +458,26 @@ private slots:
         QTest::keyClick(sel->DBCtlGridSelecter, Qt::Key_Tab);
         QTRY_VERIFY(page->MyDbGridMeisai->hasFocus());
 
-        sel->SetAssistText(u"かん"_s);
+        // Typing into the item cell narrows the item list.
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const QModelIndex cell = grid->dataModel()->index(0, gridColumn(page, u"HinmeiName"_s));
+        grid->setFocus();
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        QTRY_VERIFY(grid->editorMode());
+        auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor());
+        QVERIFY(editor);
+        editor->selectAll();
+        // Japanese arrives as the input method's commit.
+        QInputMethodEvent commit;
+        commit.setCommitString(u"かん"_s);
+        QApplication::sendEvent(editor, &commit);
+        QCOMPARE(editor->text(), u"かん"_s);
         QVERIFY(sel->FilteredList);
         QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"みかん"_s);
+        QCOMPARE(sel->PnlTuika->EditTuika->text(), u"かん"_s);
+        QTest::keyClick(editor, Qt::Key_Escape);
         QVERIFY(page->SaveJournal());
         QVERIFY(!sel->FilteredList);
         QVERIFY(sel->EditAssist->text().isEmpty());
