@@ -165,8 +165,12 @@ void TFrameDeru::ApplyOldValueToCurrentColumn()
     for (int s = 1; s < HdCtrOldValue->count(); ++s)
         if (OldData.ColumnOfSection(s) == column) {
             OldData.Suspended = true;
+            struct Resume
+            {
+                TOldDataClass &d;
+                ~Resume() { d.Suspended = false; }
+            } resume{OldData};
             ApplyOldValue(s, 3);
-            OldData.Suspended = false;
             CalcDetailTotals();
             return;
         }

@@ -395,9 +395,24 @@ private slots:
         for (lines->first(); !lines->eof(); lines->next())
             QCOMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(500));
 
+        // Ctrl+Enter on the amount of a line: the previous amount (500) again.
+        lines->first();
+        typeInto(page, u"KINGAKU"_s, u"70"_s, Qt::Key_Return);
+        lines->first();
+        QTRY_COMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(70));
+        lines->setRecNo(2);
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        grid->setFocus();
+        grid->setCurrentIndex(grid->dataModel()->index(1, gridColumn(page, u"KINGAKU"_s)));
+        QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
+        lines->setRecNo(2);
+        QCOMPARE(lines->fieldByName(u"KINGAKU"_s)->asCurrency(), Currency::fromInt(70));
+        lines->first();
+        QTRY_COMPARE(page->HdCtrOldValue->section(amount).text, u"70"_s);
+
         QVERIFY(page->SaveJournal());
         QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0 AND KINGAKU = 500"_s).toInt(),
-                 lines->recordCount());
+                 lines->recordCount() - 2);
         QVERIFY(dialogs.done());
         stop();
     }
