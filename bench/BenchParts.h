@@ -90,3 +90,6 @@ BenchPart benchMemory();
 BenchPart benchSelecter();
 BenchPart benchEncrypted();
 BenchPart benchExport();
+BenchPart benchReserve();
+BenchPart benchImport();
+BenchPart benchPrint();

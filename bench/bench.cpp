@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "BenchBooks.h"
+#include "BenchChart.h"
 #include "BenchDiary.h"
 #include "BenchKouza.h"
 #include "BenchMemory.h"
@@ -42,7 +43,8 @@ namespace {
 QList<BenchPart> parts()
 {
     return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
-            benchMemory(), benchSelecter(), benchEncrypted(), benchExport()};
+            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve(), benchImport(),
+            benchPrint()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)
@@ -164,6 +166,8 @@ int parent(const QString &cache, int runs, const GenerateBook::Options &options,
         benchSortedPosts();
     if (wanted("kouza"))
         BenchKouza(large, runs);
+    if (wanted("chart"))
+        BenchChart(large, runs);
     QDir(work).removeRecursively();
     return 0;
 }

@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev libgl1-mesa-dev
   libsqlcipher-dev libxlsxwriter-dev zlib1g-dev pxlib-dev
-  libreoffice-calc-nogui unzip
+  libreoffice-calc-nogui unzip poppler-utils
   fonts-noto-cjk xvfb xauth qt6-translations-l10n
 )
 missing=()

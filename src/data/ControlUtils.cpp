@@ -100,6 +100,18 @@ void SetControlHelpContext(QWidget *control, int context)
         control->setProperty("helpContext", context);
 }
 
+int HelpContextAt(const QWidget *control)
+{
+    if (!control)
+        return -1;
+    for (const QWidget *w = control; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        const int context = w->property("helpContext").toInt();
+        if (context > 0)
+            return context;
+    }
+    return 0;
+}
+
 void MeasureMenuItem(const QAction *item, int &height, double factor)
 {
     if (item && item->isSeparator())

@@ -35,6 +35,9 @@ void FillMonthCombo(QComboBox *combo, int simeTuki, int month = 0);
 
 // The help context of a control (kept as its "helpContext" property).
 void SetControlHelpContext(QWidget *control, int context);
+// The help context of a control, else of the nearest parent that has one: -1
+// without a control, 0 when none up to the window has one.
+int HelpContextAt(const QWidget *control);
 
 // Owner-drawn pop-up menus of the pages. A separator is 3 pixels high; any other
 // item the given height times factor (truncated).

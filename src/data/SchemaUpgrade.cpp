@@ -4,6 +4,8 @@
 
 #include "data/BookSchema.h"
 #include "data/MyMemIniFile.h"
+#include "data/RecordNumbers.h"
+#include "data/SchemaUpgradeFirst.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Dialogs.h"
 
@@ -18,15 +20,6 @@ bool hasColumn(Database &db, const QString &table, const QString &column)
     return false;
 }
 
-// What the first release's layout lacks; a book that has all of it counts as
-// level 1 whatever its number says.
-bool levelZeroDone(Database &db)
-{
-    return hasColumn(db, QStringLiteral("Master"), QStringLiteral("ZEIATUKAI"))
-        && hasColumn(db, QStringLiteral("ShopList"), QStringLiteral("OYACODE"))
-        && hasColumn(db, QStringLiteral("ReserveList"), QStringLiteral("M1GAKU"));
-}
-
 void renameSystemCategories(Database &db)
 {
     const QList<QPair<int, QString>> names{{11, QStringLiteral("口座フリー入力用")},
@@ -38,10 +31,10 @@ void renameSystemCategories(Database &db)
 
 void addColumnZero(Database &db, const QString &table, const QString &column)
 {
-    if (hasColumn(db, table, column))
-        return;
-    db.exec(QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2 SMALLINT").arg(table, column));
-    db.exec(QStringLiteral("UPDATE \"%1\" SET %2 = 0").arg(table, column));
+    if (!hasColumn(db, table, column))
+        db.exec(QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2 SMALLINT").arg(table, column));
+    // A table rebuilt in the new layout by an earlier step has the column empty.
+    db.exec(QStringLiteral("UPDATE \"%1\" SET %2 = 0 WHERE %2 IS NULL").arg(table, column));
 }
 
 int addToCounter(Database &db, const QString &table, int n)
@@ -91,11 +84,11 @@ void UpgradeBookSchema(Database &db, const QString &folder)
     int level = ini.ReadOrWriteInteger(QStringLiteral("DataLevel"), QStringLiteral("DataLevel"), 0);
     if (level >= BookSchema::Level)
         return;
-    if (level < 1) {
-        if (!levelZeroDone(db))
-            throw EDatabaseError(QStringLiteral("この家計簿は最初の版の形式のため、新しい形式にできません。"));
+    // A book whose level number was lost but whose tables are newer than the
+    // first release's counts as level 1: the later steps look for themselves.
+    const bool firstLayout = level < 1 && !FirstLayoutDone(db);
+    if (level < 1)
         level = 1;
-    }
     // The question comes before the transaction: nothing waits on the user
     // while the book is being written.
     // A book that has the 2007 holidays already is not asked again.
@@ -112,6 +105,8 @@ void UpgradeBookSchema(Database &db, const QString &folder)
         throw EDatabaseError(QStringLiteral("家計簿の写しを作れないため、形式を新しくできません: ") + copy);
     try {
         Transaction upgrade(db, Database::TransactionMode::Immediate);
+        if (firstLayout)
+            UpgradeFirstLayout(db);
         if (level <= 1) {
             renameSystemCategories(db);
             addColumnZero(db, QStringLiteral("Himoku"), QStringLiteral("SIMEHOLIDAYSHIFT"));
@@ -127,6 +122,10 @@ void UpgradeBookSchema(Database &db, const QString &folder)
             addColumnZero(db, QStringLiteral("Himoku"), QStringLiteral("SIMEADDDAY"));
         upgrade.commit();
     } catch (const EDatabaseError &e) {
+        QFile::remove(copy);
+        throw EDatabaseError(QStringLiteral("家計簿の形式を新しくできませんでした。家計簿は元のままです。\r")
+                             + e.message());
+    } catch (const ERecordNumberError &e) {
         QFile::remove(copy);
         throw EDatabaseError(QStringLiteral("家計簿の形式を新しくできませんでした。家計簿は元のままです。\r")
                              + e.message());

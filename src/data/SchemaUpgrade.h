@@ -10,8 +10,6 @@ class Database;
 // nothing. All steps run in one transaction, with a copy of the database file
 // kept beside it until the transaction has committed; the level is written
 // only then. On failure the book is as it was and EDatabaseError says why.
-// Level 0 books (the tax and shop-list layouts of the first release) are not
-// converted: such a book is refused with a message.
 void UpgradeBookSchema(Database &db, const QString &folder);
 
 // The level a new book has.

@@ -3,14 +3,42 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <memory>
 
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
 #include "main/FrameDeru.h"
 #include "main/MeisaiGrid.h"
 #include "printing/ExcelExport.h"
+#include "printing/PrintPreViewHyou.h"
 
 using namespace Qt::StringLiterals;
+
+TFormPrintPreViewHyou *NewDeruHyouPreview(TFrameDeru *page, bool split)
+{
+    auto *preview = new TFormPrintPreViewHyou(page);
+    preview->SetPaperOrientation(nkOrLandScape);
+    preview->SaveSection = u"PreViewHyou"_s + page->settingsSection();
+    preview->PrintFont = page->Hyou->font();
+    preview->PrintFont.setFamily(PrintMinchoFamily());
+    const QDate end = page->periodEnd();
+    preview->SetHyouTitle(u"%1年 %2月 月間集計表"_s.arg(end.year()).arg(end.month()));
+    preview->SetSubTitle(QString());
+    TCurrencyGrid *hyou = page->Hyou;
+    const int cols = hyou->colCount();
+    if (split) {
+        preview->SetGrid1(hyou, 0, cols - 1);
+        preview->SetGrid2(nullptr, 0, 0);
+        preview->SetPageCount(2);
+    } else {
+        preview->SetGrid1(hyou, 0, cols / 2);
+        preview->SetGrid2(hyou, cols / 2 + 1, cols - 1);
+        preview->LowerBandSkipsColumn1 = true;
+        preview->SetPageCount(1);
+    }
+    preview->SetGrid3(nullptr, 0, 0);
+    return preview;
+}
 
 void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
 {
@@ -20,6 +48,10 @@ void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
     button->setMinimumSize(QSize(64, 26));
     bar->addWidget(button);
     auto *menu = new QMenu(button);
+    QAction *hyou = menu->addAction(u"表を印刷"_s);
+    hyou->setObjectName(u"MenuPrintHyou"_s);
+    QAction *hyouPart = menu->addAction(u"表を印刷(2分割)"_s);
+    hyouPart->setObjectName(u"MenuPrintHyouPart"_s);
     QAction *hyouExcel = menu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
     QAction *meisaiExcel = menu->addAction(u"明細をエクセルへ"_s);
@@ -32,6 +64,13 @@ void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
         default: return u"支出"_s;
         }
     };
+    for (QAction *action : {hyou, hyouPart}) {
+        const bool split = action == hyouPart;
+        QObject::connect(action, &QAction::triggered, page, [page, split] {
+            std::unique_ptr<TFormPrintPreViewHyou> preview(NewDeruHyouPreview(page, split));
+            preview->exec();
+        });
+    }
     QObject::connect(hyouExcel, &QAction::triggered, page, [page, kindName] {
         TCurrencyGridExcelExport ex;
         ex.Grid[0] = page->Hyou;
@@ -47,9 +86,10 @@ void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
         ex.SheetName = kindName() + u"の明細"_s;
         RunExcelExport(ex, ex.SheetName);
     });
-    QObject::connect(button, &QAbstractButton::clicked, page, [page, button, menu, hyouExcel] {
-        // The table entry only where the monthly table is shown.
-        hyouExcel->setVisible(page->inputMode() == 1);
+    QObject::connect(button, &QAbstractButton::clicked, page, [page, button, menu, hyou, hyouPart, hyouExcel] {
+        // The table entries only where the monthly table is shown.
+        for (QAction *a : {hyou, hyouPart, hyouExcel})
+            a->setVisible(page->inputMode() == 1);
         menu->popup(button->mapToGlobal(QPoint(0, button->height())));
     });
 }

@@ -1,6 +1,7 @@
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
 #include "main/DeruPrintMenu.h"
+#include "main/DeruSettingsButton.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -43,6 +44,8 @@
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "main/DeruHyou.h"
+#include "main/DeruLineMenu.h"
+#include "main/FormCalclater.h"
 #include "main/MeisaiGrid.h"
 #include "main/ReceiptList.h"
 #include "main/SlipPanel.h"
@@ -247,6 +250,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     SpBtnReserve->setAllowAllUp(true);
     top->addWidget(SpBtnTokubetu);
     top->addWidget(SpBtnReserve);
+    InstallDeruSettingsButton(this, top);
     InstallDeruPrintMenu(this, top);
     main->addLayout(top);
     main->addLayout(nav);
@@ -410,10 +414,13 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     // Bottom: the diary line of the shown day.
     auto *kondate = new QHBoxLayout;
     LbMemo = new QLabel(QStringLiteral("日記"), this);
+    MySpdBtnPopMenuMemo = makeSpeedButton(QStringLiteral("▼"), this);
+    MySpdBtnPopMenuMemo->setMinimumSize(QSize(18, 18));
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setFixedHeight(Memo->fontMetrics().height() * 3);
     kondate->addWidget(LbMemo);
+    kondate->addWidget(MySpdBtnPopMenuMemo, 0, Qt::AlignTop);
     kondate->addWidget(Memo, 1);
     main->addLayout(kondate);
 
@@ -588,12 +595,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         if (MainForm)
             MainForm->SetAllBtnShow(SpBtnControl->down());
     });
-    connect(SpBtnMeisaiPnl, &QAbstractButton::clicked, this, [this] {
-        PlaceDetailPanel(Split->orientation() == Qt::Horizontal ? 2 : 4);
-        if (!SettingsSection.isEmpty())
-            storeSize(SettingsSection, QStringLiteral("PnlMeisaiAlign"),
-                      Split->orientation() == Qt::Horizontal ? 4 : 2);
-    });
+    connect(SpBtnMeisaiPnl, &QAbstractButton::clicked, this,
+            [this] { PlaceDetailPanel(Split->orientation() == Qt::Horizontal ? 2 : 4); });
     connect(MySpdBtnToday, &QAbstractButton::clicked, this, [this] {
         Calender->setDate(QDate::currentDate());
         CellLoadPending = InputMode == 1;
@@ -650,6 +653,8 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         SlipPanel->CalcDetailTotals();
     });
 
+    LineMenu = new TDeruLineMenu(this);
+    InstallMemoMenu();
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDeru::IdleWork);
     SetUpChoiceWiring();
 }
@@ -707,6 +712,7 @@ void TFrameDeru::RefreshPage()
         return;
     }
     WaitCursor wait;
+    ApplyCommonFonts();
     if (MainForm && MainForm->ShownDate.isValid())
         CurDate = MainForm->ShownDate;
     if (MainForm && MainForm->ShownYear > 0)
@@ -849,6 +855,9 @@ void TFrameDeru::AttachDataSets()
         MeisaiCltSrc->setDataSet(m);
     if (MyDbGridMeisai->dataSource() != MeisaiCltSrc)
         MyDbGridMeisai->setDataSource(MeisaiCltSrc);
+    // The calculator's 読込 and 貼付 work on the lines' amount.
+    if (MainForm)
+        TFormCalclater::Bind(MainForm->calculator(), m, FrameKind == 3 ? QStringLiteral("KasiGaku") : QStringLiteral("KINGAKU"));
 }
 
 void TFrameDeru::DetachDataSets()
@@ -1941,14 +1950,6 @@ void TFrameDeru::ApplyExtraControls(bool down)
         a->setVisible(down);
     ActionMove->setVisible(down && table);
     PnlTrackBarDate->setVisible(down && table);
-}
-
-void TFrameDeru::PlaceDetailPanel(int align)
-{
-    // 4: beside the table; 1 and 2: under it.
-    const bool bottom = align == 1 || align == 2;
-    Split->setOrientation(bottom ? Qt::Vertical : Qt::Horizontal);
-    SpBtnMeisaiPnl->setText(bottom ? QStringLiteral("↑") : QStringLiteral("↓"));
 }
 
 void TFrameDeru::setPendingCellFromControls()

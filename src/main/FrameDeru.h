@@ -24,6 +24,7 @@ class QComboBox;
 class QDateEdit;
 class QKeyEvent;
 class QLabel;
+class QMenu;
 class QPainter;
 class QSlider;
 class QPlainTextEdit;
@@ -33,6 +34,7 @@ class QToolBar;
 class QToolButton;
 class TColorUpDown;
 class TCurrencyGrid;
+class TDeruLineMenu;
 class TFrameBtn;
 class TFrameSelecter;
 class TMeisaiClientDataSet;
@@ -168,11 +170,27 @@ public:
     // The extra controls shown (down) or hidden: the save, undo and cancel-all
     // buttons, the move button and the month step panel (both table entry only).
     void ApplyExtraControls(bool down);
-    // The detail panel beside the table (4) or under it (1, 2).
+    // The detail panel beside the table (4) or under it (1, 2), at the size
+    // the user last gave it in the input mode (FrameDeruLayout.cpp).
     void PlaceDetailPanel(int align);
+    // The panel's size of the input mode and its place into the settings.
+    void StoreDetailPanelSize();
+    static QString DetailSizeKey(int mode, bool right);
+    bool DetailPanelAtRight() const;
+    int DetailPanelSize() const;
+    // The main window's common font on the diary, the table and both grids.
+    void ApplyCommonFonts();
+    // The diary box's menu: a text file into the box (stored as the shown
+    // day's diary at the next commit), the box's text into a file.
+    bool OpenDiaryFile(const QString &path);
+    bool SaveDiaryFileAs(const QString &path);
     void RestoreGridIme();
     // Shared by the three journal pages; off at program start.
     static bool LastGridImeOpen;
+
+    // The 設定 button (DeruSettingsButton.cpp): saves the page, opens the
+    // category settings on the page's kind and shows the page afresh.
+    void OpenCategorySettings();
 
     // ---- choosing (FrameDeruChoice.cpp) --------------------------------------
 
@@ -236,6 +254,7 @@ public:
     int shownMonth() const { return ShownMonth; }
     QDate periodStart() const { return PeriodStart; }
     QDate periodEnd() const { return PeriodEnd; }
+    QString settingsSection() const { return SettingsSection; }
     int periodDays() const { return PeriodDays; }
     bool attached() const { return Attached; }
     bool cellLoadPending() const { return CellLoadPending; }
@@ -309,15 +328,20 @@ public:
     QLabel *BbLbZeiKarigou = nullptr;
     QLabel *LbMemo = nullptr;
     QPlainTextEdit *Memo = nullptr;
+    TMySpeedButton *MySpdBtnPopMenuMemo = nullptr;
+    QMenu *PopMenuMemo = nullptr;
     DataSource *MeisaiCltSrc = nullptr;
     TFrameSelecter *FrSelecter = nullptr;
     TOldValueHeader *HdCtrOldValue = nullptr;
     TOldDataClass OldData;
+    // The detail grid's line menu and clipboard (DeruLineMenu.cpp).
+    TDeruLineMenu *LineMenu = nullptr;
 
     // The page gives way to the window's layout: it may be squeezed.
     QSize minimumSizeHint() const override { return QSize(200, 150); }
 
 protected:
+    friend class TDeruLineMenu;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     // The slip list of the shown fiscal month (slip modes); the slip list's
@@ -350,6 +374,7 @@ protected:
     void setPendingCellFromControls();
     void scheduleIdleWork();
     void showCurrentDay(bool rightEdge);
+    void InstallMemoMenu();
     QString buildMeisaiSql() const;
     QString sideField() const { return FrameKind == 1 ? QStringLiteral("KASICODE") : QStringLiteral("KARICODE"); }
 

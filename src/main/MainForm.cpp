@@ -33,7 +33,9 @@
 #include "main/FrameInterface.h"
 #include "main/FramePlaceholder.h"
 #include "main/PageFrames.h"
+#include "management/FormOtherOption.h"
 #include "management/FrameDataKanri.h"
+#include "platform/ui/HintSwitch.h"
 #include "platform/db/Abort.h"
 #include "platform/db/Table.h"
 #include "platform/system/Exception.h"
@@ -309,7 +311,7 @@ TMainForm::TMainForm(QWidget *parent)
     WriteMode = readInt(QStringLiteral("KakikatAuto"), 0);
     readInt(QStringLiteral("ResourceCount"), 3);
     AllBtnShow = readBool(QStringLiteral("AllBtnShow"), true);
-    setAttribute(Qt::WA_AlwaysShowToolTips, !readBool(QStringLiteral("NoShowHint"), false));
+    SetHintsShown(!readBool(QStringLiteral("NoShowHint"), false));
 
     makeTabImages();
     SetSeasonImages(QDate::currentDate());
@@ -326,6 +328,9 @@ TMainForm::TMainForm(QWidget *parent)
         if (m_notepad)
             m_notepad->close();
     };
+    TFrameDataKanri::ArrangePages = [this] { OrderPageTabs(); };
+    TFormOtherOption::RunningViewStyle = [this] { return m_viewStyle; };
+    TFormOtherOption::RunningTabImages = [this] { return m_showTabImages; };
 }
 
 TMainForm::~TMainForm()
@@ -336,6 +341,9 @@ TMainForm::~TMainForm()
     for (QWidget *frame : std::as_const(m_created))
         disconnect(frame, nullptr, this, nullptr);
     TFrameDataKanri::CloseNotepad = nullptr;
+    TFrameDataKanri::ArrangePages = nullptr;
+    TFormOtherOption::RunningViewStyle = nullptr;
+    TFormOtherOption::RunningTabImages = nullptr;
     if (DatMod) {
         DatMod->OnCaptionText = nullptr;
         DatMod->OnShowBook = nullptr;
@@ -936,9 +944,9 @@ void TMainForm::ShowNotepad()
     }
 }
 
-void TMainForm::ShowContextHelp(QWidget *)
+void TMainForm::ShowContextHelp(QWidget *widget)
 {
-    MessageDlg(NoHelpText(), MsgDlgType::Information, mbOK);
+    ShowHelp(std::max(0, HelpContextAt(widget)));
 }
 
 void TMainForm::setHelpMode(bool on)

@@ -1,13 +1,18 @@
 #include "main/PageFrames.h"
 
 #include "main/FrameDeru.h"
+#include "main/FormCalclater.h"
+#include "main/FormMemoRandum.h"
 #include "main/FrameMemoList.h"
+#include "main/FrameReserve.h"
+#include "main/FormAutoRegister.h"
 #include "main/MainForm.h"
 #include "management/FormFirstUse.h"
 #include "management/FrameDataKanri.h"
 #include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
 #include "views/FrameNenSyusi.h"
+#include "views/FrameChart.h"
 #include "views/FrameKouzaSyukei.h"
 
 namespace {
@@ -29,6 +34,10 @@ void RegisterStandardPages()
     registerPage<TFrameKouzaSyukei>(pgTutyo);
     registerPage<TFrameDataKanri>(pgKanri);
     registerPage<TFrameNenSyusi>(pgSyukei);
+    registerPage<TFrameChart>(pgChart);
+    registerPage<TFrameReserve>(pgReserve);
+    if (!TMainForm::OfferDueReservations)
+        TMainForm::OfferDueReservations = [](QWidget *owner) { ::OfferDueReservations(owner); };
     if (!TNenSyusiMeisai::JumpToDataNo)
         TNenSyusiMeisai::JumpToDataNo = [](int dataNo) { return MainForm && MainForm->JumpToDataNo(dataNo); };
 
@@ -39,6 +48,15 @@ void RegisterStandardPages()
             return frame;
         };
     }
+    if (!TMainForm::CalculatorFactory) {
+        TMainForm::CalculatorFactory = [](QWidget *owner) { return new TFormCalclater(owner); };
+        TMainForm::UnbindCalculator = [](QWidget *calculator) {
+            if (auto *calc = qobject_cast<TFormCalclater *>(calculator))
+                calc->SetTargetField(nullptr);
+        };
+    }
+    if (!TMainForm::NotepadFactory)
+        TMainForm::NotepadFactory = [](QWidget *owner) { return new TFormMemoRandum(owner); };
     if (!TMainForm::ShowFirstUseNote)
         TMainForm::ShowFirstUseNote = [](QWidget *owner) { ::ShowFirstUseNote(owner); };
 }

@@ -3,14 +3,28 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "controls/FrameBtn.h"
 #include "data/DatMod.h"
 #include "data/FormBackUp.h"
+#include "data/FormCalender.h"
 #include "data/FormNewData.h"
 #include "data/FormSelectData.h"
+#include "data/ModalForm.h"
+#include "data/MyMemIniFile.h"
+#include "data/Vocabulary.h"
+#include "management/FormCltView.h"
+#include "management/FormDecimals.h"
+#include "management/FormHimokuSettei.h"
+#include "management/FormLockDate.h"
+#include "management/FormOtherOption.h"
+#include "management/FormSimeTukiSet.h"
+#include "management/FormTaxSet.h"
 #include "management/ImportVer1Data.h"
+#include "management/SettingsBatch.h"
+#include "management/imexport/FormImExport.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
@@ -18,6 +32,7 @@
 TFrameDataKanri *FrameDataKanri = nullptr;
 std::function<void()> TFrameDataKanri::TerminateProgram = [] { QCoreApplication::exit(0); };
 std::function<void()> TFrameDataKanri::CloseNotepad;
+std::function<void()> TFrameDataKanri::ArrangePages;
 
 namespace {
 
@@ -56,16 +71,48 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnLogIn = pageButton(QStringLiteral("ログイン"), PnlButtons);
     FrBtnLogOut = pageButton(QStringLiteral("ログアウト"), PnlButtons);
     FrBtnClose = pageButton(QStringLiteral("終了"), PnlButtons);
+    ClrBtnHelp = pageButton(QStringLiteral("取説"), PnlButtons);
+    ClrBtnHelp->setMinimumSize(64, 32);
     top->addWidget(FrBtnLogIn);
     top->addWidget(FrBtnLogOut);
     top->addWidget(FrBtnClose);
+    top->addStretch(1);
+    top->addWidget(ClrBtnHelp);
     v->addLayout(top);
 
-    v->addWidget(sectionLabel(QStringLiteral("２．家計簿を他の場所に保存しておく"), PnlButtons));
+    v->addWidget(sectionLabel(QStringLiteral("１．今開いている家計簿について"), PnlButtons));
+    auto *book = new QGridLayout();
+    FrHimoku = pageButton(QStringLiteral("費目・口座の設定"), PnlButtons);
+    FrBtnPassword = pageButton(QStringLiteral("パスワードの設定・変更する"), PnlButtons);
+    FrCalender = pageButton(QStringLiteral("カレンダー設定"), PnlButtons);
+    FrNendo = pageButton(QStringLiteral("年度の締め月の設定"), PnlButtons);
+    FrTaxSet = pageButton(QStringLiteral("消費税の設定"), PnlButtons);
+    FrBtnLockDate = pageButton(QStringLiteral("過去のデータを編集ロック"), PnlButtons);
+    FrDecimals = pageButton(QStringLiteral("小数点以下の桁数（外貨）"), PnlButtons);
+    FrKouzaUse = pageButton(QStringLiteral("口座管理　有り／無し"), PnlButtons);
+    const QList<TFrameBtn *> bookButtons{FrHimoku, FrBtnPassword, FrCalender, FrNendo,
+                                         FrTaxSet, FrBtnLockDate, FrDecimals, FrKouzaUse};
+    for (int i = 0; i < bookButtons.size(); ++i)
+        book->addWidget(bookButtons.at(i), i / 2, i % 2);
+    v->addLayout(book);
+
+    auto *backupTitle = new QHBoxLayout();
+    // A tiny flat button at the edge of the backup section opens the journal
+    // state window for whoever knows its code.
+    auto *code = new QToolButton(PnlButtons);
+    code->setObjectName(QStringLiteral("SpeedButton1"));
+    code->setAutoRaise(true);
+    code->setFixedSize(8, 8);
+    SpeedButton1 = code;
+    backupTitle->addWidget(SpeedButton1);
+    backupTitle->addWidget(sectionLabel(QStringLiteral("２．家計簿を他の場所に保存しておく"), PnlButtons), 1);
+    v->addLayout(backupTitle);
     FrBtnBackUp = pageButton(QStringLiteral("使用中の家計簿をバックアップする"), PnlButtons);
     FrBtnRestore = pageButton(QStringLiteral("バックアップされた家計簿を復元する"), PnlButtons);
     v->addWidget(FrBtnBackUp);
     v->addWidget(FrBtnRestore);
+    FrBtnImExport = pageButton(QStringLiteral("インポート／エクスポート"), PnlButtons);
+    v->addWidget(FrBtnImExport);
 
     v->addWidget(sectionLabel(QStringLiteral("３．複数の家計簿を使い分ける"), PnlButtons));
     FrBtnOtherOpen = pageButton(QStringLiteral("他の家計簿データを開く"), PnlButtons);
@@ -77,9 +124,9 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnOldImport = pageButton(QStringLiteral("Ver1 のデータを読み込む"), PnlButtons);
     v->addWidget(FrBtnOldImport);
 
-    v->addWidget(sectionLabel(QStringLiteral("４．家計簿にパスワードをかける"), PnlButtons));
-    FrBtnPassword = pageButton(QStringLiteral("パスワードの設定・変更する"), PnlButtons);
-    v->addWidget(FrBtnPassword);
+    v->addWidget(sectionLabel(QStringLiteral("４．その他　表示設定等"), PnlButtons));
+    FrBtnOther = pageButton(QStringLiteral("その他の変更"), PnlButtons);
+    v->addWidget(FrBtnOther);
     PnlButtons->adjustSize();
 
     connect(FrBtnLogIn, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogInClick);
@@ -92,6 +139,17 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
     connect(FrBtnOldImport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOldImportClick);
     connect(FrBtnPassword, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnPasswordClick);
+    connect(FrHimoku, &QAbstractButton::clicked, this, &TFrameDataKanri::FrHimokuClick);
+    connect(FrCalender, &QAbstractButton::clicked, this, &TFrameDataKanri::FrCalenderClick);
+    connect(FrNendo, &QAbstractButton::clicked, this, &TFrameDataKanri::FrNendoClick);
+    connect(FrTaxSet, &QAbstractButton::clicked, this, &TFrameDataKanri::FrTaxSetClick);
+    connect(FrBtnLockDate, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLockDateClick);
+    connect(FrDecimals, &QAbstractButton::clicked, this, &TFrameDataKanri::FrDecimalsClick);
+    connect(FrKouzaUse, &QAbstractButton::clicked, this, &TFrameDataKanri::FrKouzaUseClick);
+    connect(FrBtnOther, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOtherClick);
+    connect(SpeedButton1, &QAbstractButton::clicked, this, &TFrameDataKanri::SpeedButton1Click);
+    connect(ClrBtnHelp, &QAbstractButton::clicked, this, &TFrameDataKanri::ClrBtnHelpClick);
+    connect(FrBtnImExport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnImExportClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -118,6 +176,14 @@ void TFrameDataKanri::InitPage()
     FrBtnOldImport->setProperty("HelpContext", 10035);
     FrBtnBackUp->setProperty("HelpContext", 10105);
     FrBtnRestore->setProperty("HelpContext", 10107);
+    FrKouzaUse->setProperty("HelpContext", 10011);
+    FrBtnPassword->setProperty("HelpContext", 10017);
+    FrDecimals->setProperty("HelpContext", 10042);
+    FrTaxSet->setProperty("HelpContext", 10043);
+    FrCalender->setProperty("HelpContext", 10044);
+    FrNendo->setProperty("HelpContext", 10045);
+    FrHimoku->setProperty("HelpContext", 10046);
+    FrBtnOther->setProperty("HelpContext", 10122);
 }
 
 TFrameDataKanri *TFrameDataKanri::CreateRescueFrame(QWidget *parent)
@@ -142,7 +208,9 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     FrBtnLogIn->setEnabled(!open);
     FrBtnLogOut->setEnabled(open);
     FrBtnBackUp->setEnabled(open);
-    FrBtnPassword->setEnabled(open);
+    for (TFrameBtn *b : {FrBtnPassword, FrHimoku, FrCalender, FrNendo, FrTaxSet, FrBtnLockDate, FrDecimals, FrKouzaUse})
+        b->setEnabled(open);
+    FrBtnImExport->setEnabled(open);
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)
@@ -275,5 +343,123 @@ void TFrameDataKanri::FrBtnPasswordClick()
     WaitCursor wait;
     if (DatMod->FolderReady)
         DatMod->LoginAndOpen();
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrHimokuClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    closeNotepad();
+    OpenHimokuSettei(this, 0);
+    ApplicationEvents1Idle();
+}
+
+void TFrameDataKanri::FrCalenderClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    TFormCalender form(DatMod->MainDatabase, this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::FrNendoClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    TFormSimeTukiSet form(this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::FrTaxSetClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    TFormTaxSet form(this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::FrBtnLockDateClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    TFormLockDate form(this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::FrDecimalsClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    TFormDecimals form(this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::FrKouzaUseClick()
+{
+    if (!DatMod->DataOpen || !DataIni)
+        return;
+    const QString question = KouzaUseFlag
+                                 ? QStringLiteral("口座管理を 『行わない』 モードに変更します。\rよろしいですか？")
+                                 : QStringLiteral("口座管理を 『行う』 モードに変更します。\rよろしいですか？");
+    if (MessageDlg(question, MsgDlgType::Information, mbYes | mbNo) != mrYes)
+        return;
+    TSettingsBatch batch(*DataIni);
+    batch.setBool(QStringLiteral("State"), QStringLiteral("KouzaUse"), !KouzaUseFlag);
+    if (!batch.commit())
+        return;
+    KouzaUseFlag = !KouzaUseFlag;
+    if (ArrangePages)
+        ArrangePages();
+}
+
+void TFrameDataKanri::FrBtnOtherClick()
+{
+    TFormOtherOption form(this);
+    ModalForms::exec(form);
+}
+
+void TFrameDataKanri::SpeedButton1Click()
+{
+    QString code;
+    if (!InputQuery(QStringLiteral("？"), QStringLiteral("?"), code) || code != QStringLiteral("kw"))
+        return;
+    if (!FormCltView)
+        new TFormCltView(nullptr);
+    FormCltView->show();
+    FormCltView->raise();
+}
+
+void TFrameDataKanri::ClrBtnHelpClick()
+{
+    ShowHelp();
+}
+
+void TFrameDataKanri::FrBtnImExportClick()
+{
+    if (!DatMod->DataOpen)
+        return;
+    QWidget *main = window();
+    const bool mainShown = main && main != this && main->isVisible();
+    if (mainShown) {
+        main->hide();
+        main->setEnabled(false);
+    }
+    {
+        TFormImExport dialog(DatMod->MainDatabase);
+        try {
+            dialog.RunImportExport();
+        } catch (...) {
+            if (mainShown) {
+                main->setEnabled(true);
+                main->show();
+            }
+            throw;
+        }
+    }
+    if (mainShown) {
+        main->setEnabled(true);
+        main->show();
+    }
     ApplicationEvents1Idle();
 }

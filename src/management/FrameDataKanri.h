@@ -6,14 +6,15 @@
 
 #include "main/FrameInterface.h"
 
+class QAbstractButton;
 class QLabel;
 class TFrameBtn;
 
-// Page 10, "管理": what concerns a whole book. Built so far: log-in and
-// log-out, backup and restore, opening another book, editing the book list and
-// creating a book, and the rescue layout the main window shows alone when no
-// book could be opened at start-up (the rescue label and the close button
-// shown, the log-in button hidden).
+// Page 10, "管理": what concerns a whole book: log-in and log-out, the settings
+// dialogs of the open book, backup and restore, opening, creating and listing
+// books, the other options, and the rescue layout the main window shows alone
+// when no book could be opened at start-up (the rescue label and the close
+// button shown, the log-in button hidden).
 class TFrameDataKanri : public QWidget, public IFrameInterface
 {
     Q_OBJECT
@@ -46,6 +47,17 @@ public:
     TFrameBtn *FrBtnEditDataList = nullptr;
     TFrameBtn *FrBtnOldImport = nullptr;
     TFrameBtn *FrBtnPassword = nullptr;
+    TFrameBtn *FrHimoku = nullptr;
+    TFrameBtn *FrCalender = nullptr;
+    TFrameBtn *FrNendo = nullptr;
+    TFrameBtn *FrTaxSet = nullptr;
+    TFrameBtn *FrBtnLockDate = nullptr;
+    TFrameBtn *FrDecimals = nullptr;
+    TFrameBtn *FrKouzaUse = nullptr;
+    TFrameBtn *FrBtnOther = nullptr;
+    QAbstractButton *SpeedButton1 = nullptr; // the access code's small button
+    TFrameBtn *ClrBtnHelp = nullptr;         // "取説"
+    TFrameBtn *FrBtnImExport = nullptr;
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -61,6 +73,21 @@ public:
     void FrBtnOldImportClick();
     // Sets, changes or removes the book's data password, then logs in again.
     void FrBtnPasswordClick();
+    void FrHimokuClick();
+    void FrCalenderClick();
+    void FrNendoClick();
+    void FrTaxSetClick();
+    void FrBtnLockDateClick();
+    void FrDecimalsClick();
+    // Turns account management on or off after asking; the tabs follow.
+    void FrKouzaUseClick();
+    void FrBtnOtherClick();
+    // Asks for the access code and opens the journal state window for "kw".
+    void SpeedButton1Click();
+    void ClrBtnHelpClick();
+    // Exports the journal or imports entries into the open book through the
+    // import and export dialog; the main window is hidden meanwhile.
+    void FrBtnImExportClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 
@@ -69,6 +96,9 @@ public:
     static std::function<void()> TerminateProgram;
     // Closes the notepad window when it is open (the main window sets it).
     static std::function<void()> CloseNotepad;
+    // Shows or hides the page tabs after account management changed (the
+    // main window sets it).
+    static std::function<void()> ArrangePages;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

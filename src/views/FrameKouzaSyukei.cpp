@@ -46,8 +46,11 @@
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
 #include "printing/ExcelExport.h"
+#include "printing/PrintPreViewChart.h"
+#include "views/ChartView.h"
 #include "views/FormZandaka.h"
 #include "views/KouzaRegisterDelegate.h"
+#include "views/TablePrints.h"
 
 using namespace Qt::StringLiterals;
 
@@ -438,10 +441,20 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     FrBtnGekkan->SetDown(true);
     FrBtnEdit = makeButton(u"ジャンプ"_s, panel);
     FrBtnEdit->setEnabled(false);
-    // 印刷 holds the spreadsheet exports of the tables and of the register.
+    // 印刷 holds the table and chart prints and the spreadsheet exports of the tables and of the register.
     FrBtnPrint = makeButton(u"印刷"_s, panel);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     auto *printMenu = new QMenu(FrBtnPrint);
+    // The table prints belong to the detail view; the overviews print as reports.
+    QAction *hyouPrint = printMenu->addAction(u"表を印刷"_s);
+    hyouPrint->setObjectName(u"MenuPrintHyou"_s);
+    connect(hyouPrint, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, false)); });
+    QAction *hyouPart = printMenu->addAction(u"表を印刷(2分割)"_s);
+    hyouPart->setObjectName(u"MenuPrintHyou2Part"_s);
+    connect(hyouPart, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, true)); });
+    QAction *chartPrint = printMenu->addAction(u"グラフを印刷"_s);
+    chartPrint->setObjectName(u"MenuPrintChart"_s);
+    connect(chartPrint, &QAction::triggered, this, [this] { PrintChart(this, NenkanChart); });
     QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
     connect(hyouExcel, &QAction::triggered, this, [this] { ExportTables(); });
@@ -449,7 +462,10 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     meisaiExcel->setObjectName(u"MenuPrintMeisaiExcel"_s);
     connect(meisaiExcel, &QAction::triggered, this, [this] { ExportRegister(); });
     connect(FrBtnPrint, &QAbstractButton::clicked, this,
-            [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
+            [this, printMenu, hyouPrint, hyouPart] {
+                hyouPrint->setVisible(View == 2);
+                hyouPart->setVisible(View == 2);
+                printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     MySpBtnChart = makeToggle(u"グラフ"_s, panel, 7);
     SpBtnMeisaiPnl = makeToggle(u"↓"_s, panel, 8);
     for (QWidget *w : std::initializer_list<QWidget *>{FrBtnGekkan, FrBtnNenkan, MySpBtnChart, FrBtnEdit, FrBtnPrint,
@@ -519,18 +535,12 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     }
     Series2->setPen(QPen(QColor(200, 60, 60), 1, Qt::DashLine));
     DateLineLabel = new QGraphicsSimpleTextItem(chart);
-    NenkanChart = new QChartView(chart, PnlChart);
+    NenkanChart = new TChartView(chart, PnlChart);
     NenkanChart->setObjectName(u"NenkanChart"_s);
-    NenkanChart->setRenderHint(QPainter::Antialiasing);
-    NenkanChart->setRubberBand(QChartView::RectangleRubberBand);
-    NenkanChart->setToolTip(u"左上から右下へドラックでズーム、逆で解除します。"_s);
     NenkanChart->setMinimumHeight(120);
     cv->addWidget(NenkanChart, 1);
-    auto *chartBar = new QHBoxLayout;
-    MySpBtnYFix = makeToggle(u"Y軸固定"_s, PnlChart, 9);
-    chartBar->addStretch(1);
-    chartBar->addWidget(MySpBtnYFix);
-    cv->addLayout(chartBar);
+    MySpBtnYFix = NenkanChart->MySpBtnYFix;
+    MySpBtnYFix->show();
     Splitter1->addWidget(PnlChart);
     Splitter1->setStretchFactor(0, 3);
     Splitter1->setStretchFactor(1, 2);
@@ -1288,13 +1298,7 @@ void TFrameKouzaSyukei::DrawBalanceChart()
         }
         Series1->replace(points);
         AxisX->setRange(QDateTime(ChartDays.first().Day, QTime()), QDateTime(ChartDays.last().Day, QTime()));
-        if (!MySpBtnYFix->down()) {
-            double top = std::ceil(high * 1.1 / 1000.0) * 1000.0;
-            double bottom = std::floor(low * 1.1 / 1000.0) * 1000.0;
-            if (top <= bottom)
-                top = bottom + 1000.0;
-            AxisY->setRange(bottom, top);
-        }
+        TChartView::FitValueAxis(AxisY, low, high, MySpBtnYFix);
         MoveDateLine(ChartDays.first().Balance, ChartDays.first().Day);
     } catch (const std::exception &) {
         // A chart that cannot be drawn is not shown; the register stays.

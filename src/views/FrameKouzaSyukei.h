@@ -28,6 +28,7 @@ class QTabBar;
 class QTableView;
 class QValueAxis;
 class TBevelLabel;
+class TChartView;
 class TCurrencyGrid;
 class TFrameBtn;
 class TMySpeedButton;
@@ -140,7 +141,7 @@ public:
     TBevelLabel *BvlbZanGaku = nullptr;
     QSplitter *Splitter1 = nullptr;
     QWidget *PnlChart = nullptr;
-    QChartView *NenkanChart = nullptr;
+    TChartView *NenkanChart = nullptr;
     QLineSeries *Series1 = nullptr;
     QLineSeries *Series2 = nullptr;
     QDateTimeAxis *AxisX = nullptr;

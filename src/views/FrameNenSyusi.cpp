@@ -39,6 +39,7 @@
 #include "platform/ui/WaitCursor.h"
 #include "views/NenSyukeiData.h"
 #include "views/NenSyusiMeisai.h"
+#include "views/TablePrints.h"
 
 using namespace Qt::StringLiterals;
 
@@ -190,10 +191,15 @@ void TFrameNenSyusi::buildUi()
     bar->addWidget(SpBtnTokubetu);
     bar->addWidget(SpBtnReserve);
     bar->addSpacing(12);
-    // 印刷 holds the exports: the four tables down one sheet, and the detail lines.
+    // 印刷 holds the table prints and the exports: the four tables down one sheet, and the detail lines.
     auto *printBtn = makeButton(ToolBar, u"FrBtnPrint"_s, u"印刷"_s, 0, false);
     bar->addWidget(printBtn);
     auto *printMenu = new QMenu(printBtn);
+    for (bool split : {false, true}) {
+        QAction *print = printMenu->addAction(split ? u"表を印刷（２分割）"_s : u"表を印刷"_s);
+        print->setObjectName(split ? u"MenuPrintHyou2Part"_s : u"MenuPrintHyou"_s);
+        connect(print, &QAction::triggered, this, [this, split] { ShowTablePrint(NewNenSyusiHyouPreview(this, split)); });
+    }
     QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
     QAction *meisaiExcel = printMenu->addAction(u"明細をエクセルへ"_s);

@@ -48,10 +48,22 @@ TYosanJissekiData::TYosanJissekiData()
     KakoMonth = today.month();
 }
 
-uint16_t TYosanJissekiData::GetImaYear() const { return CurYear; }
-uint16_t TYosanJissekiData::GetImaMonth() const { return CurMonth; }
-void TYosanJissekiData::SetImaYear(uint16_t year) { CurYear = year; }
-void TYosanJissekiData::SetImaMonth(uint16_t month) { CurMonth = month; }
+uint16_t TYosanJissekiData::GetImaYear() const
+{
+    return CurYear;
+}
+uint16_t TYosanJissekiData::GetImaMonth() const
+{
+    return CurMonth;
+}
+void TYosanJissekiData::SetImaYear(uint16_t year)
+{
+    CurYear = year;
+}
+void TYosanJissekiData::SetImaMonth(uint16_t month)
+{
+    CurMonth = month;
+}
 
 void TYosanJissekiData::ChangeMonths(int kakoYear, int kakoMonth, int imaYear, int imaMonth)
 {
@@ -71,6 +83,27 @@ void TYosanJissekiData::ChangeMonths(int kakoYear, int kakoMonth, int imaYear, i
 
 void TYosanJissekiData::ChangeMonths(Database &db, int kakoYear, int kakoMonth, int imaYear, int imaMonth)
 {
+    compute(db, kakoYear, kakoMonth, imaYear, imaMonth,
+            (1u << IriKako) | (1u << IriIma) | (1u << DeruKako) | (1u << DeruIma));
+}
+
+void TYosanJissekiData::ChangeImaSide(int year, int month, int side)
+{
+    if (Database *db = dataModuleBook()) {
+        ChangeImaSide(*db, year, month, side);
+        return;
+    }
+    ChangeMonths(KakoYear, KakoMonth, year, month);
+}
+
+void TYosanJissekiData::ChangeImaSide(Database &db, int year, int month, int side)
+{
+    compute(db, KakoYear, KakoMonth, year, month, 1u << (side == 0 ? IriIma : DeruIma));
+}
+
+void TYosanJissekiData::compute(Database &db, int kakoYear, int kakoMonth, int imaYear, int imaMonth,
+                                unsigned windowMask)
+{
     KakoYear = kakoYear;
     KakoMonth = kakoMonth;
     CurYear = uint16_t(imaYear);
@@ -79,27 +112,34 @@ void TYosanJissekiData::ChangeMonths(Database &db, int kakoYear, int kakoMonth, 
     // a query sent now, which sees what other users have written.
     rebuildRows();
 
+    const auto wanted = [windowMask](int window) { return (windowMask & (1u << window)) != 0; };
     Window budgets[4];
     budgets[IriKako].start = budgetDate(KakoYear, KakoMonth, 1);
     budgets[IriIma].start = budgetDate(imaYear, imaMonth, 1);
     budgets[DeruKako].start = budgetDate(KakoYear, KakoMonth, 2);
     budgets[DeruIma].start = budgetDate(imaYear, imaMonth, 2);
-    for (Window &w : budgets)
-        w.end = w.start;
     IriImaDate = budgets[IriIma].start;
     DeruImaDate = budgets[DeruIma].start;
+    for (int i = 0; i < 4; ++i)
+        budgets[i] = wanted(i) ? Window{budgets[i].start, budgets[i].start} : Window{};
 
     Window actuals[4];
     int closingDay = 0;
     int simeShift = 0;
-    GetHimokuSimePeriod(db, 1, KakoYear, KakoMonth, CurSimeTuki, CurShiftNendo, closingDay, simeShift,
-                        actuals[IriKako].start, actuals[IriKako].end);
-    GetHimokuSimePeriod(db, 1, imaYear, imaMonth, CurSimeTuki, CurShiftNendo, closingDay, simeShift,
-                        actuals[IriIma].start, actuals[IriIma].end);
-    GetHimokuSimePeriod(db, 2, KakoYear, KakoMonth, CurSimeTuki, CurShiftNendo, closingDay, simeShift,
-                        actuals[DeruKako].start, actuals[DeruKako].end);
-    GetHimokuSimePeriod(db, 2, imaYear, imaMonth, CurSimeTuki, CurShiftNendo, closingDay, simeShift,
-                        actuals[DeruIma].start, actuals[DeruIma].end);
+    const struct
+    {
+        int window;
+        int group;
+        int year;
+        int month;
+    } periods[4] = {{IriKako, 1, KakoYear, KakoMonth},
+                    {IriIma, 1, imaYear, imaMonth},
+                    {DeruKako, 2, KakoYear, KakoMonth},
+                    {DeruIma, 2, imaYear, imaMonth}};
+    for (const auto &p : periods)
+        if (wanted(p.window))
+            GetHimokuSimePeriod(db, p.group, p.year, p.month, CurSimeTuki, CurShiftNendo, closingDay, simeShift,
+                                actuals[p.window].start, actuals[p.window].end);
 
     // Totals are summed even when a query fails, so they always agree with
     // the rows that were filled.
@@ -113,12 +153,18 @@ void TYosanJissekiData::ChangeMonths(Database &db, int kakoYear, int kakoMonth, 
     sumTotals();
 }
 
-void TYosanJissekiData::ChangeImaMonth(int year, int month) { ChangeMonths(KakoYear, KakoMonth, year, month); }
+void TYosanJissekiData::ChangeImaMonth(int year, int month)
+{
+    ChangeMonths(KakoYear, KakoMonth, year, month);
+}
 void TYosanJissekiData::ChangeImaMonth(Database &db, int year, int month)
 {
     ChangeMonths(db, KakoYear, KakoMonth, year, month);
 }
-void TYosanJissekiData::ChangeKakoMonth(int year, int month) { ChangeMonths(year, month, CurYear, CurMonth); }
+void TYosanJissekiData::ChangeKakoMonth(int year, int month)
+{
+    ChangeMonths(year, month, CurYear, CurMonth);
+}
 void TYosanJissekiData::ChangeKakoMonth(Database &db, int year, int month)
 {
     ChangeMonths(db, year, month, CurYear, CurMonth);
@@ -244,8 +290,8 @@ void TYosanJissekiData::addActuals(Database &db, const Window windows[4])
     const QString reserved = IncludeReserved ? QString() : u" AND COALESCE(RESERVED, 0) = 0"_s;
     const QString sql = u"SELECT %1, %2 FROM Master WHERE RECDATE BETWEEN ? AND ?%3 GROUP BY %1"_s;
 
-    auto add = [&](int windowIndex, const QString &codeColumn, const THimokuArray &cache,
-                   TYosanJissekiArray &rows, bool kako) {
+    auto add = [&](int windowIndex, const QString &codeColumn, const THimokuArray &cache, TYosanJissekiArray &rows,
+                   bool kako) {
         const Window &w = windows[windowIndex];
         if (!w.valid())
             return;

@@ -83,6 +83,12 @@ public:
     void ChangeKakoMonth(int year, int month);
     void ChangeKakoMonth(Database &db, int year, int month);
 
+    // Only the current month of one side (0 income, 1 expense), for a picture
+    // of that side: the past month and the other side stay at zero. Sets
+    // CurYear/CurMonth like ChangeImaMonth.
+    void ChangeImaSide(int year, int month, int side);
+    void ChangeImaSide(Database &db, int year, int month, int side);
+
     // Side 0 income, 1 expense. GetRows hands out the rows of the last
     // computation (an implicitly shared copy: cheap, and unaffected by the
     // next computation); any other side leaves rows as it was.
@@ -97,6 +103,9 @@ private:
         bool valid() const { return start.isValid() && end.isValid(); }
     };
 
+    // Computes the windows whose bits are set in windowMask (1 << IriKako and
+    // so on); the others stay at zero.
+    void compute(Database &db, int kakoYear, int kakoMonth, int imaYear, int imaMonth, unsigned windowMask);
     void rebuildRows();
     void addBudgets(Database &db, const Window windows[4]);
     void addActuals(Database &db, const Window windows[4]);

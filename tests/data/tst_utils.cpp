@@ -510,6 +510,26 @@ private slots:
         QCOMPARE(combo.currentIndex(), -1);
         QCOMPARE(combo.currentText(), QStringLiteral("1999"));
     }
+
+    // The help context of a control is its own, else the nearest parent's up
+    // to its window; none gives 0, no control -1.
+    void helpContextWalk()
+    {
+        QWidget window;
+        auto *panel = new QWidget(&window);
+        auto *button = new QWidget(panel);
+        QCOMPARE(HelpContextAt(nullptr), -1);
+        QCOMPARE(HelpContextAt(button), 0);
+        SetControlHelpContext(&window, 10058);
+        QCOMPARE(HelpContextAt(button), 10058);
+        SetControlHelpContext(panel, 10065);
+        QCOMPARE(HelpContextAt(button), 10065);
+        SetControlHelpContext(button, 10073);
+        QCOMPARE(HelpContextAt(button), 10073);
+        // A tool window does not take its owner's context.
+        QWidget tool(&window, Qt::Tool);
+        QCOMPARE(HelpContextAt(&tool), 0);
+    }
 };
 
 QTEST_MAIN(TestUtils)

@@ -21,6 +21,8 @@
 #include "data/Vocabulary.h"
 #include "main/FrameInterface.h"
 #include "main/FramePlaceholder.h"
+#include "main/FormCalclater.h"
+#include "main/FormMemoRandum.h"
 #include "main/MainForm.h"
 #include "management/FrameDataKanri.h"
 #include "platform/db/Database.h"
@@ -339,21 +341,23 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
-    // A tool button with no window behind it would do nothing when clicked:
-    // the calculator and notepad buttons and menu entries show only when their
-    // windows are installed.
-    void toolButtonsWithoutTheirWindowsAreHidden()
+    // The calculator and notepad buttons open the windows the program's
+    // start-up installs: the calculator made with the book's pages, the
+    // notepad on its first use.
+    void toolButtonsOpenTheirWindows()
     {
         DialogQueue dialogs;
-        TMainForm::CalculatorFactory = nullptr;
-        TMainForm::NotepadFactory = nullptr;
         makeBook("家計簿");
         TMainForm *w = openWindow();
         QVERIFY(w->isVisible());
-        QVERIFY(w->FrBtnCalclatar->isHidden());
-        QVERIFY(w->FrBtnMemo->isHidden());
-        QVERIFY(!w->ActCalc->isVisible());
-        QVERIFY(!w->ActiMemo->isVisible());
+        QVERIFY(!w->FrBtnCalclatar->isHidden());
+        QVERIFY(!w->FrBtnMemo->isHidden());
+        QVERIFY(qobject_cast<TFormCalclater *>(w->calculator()));
+        QTest::mouseClick(w->FrBtnCalclatar, Qt::LeftButton);
+        QVERIFY(w->calculator()->isVisible());
+        QTest::mouseClick(w->FrBtnMemo, Qt::LeftButton);
+        QVERIFY(qobject_cast<TFormMemoRandum *>(w->notepad()));
+        QVERIFY(w->notepad()->isVisible());
         QVERIFY(w->close());
         QVERIFY(dialogs.done());
     }

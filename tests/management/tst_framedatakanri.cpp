@@ -88,6 +88,10 @@ private slots:
         QCOMPARE(BookFolder(u"家計簿1"_s), place() + "/家計簿1");
         QVERIFY(page.FrBtnBackUp->isEnabled());
         QVERIFY(!page.FrBtnLogIn->isEnabled());
+        // The rescue layout stays, with the book's settings now at hand.
+        QVERIFY(page.RescueMode());
+        QVERIFY(page.FrHimoku->isEnabled());
+        QVERIFY(page.FrTaxSet->isEnabled());
     }
 
     void cancelledCreationReopensTheFormerBook()

@@ -196,6 +196,18 @@ private slots:
         QCOMPARE(m_data.DeruKakoJisseki, m_data.DeruImaJisseki);
         QCOMPARE(m_data.KakoMonth, 11);
 
+        // One side's current month alone (the chart's picture): its figures as
+        // computed with both months, the past month and the other side at zero,
+        // also with both months the same.
+        const Currency actual = m_data.DeruImaJisseki;
+        m_data.ChangeImaSide(db, 2026, 11, 1);
+        QCOMPARE(m_data.DeruImaYosan, yen("34500"));
+        QCOMPARE(m_data.DeruImaJisseki, actual);
+        QCOMPARE(m_data.DeruKakoYosan, yen("0"));
+        QCOMPARE(m_data.DeruKakoJisseki, yen("0"));
+        QCOMPARE(m_data.IriImaYosan, yen("0"));
+        QCOMPARE(m_data.DeruImaDate, QDate(2026, 11, 1));
+
         // A group whose month is labelled one month before its calendar month
         // (SIMESHIFT -1) keeps its November budget under December.
         Statement(db, u"UPDATE Himoku SET SIMESHIFT = -1 WHERE CODE = 2"_s).exec();

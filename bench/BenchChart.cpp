@@ -1,0 +1,217 @@
+#include "BenchChart.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include <QApplication>
+#include <QChart>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QProcess>
+
+#include "GenerateBook.h"
+#include "data/FormatSettings.h"
+#include "data/HimokuCache.h"
+#include "data/Vocabulary.h"
+#include "platform/db/Currency.h"
+#include "platform/db/Database.h"
+#include "platform/system/Exception.h"
+#include "views/ChartContents.h"
+#include "views/NenSyukeiData.h"
+#include "views/YosanJissekiData.h"
+
+using namespace Qt::StringLiterals;
+
+// Each content is measured as the page draws it once its page is shown: the
+// calculator's computation for the year (the balances carried into the year
+// already kept from the first drawing) and the series built on a chart. Next
+// to it the bare SQL a hand-written chart would send for the same figures:
+// for the annual contents one grouped statement over the date index, months
+// by debit and credit category; for the budget contents the month's budgets
+// and the month's actuals of the side by category.
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Median of runs, each the mean of `repeat` calls.
+double measure(int runs, int repeat, const std::function<void()> &once)
+{
+    once();
+    std::vector<double> samples;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < repeat; ++i)
+            once();
+        samples.push_back(double(timer.nsecsElapsed()) / 1e6 / repeat);
+    }
+    return median(samples);
+}
+
+struct CellKey
+{
+    int month;
+    int kari;
+    int kasi;
+    bool operator==(const CellKey &) const = default;
+};
+size_t qHash(const CellKey &k, size_t seed = 0) { return qHashMulti(seed, k.month, k.kari, k.kasi); }
+
+int bareYear(Database &db, const QDate &start, const QDate &end)
+{
+    Statement st(db, u"SELECT CAST(strftime('%m', RECDATE) AS INTEGER), KARICODE, KASICODE, "
+                     "SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER)) FROM Master "
+                     "WHERE RECDATE BETWEEN ? AND ? AND COALESCE(RESERVED, 0) = 0 GROUP BY 1, 2, 3"_s);
+    st.bind(1, start);
+    st.bind(2, end);
+    QHash<CellKey, Currency> cells;
+    while (st.next())
+        cells[{int(st.intValue(0)), int(st.intValue(1)), int(st.intValue(2))}] += Currency::fromRaw(st.intValue(3));
+    return int(cells.size());
+}
+
+int bareBudgetMonth(Database &db, int side, const QDate &first)
+{
+    QHash<int, std::pair<Currency, Currency>> figures;
+    Statement budgets(db, u"SELECT HIMOKUCODE, SUM(KINGAKU) FROM Yosan WHERE RECDATE = ? AND BUNRUI = ? "
+                          "GROUP BY HIMOKUCODE"_s);
+    budgets.bind(1, first);
+    budgets.bind(2, side + 1);
+    while (budgets.next())
+        figures[int(budgets.intValue(0))].first += Currency::fromDouble(budgets.doubleValue(1));
+    Statement actuals(db, u"SELECT %1, SUM(KINGAKU) FROM Master WHERE RECDATE BETWEEN ? AND ? "
+                          "AND COALESCE(RESERVED, 0) = 0 GROUP BY %1"_s.arg(side == 0 ? u"KASICODE"_s : u"KARICODE"_s));
+    actuals.bind(1, first);
+    actuals.bind(2, first.addMonths(1).addDays(-1));
+    while (actuals.next())
+        figures[int(actuals.intValue(0))].second += Currency::fromDouble(actuals.doubleValue(1));
+    return int(figures.size());
+}
+
+void printRow(const QString &what, const QString &large, const QString &measure = QString(),
+              const QString &target = QString(), const QString &verdict = QString())
+{
+    std::printf("%-40s %12s %12s %10s  %-26s %s\n", qPrintable(what), "", qPrintable(large), qPrintable(measure),
+                qPrintable(target), qPrintable(verdict));
+}
+
+QString ms(double v) { return QString::number(v, 'f', v < 10 ? 2 : 1) + u" ms"_s; }
+
+int MeasureCharts(const QString &book, int runs)
+{
+    FixProgramFormats();
+    ResetProgramValues();
+    Database db;
+    db.open(GenerateBook::databasePath(book));
+    db.begin(Database::TransactionMode::Immediate);
+    LoadHimokuCaches(db);
+    const QDate today = QDate::currentDate();
+    const int year = today.year();
+    const int month = today.month();
+    CurYear = uint16_t(year);
+    CurMonth = uint16_t(month);
+
+    QChart chart;
+    TChartContents series(&chart);
+    TNenSyukeiData nen;
+    TYosanJissekiData yosan;
+    TChartOptions options;
+    options.YearText = QString::number(year);
+    options.MonthText = QString::number(month);
+    nen.Calculate(db, year); // the page's first drawing reads what lies before the year
+
+    const double bareAnnual = measure(runs, 3, [&] { bareYear(db, QDate(year, 1, 1), QDate(year, 12, 31)); });
+    std::printf("\nchart page contents of %d (month %d for the budgets), median of %d runs\n", year, month, runs);
+    const char *names[6] = {"収入実績", "支出実績", "収入と支出", "口座推移", "収入予算と実績", "支出予算と実績"};
+    for (int content = ccIri; content <= ccDeruYosan; ++content) {
+        double page = 0, bare = 0;
+        if (content <= ccKouza) {
+            page = measure(runs, 3, [&] {
+                nen.Calculate(db, year);
+                switch (content) {
+                case ccIri: series.DrawCategoryContent(1, nen, options); break;
+                case ccDeru: series.DrawCategoryContent(2, nen, options); break;
+                case ccSyusi: series.DrawBalanceContent(nen, options); break;
+                default: series.DrawAccountContent(nen, options); break;
+                }
+            });
+            bare = bareAnnual;
+        } else {
+            const int side = content == ccIriYosan ? 0 : 1;
+            page = measure(runs, 10, [&] {
+                yosan.ChangeImaSide(db, year, month, side);
+                series.DrawBudgetContent(side, yosan, options);
+            });
+            bare = measure(runs, 10, [&] { bareBudgetMonth(db, side, QDate(year, month, 1)); });
+        }
+        // The series alone, on figures already computed.
+        const double build = measure(runs, 3, [&] {
+            switch (content) {
+            case ccIri: series.DrawCategoryContent(1, nen, options); break;
+            case ccDeru: series.DrawCategoryContent(2, nen, options); break;
+            case ccSyusi: series.DrawBalanceContent(nen, options); break;
+            case ccKouza: series.DrawAccountContent(nen, options); break;
+            default: series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, yosan, options); break;
+            }
+        });
+        const int sets = int(series.PosSeries.size() + series.HorizSeries.size());
+        if (content != ccSyusi && sets == 0)
+            throw std::runtime_error("a content drew no series");
+        printRow(u"(e) グラフ %1 (%2 sets)"_s.arg(QString::fromUtf8(names[content])).arg(sets), ms(page));
+        printRow(u"      of which the series"_s, ms(build));
+        printRow(u"(f)   the same figures (bare SQL)"_s, ms(bare));
+        printRow(u"      (e) / (f), large book"_s, QString(), QString::number(page / bare, 'f', 2), u"<= 2"_s,
+                 page <= 2 * bare ? u"met"_s : u"NOT MET"_s);
+    }
+    series.FreeSeries();
+    db.rollback();
+    db.close();
+    ClearHimokuCaches();
+    return 0;
+}
+
+} // namespace
+
+void BenchChart(const QString &book, int runs)
+{
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(u"QT_QPA_PLATFORM"_s))
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    helper.setProcessEnvironment(env);
+    helper.start(QCoreApplication::applicationDirPath() + u"/pomu-bench-chart"_s, {book, QString::number(runs)});
+    if (!helper.waitForFinished(-1) || helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
+        throw std::runtime_error("the chart page measurement failed");
+    std::printf("%s", helper.readAllStandardOutput().constData());
+}
+
+#ifdef POMU_BENCH_CHART_MAIN
+int main(int argc, char **argv)
+{
+    // The chart is a graphics item: a graphical application, which the
+    // benchmark's parent process is not.
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: pomu-bench-chart book-folder runs\n");
+        return 2;
+    }
+    try {
+        return MeasureCharts(QString::fromLocal8Bit(argv[1]), std::max(1, atoi(argv[2])));
+    } catch (const EDatabaseError &e) {
+        std::fprintf(stderr, "pomu-bench-chart: %s\n", qPrintable(e.message()));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "pomu-bench-chart: %s\n", e.what());
+    }
+    return 1;
+}
+#endif

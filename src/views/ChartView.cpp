@@ -1,0 +1,152 @@
+#include "views/ChartView.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <QValueAxis>
+
+#include "controls/FrameBtn.h"
+
+using namespace Qt::StringLiterals;
+
+const QString &TChartView::HintText()
+{
+    static const QString text = u"左上から右下へドラックでズーム、逆で解除します。"_s;
+    return text;
+}
+
+TChartView::TChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
+{
+    setRenderHint(QPainter::Antialiasing);
+    // Clicks reach the bars through the rubber band, so a bar can be clicked
+    // for its value on a chart that zooms by dragging.
+    QChartView::RubberBands bands(QChartView::RectangleRubberBand);
+    bands |= QChartView::ClickThroughRubberBand;
+    setRubberBand(bands);
+    setToolTip(HintText());
+
+    auto freeze = [this](const QString &name, const QString &caption) {
+        auto *b = new TFrameBtn(this);
+        b->setObjectName(name);
+        b->setText(caption);
+        b->setGroupIndex(1);
+        b->setAllowAllUp(true);
+        b->setFixedSize(fontMetrics().horizontalAdvance(caption) + 14, 22);
+        b->hide();
+        return b;
+    };
+    MySpBtnYFix = freeze(u"MySpBtnYFix"_s, u"Y軸固定"_s);
+    MySpBtnXFix = freeze(u"MySpBtnXFix"_s, u"X軸固定"_s);
+
+    LB_Bunrui = new QLabel(this);
+    LB_Bunrui->setObjectName(u"LB_Bunrui"_s);
+    LB_Bunrui->setFrameShape(QFrame::Box);
+    LB_Bunrui->setAutoFillBackground(true);
+    QPalette pal = LB_Bunrui->palette();
+    pal.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    LB_Bunrui->setPalette(pal);
+    LB_Bunrui->setMargin(2);
+    LB_Bunrui->hide();
+
+    LabelTimer.setSingleShot(true);
+    LabelTimer.setInterval(LabelMillis);
+    connect(&LabelTimer, &QTimer::timeout, this, &TChartView::HideValueLabel);
+    placeButtons();
+}
+
+TChartView::~TChartView() = default;
+
+void TChartView::SetHintShown(bool shown) { setToolTip(shown ? HintText() : QString()); }
+
+bool TChartView::HintShown() const { return !toolTip().isEmpty(); }
+
+void TChartView::ShowValueLabel(const QString &text, const QPoint &at)
+{
+    if (text.isEmpty())
+        return;
+    LB_Bunrui->setText(text);
+    LB_Bunrui->adjustSize();
+    LB_Bunrui->move(at.x(), at.y() - LB_Bunrui->height());
+    LB_Bunrui->show();
+    LB_Bunrui->raise();
+    SetHintShown(false);
+    LabelTimer.start();
+}
+
+void TChartView::HideValueLabel()
+{
+    LabelTimer.stop();
+    LB_Bunrui->hide();
+}
+
+void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const TMySpeedButton *freeze)
+{
+    if (!axis || (freeze && freeze->down()))
+        return;
+    // Whole thousands, or a smaller power of ten for small figures (quantities).
+    double step = 1000.0;
+    const double largest = std::max(std::abs(low), std::abs(high)) * 1.1;
+    while (step > 1.0 && largest > 0 && largest < step)
+        step /= 10.0;
+    double top = std::ceil(high * 1.1 / step) * step;
+    const double bottom = std::floor(low * 1.1 / step) * step;
+    if (top <= bottom)
+        top = bottom + step;
+    axis->setRange(bottom, top);
+    // Ticks on round figures.
+    axis->applyNiceNumbers();
+}
+
+void TChartView::DragZoom(const QPoint &from, const QPoint &to)
+{
+    if (!chart())
+        return;
+    if (to.x() < from.x() && to.y() < from.y()) {
+        chart()->zoomReset();
+        return;
+    }
+    const QRectF rect = QRectF(from, to).normalized().intersected(chart()->plotArea());
+    if (rect.width() > 2 && rect.height() > 2)
+        chart()->zoomIn(rect);
+}
+
+void TChartView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    m_pressAt = event->position().toPoint();
+    QChartView::mousePressEvent(event);
+}
+
+void TChartView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_pressed || event->button() != Qt::LeftButton) {
+        QChartView::mouseReleaseEvent(event);
+        return;
+    }
+    m_pressed = false;
+    // The library's own rubber band would zoom into any dragged rectangle;
+    // the direction of the drag decides here.
+    if (auto *band = findChild<QRubberBand *>())
+        band->hide();
+    const QPoint to = event->position().toPoint();
+    if ((to - m_pressAt).manhattanLength() > 4)
+        DragZoom(m_pressAt, to);
+    // The scene still gets the release: a bar counts a press and a release as a click.
+    QGraphicsView::mouseReleaseEvent(event);
+}
+
+void TChartView::resizeEvent(QResizeEvent *event)
+{
+    QChartView::resizeEvent(event);
+    placeButtons();
+}
+
+void TChartView::placeButtons()
+{
+    MySpBtnYFix->move(3, 3);
+    MySpBtnXFix->move(width() - MySpBtnXFix->width() - 3, height() - MySpBtnXFix->height() - 3);
+}

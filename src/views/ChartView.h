@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QChartView>
+#include <QPoint>
+#include <QTimer>
+
+class QLabel;
+class QValueAxis;
+class TMySpeedButton;
+
+// The chart widget of the pages that draw charts (the chart page, the
+// passbook's balance chart): antialiased, a drag from top left to bottom
+// right zooms into the dragged rectangle and the reverse drag undoes the zoom,
+// with the hint that says so. It carries the freeze buttons of the value axes
+// and the small value label that a click on a bar shows for three seconds.
+class TChartView : public QChartView
+{
+    Q_OBJECT
+public:
+    static constexpr int LabelMillis = 3000;
+    static const QString &HintText();
+
+    explicit TChartView(QChart *chart, QWidget *parent = nullptr);
+    ~TChartView() override;
+
+    // Toggle buttons on the chart, hidden until a page shows them: the left
+    // (value) axis near the top left corner, the bottom axis 3 pixels from the
+    // bottom right corner. Down keeps the axis as it is.
+    TMySpeedButton *MySpBtnYFix = nullptr;
+    TMySpeedButton *MySpBtnXFix = nullptr;
+    // The value label of a clicked bar or point, hidden by LabelTimer.
+    QLabel *LB_Bunrui = nullptr;
+    QTimer LabelTimer;
+
+    // The hint, shown again by a page's refresh after a label switched it off.
+    void SetHintShown(bool shown);
+    bool HintShown() const;
+
+    // Shows the label with its left edge at x and its bottom at y (in the
+    // view's coordinates) for three seconds, and switches the hint off; an
+    // empty text shows nothing.
+    void ShowValueLabel(const QString &text, const QPoint &at);
+    void HideValueLabel();
+
+    // The automatic range of a value axis: from low to high with a tenth to
+    // spare, in whole thousands (smaller steps for figures under a thousand); an axis whose freeze button is down keeps its
+    // range.
+    static void FitValueAxis(QValueAxis *axis, double low, double high, const TMySpeedButton *freeze = nullptr);
+
+    // The zoom as a drag leaves it (the mouse handlers forward here).
+    void DragZoom(const QPoint &from, const QPoint &to);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void placeButtons();
+
+    QPoint m_pressAt;
+    bool m_pressed = false;
+};
