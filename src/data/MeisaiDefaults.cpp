@@ -172,16 +172,21 @@ void ApplyMeisaiFieldValue(TMeisaiClientDataSet &ds, Field &field, int code, boo
 
 void SetNewMeisaiDefaults(DataSet &dataSet)
 {
-    SetMeisaiDefaults(dataSet);
     auto *ds = MeisaiState(&dataSet);
-    if (!ds)
+    if (!ds) {
+        SetMeisaiDefaults(dataSet);
         return;
+    }
+    // The whole filling, cleared fields included, is the module's and not
+    // the user's: the page's field hooks see the busy state.
     struct Busy
     {
         TMeisaiClientDataSet &ds;
-        ~Busy() { ds.CltBusyState = 0; }
-    } busy{*ds};
+        uint8_t before;
+        ~Busy() { ds.CltBusyState = before == 2 ? 2 : 0; }
+    } busy{*ds, ds->CltBusyState};
     ds->CltBusyState = 1;
+    SetMeisaiDefaults(dataSet);
 
     fld(*ds, "GYONO")->setAsInteger(1);
     fld(*ds, "RecPos")->setAsInteger(ds->CltNewRecPos);

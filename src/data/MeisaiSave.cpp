@@ -500,7 +500,14 @@ bool ApplyMeisaiUpdates()
         CommitDataChanges();
         completed = true;
     }
-    if (completed && ds.OnAfterScrolled)
-        ds.OnAfterScrolled(ds);
+    if (completed) {
+        // The data module's after-scroll work (the selector's filter ends,
+        // the page follows) once the save is over.
+        ds.CltBusyState = 0;
+        if (ds.AfterScroll)
+            ds.AfterScroll(ds);
+        else if (ds.OnAfterScrolled)
+            ds.OnAfterScrolled(ds);
+    }
     return true;
 }

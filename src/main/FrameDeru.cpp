@@ -373,6 +373,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         MyDbGridMeisai->setPalette(p);
     }
     right->addWidget(MyDbGridMeisai, 1);
+    SetUpOldValueHeader();
     auto *totals = new QHBoxLayout;
     LbMeisaiGoukei = new QLabel(QStringLiteral("明細の合計"), PnlMeisai);
     BbLbKarigou = new QLabel(QStringLiteral("0"), PnlMeisai);
@@ -656,6 +657,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     LineMenu = new TDeruLineMenu(this);
     InstallMemoMenu();
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDeru::IdleWork);
+    SetUpChoiceWiring();
 }
 
 TFrameDeru::~TFrameDeru()
@@ -852,6 +854,7 @@ void TFrameDeru::AttachDataSets()
     };
     m->OnWriteInTransaction = nullptr;
     ShpBtnTax->setVisible(FrameKind == 2);
+    AttachChoiceHooks();
     if (InputMode != 1) {
         ReceiptList->AttachHooks();
         InstallAutoWithdrawal();
@@ -892,6 +895,8 @@ void TFrameDeru::DetachDataSets()
             m->OnWriteInTransaction = nullptr;
         }
         m->CltSelecter = nullptr;
+        m->OnUncheckAssist = nullptr;
+        m->OnChooseCode = nullptr;
         m->CltDataStyle = 0;
         m->CltSyuSiIdo = 0;
         m->setCommandText(QString());
@@ -1233,8 +1238,6 @@ void TFrameDeru::SetUpInputMode(int mode)
         a->setData(int(rec.Kind));
         if (rec.Kind == 1 || rec.Kind == 2)
             a->setChecked(true);
-        // The month calendar of the date columns is not offered yet: no button.
-        a->setVisible(!isCalendarKind(rec.Kind));
         connect(a, &QAction::triggered, this, [this, rec] { TolBtn1Click(rec, true); });
         ToolBar1->addAction(a);
     }
@@ -1333,6 +1336,7 @@ void TFrameDeru::applyDetailColumns()
     UsedColumnCount = int(columns.size());
     MyDbGridMeisai->setColumns(columns);
     Updating = false;
+    OldData.Bind(HdCtrOldValue, MyDbGridMeisai);
     if (CodeInput)
         RestoreGridIme();
 }

@@ -13,6 +13,7 @@
 #include "data/HimokuCache.h"
 #include "main/FrameInterface.h"
 #include "main/MainForm.h"
+#include "main/OldDataClass.h"
 #include "platform/db/Currency.h"
 
 class DataSet;
@@ -40,6 +41,7 @@ class TFrameSelecter;
 class TMeisaiClientDataSet;
 class TMeisaiGrid;
 class TMySpeedButton;
+class TOldValueHeader;
 class TReceiptList;
 class TSlipPanel;
 class TYosanWarn;
@@ -214,8 +216,36 @@ public:
     void SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int key, bool allLines,
                         int writeMode, const QDate &date, const QString &name);
     void MoveAfterChoice(int mode);
-    // The focus back to where the choice was made for: the slip header or the grid.
-    void FocusBackFromChoice();
+    // The focus back to where the choice was made for: the slip header or the
+    // grid. False when no choice control had the focus.
+    bool FocusBackFromChoice();
+    // Tab outside a grid cell: into the selector from the grid or a slip
+    // header box, back from the selector. False when no focus moved.
+    bool TabToOrFromChoice();
+    // The selector's hooks on the journal data sets (assist off at every
+    // scroll, previous values remembered); set when the page attaches.
+    void AttachChoiceHooks();
+    // The calendar of a date column, with the page's closing rules.
+    void ShowSelecterCalendar();
+    // The selector follows the page: a new slip opens its first header
+    // column, a header box or a grid cell entered opens its column.
+    void SetUpChoiceWiring();
+    // Opens the column that shows a field without taking the focus; nothing
+    // when no column shows it or its button is down already.
+    void PressColumnButtonByField(const QString &field, bool slipField);
+
+    // ---- previous values (FrameDeruOldValue.cpp) ------------------------------
+
+    void SetUpOldValueHeader();
+    // A click on a section of the header: by the write mode, or into every line with 一括.
+    void HdCtrOldValueMouseDown(int section, const QPoint &pos);
+    // Writes a section's previous value into the current or a new line by the mode.
+    void ApplyOldValue(int section, int mode);
+    void ApplyOldValueToAllLines(int section);
+    // Ctrl+Enter: the previous value of the current column into the current line.
+    void ApplyOldValueToCurrentColumn();
+    // Puts the current line into edit state; refuses slips' lines in table mode.
+    bool EditLineIfAllowed();
     // The column button of a kind, or nullptr.
     QAction *columnButton(int kind) const;
     int selKind() const { return SelKind; }
@@ -325,6 +355,8 @@ public:
     QMenu *PopMenuMemo = nullptr;
     DataSource *MeisaiCltSrc = nullptr;
     TFrameSelecter *FrSelecter = nullptr;
+    TOldValueHeader *HdCtrOldValue = nullptr;
+    TOldDataClass OldData;
     // The detail grid's line menu and clipboard (DeruLineMenu.cpp).
     TDeruLineMenu *LineMenu = nullptr;
 
@@ -334,6 +366,7 @@ public:
 protected:
     friend class TDeruLineMenu;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     // The slip list of the shown fiscal month (slip modes); the slip list's
     // owner fills it. True when the asked-for line was found.
     virtual bool LoadSlipMonth(int year, int month, int dataNo, int receiptNo, bool reload);

@@ -4,14 +4,21 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QChildEvent>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QToolBar>
 
 #include "controls/CurrencyGrid.h"
+#include "controls/MyCalendar.h"
 #include "data/DatMod.h"
+#include "data/HimokuCache.h"
+#include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
 #include "data/MeisaiDefaults.h"
 #include "main/ChoicePanel.h"
+#include "main/FormFukuHinmei.h"
 #include "main/FrameDeru.h"
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
@@ -75,6 +82,7 @@ void TFrameDeru::SetSelecterColumn(const TToolBtnRec &rec)
 
 void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus)
 {
+    HideFormFukuHinmei();
     TMeisaiClientDataSet *m = meisai();
     if (m && m->isEditing())
         m->post();
@@ -107,19 +115,31 @@ void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus)
         SelOnFirstColumn = col == firstVisibleColumn(MyDbGridMeisai);
     } else {
         SelOnFirstColumn = false;
+        if (SlipPanel && rec.Kind == 19 && SlipPanel->DBEditCredit->isVisible() && focus)
+            SlipPanel->DBEditCredit->setFocus();
+        else if (SlipPanel && isCalendarKind(rec.Kind) && rec.Kind != 20 && SlipPanel->DBEditDate->isVisible() && focus)
+            SlipPanel->DBEditDate->setFocus();
     }
     PnLeftStack->setCurrentWidget(FrSelecter);
     RefreshSelecter();
     FrSelecter->PnlTuika->SetKind(rec.Kind);
-    if (focus)
+    if (focus && col >= 0)
         FrSelecter->DBCtlGridSelecter->setFocus();
+    else if (focus && !SelRec.SlipField)
+        (FrSelecter->CalendarShown ? static_cast<QWidget *>(FrSelecter->MyCalendar)
+                                   : static_cast<QWidget *>(FrSelecter->DBCtlGridSelecter))
+            ->setFocus();
 }
 
 void TFrameDeru::RefreshSelecter()
 {
     SelecterRefreshPending = false;
-    if (SelKind < 3 || isCalendarKind(SelKind))
+    if (SelKind < 3)
         return;
+    if (isCalendarKind(SelKind)) {
+        ShowSelecterCalendar();
+        return;
+    }
     int code = CurCode;
     if (InputMode != 1) {
         TMeisaiClientDataSet *m = meisai();
@@ -164,6 +184,22 @@ void TFrameDeru::SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardMo
         if (!f)
             return;
         slip->edit();
+        if (isCalendarKind(SelKind)) {
+            if (!date.isValid()) {
+                slip->cancel();
+                return;
+            }
+            f->setAsDate(date);
+            slip->post();
+            if (SelKind == 3 && m) {
+                slip->CltDate = date;
+                m->CltDate = date;
+            }
+            SlipPanel->CopySlipFieldToLines(*f);
+            if (!shift.testFlag(Qt::ControlModifier))
+                FocusBackFromChoice();
+            return;
+        }
         f->setAsInteger(code);
         if (Field *n = slip->findField(SelRec.ViewField); n && n != f && n->dataType() == FieldType::String)
             n->setAsString(name);
@@ -185,6 +221,11 @@ void TFrameDeru::SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardMo
         return;
     if (InputMode == 2 && (SelKind == 10 || SelKind == 11))
         m->CltShopCODE = code;
+    if (isCalendarKind(SelKind)) {
+        if (!date.isValid())
+            return;
+        m->CltDate = date;
+    }
     int mode = writeMode;
     const int radio = FrSelecter->WriteMode;
     if (radio == wmAuto && mode == wmNewLine && SelOnFirstColumn)
@@ -251,16 +292,273 @@ void TFrameDeru::MoveAfterChoice(int mode)
     }
 }
 
-void TFrameDeru::FocusBackFromChoice()
+bool TFrameDeru::FocusBackFromChoice()
 {
-    if (SelRec.SlipField && SlipPanel) {
-        if (SelKind == 11 && SlipPanel->DBEditShop && SlipPanel->DBEditShop->isVisible())
-            SlipPanel->DBEditShop->setFocus();
-        else if (SelKind == 19 && SlipPanel->DBEditCredit && SlipPanel->DBEditCredit->isVisible())
-            SlipPanel->DBEditCredit->setFocus();
-        else if (SelKind == 21 && SlipPanel->DBEditPayKouza && SlipPanel->DBEditPayKouza->isVisible())
-            SlipPanel->DBEditPayKouza->setFocus();
-        return;
+    QWidget *focus = QApplication::focusWidget();
+    TFormFukuHinmei *sub = ExistingFormFukuHinmei();
+    const bool inList = focus && focus == FrSelecter->DBCtlGridSelecter;
+    const bool inSubList = focus && sub && focus == sub->DBClGridFukuHinmei;
+    const bool inCalendar = focus && focus == FrSelecter->MyCalendar;
+    auto take = [](QWidget *box) {
+        if (!box || !box->isVisible() || !box->isEnabled())
+            return false;
+        box->setFocus();
+        return true;
+    };
+    if (SelRec.SlipField && SlipPanel && (inList || inSubList)) {
+        if (SelKind == 11)
+            return take(SlipPanel->DBEditShop);
+        if (SelKind == 19)
+            return take(SlipPanel->DBEditCredit);
+        if (SelKind == 21)
+            return take(SlipPanel->DBEditPayKouza);
     }
-    MyDbGridMeisai->setFocus();
+    if (SelRec.SlipField && SlipPanel && inCalendar) {
+        if (SelKind == 3)
+            return take(SlipPanel->DBEditDate);
+        if (SelKind == 20)
+            return take(SlipPanel->DBEditPayDate);
+    }
+    const bool inChoice = inList || inSubList || inCalendar || (focus && (focus == Hyou || Hyou->isAncestorOf(focus)))
+                          || (focus && ReceiptList->isAncestorOf(focus));
+    if (!inChoice)
+        return false;
+    if (MyDbGridMeisai->isVisible() && MyDbGridMeisai->isEnabled()) {
+        MyDbGridMeisai->setFocus();
+        return true;
+    }
+    return false;
+}
+
+bool TFrameDeru::TabToOrFromChoice()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !Attached)
+        return false;
+    auto take = [](QWidget *w) {
+        if (!w || !w->isVisible() || !w->isEnabled())
+            return false;
+        w->setFocus(Qt::TabFocusReason);
+        return true;
+    };
+    if (focus == MyDbGridMeisai || MyDbGridMeisai->isAncestorOf(focus)) {
+        if (MyDbGridMeisai->editorMode())
+            MyDbGridMeisai->postEditor();
+        return take(FrSelecter->DBCtlGridSelecter) || take(FrSelecter->MyCalendar)
+               || take(ReceiptList->MyDbGridReceipt) || take(Hyou);
+    }
+    if (SlipPanel && (focus == SlipPanel->DBEditDate || focus == SlipPanel->DBEditPayDate)) {
+        if (take(FrSelecter->MyCalendar))
+            return true;
+    } else if (SlipPanel
+               && (focus == SlipPanel->DBEditShop || focus == SlipPanel->DBEditCredit
+                   || focus == SlipPanel->DBEditPayKouza)) {
+        if (take(FrSelecter->DBCtlGridSelecter))
+            return true;
+    }
+    return FocusBackFromChoice();
+}
+
+bool TFrameDeru::focusNextPrevChild(bool next)
+{
+    if (next && TabToOrFromChoice())
+        return true;
+    return QFrame::focusNextPrevChild(next);
+}
+
+void TFrameDeru::AttachChoiceHooks()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m)
+        return;
+    m->CltSelecter = FrSelecter;
+    // The typed filter serves the line it was typed for: any move (and every save) ends it.
+    m->OnUncheckAssist = [this] { FrSelecter->SetAssist(false); };
+    m->OnFieldChange = [this, m](Field &field) {
+        // A new line's defaults are not values the user entered.
+        if (m->CltBusyState != 1)
+            OldData.FieldChanged(field);
+    };
+    if (TMeisaiClientDataSet *slip = DatMod ? DatMod->ReceiptClt : nullptr) {
+        // A card or payment account typed into the slip header is taken as
+        // if it had been chosen in its column, which writes it to the lines.
+        slip->OnChooseCode = [this](Field &field, int code) {
+            field.setAsInteger(code);
+            if (SelRec.SlipField && SelRec.EditField.compare(field.fieldName(), Qt::CaseInsensitive) == 0)
+                FrSelecter->ChooseCode(code, HimokuCodeToName(code), QDate());
+            else
+                SlipPanel->CopySlipFieldToLines(field);
+        };
+    }
+    FrSelecter->OnCalcDateRange = [this](int year, int month, int &simeBi, QDate &start, QDate &end) {
+        int code = -1;
+        if (SelKind == 3 || ((SelKind == 5 || SelKind == 6) && InputMode != 3))
+            code = PeriodCode;
+        else if ((SelKind == 5 || SelKind == 6) && InputMode == 3 && DatMod && DatMod->ReceiptClt)
+            code = DatMod->ReceiptClt->CltCreditCODE;
+        if (code < 0 || !DatMod)
+            return;
+        int day = 0, shift = 0;
+        GetHimokuSimePeriod(DatMod->MainDatabase, code, year, month, CurSimeTuki, CurShiftNendo, day, shift, start,
+                            end);
+        if (SelKind == 3) {
+            FrSelecter->MyCalendar->SimeStartDate = start;
+            FrSelecter->MyCalendar->SimeEndDate = end;
+        }
+        if (day >= 0)
+            simeBi = day;
+    };
+    FrSelecter->OnCalcDateGetudo = [this](const QDate &date, int &year, int &month, int &simeBi, QDate &start,
+                                          QDate &end) {
+        if (!DatMod || SelKind == 20)
+            return;
+        int code = -1;
+        if (SelKind == 3 || ((SelKind == 5 || SelKind == 6) && InputMode != 3))
+            code = PeriodCode;
+        else if ((SelKind == 5 || SelKind == 6) && InputMode == 3 && DatMod->ReceiptClt)
+            code = DatMod->ReceiptClt->CltCreditCODE;
+        int day = 0, shift = 0, days = 0;
+        FindHimokuSimeMonth(DatMod->MainDatabase, code, CurSimeTuki, CurShiftNendo, date, year, month, day, shift,
+                            days, start, end);
+        simeBi = day < 0 ? 0 : day;
+    };
+}
+
+void TFrameDeru::ShowSelecterCalendar()
+{
+    // The date the column holds now: the slip's (its date or payment day) or the line's.
+    QDate date;
+    if (SelRec.SlipField) {
+        TMeisaiClientDataSet *slip = DatMod ? DatMod->ReceiptClt : nullptr;
+        if (slip && slip->isActive() && !slip->isEmpty())
+            if (Field *f = slip->findField(SelRec.EditField); f && !f->isNull())
+                date = f->asDate();
+    } else if (TMeisaiClientDataSet *m = meisai(); m && m->isActive() && !m->isEmpty()) {
+        if (Field *f = m->findField(SelRec.EditField); f && !f->isNull())
+            date = f->asDate();
+    }
+    int year = ShownYear, month = ShownMonth;
+    if (SelKind == 20) {
+        const QDate shown = date.isValid() ? date : (PeriodEnd.isValid() ? PeriodEnd : QDate::currentDate());
+        year = shown.year();
+        month = shown.month();
+    }
+    FrSelecter->ShowCalendar(SelKind, year, month, CurSimeTuki, CurShiftNendo, SimeBi, SimeShift, PeriodStart,
+                             PeriodEnd, date);
+}
+
+namespace {
+
+// Calls back when a watched box takes the focus.
+class FocusInWatch : public QObject
+{
+public:
+    FocusInWatch(QObject *parent, std::function<void(QObject *)> onFocusIn)
+        : QObject(parent), m_onFocusIn(std::move(onFocusIn))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            m_onFocusIn(watched);
+        return false;
+    }
+
+private:
+    std::function<void(QObject *)> m_onFocusIn;
+};
+
+// Calls back for every child made ready in a watched widget.
+class ChildAddedWatch : public QObject
+{
+public:
+    ChildAddedWatch(QObject *parent, std::function<void(QObject *)> onChild)
+        : QObject(parent), m_onChild(std::move(onChild))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Polished, not added: when added the child is not yet of its own class.
+        if (event->type() == QEvent::ChildPolished)
+            m_onChild(static_cast<QChildEvent *>(event)->child());
+        return false;
+    }
+
+private:
+    std::function<void(QObject *)> m_onChild;
+};
+
+} // namespace
+
+void TFrameDeru::PressColumnButtonByField(const QString &field, bool slipField)
+{
+    const TToolBtnRec *found = nullptr;
+    for (const TToolBtnRec &rec : std::as_const(ColumnList))
+        if (rec.Kind >= 3 && rec.SlipField == slipField && !field.isEmpty()
+            && rec.ViewField.compare(field, Qt::CaseInsensitive) == 0) {
+            found = &rec;
+            break;
+        }
+    // A box without a column of its own leaves the left side as it is: the
+    // table or slip list would take the focus from the box being entered.
+    if (!found)
+        return;
+    QAction *a = columnButton(found->Kind);
+    if (!a || a->isChecked())
+        return;
+    const TToolBtnRec rec = *found;
+    TolBtn1Click(rec, false);
+}
+
+void TFrameDeru::SetUpChoiceWiring()
+{
+    connect(SlipPanel, &TSlipPanel::newSlipStarted, this, [this] {
+        int kind = 0;
+        if (InputMode == 2)
+            kind = 3;
+        else if (InputMode == 3)
+            kind = FrameKind == 1 ? 14 : 19;
+        else if (InputMode == 7)
+            kind = 5;
+        if (kind)
+            PressColumnButtonByKind(kind);
+    });
+    auto *watch = new FocusInWatch(this, [this](QObject *box) {
+        if (Attached && InputMode != 1)
+            if (auto *edit = qobject_cast<TSlipFieldEdit *>(box))
+                PressColumnButtonByField(edit->property("slipField").toString(), true);
+    });
+    // Text typed into a cell of the selector's column narrows its list and
+    // stands ready in the add-choice box.
+    auto *editors = new ChildAddedWatch(this, [this](QObject *child) {
+        auto *editor = qobject_cast<QLineEdit *>(child);
+        if (!editor || editor->property("feedsSelecter").toBool())
+            return;
+        editor->setProperty("feedsSelecter", true);
+        connect(editor, &QLineEdit::textEdited, this, [this](const QString &text) {
+            const int col = MyDbGridMeisai->currentIndex().column();
+            if (!Attached || !TFrameSelecter::KindHasList(SelKind) || SelRec.SlipField || col < 0
+                || MyDbGridMeisai->column(col).fieldName.compare(SelRec.ViewField, Qt::CaseInsensitive) != 0
+                || text.trimmed().isEmpty())
+                return;
+            FrSelecter->SetAssistText(text.trimmed());
+            FrSelecter->PnlTuika->EditTuika->setText(text.trimmed());
+        });
+    });
+    MyDbGridMeisai->viewport()->installEventFilter(editors);
+    const std::pair<TSlipFieldEdit *, const char *> boxes[] = {{SlipPanel->DBEditDate, "RecDate"},
+                                                               {SlipPanel->DBEditShop, "ShopName"},
+                                                               {SlipPanel->DBEditCredit, "CreditCode"},
+                                                               {SlipPanel->DBEditPayDate, "PayDate"},
+                                                               {SlipPanel->DBEditPayKouza, "PayKouza"}};
+    for (const auto &[box, field] : boxes) {
+        if (!box)
+            continue;
+        box->setProperty("slipField", QString::fromLatin1(field));
+        box->installEventFilter(watch);
+    }
 }

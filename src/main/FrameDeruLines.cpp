@@ -200,6 +200,8 @@ bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (MyDbGridMeisai->editorMode())
             return false;
+        if ((mods & Qt::ControlModifier) && m && m->isActive())
+            ApplyOldValueToCurrentColumn();
         if (!m || !m->isActive()) {
             if (MyDbGridMeisai->readOnly())
                 MessageDlg(QStringLiteral("他のページや入力方法で入力されたデータは\r変更できません。"),

@@ -5,20 +5,26 @@
 #include <vector>
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "controls/MyCalendar.h"
 #include "data/DatMod.h"
 #include "main/ChoicePanel.h"
+#include "main/FormFukuHinmei.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
@@ -287,6 +293,22 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     SpBtnAll->setCheckable(true);
     SpBtnAll->setToolTip(u"次の選択をこのページのすべての明細に書きこみます"_s);
     barLayout->addWidget(SpBtnAll);
+    FrBtnFuku = new QToolButton(bar);
+    FrBtnFuku->setText(u"Sub List"_s);
+    FrBtnFuku->setToolTip(u"選択中の品名・店名の下位の選択肢を別窓に表示します"_s);
+    connect(FrBtnFuku, &QToolButton::clicked, this, [this] { ShowSubList(); });
+    barLayout->addWidget(FrBtnFuku);
+    FrBtnMenu = new QToolButton(bar);
+    FrBtnMenu->setText(u"Menu"_s);
+    PopMenuList = new QMenu(FrBtnMenu);
+    PopMenuList->addAction(u"選択肢をコピー"_s, this, [this] { RunChoiceOperation(2); });
+    PopMenuList->addAction(u"選択肢を移動"_s, this, [this] { RunChoiceOperation(3); });
+    PopMenuList->addAction(u"選択肢を一括削除"_s, this, [this] { RunChoiceOperation(1); });
+    connect(FrBtnMenu, &QToolButton::clicked, this, [this] {
+        if (MenuAllowed())
+            PopMenuList->popup(FrBtnMenu->mapToGlobal(QPoint(0, FrBtnMenu->height())));
+    });
+    barLayout->addWidget(FrBtnMenu);
     EditAssist = new QLineEdit(bar);
     EditAssist->setPlaceholderText(u"絞り込み"_s);
     EditAssist->setClearButtonEnabled(true);
@@ -318,6 +340,7 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     RGKakiKata->button(0)->setChecked(true);
     connect(RGKakiKata, &QButtonGroup::idClicked, this, [this](int id) {
         WriteMode = uint8_t(id);
+        MyCalendar->AllowSelect = id != 0;
         if (OnWriteModeChange)
             OnWriteModeChange();
     });
@@ -342,9 +365,41 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     DBCtlGridSelecter->viewport()->installEventFilter(this);
     DBCtlGridSelecter->installEventFilter(this);
     outer->addWidget(DBCtlGridSelecter, 1);
+    PnlCalender = new QWidget(this);
+    PnlCalender->setObjectName(u"PnlCalender"_s);
+    auto *calLayout = new QVBoxLayout(PnlCalender);
+    calLayout->setContentsMargins(0, 0, 0, 0);
+    MyCalendar = new TMyCalendar(PnlCalender);
+    MyCalendar->setObjectName(u"MyCalendar"_s);
+    calLayout->addWidget(MyCalendar);
+    PnlCalender->hide();
+    outer->addWidget(PnlCalender, 1);
+    MyCalendar->installEventFilter(this);
+    MyCalendar->OnCalcDateRange = [this](int year, int month, int &simeBi, QDate &start, QDate &end) {
+        if (OnCalcDateRange)
+            OnCalcDateRange(year, month, simeBi, start, end);
+    };
+    MyCalendar->OnCalcDateGetudo = [this](const QDate &date, int &year, int &month, int &simeBi, QDate &start,
+                                          QDate &end) {
+        if (OnCalcDateGetudo)
+            OnCalcDateGetudo(date, year, month, simeBi, start, end);
+    };
+    MyCalendar->OnDateMouseDown = [this](Qt::MouseButton button) {
+        if (!isCalendarKind(SelectorKind) || button != Qt::LeftButton)
+            return;
+        if (WriteMode == 0) {
+            if (MainForm) {
+                const QPoint at = MyCalendar->mapFromGlobal(QCursor::pos());
+                MainForm->ShowItemHint(MyCalendar, at.x(), at.y(), u"* 閲覧モードです *"_s);
+            }
+            return;
+        }
+        Choose(QApplication::keyboardModifiers(), 0);
+    };
     PnlTuika = new TChoicePanel(this, this);
     PnlTuika->hide();
     outer->addWidget(PnlTuika);
+    updateButtons();
 }
 
 TFrameSelecter::~TFrameSelecter()
@@ -369,7 +424,85 @@ void TFrameSelecter::ShowList(int kind, int code, int pageKind, bool force)
     ListCode = kind == 11 ? 13 : code;
     PageKind = uint8_t(pageKind);
     SpBtnAll->setChecked(false);
+    hideCalendar();
+    if (kind < 9 || kind > 11)
+        HideFormFukuHinmei();
     reload(force);
+    updateButtons();
+}
+
+void TFrameSelecter::hideCalendar()
+{
+    if (!CalendarShown)
+        return;
+    CalendarShown = false;
+    PnlCalender->hide();
+    DBCtlGridSelecter->show();
+    EditAssist->setEnabled(true);
+    applyTileSize();
+}
+
+void TFrameSelecter::updateButtons()
+{
+    const bool itemOrShop = !CalendarShown && SelectorKind >= 9 && SelectorKind <= 11;
+    FrBtnFuku->setEnabled(itemOrShop);
+    FrBtnMenu->setEnabled(MenuAllowed());
+}
+
+bool TFrameSelecter::MenuAllowed() const
+{
+    return !CalendarShown && !FilteredList && SelectorKind >= 9 && SelectorKind <= 11 && ListCode > 0;
+}
+
+void TFrameSelecter::ShowCalendar(int kind, int year, int month, int closingMonth, int yearShift, int closingDay,
+                                  int monthShift, const QDate &periodStart, const QDate &periodEnd,
+                                  const QDate &date)
+{
+    SelectorKind = uint8_t(kind);
+    HideFormFukuHinmei();
+    SpBtnAll->setChecked(false);
+    FilteredList = false;
+    if (year == 0 || month == 0)
+        return;
+    // The list makes way for the calendar; the filter has nothing to narrow.
+    CalendarShown = true;
+    m_settingText = true;
+    EditAssist->clear();
+    m_settingText = false;
+    AssistText.clear();
+    EditAssist->setEnabled(false);
+    TMyCalendar *cal = MyCalendar;
+    cal->setShowButtom(true);
+    cal->setCalendarMode(kind == 20 ? TMyCalendar::cmNormal : TMyCalendar::cmGetudo);
+    cal->setExtLimit(kind == 4 || kind == 5 || kind == 6);
+    cal->AlowOutRange = kind != 4;
+    cal->setWarnOutRange(kind == 4 || kind == 5);
+    cal->SimeStartDate = periodStart;
+    cal->SimeEndDate = periodEnd;
+    cal->AllowSelect = WriteMode != 0;
+    cal->setSimeTuki(closingMonth);
+    cal->setNendoShift(yearShift);
+    cal->setGetudoShift(monthShift);
+    if (kind != 20)
+        cal->setSimeBi(closingDay);
+    cal->setNendo(year);
+    cal->setGetudo(month);
+    cal->UpdateCalendar();
+    // The list query closes; the column's title stays over the calendar.
+    const QString title = BvlLbTitle->text();
+    CloseList();
+    BvlLbTitle->setText(title);
+    DBCtlGridSelecter->hide();
+    PnlCalender->show();
+    if (date.isValid())
+        cal->SetDate(date);
+    updateButtons();
+}
+
+void TFrameSelecter::ShowDate(const QDate &date)
+{
+    if (!Choosing && CalendarShown && date.isValid())
+        MyCalendar->SetDate(date);
 }
 
 void TFrameSelecter::reload(bool force)
@@ -385,6 +518,7 @@ void TFrameSelecter::reload(bool force)
         return;
     if (!force && q->isActive() && q->SQL == sql)
         return;
+    HideFormFukuHinmei();
     q->disableControls();
     struct Enable
     {
@@ -418,6 +552,7 @@ void TFrameSelecter::reload(bool force)
     if (m_model->rowCount() > 0)
         DBCtlGridSelecter->setCurrentIndex(m_model->index(0));
     applyTileSize();
+    updateButtons();
 }
 
 void TFrameSelecter::CloseList()
@@ -464,26 +599,90 @@ void TFrameSelecter::SetAllLines(bool down)
     SpBtnAll->setChecked(down);
 }
 
+void TFrameSelecter::SetAssist(bool on)
+{
+    if (!on || CalendarShown) {
+        const bool wasFiltered = FilteredList || !AssistText.isEmpty();
+        m_settingText = true;
+        EditAssist->clear();
+        m_settingText = false;
+        AssistText.clear();
+        if (wasFiltered && !CalendarShown)
+            reload(false);
+        FilteredList = false;
+        updateButtons();
+        return;
+    }
+    m_settingText = true;
+    EditAssist->setText(AssistText);
+    m_settingText = false;
+    reload(false);
+    updateButtons();
+}
+
 void TFrameSelecter::ChooseCode(int code, const QString &name, const QDate &date)
 {
     if (OnChoose)
         OnChoose(this, code, {}, 0, AllLinesDown(), 3, date, name);
 }
 
-void TFrameSelecter::Choose(Qt::KeyboardModifiers shift, int key)
+void TFrameSelecter::reportChoice(int code, const QString &name, const QDate &date, Qt::KeyboardModifiers shift,
+                                  int key)
 {
-    const QModelIndex index = DBCtlGridSelecter->currentIndex();
-    if (!index.isValid() || !index.data(Qt::UserRole).isValid())
-        return;
     Choosing = true;
-    const int code = GetChoiceCode();
-    const QString name = GetChoiceName();
     const bool all = AllLinesDown();
     const int mode = EffectiveWriteMode();
+    struct Done
+    {
+        TFrameSelecter *s;
+        ~Done()
+        {
+            s->Choosing = false;
+            s->SpBtnAll->setChecked(false);
+        }
+    } done{this};
     if (OnChoose)
-        OnChoose(this, code, shift, key, all, mode, QDate(), name);
-    SpBtnAll->setChecked(false);
-    Choosing = false;
+        OnChoose(this, code, shift, key, all, mode, date, name);
+    // A filter serves one choice: the whole list is back for the next.
+    SetAssist(false);
+}
+
+void TFrameSelecter::Choose(Qt::KeyboardModifiers shift, int key)
+{
+    if (isCalendarKind(SelectorKind)) {
+        if (!CalendarShown)
+            return;
+        reportChoice(0, QString(), MyCalendar->SelectedDate, shift, key);
+        return;
+    }
+    const QModelIndex index = DBCtlGridSelecter->currentIndex();
+    HideFormFukuHinmei();
+    if (!index.isValid() || !index.data(Qt::UserRole).isValid())
+        return;
+    reportChoice(GetChoiceCode(), GetChoiceName(), QDate(), shift, key);
+}
+
+void TFrameSelecter::ChooseFromSubList(int code, const QString &name, Qt::KeyboardModifiers shift, int key)
+{
+    if (code < 0 || SelectorKind < 9 || SelectorKind > 11)
+        return;
+    reportChoice(code, name, QDate(), shift, key);
+}
+
+void TFrameSelecter::ShowSubList()
+{
+    const QModelIndex index = DBCtlGridSelecter->currentIndex();
+    if (CalendarShown || SelectorKind < 9 || SelectorKind > 11 || !index.isValid()
+        || !index.data(Qt::UserRole).isValid()) {
+        HideFormFukuHinmei();
+        return;
+    }
+    TFormFukuHinmei *w = FormFukuHinmei();
+    w->Reload(SelectorKind, ListCode, GetChoiceCode());
+    w->OwnerSelecter = this;
+    w->setWindowTitle(GetChoiceName());
+    w->show();
+    w->raise();
 }
 
 bool TFrameSelecter::LocateCode(int code)
@@ -521,6 +720,18 @@ QString TFrameSelecter::GetChoiceName() const
 int TFrameSelecter::choiceCount() const
 {
     return m_model->rowCount();
+}
+
+int TFrameSelecter::choiceCodeAt(int row) const
+{
+    if (row < 0 || row >= int(m_model->rows.size()) || !m_model->rows[size_t(row)].hasCode)
+        return -1;
+    return m_model->rows[size_t(row)].code;
+}
+
+QString TFrameSelecter::choiceNameAt(int row) const
+{
+    return row >= 0 && row < int(m_model->rows.size()) ? m_model->rows[size_t(row)].name : QString();
 }
 
 QString TFrameSelecter::tileText(int code, const QString &name) const
@@ -566,9 +777,22 @@ void TFrameSelecter::applyTileSize()
     const int cols = tileColumns();
     const int rows = tileRows();
     // One pixel to spare, or the last column would wrap to the next row.
-    const int w = std::max(1, (area.width() - 1) / cols);
+    // The wrapping list keeps room for its scroll bar whether it shows or
+    // not; without it the last column would go to the next row.
+    const int bar = DBCtlGridSelecter->verticalScrollBar()->isVisible()
+                        ? 0
+                        : DBCtlGridSelecter->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int w = std::max(1, (area.width() - bar - 1) / cols);
     const int h = std::max(std::max(1, area.height() / rows), fontMetrics().height() + 4);
     DBCtlGridSelecter->setGridSize(QSize(w, h));
+}
+
+void TFrameSelecter::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    // The table or slip list took the selector's place: its sub-list goes too.
+    if (TFormFukuHinmei *w = ExistingFormFukuHinmei(); w && w->OwnerSelecter == this)
+        w->hide();
 }
 
 void TFrameSelecter::resizeEvent(QResizeEvent *event)
@@ -584,6 +808,13 @@ bool TFrameSelecter::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == DBCtlGridSelecter->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
         const QModelIndex index = DBCtlGridSelecter->indexAt(me->position().toPoint());
+        if (me->button() == Qt::RightButton && index.isValid()) {
+            // A right click on an item or shop opens its second level; it never chooses.
+            DBCtlGridSelecter->setCurrentIndex(index);
+            if (SelectorKind >= 9 && SelectorKind <= 11)
+                ShowSubList();
+            return true;
+        }
         if (me->button() == Qt::LeftButton && index.isValid()) {
             DBCtlGridSelecter->setCurrentIndex(index);
             if (WriteMode == 0 && MainForm)
@@ -599,6 +830,20 @@ bool TFrameSelecter::eventFilter(QObject *watched, QEvent *event)
                 MessageDlg(u"閲覧モードです。"_s, MsgDlgType::Information, mbOK);
             else
                 Choose(ke->modifiers(), 13);
+            return true;
+        }
+    } else if (watched == MyCalendar && event->type() == QEvent::KeyPress) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const int k = ke->key();
+        if (k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Shift || k == Qt::Key_Control
+            || k == Qt::Key_Alt)
+            return false;
+        if (WriteMode == 0) {
+            MessageDlg(u"閲覧モードです。"_s, MsgDlgType::Information, mbOK);
+            return true;
+        }
+        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            Choose(ke->modifiers(), 13);
             return true;
         }
     } else if (watched == EditAssist && event->type() == QEvent::KeyPress) {

@@ -13,7 +13,9 @@ class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 class QToolButton;
+class TMyCalendar;
 class Query;
 class TSelecterModel;
 class TChoicePanel;
@@ -56,8 +58,27 @@ public:
     void SetWriteMode(int mode);
     // The filter box's text; the list is rebuilt at once.
     void SetAssistText(const QString &text);
+    // Switches the typed filter off (clears it, the whole list comes back)
+    // or on with the text the owner put into AssistText.
+    void SetAssist(bool on);
     // Reports a code typed into a slip field as if it had been chosen.
     void ChooseCode(int code, const QString &name, const QDate &date);
+    // A choice from the item or shop sub-list window of this selector.
+    void ChooseFromSubList(int code, const QString &name, Qt::KeyboardModifiers shift, int key);
+    // The month calendar of a date kind in place of the list. A year or
+    // month of 0 does not open it.
+    void ShowCalendar(int kind, int year, int month, int closingMonth, int yearShift, int closingDay, int monthShift,
+                      const QDate &periodStart, const QDate &periodEnd, const QDate &date);
+    // Moves the calendar to a date, unless a choice is being written.
+    void ShowDate(const QDate &date);
+    // The sub-list window for the current item or shop choice; hidden when
+    // the list is empty or the row has no code.
+    void ShowSubList();
+    // The choice menu: 1 delete, 2 copy, 3 move the listed choices of the
+    // category. True when something was changed.
+    bool RunChoiceOperation(int operation);
+    // The choice menu may be offered: an unfiltered item or shop list of a category.
+    bool MenuAllowed() const;
     // Reports the current tile (or row) as a choice.
     void Choose(Qt::KeyboardModifiers shift, int key);
     // The mode a choice passes: a filtered list never appends, so 自動 and 追加 act as 改行.
@@ -70,6 +91,9 @@ public:
     int GetChoiceCode() const;
     QString GetChoiceName() const;
     int choiceCount() const;
+    // Code (-1 when the row has none) and name of a row of the list.
+    int choiceCodeAt(int row) const;
+    QString choiceNameAt(int row) const;
     // The tile size: at least 2 pixels wide; rows and columns at least 1.
     void SetPanelWidth(int width);
     int GetPanelWidth() const { return m_tileWidth; }
@@ -87,26 +111,42 @@ public:
     uint8_t PageKind = 2;
     QString AssistText;
     bool FilteredList = false;
+    bool CalendarShown = false;
     bool ShowCodes = false;
     int RowHeight = 25;
     bool Choosing = false;
     ChooseHandler OnChoose;
     std::function<void()> OnWriteModeChange;
+    // The calendar's period of a (year, month) and the month of a date, by the owner's closing rules.
+    std::function<void(int year, int month, int &simeBi, QDate &start, QDate &end)> OnCalcDateRange;
+    std::function<void(const QDate &date, int &year, int &month, int &simeBi, QDate &start, QDate &end)>
+        OnCalcDateGetudo;
+    // The tile sizes changed by the user (the owner stores them).
+    std::function<void()> OnPanelSizeChange;
 
     QLabel *BvlLbTitle = nullptr;
     QButtonGroup *RGKakiKata = nullptr;
     QToolButton *SpBtnAll = nullptr;
     QLineEdit *EditAssist = nullptr;
+    QToolButton *FrBtnFuku = nullptr;
+    QToolButton *FrBtnMenu = nullptr;
+    QMenu *PopMenuList = nullptr;
     QListView *DBCtlGridSelecter = nullptr;
+    QWidget *PnlCalender = nullptr;
+    TMyCalendar *MyCalendar = nullptr;
     TChoicePanel *PnlTuika = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void applyTileSize();
     void reload(bool force);
+    void reportChoice(int code, const QString &name, const QDate &date, Qt::KeyboardModifiers shift, int key);
+    void hideCalendar();
+    void updateButtons();
     Query *query() const;
 
     TSelecterModel *m_model = nullptr;

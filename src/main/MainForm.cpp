@@ -1,4 +1,5 @@
 #include "main/MainForm.h"
+#include "main/FormFukuHinmei.h"
 
 #include <array>
 #include <cmath>
@@ -1155,6 +1156,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     m_closing = true;
+    if (TFormFukuHinmei *sub = ExistingFormFukuHinmei())
+        sub->SavePlacement();
     if (m_calculator)
         m_calculator->close();
     event->accept();

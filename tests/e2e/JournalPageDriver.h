@@ -11,6 +11,7 @@
 #include "controls/CurrencyGrid.h"
 #include "data/BookFolders.h"
 #include "data/DatMod.h"
+#include "data/DatModSql.h"
 #include "data/DatModEvents.h"
 #include "data/FormatSettings.h"
 #include "data/MeisaiClientDataSet.h"
@@ -31,6 +32,7 @@ struct JournalPageDriver
 {
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<TDatMod> dm;
+    std::unique_ptr<TDatModSql> dmSql;
     std::unique_ptr<TMainForm> window;
     QString folder;
 
@@ -59,6 +61,10 @@ struct JournalPageDriver
             dm = std::make_unique<TDatMod>();
         InstallTableEvents(*dm);
         dm->OnCheckHolidays = [] {};
+        // The second data module, as the program's start-up makes it (the
+        // category pickers fill from it).
+        dmSql = std::make_unique<TDatModSql>(dm->MainDatabase);
+        DatModSql = dmSql.get();
         window = std::make_unique<TMainForm>();
         MainForm = window.get();
         window->resize(1200, 800);
@@ -78,6 +84,7 @@ struct JournalPageDriver
             window->close();
         window.reset();
         MainForm = nullptr;
+        dmSql.reset();
         dm.reset();
     }
 
