@@ -10,6 +10,7 @@
 #include "data/FormBackUp.h"
 #include "data/FormNewData.h"
 #include "data/FormSelectData.h"
+#include "management/FormDataOperation.h"
 #include "management/ImportVer1Data.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
@@ -80,6 +81,8 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     v->addWidget(sectionLabel(QStringLiteral("４．家計簿にパスワードをかける"), PnlButtons));
     FrBtnPassword = pageButton(QStringLiteral("パスワードの設定・変更する"), PnlButtons);
     v->addWidget(FrBtnPassword);
+    FrBtnOperation = pageButton(QStringLiteral("データを一括修正"), PnlButtons);
+    v->addWidget(FrBtnOperation);
     PnlButtons->adjustSize();
 
     connect(FrBtnLogIn, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnLogInClick);
@@ -92,6 +95,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(FrBtnEditDataList, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnEditDataListClick);
     connect(FrBtnOldImport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOldImportClick);
     connect(FrBtnPassword, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnPasswordClick);
+    connect(FrBtnOperation, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOperationClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -143,6 +147,19 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     FrBtnLogOut->setEnabled(open);
     FrBtnBackUp->setEnabled(open);
     FrBtnPassword->setEnabled(open);
+    FrBtnOperation->setEnabled(open && !FormDataOperation);
+}
+
+void TFrameDataKanri::FrBtnOperationClick()
+{
+    if (!DatMod || !DatMod->DataOpen || FormDataOperation)
+        return;
+    MessageDlg(QStringLiteral("大量のデータを一括して、修正することができます。\r家計簿を壊してしまう恐れがありますから、\r"
+                              "必ずバックアップをとってから実行してください。"),
+               MsgDlgType::Warning, mbOK);
+    auto *form = new TFormDataOperation(this);
+    form->show();
+    form->raise();
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)

@@ -46,6 +46,7 @@ public:
     TFrameBtn *FrBtnEditDataList = nullptr;
     TFrameBtn *FrBtnOldImport = nullptr;
     TFrameBtn *FrBtnPassword = nullptr;
+    TFrameBtn *FrBtnOperation = nullptr; // データを一括修正
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -61,6 +62,8 @@ public:
     void FrBtnOldImportClick();
     // Sets, changes or removes the book's data password, then logs in again.
     void FrBtnPasswordClick();
+    // Warns, then shows the data operations over the main window.
+    void FrBtnOperationClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 
