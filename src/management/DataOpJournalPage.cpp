@@ -1,6 +1,8 @@
 #include "management/DataOpJournalPage.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -573,8 +575,8 @@ void TDataOpJournalPage::EditMotoCodeValueSet()
     }
 }
 
-void TDataOpJournalPage::applyToLines(const QVector<int> &candidates,
-                                      const std::function<void(Database &, int)> &write)
+void TDataOpJournalPage::applyToLines(const QVector<int> &candidates, const QStringList &statements,
+                                      const std::function<QVariantList(int)> &paramsFor)
 {
     if (candidates.isEmpty()) {
         info(u"対象レコードはありません。"_s);
@@ -603,8 +605,18 @@ void TDataOpJournalPage::applyToLines(const QVector<int> &candidates,
         WaitCursor wait;
         try {
             Transaction tr(book(), Database::TransactionMode::Immediate);
-            for (int no : targets)
-                write(book(), no);
+            std::vector<std::unique_ptr<Statement>> prepared;
+            for (const QString &text : statements)
+                prepared.push_back(std::make_unique<Statement>(book(), text));
+            for (int no : targets) {
+                const QVariantList params = paramsFor(no);
+                for (auto &st : prepared) {
+                    st->reset();
+                    for (int i = 0; i < params.size(); ++i)
+                        st->bind(i + 1, params.at(i));
+                    st->exec();
+                }
+            }
             tr.commit();
         } catch (const EDatabaseError &e) {
             TFormDataOperation::ShowEngineError(u"一括変換できませんでした。データは変更されていません。"_s, e);
@@ -640,22 +652,12 @@ void TDataOpJournalPage::FrBtnHimokuExecuteClick()
     for (int r = 0; r < m_lines.size(); ++r)
         if ((debit && m_lines.at(r).kari == from) || (credit && m_lines.at(r).kasi == from))
             rows << r;
-    applyToLines(rows, [=](Database &db, int no) {
-        if (debit) {
-            Statement st(db, u"UPDATE Master SET KARICODE = ? WHERE DATANO = ? AND KARICODE = ?"_s);
-            st.bind(1, to);
-            st.bind(2, no);
-            st.bind(3, from);
-            st.exec();
-        }
-        if (credit) {
-            Statement st(db, u"UPDATE Master SET KASICODE = ? WHERE DATANO = ? AND KASICODE = ?"_s);
-            st.bind(1, to);
-            st.bind(2, no);
-            st.bind(3, from);
-            st.exec();
-        }
-    });
+    QStringList statements;
+    if (debit)
+        statements << u"UPDATE Master SET KARICODE = ?1 WHERE DATANO = ?2 AND KARICODE = ?3"_s;
+    if (credit)
+        statements << u"UPDATE Master SET KASICODE = ?1 WHERE DATANO = ?2 AND KASICODE = ?3"_s;
+    applyToLines(rows, statements, [=](int no) { return QVariantList{to, no, from}; });
 }
 
 void TDataOpJournalPage::FrBtnHinmeiExecuteClick()
@@ -689,14 +691,7 @@ void TDataOpJournalPage::FrBtnHinmeiExecuteClick()
     }
     const QString sql = all ? u"UPDATE Master SET %1 = ? WHERE DATANO = ?"_s.arg(m.field)
                             : u"UPDATE Master SET %1 = ? WHERE DATANO = ? AND %1 = ?"_s.arg(m.field);
-    applyToLines(rows, [=](Database &db, int no) {
-        Statement st(db, sql);
-        st.bind(1, to);
-        st.bind(2, no);
-        if (!all)
-            st.bind(3, from);
-        st.exec();
-    });
+    applyToLines(rows, {sql}, [=](int no) { return all ? QVariantList{to, no} : QVariantList{to, no, from}; });
 }
 
 void TDataOpJournalPage::FrBtnKingakuExecuteClick()
@@ -722,10 +717,5 @@ void TDataOpJournalPage::FrBtnKingakuExecuteClick()
     for (int r = 0; r < m_lines.size(); ++r)
         rows << r;
     const QString sql = u"UPDATE Master SET %1 = ? WHERE DATANO = ?"_s.arg(amount ? u"KINGAKU"_s : u"QUANTITY"_s);
-    applyToLines(rows, [=](Database &db, int no) {
-        Statement st(db, sql);
-        st.bind(1, value);
-        st.bind(2, no);
-        st.exec();
-    });
+    applyToLines(rows, {sql}, [=](int no) { return QVariantList{value, no}; });
 }

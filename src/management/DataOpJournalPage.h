@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDate>
 #include <QVariantList>
 #include <QVector>
@@ -117,11 +119,12 @@ public:
 private:
     void showLines();
     void requery() { JournalRequery = true; }
-    // Writes value into field of the lines numbered in dataNos whose field
-    // (or, for two-sided category changes, either side) still holds from, in
-    // one transaction, after the one question. Lines on or before the lock
-    // date are counted and left alone.
-    void applyToLines(const QVector<int> &candidates, const std::function<void(class Database &, int)> &write);
+    // Runs the statements for each line of candidates (indexes of the shown
+    // lines) with paramsFor(DATANO), all in one transaction, after the one
+    // question with their number. Lines on or before the lock date are
+    // counted, told and left alone.
+    void applyToLines(const QVector<int> &candidates, const QStringList &statements,
+                      const std::function<QVariantList(int)> &paramsFor);
     bool m_built = false;
     QVector<Line> m_lines;
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -26,6 +27,27 @@ namespace {
 Database &book() { return DatMod->MainDatabase; }
 
 const QString kFailed = u"SQL文を実行できませんでした。データは変更されていません。"_s;
+
+// Statements that reach past the open book (another database file, its key,
+// the engine's settings) are not run from this page.
+bool reachesOutside(const QString &sql)
+{
+    static const QRegularExpression outside(u"^\\s*(ATTACH|DETACH|VACUUM|PRAGMA)\\b"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    for (const QString &one : LocalSql::statements(sql))
+        if (outside.match(one).hasMatch())
+            return true;
+    return false;
+}
+
+bool refusedOutside(const QString &sql)
+{
+    if (!reachesOutside(sql))
+        return false;
+    MessageDlg(u"このページでは開いている家計簿のデータだけを操作できます。\rATTACH、DETACH、VACUUM、PRAGMA は実行できません。"_s,
+               MsgDlgType::Warning, mbOK);
+    return true;
+}
 
 } // namespace
 
@@ -105,7 +127,7 @@ bool TDataOpSqlPage::RunWithoutResult()
 {
     CloseQuery();
     const QString sql = statementText();
-    if (sql.isEmpty() || !DatMod || !book().isOpen())
+    if (sql.isEmpty() || !DatMod || !book().isOpen() || refusedOutside(sql))
         return false;
     WaitCursor wait;
     try {
@@ -129,7 +151,7 @@ bool TDataOpSqlPage::RunWithResult()
 {
     CloseQuery();
     const QString sql = statementText();
-    if (sql.isEmpty() || !DatMod || !book().isOpen())
+    if (sql.isEmpty() || !DatMod || !book().isOpen() || refusedOutside(sql))
         return false;
     WaitCursor wait;
     QStringList headers;

@@ -13,6 +13,7 @@
 #include "BookFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
+#include "controls/FrameBtn.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
 #include "data/HimokuCache.h"
@@ -138,14 +139,15 @@ private slots:
 
         const QString kariBefore = u"1:107 2:107 3:107 4:108 5:100"_s;
         const QString kasiBefore = u"1:100 2:100 3:100 4:100 5:101"_s;
+        const QString expenseNote = u"支出費目は入金先（借方）だけに適用されます。"_s;
         QTest::newRow("food to goods in 2026, both sides")
-            << Food << Goods << 2 << QDate() << int(mrYes) << QStringList{u"2 件あります。"_s}
+            << Food << Goods << 2 << QDate() << int(mrYes) << QStringList{expenseNote, u"2 件あります。"_s}
             << u"1:108 2:108 3:107 4:108 5:100"_s << kasiBefore;
         QTest::newRow("debit only")
             << Food << Goods << 0 << QDate() << int(mrYes) << QStringList{u"2 件あります。"_s}
             << u"1:108 2:108 3:107 4:108 5:100"_s << kasiBefore;
         QTest::newRow("credit only finds no food line")
-            << Food << Goods << 1 << QDate() << int(mrNone) << QStringList{u"支出費目は入金先（借方）だけに適用されます。"_s}
+            << Food << Goods << 1 << QDate() << int(mrNone) << QStringList{expenseNote}
             << kariBefore << kasiBefore;
         QTest::newRow("salary to bonus: credit side only")
             << Salary << Bonus << 2 << QDate() << int(mrYes)
@@ -153,10 +155,10 @@ private slots:
             << u"1:100 2:100 3:100 4:100 5:102"_s;
         QTest::newRow("January locked")
             << Food << Goods << 2 << QDate(2026, 1, 31) << int(mrYes)
-            << QStringList{u"以前のデータ 1 件は締められているので変更しません。"_s, u"1 件あります。"_s}
+            << QStringList{expenseNote, u"以前のデータ 1 件は締められているので変更しません。"_s, u"1 件あります。"_s}
             << u"1:107 2:108 3:107 4:108 5:100"_s << kasiBefore;
         QTest::newRow("answered no") << Food << Goods << 2 << QDate() << int(mrNo)
-                                     << QStringList{u"2 件あります。"_s} << kariBefore << kasiBefore;
+                                     << QStringList{expenseNote, u"2 件あります。"_s} << kariBefore << kasiBefore;
     }
     void recodeCategory()
     {
@@ -563,6 +565,14 @@ private slots:
             QCOMPARE(codes(u"KINGAKU"_s), u"1:100 2:5"_s);
             QCOMPARE(p.Model->rowCount(), 0);
         }
+        // Another database file is out of this page's reach.
+        const QString other = env->path(u"other.db"_s);
+        dialogs.answer(mrOk, u"このページでは開いている家計簿のデータだけを操作できます。"_s);
+        p.MemoSQL->setPlainText(u"UPDATE Master SET KINGAKU = 1;\n attach database '%1' as o"_s.arg(other));
+        QVERIFY(!p.RunWithoutResult());
+        QVERIFY(dialogs.done());
+        QVERIFY(!QFile::exists(other));
+        QCOMPARE(codes(u"KINGAKU"_s), u"1:100 2:5"_s);
     }
 
     // The management page's button opens the dialog after its warning, once.
