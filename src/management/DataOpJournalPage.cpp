@@ -179,6 +179,8 @@ TDataOpJournalPage::TDataOpJournalPage(QWidget *parent) : QWidget(parent)
     DBGridMain->verticalHeader()->hide();
     DBGridMain->verticalHeader()->setDefaultSectionSize(22);
     DBGridMain->horizontalHeader()->setSectionsClickable(true);
+    for (int c : {2, 3, 6, 7, 8})
+        DBGridMain->setColumnWidth(c, 150);
     v->addWidget(DBGridMain, 1);
     auto *under = new QHBoxLayout;
     BvlLbMainCount = new QLabel(this);
