@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 
 #include "data/DatMod.h"
+#include "data/MasterCodes.h"
+#include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
 #include "management/FormDataOperation.h"
 #include "management/InputStringDlg.h"
@@ -31,6 +33,11 @@ const QString kAll = u"すべて"_s;
 const QStringList kZeiNames = {u"対象外"_s, u"内税"_s, u"外税"_s, u"無指定"_s};
 
 Database &book() { return DatMod->MainDatabase; }
+
+QString fileName(int kind)
+{
+    return kind == 0 ? u"HinmeiMast.db"_s : kind == 1 ? u"ShopMast.db"_s : u"Person.DB"_s;
+}
 
 void info(const QString &text) { MessageDlg(text, MsgDlgType::Information, mbOK); }
 
@@ -320,19 +327,9 @@ void TDataOpMasterPage::DataSetInsert1Execute()
             code = found.toInt();
             info(u"コード： "_s + QString::number(code) + u"で既に登録済みです。"_s);
         } else {
+            // Numbered by the table's counter, in the same transaction as the row.
             Transaction tr(book(), Database::TransactionMode::Immediate);
-            code = qMax(100, book().scalar(u"SELECT MAX(CODE) FROM %1"_s.arg(TableName())).toInt()) + 1;
-            QString sql;
-            if (MasterKind == 0)
-                sql = u"INSERT INTO HinmeiMast (CODE, NAME, QUANTITY, GAKU, ZEIATUKAI) VALUES (?, ?, 1, 0, 3)"_s;
-            else if (MasterKind == 1)
-                sql = u"INSERT INTO ShopMast (CODE, NAME) VALUES (?, ?)"_s;
-            else
-                sql = u"INSERT INTO Person (CODE, NAME, VISIBLE) VALUES (?, ?, 0)"_s;
-            Statement st(book(), sql);
-            st.bind(1, code);
-            st.bind(2, name);
-            st.exec();
+            code = GetOrAddMasterCode(book(), fileName(MasterKind), name, true);
             tr.commit();
             DatMod->DataChanged = true;
             info(u"コード： "_s + QString::number(code) + u"で登録しました。"_s + u"\r"_s +
@@ -340,6 +337,9 @@ void TDataOpMasterPage::DataSetInsert1Execute()
         }
     } catch (const EDatabaseError &e) {
         TFormDataOperation::ShowEngineError(KindWord() + u"を登録できませんでした。"_s, e);
+        return;
+    } catch (const ERecordNumberError &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
         return;
     }
     RunMasterQuery();
