@@ -12,6 +12,7 @@
 
 #include "data/DatMod.h"
 #include "management/DataOpJournalPage.h"
+#include "management/DataOpListPage.h"
 #include "management/DataOpMasterPage.h"
 #include "management/DataOpSqlPage.h"
 #include "platform/db/Database.h"
@@ -57,9 +58,6 @@ TFormDataOperation::TFormDataOperation(QWidget *owner) : QWidget(owner ? owner->
         PageButtons->addButton(b);
         bar->addWidget(b);
     }
-    // The choice-list page is not built yet: its buttons stay hidden.
-    FrBtnHinmeiList->hide();
-    FrBtnShopList->hide();
     bar->addStretch();
     FrBtnEnd = new QPushButton(u"操作終了"_s, this);
     FrBtnEnd->setMinimumHeight(30);
@@ -69,9 +67,11 @@ TFormDataOperation::TFormDataOperation(QWidget *owner) : QWidget(owner ? owner->
     Pages = new QStackedWidget(this);
     TabMain = new TDataOpJournalPage(this);
     TabMaster = new TDataOpMasterPage(this);
+    TabSelectList = new TDataOpListPage(this);
     TabSQL = new TDataOpSqlPage(this);
     Pages->addWidget(TabMain);
     Pages->addWidget(TabMaster);
+    Pages->addWidget(TabSelectList);
     Pages->addWidget(TabSQL);
     v->addWidget(Pages, 1);
 
@@ -123,6 +123,7 @@ void TFormDataOperation::CloseQueries()
 {
     TabMain->CloseQuery();
     TabMaster->CloseQuery();
+    TabSelectList->CloseQuery();
     TabSQL->CloseQuery();
 }
 
@@ -143,6 +144,10 @@ void TFormDataOperation::ShowOperationPage(QAbstractButton *sender)
         TabMaster->SetMasterKind(sender == FrBtnHinmei ? 0 : sender == FrBtnShop ? 1 : 2);
         Pages->setCurrentWidget(TabMaster);
         TabMaster->RunMasterQuery();
+    } else if (sender == FrBtnHinmeiList || sender == FrBtnShopList) {
+        TabSelectList->SetListKind(sender == FrBtnHinmeiList ? 0 : 1);
+        Pages->setCurrentWidget(TabSelectList);
+        TabSelectList->RunListQuery();
     } else if (sender == FrBtnSQL) {
         MessageDlg(u"このページでは直接SQL文を発行して高度な操作を行います。\r"
                    "データを壊してしまう危険が高いので通常は使用しないでください。"_s,
@@ -157,6 +162,8 @@ void TFormDataOperation::ApplicationEvents1Idle()
         TabMaster->RunMasterQuery();
     if (TabMain->JournalRequery)
         TabMain->RefreshJournal();
+    if (TabSelectList->ListRequery)
+        TabSelectList->RunListQuery();
 }
 
 bool TFormDataOperation::ConfirmBulkChange(int count)

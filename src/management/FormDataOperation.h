@@ -9,6 +9,7 @@ class QPushButton;
 class QStackedWidget;
 class QStandardItemModel;
 class TDataOpJournalPage;
+class TDataOpListPage;
 class TDataOpMasterPage;
 class TDataOpSqlPage;
 
@@ -30,13 +31,14 @@ public:
     QPushButton *FrBtnHinmei = nullptr;     // 品名テーブル編集
     QPushButton *FrBtnShop = nullptr;       // 店名テーブル編集
     QPushButton *FrBtnPerson = nullptr;     // 使用者テーブル編集
-    QPushButton *FrBtnHinmeiList = nullptr; // 品名選択肢編集 (hidden: the page is not built)
-    QPushButton *FrBtnShopList = nullptr;   // 店名選択肢編集 (hidden: the page is not built)
+    QPushButton *FrBtnHinmeiList = nullptr; // 品名選択肢編集
+    QPushButton *FrBtnShopList = nullptr;   // 店名選択肢編集
     QPushButton *FrBtnSQL = nullptr;        // SQL
     QPushButton *FrBtnEnd = nullptr;        // 操作終了
     QStackedWidget *Pages = nullptr;
     TDataOpJournalPage *TabMain = nullptr;
     TDataOpMasterPage *TabMaster = nullptr;
+    TDataOpListPage *TabSelectList = nullptr;
     TDataOpSqlPage *TabSQL = nullptr;
 
     // Closes the pages' results and flushes the book, then shows the page of

@@ -19,8 +19,10 @@
 #include "data/HimokuCache.h"
 #include "data/MasterCodes.h"
 #include "data/ModalForm.h"
+#include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
 #include "management/DataOpJournalPage.h"
+#include "management/DataOpListPage.h"
 #include "management/DataOpMasterPage.h"
 #include "management/DataOpSqlPage.h"
 #include "management/FormDataOperation.h"
@@ -475,6 +477,70 @@ private slots:
         QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList WHERE HIMOKUCODE = ?"_s, {Goods}), 1);
     }
 
+    // Choice lists: the search matches names as typed; copying shows a hidden
+    // row already there and appends the rest; conversions and deletions touch
+    // the shown rows only, in one go; an abort deletes nothing.
+    void choiceLists()
+    {
+        addName(u"HinmeiMast"_s, 101, u"米"_s);
+        addName(u"HinmeiMast"_s, 102, u"米粉"_s);
+        addName(u"HinmeiMast"_s, 103, u"玄米"_s);
+        addName(u"HinmeiMast"_s, 104, u"穀物"_s);
+        addChoice(u"HinmeiList"_s, 1, Food, 104, 101, true);
+        addChoice(u"HinmeiList"_s, 2, Food, 104, 102, true);
+        addChoice(u"HinmeiList"_s, 3, Food, 104, 103, true);
+        addChoice(u"HinmeiList"_s, 4, Goods, 104, 102, false);
+        addChoice(u"HinmeiList"_s, 5, Goods, 103, 0, true);
+        RecordNumbers::SetDataNo(db(), u"HinmeiList.db"_s, 5);
+        form->ShowOperationPage(form->FrBtnHinmeiList);
+        TDataOpListPage &p = *form->TabSelectList;
+        QCOMPARE(p.LbListTitle->text(), u"品名選択肢テーブル編集"_s);
+        QCOMPARE(p.Rows().size(), 5);
+        p.RGListLikeIndex->button(1)->setChecked(true);
+        p.LbEditKoName->setText(u"米"_s);
+        QVERIFY(p.ListRequery);
+        form->ApplicationEvents1Idle();
+        QList<int> shown;
+        for (const auto &r : p.Rows())
+            shown << r.dataNo;
+        QCOMPARE(shown, (QList<int>{1, 2, 4}));
+        QCOMPARE(p.Model->item(0, 6)->text(), u"米"_s);
+
+        DialogQueue dialogs;
+        // Copy the shown rows to 日用品: row 4 is there already (made visible),
+        // 米 of 食費 is appended, 米粉 of 食費 finds row 4 too.
+        p.FrBtnListHimokuClick(3);
+        choose(p.CmbListCopy, Goods);
+        dialogs.answer(mrYes, u"3 件あります。"_s);
+        p.FrBtnListCopyExecClick();
+        QCOMPARE(scalar(u"SELECT VISIBLE FROM HinmeiList WHERE DATANO = 4"_s), 1);
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList WHERE HIMOKUCODE = ? AND OYACODE = 104"_s, {Goods}), 2);
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 6);
+        QCOMPARE(scalar(u"SELECT MAX(DATANO) FROM HinmeiList"_s), 6);
+
+        // Parent codes of every shown row, "すべて".
+        p.FrBtnListHimokuClick(1);
+        p.RadioButton2->setChecked(true);
+        p.EditListAtoCode->setText(u"103"_s);
+        const int shownNow = p.Rows().size();
+        QCOMPARE(shownNow, 4);
+        dialogs.answer(mrYes, u"4 件あります。"_s);
+        p.FrBtnOyaKoClick();
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList WHERE OYACODE = 103"_s), 5);
+        QCOMPARE(scalar(u"SELECT OYACODE FROM HinmeiList WHERE DATANO = 3"_s), 104);
+
+        // Deleting: abort on the second row deletes nothing; yes-to-all the rest.
+        dialogs.answer(mrYes, u"データNo 1:"_s).answer(mrAbort, u"データNo 2:"_s);
+        p.FrBtnAllListDeleteClick();
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 6);
+        dialogs.answer(mrNo, u"データNo 1:"_s).answer(mrYesToAll, u"データNo 2:"_s);
+        dialogs.answer(mrYes, u"3 件あります。"_s);
+        p.FrBtnAllListDeleteClick();
+        QVERIFY(dialogs.done());
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 3);
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList WHERE DATANO IN (1, 3, 5)"_s), 3);
+    }
+
     // "追加": a new name (quotes and all) gets the next code; a known one is
     // reported with its code and not added again.
     void addThroughInputDialog()
@@ -595,7 +661,7 @@ private slots:
         QVERIFY(FormDataOperation);
         QCOMPARE(FormDataOperation->parentWidget(), &window);
         QCOMPARE(FormDataOperation->geometry(), window.rect());
-        QVERIFY(FormDataOperation->FrBtnHinmeiList->isHidden());
+        QVERIFY(!FormDataOperation->FrBtnHinmeiList->isHidden());
         page->ApplicationEvents1Idle();
         QVERIFY(!page->FrBtnOperation->isEnabled());
         FormDataOperation->FrBtnEnd->click();
