@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <sqlcipher/sqlite3.h>
+
 #include "data/DatMod.h"
 #include "management/FormDataOperation.h"
 #include "platform/db/Database.h"
@@ -156,8 +158,10 @@ bool TDataOpSqlPage::RunWithResult()
     WaitCursor wait;
     QStringList headers;
     QList<QStringList> rows;
+    bool writes = false;
     try {
         Statement st(book(), sql);
+        writes = !sqlite3_stmt_readonly(st.handle());
         for (int c = 0; c < st.columnCount(); ++c)
             headers << st.columnName(c);
         while (st.next()) {
@@ -170,6 +174,10 @@ bool TDataOpSqlPage::RunWithResult()
         TFormDataOperation::ShowEngineError(kFailed, e);
         return false;
     }
+    // A statement that writes (run with this button all the same) makes the
+    // rest of the program read the book again.
+    if (writes)
+        DatMod->DataChanged = true;
     Model->setColumnCount(headers.size());
     Model->setHorizontalHeaderLabels(headers);
     Model->setRowCount(rows.size());
