@@ -124,7 +124,7 @@ TDataOpMasterPage::TDataOpMasterPage(QWidget *parent) : QWidget(parent)
     connect(FrBtnAllDelete, &QPushButton::clicked, this, &TDataOpMasterPage::FrBtnAllDeleteClick);
     connect(IntEditTougou, &QLineEdit::editingFinished, this, &TDataOpMasterPage::IntEditTougouValueSet);
     connect(FrBtnTougou, &QPushButton::clicked, this, &TDataOpMasterPage::FrBtnTougouClick);
-    connect(Model, &QStandardItemModel::itemChanged, this, &TDataOpMasterPage::nameEdited);
+    connect(Model, &QStandardItemModel::itemChanged, this, &TDataOpMasterPage::cellEdited);
     connect(DBGridMast->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TDataOpMasterPage::DBGridMastTitleClick);
     SetMasterKind(0);
@@ -242,8 +242,7 @@ void TDataOpMasterPage::RunMasterQuery()
             texts << (r.visible ? u"○"_s : u"×"_s);
         for (int c = 0; c < texts.size(); ++c) {
             auto *item = new QStandardItem(texts.at(c));
-            // Names are edited here; the other columns are shown only.
-            item->setEditable(c == 1);
+            item->setEditable(c > 0);
             if (c == 0 || c == 2 || c == 3)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             Model->setItem(i, c, item);
@@ -283,34 +282,105 @@ bool TDataOpMasterPage::SelectCode(int code)
     return false;
 }
 
-void TDataOpMasterPage::nameEdited(QStandardItem *item)
+namespace {
+
+// The grid's text of a row's column.
+QString cellText(int kind, const TDataOpMasterPage::Row &r, int column)
 {
-    if (m_filling || item->column() != 1 || item->row() >= m_rows.size())
+    switch (column) {
+    case 1:
+        return r.name;
+    case 2:
+        return kind == 0 ? QString::number(r.quantity) : (r.visible ? u"○"_s : u"×"_s);
+    case 3:
+        return Currency::fromDouble(r.gaku).toString(0, true);
+    case 4:
+        return kZeiNames.value(r.zeiAtukai);
+    default:
+        return QString();
+    }
+}
+
+// The tax treatment a typed text stands for; -1 for any other text.
+int zeiAtukaiOf(const QString &text)
+{
+    const int named = kZeiNames.indexOf(text);
+    if (named >= 0)
+        return named;
+    if (text == u"内")
+        return 1;
+    if (text == u"外")
+        return 2;
+    if (text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'3')
+        return text.toInt();
+    return -1;
+}
+
+} // namespace
+
+void TDataOpMasterPage::cellEdited(QStandardItem *item)
+{
+    if (m_filling || item->row() >= m_rows.size())
         return;
     Row &row = m_rows[item->row()];
-    const QString name = item->text().trimmed();
-    const int limit = MasterKind == 2 ? 20 : 40;
+    const int column = item->column();
+    const QString text = item->text().trimmed();
+    QString field;
+    QVariant value;
     QString refusal;
-    if (name.isEmpty())
-        refusal = KindWord() + u"を入力してください。"_s;
-    else if (name.size() > limit)
-        refusal = KindWord() + u"は %1 文字までです。"_s.arg(limit);
-    if (refusal.isEmpty()) {
+    Row changed = row;
+    if (column == 1) {
+        const int limit = MasterKind == 2 ? 20 : 40;
+        if (text.isEmpty())
+            refusal = KindWord() + u"を入力してください。"_s;
+        else if (text.size() > limit)
+            refusal = KindWord() + u"は %1 文字までです。"_s.arg(limit);
+        field = u"NAME"_s;
+        value = changed.name = text;
+    } else if (column == 2 && MasterKind == 0) {
+        bool ok = false;
+        changed.quantity = QString(text).remove(u',').toDouble(&ok);
+        if (!ok)
+            refusal = u"数量には数値を入力してください。"_s;
+        field = u"QUANTITY"_s;
+        value = changed.quantity;
+    } else if (column == 3 && MasterKind == 0) {
+        bool ok = false;
+        const Currency c = Currency::fromString(QString(text).remove(u','), &ok);
+        if (!ok)
+            refusal = u"金額には数値を入力してください。"_s;
+        field = u"GAKU"_s;
+        value = changed.gaku = c.toDouble();
+    } else if (column == 4 && MasterKind == 0) {
+        // Any other text leaves the treatment as it was.
+        const int zei = zeiAtukaiOf(text);
+        if (zei >= 0) {
+            field = u"ZEIATUKAI"_s;
+            value = changed.zeiAtukai = zei;
+        }
+    } else if (column == 2 && MasterKind == 2) {
+        if (text == u"○" || text == u"1" || text == u"×" || text == u"0") {
+            field = u"VISIBLE"_s;
+            changed.visible = text == u"○" || text == u"1";
+            value = changed.visible;
+        }
+    }
+    if (!refusal.isEmpty()) {
+        MessageDlg(refusal, MsgDlgType::Warning, mbOK);
+    } else if (!field.isEmpty()) {
         try {
-            Statement st(book(), u"UPDATE %1 SET NAME = ? WHERE CODE = ?"_s.arg(TableName()));
-            st.bind(1, name);
+            Statement st(book(), u"UPDATE %1 SET %2 = ? WHERE CODE = ?"_s.arg(TableName(), field));
+            st.bind(1, value);
             st.bind(2, row.code);
             st.exec();
-            row.name = name;
+            row = changed;
             DatMod->DataChanged = true;
         } catch (const EDatabaseError &e) {
             TFormDataOperation::ShowEngineError(KindWord() + u"を変更できませんでした。"_s, e);
         }
-    } else {
-        MessageDlg(refusal, MsgDlgType::Warning, mbOK);
     }
     m_filling = true;
-    item->setText(row.name);
+    item->setText(cellText(MasterKind, row, column));
     m_filling = false;
 }
 

@@ -15,7 +15,7 @@ class QTableView;
 
 // The master tables page of the data operations: the book's items, shops or
 // persons (codes above 100 only; 0 to 100 are the system's rows). Search by
-// name, rename in the grid, add through "新規作成", delete a name nothing uses,
+// name, edit names and item values in the grid, add through "新規作成", delete a name nothing uses,
 // delete every unused name of the search result, and merge the names found into
 // one code. Bulk deletes and the merge are each one transaction; aborting them
 // writes nothing.
@@ -68,6 +68,9 @@ public:
     void IntEditTougouValueSet();
     void FrBtnTougouClick();
     void DBGridMastTitleClick(int column);
+    // A cell typed into: the name, the item's quantity, amount and tax
+    // treatment, the person's 表示; refused text is told and put back.
+    void cellEdited(QStandardItem *item);
     // Selects the row of code; false when it is not shown.
     bool SelectCode(int code);
 
@@ -89,7 +92,6 @@ private:
     bool usedByList(int code) const;
     // Deletes the code's row and its choices (the caller's transaction).
     void deleteRow(Database &db, int code) const;
-    void nameEdited(QStandardItem *item);
     QVector<Row> m_rows;
     bool m_filling = false;
 };

@@ -591,6 +591,43 @@ private slots:
         QCOMPARE(scalar(u"SELECT COUNT(*) FROM ShopMast WHERE NAME = ?"_s, {u"八百屋'本店"_s}), 1);
     }
 
+    // The item columns: numbers are checked, the tax treatment is taken by
+    // name, short name or number, any other text leaves it.
+    void itemCells_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("quantity") << 2 << u"2.5"_s << u"QUANTITY"_s << u"2.5"_s << QString();
+        QTest::newRow("quantity letters") << 2 << u"abc"_s << u"QUANTITY"_s << u"1"_s << u"数量には数値を入力してください。"_s;
+        QTest::newRow("amount") << 3 << u"1,280"_s << u"GAKU"_s << u"1280"_s << QString();
+        QTest::newRow("amount junk") << 3 << u"12円"_s << u"GAKU"_s << u"0"_s << u"金額には数値を入力してください。"_s;
+        QTest::newRow("tax by name") << 4 << u"外税"_s << u"ZEIATUKAI"_s << u"2"_s << QString();
+        QTest::newRow("tax short") << 4 << u"内"_s << u"ZEIATUKAI"_s << u"1"_s << QString();
+        QTest::newRow("tax number") << 4 << u"0"_s << u"ZEIATUKAI"_s << u"0"_s << QString();
+        QTest::newRow("tax other text") << 4 << u"税"_s << u"ZEIATUKAI"_s << u"3"_s << QString();
+    }
+    void itemCells()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, refusal);
+        QCOMPARE(GetOrAddMasterCode(db(), u"HinmeiMast.db"_s, u"米"_s, true) > 100, true);
+        form->ShowOperationPage(form->FrBtnHinmei);
+        TDataOpMasterPage &p = master();
+        QCOMPARE(p.Rows().size(), 1);
+        DialogQueue dialogs;
+        if (!refusal.isEmpty())
+            dialogs.answer(mrOk, refusal);
+        p.Model->item(0, column)->setText(typed);
+        QVERIFY(dialogs.done());
+        QCOMPARE(db().scalar(u"SELECT %1 FROM HinmeiMast WHERE NAME = ?"_s.arg(field), {u"米"_s}).toString(), stored);
+    }
+
     // Free SQL: a select shows its rows, an update writes, a failing statement
     // is told in Japanese and leaves the book as it was.
     void freeSql()
