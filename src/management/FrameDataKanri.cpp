@@ -16,6 +16,7 @@
 #include "data/MyMemIniFile.h"
 #include "data/Vocabulary.h"
 #include "management/FormCltView.h"
+#include "management/FormDataOperation.h"
 #include "management/FormDecimals.h"
 #include "management/FormHimokuSettei.h"
 #include "management/FormLockDate.h"
@@ -90,8 +91,10 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnLockDate = pageButton(QStringLiteral("過去のデータを編集ロック"), PnlButtons);
     FrDecimals = pageButton(QStringLiteral("小数点以下の桁数（外貨）"), PnlButtons);
     FrKouzaUse = pageButton(QStringLiteral("口座管理　有り／無し"), PnlButtons);
-    const QList<TFrameBtn *> bookButtons{FrHimoku, FrBtnPassword, FrCalender, FrNendo,
-                                         FrTaxSet, FrBtnLockDate, FrDecimals, FrKouzaUse};
+    FrBtnOperation = pageButton(QStringLiteral("データを一括修正"), PnlButtons);
+    FrBtnImExport = pageButton(QStringLiteral("インポート／エクスポート"), PnlButtons);
+    const QList<TFrameBtn *> bookButtons{FrHimoku,      FrBtnPassword, FrCalender,     FrNendo,    FrTaxSet,
+                                         FrBtnLockDate, FrDecimals,    FrBtnOperation, FrKouzaUse, FrBtnImExport};
     for (int i = 0; i < bookButtons.size(); ++i)
         book->addWidget(bookButtons.at(i), i / 2, i % 2);
     v->addLayout(book);
@@ -111,8 +114,6 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     FrBtnRestore = pageButton(QStringLiteral("バックアップされた家計簿を復元する"), PnlButtons);
     v->addWidget(FrBtnBackUp);
     v->addWidget(FrBtnRestore);
-    FrBtnImExport = pageButton(QStringLiteral("インポート／エクスポート"), PnlButtons);
-    v->addWidget(FrBtnImExport);
 
     v->addWidget(sectionLabel(QStringLiteral("３．複数の家計簿を使い分ける"), PnlButtons));
     FrBtnOtherOpen = pageButton(QStringLiteral("他の家計簿データを開く"), PnlButtons);
@@ -150,6 +151,7 @@ TFrameDataKanri::TFrameDataKanri(QWidget *parent) : QWidget(parent)
     connect(SpeedButton1, &QAbstractButton::clicked, this, &TFrameDataKanri::SpeedButton1Click);
     connect(ClrBtnHelp, &QAbstractButton::clicked, this, &TFrameDataKanri::ClrBtnHelpClick);
     connect(FrBtnImExport, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnImExportClick);
+    connect(FrBtnOperation, &QAbstractButton::clicked, this, &TFrameDataKanri::FrBtnOperationClick);
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameDataKanri::ApplicationEvents1Idle);
 
     SetRescueMode(false);
@@ -211,6 +213,19 @@ void TFrameDataKanri::ApplicationEvents1Idle()
     for (TFrameBtn *b : {FrBtnPassword, FrHimoku, FrCalender, FrNendo, FrTaxSet, FrBtnLockDate, FrDecimals, FrKouzaUse})
         b->setEnabled(open);
     FrBtnImExport->setEnabled(open);
+    FrBtnOperation->setEnabled(open && !FormDataOperation);
+}
+
+void TFrameDataKanri::FrBtnOperationClick()
+{
+    if (!DatMod || !DatMod->DataOpen || FormDataOperation)
+        return;
+    MessageDlg(QStringLiteral("大量のデータを一括して、修正することができます。\r家計簿を壊してしまう恐れがありますから、\r"
+                              "必ずバックアップをとってから実行してください。"),
+               MsgDlgType::Warning, mbOK);
+    auto *form = new TFormDataOperation(this);
+    form->show();
+    form->raise();
 }
 
 void TFrameDataKanri::resizeEvent(QResizeEvent *event)

@@ -58,6 +58,7 @@ public:
     QAbstractButton *SpeedButton1 = nullptr; // the access code's small button
     TFrameBtn *ClrBtnHelp = nullptr;         // "取説"
     TFrameBtn *FrBtnImExport = nullptr;
+    TFrameBtn *FrBtnOperation = nullptr; // データを一括修正
 
     // The buttons' work (the click handlers only forward here).
     void FrBtnLogInClick();
@@ -88,6 +89,8 @@ public:
     // Exports the journal or imports entries into the open book through the
     // import and export dialog; the main window is hidden meanwhile.
     void FrBtnImExportClick();
+    // Warns, then shows the data operations over the main window.
+    void FrBtnOperationClick();
     // Enabled states by whether a book is open; run at every idle moment.
     void ApplicationEvents1Idle();
 

@@ -1,0 +1,517 @@
+#include "management/DataOpListPage.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "data/DatMod.h"
+#include "data/DatModSql.h"
+#include "data/RecordNumbers.h"
+#include "management/DataOpJournalPage.h"
+#include "management/DataOpMasterPage.h"
+#include "management/FormDataOperation.h"
+#include "platform/db/Database.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/WaitCursor.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kAll = u"すべて"_s;
+const QStringList kFields = {u"DATANO"_s,  u"HIMOKUCODE"_s, u"HimokuName"_s, u"OYACODE"_s,
+                             u"OyaName"_s, u"KOCODE"_s,     u"KoName"_s,     u"VISIBLE"_s};
+
+Database &book() { return DatMod->MainDatabase; }
+
+void info(const QString &text) { MessageDlg(text, MsgDlgType::Information, mbOK); }
+
+} // namespace
+
+TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
+{
+    auto *v = new QVBoxLayout(this);
+    LbListTitle = new QLabel(this);
+    QFont f = LbListTitle->font();
+    f.setBold(true);
+    LbListTitle->setFont(f);
+    v->addWidget(LbListTitle);
+
+    auto *body = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    Model = new QStandardItemModel(this);
+    DBGridList = new QTableView(this);
+    DBGridList->setModel(Model);
+    DBGridList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridList->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGridList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGridList->verticalHeader()->hide();
+    DBGridList->verticalHeader()->setDefaultSectionSize(22);
+    left->addWidget(DBGridList, 1);
+    auto *under = new QHBoxLayout;
+    BvlLbListCount = new QLabel(this);
+    FrBtnAllListDelete = new QPushButton(u"一括削除"_s, this);
+    FrBtnDeleteDup = new QPushButton(u"重複データ削除"_s, this);
+    under->addWidget(BvlLbListCount);
+    under->addStretch();
+    under->addWidget(FrBtnAllListDelete);
+    under->addWidget(FrBtnDeleteDup);
+    left->addLayout(under);
+    body->addLayout(left, 1);
+
+    auto *search = new QGroupBox(u"抽出操作"_s, this);
+    auto *sl = new QVBoxLayout(search);
+    CbBoxListHimoku = new QComboBox(search);
+    LbEditOyaName = new QLineEdit(search);
+    LbEditKoName = new QLineEdit(search);
+    sl->addWidget(new QLabel(u"費目"_s));
+    sl->addWidget(CbBoxListHimoku);
+    sl->addWidget(new QLabel(u"親項目　検索文字"_s));
+    sl->addWidget(LbEditOyaName);
+    sl->addWidget(new QLabel(u"子項目　検索文字"_s));
+    sl->addWidget(LbEditKoName);
+    auto *like = new QGroupBox(u"あいまい抽出"_s, search);
+    auto *ll = new QVBoxLayout(like);
+    RGListLikeIndex = new QButtonGroup(this);
+    const QStringList likeTexts = {u"しない"_s, u"～から始まる"_s, u"～を含む"_s};
+    for (int i = 0; i < likeTexts.size(); ++i) {
+        auto *r = new QRadioButton(likeTexts.at(i), like);
+        RGListLikeIndex->addButton(r, i);
+        ll->addWidget(r);
+    }
+    RGListLikeIndex->button(0)->setChecked(true);
+    sl->addWidget(like);
+    sl->addStretch();
+    body->addWidget(search);
+    v->addLayout(body, 1);
+
+    auto *conv = new QGroupBox(u"一括変換対象"_s, this);
+    auto *cl = new QVBoxLayout(conv);
+    auto *targets = new QHBoxLayout;
+    ConvertButtons = new QButtonGroup(this);
+    const QStringList targetTexts = {u"費目コード"_s, u"親コード"_s, u"子コード"_s, u"コピー"_s};
+    for (int i = 0; i < targetTexts.size(); ++i) {
+        auto *b = new QPushButton(targetTexts.at(i), conv);
+        b->setCheckable(true);
+        ConvertButtons->addButton(b, i);
+        targets->addWidget(b);
+    }
+    ConvertButtons->button(0)->setChecked(true);
+    targets->addStretch();
+    cl->addLayout(targets);
+    ConvertPages = new QStackedWidget(conv);
+
+    auto *himoku = new QWidget;
+    auto *hl = new QGridLayout(himoku);
+    CmbListHimokuMoto = new QComboBox(himoku);
+    CmbListHimokuAto = new QComboBox(himoku);
+    FrBtnListHimokuExecute = new QPushButton(u"実行"_s, himoku);
+    hl->addWidget(new QLabel(u"変換元"_s), 0, 0);
+    hl->addWidget(CmbListHimokuMoto, 0, 1);
+    hl->addWidget(new QLabel(u"変換後"_s), 1, 0);
+    hl->addWidget(CmbListHimokuAto, 1, 1);
+    hl->addWidget(FrBtnListHimokuExecute, 0, 2, 2, 1);
+    hl->setColumnStretch(3, 1);
+    ConvertPages->addWidget(himoku);
+
+    auto *codes = new QWidget;
+    auto *kl = new QGridLayout(codes);
+    auto *motoBox = new QGroupBox(u"変換元の指定"_s, codes);
+    auto *ml = new QVBoxLayout(motoBox);
+    RdBtnListCode = new QRadioButton(u"コード指定"_s, motoBox);
+    RadioButton2 = new QRadioButton(u"すべて"_s, motoBox);
+    RdBtnListCode->setChecked(true);
+    ml->addWidget(RdBtnListCode);
+    ml->addWidget(RadioButton2);
+    kl->addWidget(motoBox, 0, 0, 2, 1);
+    LbListMoto = new QLabel(codes);
+    LbListAto = new QLabel(codes);
+    EditListMotoCode = new QLineEdit(u"0"_s, codes);
+    EditListAtoCode = new QLineEdit(u"0"_s, codes);
+    EditListMotoName = new QLineEdit(codes);
+    EditListAtoName = new QLineEdit(codes);
+    for (QLineEdit *e : {EditListMotoCode, EditListAtoCode}) {
+        e->setValidator(new QIntValidator(0, 99999999, e));
+        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        e->setMaximumWidth(100);
+    }
+    for (QLineEdit *e : {EditListMotoName, EditListAtoName})
+        e->setReadOnly(true);
+    kl->addWidget(LbListMoto, 0, 1);
+    kl->addWidget(EditListMotoCode, 0, 2);
+    kl->addWidget(EditListMotoName, 0, 3);
+    kl->addWidget(LbListAto, 1, 1);
+    kl->addWidget(EditListAtoCode, 1, 2);
+    kl->addWidget(EditListAtoName, 1, 3);
+    FrBtnOyaKo = new QPushButton(u"実行"_s, codes);
+    kl->addWidget(FrBtnOyaKo, 0, 4, 2, 1);
+    kl->setColumnStretch(5, 1);
+    ConvertPages->addWidget(codes);
+
+    auto *copy = new QWidget;
+    auto *pl = new QHBoxLayout(copy);
+    CmbListCopy = new QComboBox(copy);
+    FrBtnListCopyExec = new QPushButton(u"実行"_s, copy);
+    pl->addWidget(new QLabel(u"コピー先費目"_s));
+    pl->addWidget(CmbListCopy);
+    pl->addWidget(FrBtnListCopyExec);
+    pl->addStretch();
+    ConvertPages->addWidget(copy);
+    cl->addWidget(ConvertPages);
+    v->addWidget(conv);
+
+    connect(CbBoxListHimoku, &QComboBox::currentIndexChanged, this, [this] { ListRequery = true; });
+    for (QLineEdit *e : {LbEditOyaName, LbEditKoName})
+        connect(e, &QLineEdit::textChanged, this, [this] { ListRequery = true; });
+    connect(RGListLikeIndex, &QButtonGroup::idClicked, this, [this] { ListRequery = true; });
+    connect(DBGridList->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TDataOpListPage::DBGridListTitleClick);
+    connect(ConvertButtons, &QButtonGroup::idClicked, this, &TDataOpListPage::FrBtnListHimokuClick);
+    for (QLineEdit *e : {EditListMotoCode, EditListAtoCode})
+        connect(e, &QLineEdit::editingFinished, this, &TDataOpListPage::EditListMotoCodeValueSet);
+    connect(EditListMotoCode, &QLineEdit::returnPressed, EditListAtoCode, qOverload<>(&QWidget::setFocus));
+    connect(RdBtnListCode, &QRadioButton::toggled, this, [this](bool on) {
+        LbListMoto->setEnabled(on);
+        EditListMotoCode->setEnabled(on);
+        EditListMotoName->setEnabled(on);
+    });
+    connect(FrBtnAllListDelete, &QPushButton::clicked, this, &TDataOpListPage::FrBtnAllListDeleteClick);
+    connect(FrBtnDeleteDup, &QPushButton::clicked, this, &TDataOpListPage::FrBtnDeleteDupClick);
+    connect(FrBtnListHimokuExecute, &QPushButton::clicked, this, &TDataOpListPage::FrBtnListHimokuExecuteClick);
+    connect(FrBtnOyaKo, &QPushButton::clicked, this, &TDataOpListPage::FrBtnOyaKoClick);
+    connect(FrBtnListCopyExec, &QPushButton::clicked, this, &TDataOpListPage::FrBtnListCopyExecClick);
+    FillCombos();
+    SetListKind(0);
+}
+
+QString TDataOpListPage::ListTable() const { return ListKind == 0 ? u"HinmeiList"_s : u"ShopList"_s; }
+QString TDataOpListPage::MasterTable() const { return ListKind == 0 ? u"HinmeiMast"_s : u"ShopMast"_s; }
+
+void TDataOpListPage::FillCombos()
+{
+    if (!DatModSql)
+        return;
+    const QSignalBlocker b(CbBoxListHimoku);
+    DatModSql->FillHimokuCodeCombo(CbBoxListHimoku, 4, true, 0);
+    CbBoxListHimoku->setCurrentIndex(0);
+    DatModSql->FillHimokuCodeCombo(CmbListHimokuMoto, 4, true, 0);
+    DatModSql->FillHimokuCodeCombo(CmbListHimokuAto, 4, false, 0);
+    DatModSql->FillHimokuCodeCombo(CmbListCopy, 4, false, 0);
+    for (QComboBox *c : {CmbListHimokuMoto, CmbListHimokuAto, CmbListCopy})
+        c->setCurrentIndex(-1);
+}
+
+void TDataOpListPage::SetListKind(int kind)
+{
+    ListKind = kind;
+    SortField = u"HIMOKUCODE,OYACODE,KOCODE"_s;
+    SortDesc = false;
+    {
+        const QSignalBlocker b1(LbEditOyaName), b2(LbEditKoName);
+        LbEditOyaName->clear();
+        LbEditKoName->clear();
+    }
+    EditListMotoCode->setText(u"0"_s);
+    EditListAtoCode->setText(u"0"_s);
+    EditListMotoName->clear();
+    EditListAtoName->clear();
+    LbListTitle->setText(kind == 0 ? u"品名選択肢テーブル編集"_s : u"店名選択肢テーブル編集"_s);
+    FrBtnListHimokuClick(ConvertButtons->checkedId() < 0 ? 0 : ConvertButtons->checkedId());
+}
+
+void TDataOpListPage::RunListQuery()
+{
+    ListRequery = false;
+    if (!DatMod || !book().isOpen())
+        return;
+    QStringList where;
+    QVariantList params;
+    const int himoku = TDataOpJournalPage::ComboCode(CbBoxListHimoku);
+    if (himoku > 0) {
+        where << u"(L.HIMOKUCODE = ?)"_s;
+        params << himoku;
+    }
+    const int like = RGListLikeIndex->checkedId();
+    const auto nameCondition = [&](const QString &text, const QString &alias) {
+        if (text.isEmpty() || text == kAll)
+            return;
+        if (like == 0) {
+            where << u"(%1.NAME = ?)"_s.arg(alias);
+            params << text;
+        } else {
+            where << u"(%1.NAME LIKE ? ESCAPE '^')"_s.arg(alias);
+            const QString p = TFormDataOperation::LikePattern(text);
+            params << (like == 1 ? p + u"%"_s : u"%"_s + p + u"%"_s);
+        }
+    };
+    nameCondition(LbEditOyaName->text(), u"OY"_s);
+    nameCondition(LbEditKoName->text(), u"KO"_s);
+    QString order;
+    if (SortField == u"HimokuName")
+        order = u"H.NAME"_s;
+    else if (SortField == u"OyaName")
+        order = u"OY.NAME"_s;
+    else if (SortField == u"KoName")
+        order = u"KO.NAME"_s;
+    else
+        order = u"L."_s + SortField.split(u',').join(u", L."_s);
+    if (SortDesc)
+        order = order.split(u", "_s).join(u" DESC, "_s) + u" DESC"_s;
+    const QString sql = u"SELECT L.DATANO, L.HIMOKUCODE, L.OYACODE, L.KOCODE, L.VISIBLE, H.NAME, OY.NAME, KO.NAME "
+                        "FROM %1 L LEFT JOIN Himoku H ON H.CODE = L.HIMOKUCODE "
+                        "LEFT JOIN %2 OY ON OY.CODE = L.OYACODE LEFT JOIN %2 KO ON KO.CODE = L.KOCODE "_s
+                            .arg(ListTable(), MasterTable()) +
+                        (where.isEmpty() ? QString() : u"WHERE "_s + where.join(u" AND "_s)) + u" ORDER BY "_s +
+                        order + u", L.DATANO"_s;
+    m_rows.clear();
+    try {
+        Statement st(book(), sql);
+        for (int i = 0; i < params.size(); ++i)
+            st.bind(i + 1, params.at(i));
+        while (st.next())
+            m_rows << Row{int(st.intValue(0)), int(st.intValue(1)), int(st.intValue(2)), int(st.intValue(3)),
+                          st.intValue(4) != 0,  st.textValue(5),      st.textValue(6),      st.textValue(7)};
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"選択肢を抽出できませんでした。"_s, e);
+    }
+    const QString word = ListKind == 0 ? u"品名"_s : u"店名"_s;
+    const QStringList labels = {u"データＮｏ"_s, u"費目コード"_s, u"費目"_s,         u"親コード"_s,
+                                u"親"_s + word, u"子コード"_s,   u"子"_s + word, u"表示する"_s};
+    Model->clear();
+    Model->setColumnCount(labels.size());
+    Model->setRowCount(m_rows.size());
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const Row &r = m_rows.at(i);
+        const QStringList texts = {QString::number(r.dataNo), QString::number(r.himoku), r.himokuName,
+                                   QString::number(r.oya),    r.oyaName,                QString::number(r.ko),
+                                   r.koName,                  r.visible ? u"○"_s : u"×"_s};
+        for (int c = 0; c < texts.size(); ++c) {
+            auto *item = new QStandardItem(texts.at(c));
+            if (c == 7)
+                item->setTextAlignment(Qt::AlignCenter);
+            Model->setItem(i, c, item);
+        }
+    }
+    TFormDataOperation::ShowSortColumn(Model, labels, kFields.indexOf(SortField), SortDesc);
+    for (int c : {2, 4, 6})
+        DBGridList->setColumnWidth(c, 160);
+    BvlLbListCount->setText(u"データ数：　%1件"_s.arg(m_rows.size()));
+}
+
+void TDataOpListPage::CloseQuery()
+{
+    m_rows.clear();
+    Model->setRowCount(0);
+}
+
+void TDataOpListPage::DBGridListTitleClick(int column)
+{
+    const QString field = kFields.value(column);
+    if (field.isEmpty())
+        return;
+    SortDesc = field == SortField ? !SortDesc : false;
+    SortField = field;
+    RunListQuery();
+}
+
+void TDataOpListPage::FrBtnListHimokuClick(int target)
+{
+    ConvertButtons->button(target)->setChecked(true);
+    if (target == 0) {
+        ConvertPages->setCurrentIndex(0);
+    } else if (target == 3) {
+        ConvertPages->setCurrentIndex(2);
+    } else {
+        ListCodeKind = target - 1;
+        const QString w = ListCodeKind == 0 ? u"親コード"_s : u"子コード"_s;
+        LbListMoto->setText(u"変換元　"_s + w);
+        LbListAto->setText(u"変換後　"_s + w);
+        EditListMotoCode->setText(u"0"_s);
+        EditListAtoCode->setText(u"0"_s);
+        EditListMotoName->clear();
+        EditListAtoName->clear();
+        ConvertPages->setCurrentIndex(1);
+    }
+}
+
+void TDataOpListPage::EditListMotoCodeValueSet()
+{
+    for (auto [edit, name] : {std::pair{EditListMotoCode, EditListMotoName}, std::pair{EditListAtoCode, EditListAtoName}}) {
+        int code = edit->text().toInt();
+        if (code <= 100 && code != 0)
+            code = 0;
+        edit->setText(QString::number(code));
+        name->setText(code > 0 ? book().scalar(u"SELECT NAME FROM %1 WHERE CODE = ?"_s.arg(MasterTable()), {code})
+                                     .toString()
+                               : QString());
+    }
+}
+
+bool TDataOpListPage::bulk(int count, const std::function<void()> &work)
+{
+    if (count == 0) {
+        info(u"対象レコードはありません。"_s);
+        return false;
+    }
+    if (!TFormDataOperation::ConfirmBulkChange(count))
+        return false;
+    try {
+        WaitCursor wait;
+        Transaction tr(book(), Database::TransactionMode::Immediate);
+        work();
+        tr.commit();
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"一括変換できませんでした。データは変更されていません。"_s, e);
+        return false;
+    } catch (const ERecordNumberError &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+        return false;
+    }
+    DatMod->DataChanged = true;
+    RunListQuery();
+    return true;
+}
+
+void TDataOpListPage::FrBtnAllListDeleteClick()
+{
+    QVector<int> chosen;
+    bool yesToAll = false;
+    for (const Row &r : std::as_const(m_rows)) {
+        if (!yesToAll) {
+            const auto answer = TFormDataOperation::AskRow(u"データNo %1:  %2  ,  %3 ,  %4  を削除してよろしいですか？ "_s
+                                                               .arg(r.dataNo)
+                                                               .arg(r.himokuName, r.oyaName, r.koName));
+            if (answer == TFormDataOperation::RowAnswer::Abort)
+                return; // nothing deleted
+            if (answer == TFormDataOperation::RowAnswer::No)
+                continue;
+            if (answer == TFormDataOperation::RowAnswer::YesToAll)
+                yesToAll = true;
+        }
+        chosen << r.dataNo;
+    }
+    bulk(chosen.size(), [&] {
+        Statement st(book(), u"DELETE FROM %1 WHERE DATANO = ?"_s.arg(ListTable()));
+        for (int no : std::as_const(chosen)) {
+            st.reset();
+            st.bind(1, no);
+            st.exec();
+        }
+    });
+}
+
+void TDataOpListPage::FrBtnListHimokuExecuteClick()
+{
+    const int from = TDataOpJournalPage::ComboCode(CmbListHimokuMoto);
+    const int to = TDataOpJournalPage::ComboCode(CmbListHimokuAto);
+    if (from < 0 || to <= 0)
+        return;
+    QVector<int> chosen;
+    for (const Row &r : std::as_const(m_rows))
+        if (from == 0 || r.himoku == from)
+            chosen << r.dataNo;
+    bulk(chosen.size(), [&] {
+        Statement st(book(), u"UPDATE %1 SET HIMOKUCODE = ? WHERE DATANO = ?"_s.arg(ListTable()));
+        for (int no : std::as_const(chosen)) {
+            st.reset();
+            st.bind(1, to);
+            st.bind(2, no);
+            st.exec();
+        }
+    });
+}
+
+void TDataOpListPage::FrBtnOyaKoClick()
+{
+    EditListMotoCodeValueSet();
+    const bool all = RadioButton2->isChecked();
+    const int from = EditListMotoCode->text().toInt();
+    const int to = EditListAtoCode->text().toInt();
+    if (!((all || from > 100) && to > 100))
+        return;
+    const auto exists = [&](int code) {
+        return book().scalar(u"SELECT COUNT(*) FROM %1 WHERE CODE = ?"_s.arg(MasterTable()), {code}).toInt() > 0;
+    };
+    if (!all && !exists(from)) {
+        info(u"該当する変換元コードは存在しません。"_s);
+        return;
+    }
+    if (!exists(to)) {
+        info(u"該当する変換後コードは存在しません。"_s);
+        return;
+    }
+    const QString field = ListCodeKind == 0 ? u"OYACODE"_s : u"KOCODE"_s;
+    QVector<int> chosen;
+    for (const Row &r : std::as_const(m_rows))
+        if (all || (ListCodeKind == 0 ? r.oya : r.ko) == from)
+            chosen << r.dataNo;
+    bulk(chosen.size(), [&] {
+        Statement st(book(), u"UPDATE %1 SET %2 = ? WHERE DATANO = ?"_s.arg(ListTable(), field));
+        for (int no : std::as_const(chosen)) {
+            st.reset();
+            st.bind(1, to);
+            st.bind(2, no);
+            st.exec();
+        }
+    });
+}
+
+void TDataOpListPage::FrBtnListCopyExecClick()
+{
+    const int target = TDataOpJournalPage::ComboCode(CmbListCopy);
+    if (target <= 0)
+        return;
+    const QVector<Row> rows = m_rows;
+    bulk(rows.size(), [&] {
+        const QString file = ListKind == 0 ? u"HinmeiList.db"_s : u"ShopList.db"_s;
+        for (const Row &r : rows) {
+            Statement find(book(), u"SELECT DATANO, VISIBLE FROM %1 WHERE HIMOKUCODE = ? AND OYACODE = ? AND "
+                                   "KOCODE = ? ORDER BY DATANO LIMIT 1"_s.arg(ListTable()));
+            find.bind(1, target);
+            find.bind(2, r.oya);
+            find.bind(3, r.ko);
+            if (find.next()) {
+                if (find.intValue(1) == 0) {
+                    Statement show(book(), u"UPDATE %1 SET VISIBLE = 1 WHERE DATANO = ?"_s.arg(ListTable()));
+                    show.bind(1, find.intValue(0));
+                    show.exec();
+                }
+                continue;
+            }
+            Statement add(book(), u"INSERT INTO %1 (DATANO, HIMOKUCODE, OYACODE, KOCODE, VISIBLE) "
+                                  "VALUES (?, ?, ?, ?, 1)"_s.arg(ListTable()));
+            add.bind(1, RecordNumbers::GetNewDataNo(book(), file));
+            add.bind(2, target);
+            add.bind(3, r.oya);
+            add.bind(4, r.ko);
+            add.exec();
+        }
+    });
+}
+
+void TDataOpListPage::FrBtnDeleteDupClick()
+{
+    try {
+        WaitCursor wait;
+        Transaction tr(book(), Database::TransactionMode::Immediate);
+        TDataOpMasterPage::DeleteDuplicateListRows(book(), ListTable());
+        tr.commit();
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"重複データを削除できませんでした。データは変更されていません。"_s, e);
+        return;
+    }
+    DatMod->DataChanged = true;
+    RunListQuery();
+}
