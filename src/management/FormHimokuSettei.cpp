@@ -220,10 +220,13 @@ void TFormHimokuSettei::buildUi()
         bar->addWidget(b);
     bar->addSpacing(16);
     FrBtnItiran = frameButton(QStringLiteral("一覧表示"), this);
-    FrBtnItiran->setCheckable(true);
+    // Both stay down while on (a latched button of a group of its own).
+    FrBtnItiran->setGroupIndex(2);
+    FrBtnItiran->setAllowAllUp(true);
     bar->addWidget(FrBtnItiran);
     FrBtnEditGrid = frameButton(QStringLiteral("編集可能"), this);
-    FrBtnEditGrid->setCheckable(true);
+    FrBtnEditGrid->setGroupIndex(3);
+    FrBtnEditGrid->setAllowAllUp(true);
     FrBtnEditGrid->hide();
     bar->addWidget(FrBtnEditGrid);
     bar->addStretch(1);
@@ -280,9 +283,9 @@ void TFormHimokuSettei::buildUi()
     connect(BtnCancel, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetCancel1Execute);
     connect(BtnDelete, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetDelete1Execute);
     connect(BtnCancelAll, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetCancelUpdates1Execute);
-    connect(FrBtnItiran, &QAbstractButton::toggled, this, [this](bool on) {
+    connect(FrBtnItiran, &TMySpeedButton::downChanged, this, [this](bool on) {
         if (!on)
-            FrBtnEditGrid->setChecked(false);
+            FrBtnEditGrid->SetDown(false);
         STGridPos->setVisible(!on);
         ChkBoxNonVisible->setVisible(!on);
         PnlRecord->setVisible(!on);
@@ -297,7 +300,7 @@ void TFormHimokuSettei::buildUi()
             }
         }
     });
-    connect(FrBtnEditGrid, &QAbstractButton::toggled, this, &TFormHimokuSettei::listEditToggled);
+    connect(FrBtnEditGrid, &TMySpeedButton::downChanged, this, &TFormHimokuSettei::listEditToggled);
     // A typed cell is read once its editor has closed, so that a message
     // about it does not come while the editor still has the focus.
     connect(MyDBGrid1, &THimokuListView::cellTyped, this, &TFormHimokuSettei::ListCellTyped, Qt::QueuedConnection);

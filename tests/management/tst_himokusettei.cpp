@@ -388,16 +388,17 @@ private slots:
         if (page != dialog.pageKind())
             dialog.CmbBoxTitle->setCurrentIndex(page - 1);
         QCOMPARE(dialog.pageKind(), page);
-        if (!dialog.FrBtnItiran->isChecked()) {
+        if (!dialog.FrBtnItiran->down()) {
             QVERIFY(dialog.FrBtnEditGrid->isHidden());
-            dialog.FrBtnItiran->setChecked(true);
+            QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
         }
         QVERIFY(!dialog.FrBtnEditGrid->isHidden());
         QCOMPARE(dialog.MyDBGrid1->rowCount(), dialog.rows().rows().size());
         QCOMPARE(dialog.MyDBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
         DialogQueue dialogs;
         dialogs.answer(mrOk, u"一覧の編集可能モードはデータに不具合が生じた場合のみにしてください。"_s);
-        dialog.FrBtnEditGrid->setChecked(true);
+        QTest::mouseClick(dialog.FrBtnEditGrid, Qt::LeftButton);
+        QVERIFY(dialog.FrBtnEditGrid->down());
         QVERIFY(dialogs.done());
         QVERIFY(dialog.MyDBGrid1->editTriggers() != QAbstractItemView::NoEditTriggers);
     }
@@ -505,7 +506,7 @@ private slots:
         KouzaUseFlag = true;
         const int food = codeOf(u"食費"_s);
         TFormHimokuSettei dialog(db());
-        dialog.FrBtnItiran->setChecked(true);
+        QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
         // Before edit mode nothing typed reaches the rows.
         dialog.MyDBGrid1->item(dialog.rows().indexOfCode(food), 2)->setText(u"別名"_s);
         QCoreApplication::processEvents();
@@ -526,8 +527,12 @@ private slots:
         typeCell(dialog, food, u"AITECODE"_s, u"どこにもない口座"_s);
         QCOMPARE(cellText(dialog, food, u"AITECODE"_s), account);
         // Leaving the list view leaves edit mode too.
-        dialog.FrBtnItiran->setChecked(false);
-        QVERIFY(!dialog.FrBtnEditGrid->isChecked());
+        QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
+        QVERIFY(!dialog.FrBtnItiran->down());
+        QVERIFY(!dialog.FrBtnEditGrid->down());
+        QVERIFY(dialog.FrBtnEditGrid->isHidden());
+        QVERIFY(!dialog.MyDBGrid1->isVisibleTo(&dialog));
+        QVERIFY(dialog.STGridPos->isVisibleTo(&dialog));
         QCOMPARE(dialog.MyDBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
         QCOMPARE(dialog.DBCmbKouza->currentData().toInt(), accountCode);
         dialog.close();
