@@ -1,5 +1,8 @@
 #include "management/FormHimokuSettei.h"
 
+#include <functional>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -7,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -17,12 +21,14 @@
 #include "controls/FrameBtn.h"
 #include "controls/MySpeedButton.h"
 #include "data/DatMod.h"
+#include "data/ControlUtils.h"
 #include "data/HimokuCache.h"
 #include "data/ModalForm.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "management/FormSimeTukiSet.h"
 #include "management/FormSimebiList.h"
+#include "management/HimokuListView.h"
 #include "management/HimokuSonota.h"
 #include "platform/db/Currency.h"
 #include "platform/db/Database.h"
@@ -36,16 +42,24 @@ namespace {
 
 const QString kName = QStringLiteral("NAME");
 
-const QStringList &cycleNames()
+// A combo that says when its list is about to drop down.
+class DropDownCombo : public QComboBox
 {
-    static const QStringList names = [] {
-        QStringList n{QStringLiteral("なし"), QStringLiteral("当月"), QStringLiteral("翌月"), QStringLiteral("翌々月")};
-        for (int m = 3; m <= 11; ++m)
-            n << QStringLiteral("%1ヵ月後").arg(m);
-        n << QStringLiteral("一年後");
-        return n;
-    }();
-    return names;
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> onDropDown;
+    void showPopup() override
+    {
+        if (onDropDown)
+            onDropDown();
+        QComboBox::showPopup();
+    }
+};
+
+// The page a BUNRUI belongs to, as its name.
+QString pageNameOf(int bunrui)
+{
+    return bunrui == 1 ? QStringLiteral("収入") : bunrui == 2 ? QStringLiteral("支出") : QStringLiteral("口座");
 }
 
 void fillSimebi(QComboBox *c)
@@ -119,7 +133,7 @@ TFormHimokuSettei::TFormHimokuSettei(Database &db, QWidget *parent) : QDialog(pa
     setObjectName(QStringLiteral("FormHimokuSettei"));
     setWindowTitle(QStringLiteral("設定フォーム"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setProperty("HelpContext", 10046);
+    SetControlHelpContext(this, 10046);
     buildUi();
     {
         Blocker b(m_busy);
@@ -130,11 +144,18 @@ TFormHimokuSettei::TFormHimokuSettei(Database &db, QWidget *parent) : QDialog(pa
         CmbBoxTitle->setCurrentIndex(1);
     }
     BuildPage(2);
+    // Enter in the record panels: the name and memo edits take the row in,
+    // the other controls hand the focus on.
+    for (QWidget *panel : {PnlIriDeru, PnlCard})
+        for (QWidget *w : panel->findChildren<QWidget *>())
+            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w))
+                w->installEventFilter(this);
     FormHimokuSettei = this;
 }
 
 TFormHimokuSettei::~TFormHimokuSettei()
 {
+    setHelpMode(false);
     if (FormHimokuSettei == this)
         FormHimokuSettei = nullptr;
 }
@@ -155,7 +176,14 @@ void TFormHimokuSettei::buildUi()
     head->addStretch(1);
     FrBtnNendo = frameButton(QStringLiteral("家計簿の年度設定"), this);
     SpBtnlClose = frameButton(QStringLiteral("閉じる"), this);
+    FrBtnHelp = frameButton(QStringLiteral("?"), this);
+    FrBtnHelp->setObjectName(QStringLiteral("FrBtnHelp"));
+    FrBtnHelp->setMinimumSize(26, 26);
+    FrBtnHelp->setToolTip(QStringLiteral("調べたい所をクリックします。"));
+    FrBtnHelp->setGroupIndex(1);
+    FrBtnHelp->setAllowAllUp(true);
     head->addWidget(FrBtnNendo);
+    head->addWidget(FrBtnHelp);
     head->addWidget(SpBtnlClose);
     v->addLayout(head);
 
@@ -192,8 +220,15 @@ void TFormHimokuSettei::buildUi()
         bar->addWidget(b);
     bar->addSpacing(16);
     FrBtnItiran = frameButton(QStringLiteral("一覧表示"), this);
-    FrBtnItiran->setCheckable(true);
+    // Both stay down while on (a latched button of a group of its own).
+    FrBtnItiran->setGroupIndex(2);
+    FrBtnItiran->setAllowAllUp(true);
     bar->addWidget(FrBtnItiran);
+    FrBtnEditGrid = frameButton(QStringLiteral("編集可能"), this);
+    FrBtnEditGrid->setGroupIndex(3);
+    FrBtnEditGrid->setAllowAllUp(true);
+    FrBtnEditGrid->hide();
+    bar->addWidget(FrBtnEditGrid);
     bar->addStretch(1);
     v->addLayout(bar);
 
@@ -219,9 +254,7 @@ void TFormHimokuSettei::buildUi()
     PnlCard = buildCardPanel();
     PnlRecord->addWidget(PnlIriDeru);
     PnlRecord->addWidget(PnlCard);
-    MyDBGrid1 = new QTableWidget(this);
-    MyDBGrid1->setObjectName(QStringLiteral("MyDBGrid1"));
-    MyDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MyDBGrid1 = new THimokuListView(this);
     MyDBGrid1->hide();
     body->addWidget(PnlRecord, 1);
     body->addWidget(MyDBGrid1, 3);
@@ -250,14 +283,38 @@ void TFormHimokuSettei::buildUi()
     connect(BtnCancel, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetCancel1Execute);
     connect(BtnDelete, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetDelete1Execute);
     connect(BtnCancelAll, &QAbstractButton::clicked, this, &TFormHimokuSettei::DataSetCancelUpdates1Execute);
-    connect(FrBtnItiran, &QAbstractButton::toggled, this, [this](bool on) {
+    connect(FrBtnItiran, &TMySpeedButton::downChanged, this, [this](bool on) {
+        if (!on)
+            FrBtnEditGrid->SetDown(false);
         STGridPos->setVisible(!on);
         ChkBoxNonVisible->setVisible(!on);
         PnlRecord->setVisible(!on);
         MyDBGrid1->setVisible(on);
-        if (on)
+        FrBtnEditGrid->setVisible(on);
+        if (on) {
             fillListView();
+            const int line = m_current;
+            if (line >= 0) {
+                Blocker b(m_busy);
+                MyDBGrid1->setCurrentCell(line, qMax(0, MyDBGrid1->currentColumn()));
+            }
+        }
     });
+    connect(FrBtnEditGrid, &TMySpeedButton::downChanged, this, &TFormHimokuSettei::listEditToggled);
+    // A typed cell is read once its editor has closed, so that a message
+    // about it does not come while the editor still has the focus.
+    connect(MyDBGrid1, &THimokuListView::cellTyped, this, &TFormHimokuSettei::ListCellTyped, Qt::QueuedConnection);
+    connect(MyDBGrid1, &QTableWidget::currentCellChanged, this, [this](int line, int, int previous, int) {
+        if (m_busy || line == previous || line < 0 || line >= m_rows.rows().size())
+            return;
+        if (!DataSetPost1Execute()) {
+            Blocker b(m_busy);
+            MyDBGrid1->setCurrentCell(previous, MyDBGrid1->currentColumn());
+            return;
+        }
+        setCurrentRow(line);
+    });
+    connect(FrBtnHelp, &TMySpeedButton::downChanged, this, &TFormHimokuSettei::setHelpMode);
     connect(ChkBoxNonVisible, &QCheckBox::toggled, this, [this](bool on) {
         if (m_busy)
             return;
@@ -316,7 +373,7 @@ void TFormHimokuSettei::buildUi()
 QWidget *TFormHimokuSettei::buildIriDeruPanel()
 {
     auto *panel = new QGroupBox(this);
-    panel->setProperty("HelpContext", 10049);
+    SetControlHelpContext(panel, 10049);
     auto *f = new QFormLayout(panel);
     DBEditHimokuName = new QLineEdit(panel);
     DBEditHimokuName->setObjectName(QStringLiteral("DBEditHimokuName"));
@@ -354,7 +411,6 @@ QWidget *TFormHimokuSettei::buildIriDeruPanel()
 
     connect(up, &QAbstractButton::clicked, this, &TFormHimokuSettei::SpinButtonUpClick);
     connect(down, &QAbstractButton::clicked, this, &TFormHimokuSettei::SpinButtonDownClick);
-    connect(DBEditHimokuName, &QLineEdit::returnPressed, this, &TFormHimokuSettei::DataSetPost1Execute);
     connect(DBEditHimokuMemo, &QLineEdit::editingFinished, this,
             [this] { setField(QStringLiteral("MEMO"), DBEditHimokuMemo->text()); });
     connect(DBCmbKouza, &QComboBox::activated, this,
@@ -374,7 +430,7 @@ QWidget *TFormHimokuSettei::buildIriDeruPanel()
 QWidget *TFormHimokuSettei::buildCardPanel()
 {
     auto *panel = new QGroupBox(QStringLiteral("口座情報"), this);
-    panel->setProperty("HelpContext", 10050);
+    SetControlHelpContext(panel, 10050);
     auto *f = new QFormLayout(panel);
     LbCardCode = new QLabel(panel);
     DBEditKouzaName = new QLineEdit(panel);
@@ -428,13 +484,15 @@ QWidget *TFormHimokuSettei::buildCardPanel()
     DBCmbSimebiShift = new QComboBox(panel);
     DBCmbSimebiShift->addItems({QStringLiteral("一ヶ月前"), QStringLiteral("そのまま"), QStringLiteral("一ヶ月後")});
     DBCmbCycle = new QComboBox(panel);
-    DBCmbCycle->addItems(cycleNames());
+    DBCmbCycle->addItems(THimokuListView::cycleNames());
     DBCmbFuribi = new QComboBox(panel);
     DBCmbFuribi->addItem(QStringLiteral("なし"));
     fillSimebi(DBCmbFuribi);
     DBCmbHolidayShift = new QComboBox(panel);
     fillNames(DBCmbHolidayShift, HolidayShiftNames);
-    DBCmbAiteKouza = new QComboBox(panel);
+    auto *aite = new DropDownCombo(panel);
+    aite->onDropDown = [this] { RefillAiteKouza(); };
+    DBCmbAiteKouza = aite;
     DBEditKouzaMemo = new QLineEdit(panel);
     DBEditKouzaMemo->setMaxLength(40);
     DBChkKouzaVisible = new QCheckBox(QStringLiteral("表示する"), panel);
@@ -475,7 +533,6 @@ QWidget *TFormHimokuSettei::buildCardPanel()
     };
     connect(prev, &QAbstractButton::clicked, this, [step] { step(-1); });
     connect(next, &QAbstractButton::clicked, this, [step] { step(1); });
-    connect(DBEditKouzaName, &QLineEdit::returnPressed, this, &TFormHimokuSettei::DataSetPost1Execute);
     connect(DBCmbSyubetu, &QComboBox::activated, this, [this] {
         setField(QStringLiteral("BUNRUI"), DBCmbSyubetu->currentData());
         showRecord();
@@ -576,7 +633,7 @@ void TFormHimokuSettei::BuildPage(int pageKind)
     PnlSonota->LoadPage(m_db, pageKind);
     m_current = -1;
     FillOrderGrid();
-    if (MyDBGrid1->isVisible())
+    if (!MyDBGrid1->isHidden())
         fillListView();
 }
 
@@ -610,6 +667,9 @@ void TFormHimokuSettei::FillOrderGrid()
 {
     Blocker b(m_busy);
     const int keepLc = m_current >= 0 && m_current < m_rows.rows().size() ? m_rows.row(m_current).lcIndex : -1;
+    const THimokuRow snapshot = m_snapshot;
+    // The shown rows carry their line in the list as POS.
+    m_rows.renumber();
     const QList<int> shown = m_rows.shown();
     STGridPos->setRowCount(int(shown.size()));
     QStringList numbers;
@@ -625,34 +685,154 @@ void TFormHimokuSettei::FillOrderGrid()
     }
     STGridPos->setVerticalHeaderLabels(numbers);
     int index = m_rows.indexOfLc(keepLc);
-    if (index < 0 || !shown.contains(index))
+    // The list view shows hidden rows too: one of them may stay current.
+    if (index < 0 || (!shown.contains(index) && MyDBGrid1->isHidden()))
         index = shown.isEmpty() ? -1 : shown.first();
     m_current = -1;
     setCurrentRow(index);
-    if (MyDBGrid1->isVisible())
+    // Still the same row: 取消 goes back to where it was when chosen.
+    if (index >= 0 && m_rows.row(index).lcIndex == keepLc)
+        m_snapshot = snapshot;
+    if (!MyDBGrid1->isHidden())
         fillListView();
+}
+
+QHash<int, QString> TFormHimokuSettei::codeNames() const
+{
+    QHash<int, QString> names;
+    Statement st(m_db, QStringLiteral("SELECT CODE, NAME FROM Himoku"));
+    while (st.next())
+        names.insert(int(st.intValue(0)), st.textValue(1));
+    for (const THimokuRow &r : m_rows.rows())
+        if (r.code() > 0)
+            names.insert(r.code(), r.name());
+    return names;
 }
 
 void TFormHimokuSettei::fillListView()
 {
-    const QStringList cols = THimokuRows::columns();
-    MyDBGrid1->clear();
-    MyDBGrid1->setColumnCount(int(cols.size()));
-    MyDBGrid1->setHorizontalHeaderLabels(cols);
-    MyDBGrid1->setRowCount(int(m_rows.rows().size()));
-    for (int r = 0; r < m_rows.rows().size(); ++r)
-        for (int c = 0; c < cols.size(); ++c) {
-            const QVariant v = m_rows.rows().at(r).value(cols.at(c));
-            QString text = v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("○") : QStringLiteral("×"))
-                                                         : v.toString();
-            if (cols.at(c) == QStringLiteral("BUNRUI"))
-                text = BunruiRecOf(v.toInt()).name.toString();
-            else if (cols.at(c) == QStringLiteral("CODE") && v.toInt() <= 0)
-                text = QStringLiteral("新規");
-            else if (cols.at(c) == QStringLiteral("POS"))
-                text = QString::number(v.toInt() + 1);
-            MyDBGrid1->setItem(r, c, new QTableWidgetItem(text));
+    Blocker b(m_busy);
+    MyDBGrid1->fill(m_rows.rows(), codeNames());
+}
+
+void TFormHimokuSettei::listEditToggled(bool on)
+{
+    if (on)
+        MessageDlg(QStringLiteral("一覧の編集可能モードはデータに不具合が生じた場合のみにしてください。\r"
+                                  "特に内部コードの扱いには注意してください。"),
+                   MsgDlgType::Information, mbOK);
+    MyDBGrid1->setEditMode(on);
+}
+
+void TFormHimokuSettei::ListCellTyped(int line, const QString &field, const QString &text)
+{
+    if (line < 0 || line >= m_rows.rows().size() || !MyDBGrid1->editMode())
+        return;
+    if (line != m_current) {
+        if (!DataSetPost1Execute()) {
+            fillListView();
+            return;
         }
+        setCurrentRow(line);
+    }
+    THimokuRow &row = m_rows.row(line);
+    QVariant value;
+    bool read = false;
+    if (field == kName) {
+        QString why;
+        if (text == row.name())
+            read = false;
+        else if (!m_rows.nameFree(line, text, &why))
+            MessageDlg(why, MsgDlgType::Information, mbOK);
+        else {
+            value = text;
+            read = true;
+        }
+    } else if (field == QStringLiteral("AITECODE")) {
+        // An account of the page's account list, by its name.
+        QComboBox *accounts = m_rows.pageKind() == 3 ? DBCmbAiteKouza : DBCmbKouza;
+        const int i = accounts->findText(text);
+        if (i >= 0) {
+            value = accounts->itemData(i);
+            read = true;
+        }
+    } else if (field == QStringLiteral("SYOKIZAN")) {
+        try {
+            const Currency old = Currency::fromDouble(row.value(field).toDouble());
+            value = RoundAmount(EvalAmountText(text, old)).toDouble();
+            read = true;
+        } catch (const Exception &e) {
+            MessageDlg(e.message(), MsgDlgType::Information, mbOK);
+        }
+    } else {
+        read = THimokuListView::valueOf(field, text, &value);
+    }
+    if (read && field == QStringLiteral("BUNRUI")) {
+        const int old = row.value(field).toInt();
+        const int now = value.toInt();
+        const auto pageOf = [](int b) { return b == 1 || b == 2 ? b : 3; };
+        if (pageOf(old) != pageOf(now))
+            MessageDlg(QStringLiteral("%1 のページから %2 のページに設定が移動します。\r正しく集計されなくなる危険性があります。")
+                           .arg(pageNameOf(old), pageNameOf(now)),
+                       MsgDlgType::Warning, mbOK);
+    }
+    if (read)
+        row.set(field, value);
+    // The record panel and the order list follow; a refused text is replaced
+    // by the value it left.
+    FillOrderGrid();
+}
+
+void TFormHimokuSettei::RefillAiteKouza()
+{
+    Blocker b(m_busy);
+    fillAccountCombo(DBCmbAiteKouza);
+    if (m_current >= 0)
+        DBCmbAiteKouza->setCurrentIndex(
+            DBCmbAiteKouza->findData(m_rows.row(m_current).value(QStringLiteral("AITECODE")).toInt()));
+}
+
+void TFormHimokuSettei::setHelpMode(bool on)
+{
+    if (on == m_helpMode)
+        return;
+    m_helpMode = on;
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+        qApp->installEventFilter(this);
+    } else {
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool TFormHimokuSettei::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    // While ? is down, the next click on the dialog asks for the help of what
+    // was clicked instead of doing what the click would do.
+    if (m_helpMode && event->type() == QEvent::MouseButtonPress && widget && widget->window() == this
+        && widget != FrBtnHelp) {
+        FrBtnHelp->SetDown(false);
+        ShowHelp(std::max(0, HelpContextAt(widget)));
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && widget
+        && (PnlIriDeru->isAncestorOf(widget) || PnlCard->isAncestorOf(widget))) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (widget == DBEditHimokuMemo || widget == DBEditKouzaMemo) {
+                setField(QStringLiteral("MEMO"), static_cast<QLineEdit *>(widget)->text());
+                DataSetPost1Execute();
+            } else if (widget == DBEditHimokuName || widget == DBEditKouzaName) {
+                DataSetPost1Execute();
+            } else {
+                focusNextPrevChild(true);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFormHimokuSettei::setCurrentRow(int index)
@@ -668,6 +848,8 @@ void TFormHimokuSettei::setCurrentRow(int index)
         const int line = shown.indexOf(index);
         if (line >= 0)
             STGridPos->setCurrentCell(line, 0);
+        if (index >= 0 && !MyDBGrid1->isHidden() && MyDBGrid1->currentRow() != index)
+            MyDBGrid1->setCurrentCell(index, qMax(0, MyDBGrid1->currentColumn()));
     }
     showRecord();
 }
@@ -743,7 +925,7 @@ void TFormHimokuSettei::setField(const QString &column, const QVariant &value)
     if (m_busy || m_current < 0)
         return;
     m_rows.row(m_current).set(column, value);
-    if (MyDBGrid1->isVisible())
+    if (!MyDBGrid1->isHidden())
         fillListView();
 }
 
@@ -872,6 +1054,9 @@ bool TFormHimokuSettei::SaveChanges()
         fillAccountCombo(DBCmbAiteKouza);
         showRecord();
     }
+    // What is saved is what 取消 goes back to.
+    if (m_current >= 0)
+        m_snapshot = m_rows.row(m_current);
     return true;
 }
 
@@ -968,6 +1153,8 @@ void TFormHimokuSettei::closeEvent(QCloseEvent *event)
         DatMod->DataChanged = true;
         CommitDataChanges();
     }
+    if (FrBtnHelp->down())
+        FrBtnHelp->SetDown(false);
     event->accept();
     QDialog::done(mrOk);
 }

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <QHash>
+
 #include <QDialog>
 
 #include "management/HimokuSetteiRows.h"
@@ -16,6 +18,7 @@ class QRadioButton;
 class QStackedWidget;
 class QTableWidget;
 class QToolButton;
+class THimokuListView;
 class THimokuSonota;
 class TMySpeedButton;
 class TFrameBtn;
@@ -59,13 +62,22 @@ public:
     void DBCmbPageSimebiChange(int comboIndex);
     // The history dialog of a code; its flag follows what it stored.
     void OpenSimebiRireki(int code);
+    // A cell typed in the list view's edit mode: the text is read by the
+    // column's rule into the row of that line; a text no rule reads, or a
+    // name in use, leaves the value and the cell shows it again.
+    void ListCellTyped(int line, const QString &field, const QString &text);
+    // The accounts offered as the counterpart, read again when it drops down
+    // (accounts saved meanwhile), the current row's account chosen again.
+    void RefillAiteKouza();
 
     QComboBox *CmbBoxTitle = nullptr;
     QLabel *LbTitle = nullptr;
     QTableWidget *STGridPos = nullptr;
     QCheckBox *ChkBoxNonVisible = nullptr;
     TFrameBtn *FrBtnItiran = nullptr;   // 一覧表示
-    QTableWidget *MyDBGrid1 = nullptr;  // the list view
+    TFrameBtn *FrBtnEditGrid = nullptr; // 編集可能, shown with the list view
+    THimokuListView *MyDBGrid1 = nullptr; // the list view
+    TFrameBtn *FrBtnHelp = nullptr;     // ?: the next click asks for help
     TMySpeedButton *BtnApply = nullptr;  // 保存
     TMySpeedButton *BtnPost = nullptr;   // 登録
     TMySpeedButton *BtnInsert = nullptr; // 新規
@@ -124,6 +136,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildUi();
@@ -132,6 +145,9 @@ private:
     void BuildPage(int pageKind);
     void FillOrderGrid();
     void fillListView();
+    QHash<int, QString> codeNames() const;
+    void setHelpMode(bool on);
+    void listEditToggled(bool on);
     void showRecord();
     void fillAccountCombo(QComboBox *combo);
     void setField(const QString &column, const QVariant &value);
@@ -147,6 +163,7 @@ private:
     THimokuRow m_snapshot; // the current row as it was when chosen
     bool m_busy = false;
     int m_builtKind = 0;
+    bool m_helpMode = false;
 };
 
 // Opens the settings dialog modally: page 0 on the expense page with the page

@@ -60,13 +60,14 @@ TFormSimebiList::TFormSimebiList(Database &db, QWidget *parent) : QDialog(parent
     BtnSave = barButton(QStringLiteral("保存"), this);
     BtnPost = barButton(QStringLiteral("登録"), this);
     BtnAppend = barButton(QStringLiteral("追加"), this);
+    BtnInsert = barButton(QStringLiteral("挿入"), this);
     BtnCancel = barButton(QStringLiteral("取消"), this);
     BtnDelete = barButton(QStringLiteral("削除"), this);
     BtnCancelAll = barButton(QStringLiteral("全取消"), this);
 
     auto *v = new QVBoxLayout(this);
     auto *bar = new QHBoxLayout;
-    for (auto *b : {BtnSave, BtnPost, BtnAppend, BtnCancel, BtnDelete, BtnCancelAll})
+    for (auto *b : {BtnSave, BtnPost, BtnAppend, BtnInsert, BtnCancel, BtnDelete, BtnCancelAll})
         bar->addWidget(b);
     bar->addStretch(1);
     v->addLayout(bar);
@@ -89,6 +90,7 @@ TFormSimebiList::TFormSimebiList(Database &db, QWidget *parent) : QDialog(parent
     });
     connect(BtnPost, &QAbstractButton::clicked, this, &TFormSimebiList::PostEdit);
     connect(BtnAppend, &QAbstractButton::clicked, this, &TFormSimebiList::Append);
+    connect(BtnInsert, &QAbstractButton::clicked, this, &TFormSimebiList::Insert);
     connect(BtnCancel, &QAbstractButton::clicked, this, [this] { showRow(DBGrid1->currentRow()); });
     connect(BtnDelete, &QAbstractButton::clicked, this, &TFormSimebiList::DeleteRow);
     connect(BtnCancelAll, &QAbstractButton::clicked, this, &TFormSimebiList::CancelAll);
@@ -223,15 +225,16 @@ int TFormSimebiList::storedCount() const
     return m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM SimebiList WHERE CODE = ?"), {m_code}).toInt();
 }
 
-void TFormSimebiList::fillGrid()
+void TFormSimebiList::fillGrid(bool sort)
 {
     m_loading = true;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Change &a, const Change &b) {
-        // A row from the beginning (no start month) comes first.
-        if (a.startDate.isValid() != b.startDate.isValid())
-            return !a.startDate.isValid();
-        return a.startDate < b.startDate;
-    });
+    if (sort)
+        std::stable_sort(m_rows.begin(), m_rows.end(), [](const Change &a, const Change &b) {
+            // A row from the beginning (no start month) comes first.
+            if (a.startDate.isValid() != b.startDate.isValid())
+                return !a.startDate.isValid();
+            return a.startDate < b.startDate;
+        });
     DBGrid1->setRowCount(int(m_rows.size()));
     for (int i = 0; i < m_rows.size(); ++i) {
         DBGrid1->setItem(i, 0, new QTableWidgetItem(monthLabel(m_rows.at(i).startDate)));
@@ -281,6 +284,21 @@ void TFormSimebiList::Append()
             showRow(i);
 }
 
+void TFormSimebiList::Insert()
+{
+    if (m_editDirty)
+        PostEdit();
+    const int at = qBound(0, DBGrid1->currentRow(), int(m_rows.size()));
+    Change c;
+    const QDate today = QDate::currentDate();
+    c.startDate = QDate(today.year(), today.month(), 1);
+    c.simeBi = 31;
+    c.changed = true;
+    m_rows.insert(at, c);
+    fillGrid(false);
+    showRow(at);
+}
+
 void TFormSimebiList::PostEdit()
 {
     const int row = DBGrid1->currentRow();
@@ -326,6 +344,19 @@ bool TFormSimebiList::Save()
 {
     if (m_editDirty)
         PostEdit();
+    // An inserted row not yet posted takes its place first, so that equal
+    // start months stand side by side.
+    const int current = DBGrid1->currentRow();
+    const Change kept = current >= 0 && current < m_rows.size() ? m_rows.at(current) : Change();
+    fillGrid();
+    int at = current;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows.at(i).rowId == kept.rowId && m_rows.at(i).startDate == kept.startDate
+            && m_rows.at(i).simeBi == kept.simeBi) {
+            at = i;
+            break;
+        }
+    showRow(at);
     for (int i = 1; i < m_rows.size(); ++i) {
         if (m_rows.at(i).startDate == m_rows.at(i - 1).startDate) {
             MessageDlg(QStringLiteral("適用開始月度が重複しています。"), MsgDlgType::Error, mbOK);

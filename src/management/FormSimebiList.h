@@ -61,11 +61,15 @@ public:
     TMySpeedButton *BtnSave = nullptr;    // 保存
     TMySpeedButton *BtnPost = nullptr;    // 登録
     TMySpeedButton *BtnAppend = nullptr;  // 追加
+    TMySpeedButton *BtnInsert = nullptr;  // 挿入
     TMySpeedButton *BtnCancel = nullptr;  // 取消
     TMySpeedButton *BtnDelete = nullptr;  // 削除
     TMySpeedButton *BtnCancelAll = nullptr; // 全取消
 
     void Append();
+    // A new row in front of the current one; it stays on that line until it is
+    // posted, then takes its place among the start months.
+    void Insert();
     void PostEdit();
     void DeleteRow();
     void CancelAll();
@@ -79,7 +83,7 @@ protected:
 
 private:
     void load();
-    void fillGrid();
+    void fillGrid(bool sort = true);
     void showRow(int row);
     Database &m_db;
     int m_code = -1;

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QtTest>
@@ -16,8 +17,10 @@
 #include "management/FormHimokuSettei.h"
 #include "management/FormSimebiList.h"
 #include "management/FrameDataKanri.h"
+#include "management/HimokuListView.h"
 #include "management/HimokuSetteiRows.h"
 #include "platform/db/Database.h"
+#include "platform/ui/Dialogs.h"
 
 using namespace Qt::StringLiterals;
 
@@ -377,6 +380,302 @@ private slots:
         TFormHimokuSettei dialog(db());
         QCOMPARE(dialog.CmbBoxTitle->count(), 3);
         QCOMPARE(dialog.CmbBoxTitle->itemText(2), u"口座の設定"_s);
+    }
+
+    // Opens the list view of a page in edit mode, as the user does.
+    void openListEditMode(TFormHimokuSettei &dialog, int page)
+    {
+        if (page != dialog.pageKind())
+            dialog.CmbBoxTitle->setCurrentIndex(page - 1);
+        QCOMPARE(dialog.pageKind(), page);
+        if (!dialog.FrBtnItiran->down()) {
+            QVERIFY(dialog.FrBtnEditGrid->isHidden());
+            QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
+        }
+        QVERIFY(!dialog.FrBtnEditGrid->isHidden());
+        QCOMPARE(dialog.MyDBGrid1->rowCount(), dialog.rows().rows().size());
+        QCOMPARE(dialog.MyDBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"一覧の編集可能モードはデータに不具合が生じた場合のみにしてください。"_s);
+        QTest::mouseClick(dialog.FrBtnEditGrid, Qt::LeftButton);
+        QVERIFY(dialog.FrBtnEditGrid->down());
+        QVERIFY(dialogs.done());
+        QVERIFY(dialog.MyDBGrid1->editTriggers() != QAbstractItemView::NoEditTriggers);
+    }
+
+    // Types a cell of the list view the way its editor commits it; the
+    // dialog reads it once the editor is gone (a posted call).
+    void typeCell(TFormHimokuSettei &dialog, int code, const QString &field, const QString &text)
+    {
+        const int line = dialog.rows().indexOfCode(code);
+        QVERIFY(line >= 0);
+        dialog.MyDBGrid1->item(line, int(THimokuListView::fields().indexOf(field)))->setText(text);
+        QCoreApplication::processEvents();
+    }
+
+    QString cellText(TFormHimokuSettei &dialog, int code, const QString &field)
+    {
+        const int line = dialog.rows().indexOfCode(code);
+        return dialog.MyDBGrid1->item(line, int(THimokuListView::fields().indexOf(field)))->text();
+    }
+
+    void listViewEditMode_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("code"); // 0: 食費
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");   // empty: as before
+        QTest::addColumn<QString>("stored");  // empty: as before
+        QTest::addColumn<QString>("message"); // the box the text brings
+        QTest::newRow("closing day month end") << 2 << 0 << u"SIMEBI"_s << u"月末"_s << u"月末"_s << u"31"_s << QString();
+        QTest::newRow("closing day none") << 2 << 0 << u"SIMEBI"_s << u"なし"_s << u"なし"_s << u"-1"_s << QString();
+        QTest::newRow("closing day 40 is no day") << 2 << 0 << u"SIMEBI"_s << u"40"_s << QString() << QString() << QString();
+        QTest::newRow("tax empty") << 2 << 0 << u"ZEIATUKAI"_s << QString() << u"対象外"_s << u"0"_s << QString();
+        QTest::newRow("tax name") << 2 << 0 << u"ZEIATUKAI"_s << u"外税"_s << u"外税"_s << u"2"_s << QString();
+        QTest::newRow("tax unknown") << 2 << 0 << u"ZEIATUKAI"_s << u"税込"_s << QString() << QString() << QString();
+        QTest::newRow("add day before") << 2 << 0 << u"SIMEADDDAY"_s << u"さらにその前日"_s << u"さらにその前日"_s << u"-1"_s
+                                        << QString();
+        QTest::newRow("add day other text") << 2 << 0 << u"SIMEADDDAY"_s << u"何か"_s << u"さらにその翌日"_s << u"1"_s
+                                            << QString();
+        QTest::newRow("month label") << 2 << 0 << u"SIMESHIFT"_s << u"一ヶ月前"_s << u"一ヶ月前"_s << u"-1"_s << QString();
+        QTest::newRow("holiday shift") << 2 << 0 << u"SIMEHOLIDAYSHIFT"_s << u"土日曜祝日の後"_s << u"土日曜祝日の後"_s
+                                       << u"4"_s << QString();
+        QTest::newRow("holiday shift unknown") << 2 << 0 << u"SIMEHOLIDAYSHIFT"_s << u"x"_s << u"指定日どおり"_s << u"0"_s
+                                               << QString();
+        QTest::newRow("special") << 2 << 0 << u"TOKUBETU"_s << u"○"_s << u"○"_s << u"1"_s << QString();
+        QTest::newRow("hidden") << 2 << 0 << u"VISIBLE"_s << u"×"_s << u"×"_s << u"0"_s << QString();
+        QTest::newRow("start date") << 2 << 0 << u"STARTDATE"_s << u"14/04/01"_s << u"2014/04/01"_s << u"2014-04-01"_s
+                                    << QString();
+        QTest::newRow("quoted name") << 2 << 0 << u"NAME"_s << u"外食\"A\""_s << u"外食\"A\""_s << u"外食\"A\""_s
+                                     << QString();
+        QTest::newRow("name in use") << 2 << 0 << u"NAME"_s << u"給与"_s << QString() << QString()
+                                     << u"\"給与\" この名称は既に使用されていますので登録できません。"_s;
+        QTest::newRow("to the income page") << 2 << 0 << u"BUNRUI"_s << u"収入"_s << u"収入"_s << u"1"_s
+                                            << u"支出 のページから 収入 のページに設定が移動します。"_s;
+        QTest::newRow("unused class") << 2 << 0 << u"BUNRUI"_s << u"未使用"_s << QString() << QString() << QString();
+        QTest::newRow("initial balance") << 3 << 125 << u"SYOKIZAN"_s << u"1000*2"_s << u"2,000"_s << u"2000"_s
+                                         << QString();
+        QTest::newRow("initial balance no amount") << 3 << 125 << u"SYOKIZAN"_s << u"1000+"_s << QString() << QString()
+                                                   << u"式が正しくありません。"_s;
+        QTest::newRow("payment month") << 3 << 125 << u"CYCLE"_s << u"翌々月"_s << u"翌々月"_s << u"2"_s << QString();
+        QTest::newRow("payment month unknown") << 3 << 125 << u"CYCLE"_s << u"来月"_s << QString() << QString()
+                                               << QString();
+        QTest::newRow("payment day shift") << 3 << 125 << u"HOLIDAYSHIFT"_s << u"土日曜祝日の前"_s << u"土日曜祝日の前"_s
+                                           << u"3"_s << QString();
+        QTest::newRow("account kind, same page") << 3 << 125 << u"BUNRUI"_s << u"銀行"_s << u"銀行"_s << u"5"_s
+                                                 << QString();
+    }
+    void listViewEditMode()
+    {
+        QFETCH(int, page);
+        QFETCH(int, code);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        KouzaUseFlag = true;
+        if (code == 0)
+            code = codeOf(u"食費"_s);
+        const QString column = u"SELECT "_s + field + u" FROM Himoku WHERE CODE = ?"_s;
+        const QString before = db().scalar(column, {code}).toString();
+        TFormHimokuSettei dialog(db());
+        openListEditMode(dialog, page);
+        const QString shownBefore = cellText(dialog, code, field);
+        {
+            DialogQueue dialogs;
+            if (!message.isEmpty())
+                dialogs.answer(mrOk, message);
+            typeCell(dialog, code, field, text);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(cellText(dialog, code, field), shown.isEmpty() ? shownBefore : shown);
+        // The edited row is the current one; its panel shows the same.
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).code(), code);
+        if (field == u"NAME"_s)
+            QCOMPARE(dialog.DBEditHimokuName->text(), dialog.rows().row(dialog.currentRow()).name());
+        if (field == u"VISIBLE"_s)
+            QVERIFY(!listed(dialog).contains(u"食費"_s));
+        QVERIFY(dialog.SaveChanges());
+        QCOMPARE(db().scalar(column, {code}).toString(), stored.isEmpty() ? before : stored);
+    }
+
+    void listViewReadOnlyColumnsAndAccounts()
+    {
+        KouzaUseFlag = true;
+        const int food = codeOf(u"食費"_s);
+        TFormHimokuSettei dialog(db());
+        QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
+        // Before edit mode nothing typed reaches the rows.
+        dialog.MyDBGrid1->item(dialog.rows().indexOfCode(food), 2)->setText(u"別名"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialog.rows().row(dialog.rows().indexOfCode(food)).name(), u"食費"_s);
+        openListEditMode(dialog, 2);
+        const int line = dialog.rows().indexOfCode(food);
+        for (const QString &field : {u"CODE"_s, u"POS"_s, u"Karigata"_s, u"SYSTEM"_s, u"Bu1Name"_s, u"Bu2Name"_s})
+            QVERIFY(!(dialog.MyDBGrid1->item(line, int(THimokuListView::fields().indexOf(field)))->flags()
+                      & Qt::ItemIsEditable));
+        QVERIFY(dialog.MyDBGrid1->item(line, 2)->flags() & Qt::ItemIsEditable);
+        // The account is typed by its name, one of the page's account list.
+        const int last = dialog.DBCmbKouza->count() - 1;
+        QVERIFY(last > 0);
+        const QString account = dialog.DBCmbKouza->itemText(last);
+        const int accountCode = dialog.DBCmbKouza->itemData(last).toInt();
+        typeCell(dialog, food, u"AITECODE"_s, account);
+        QCOMPARE(cellText(dialog, food, u"AITECODE"_s), account);
+        typeCell(dialog, food, u"AITECODE"_s, u"どこにもない口座"_s);
+        QCOMPARE(cellText(dialog, food, u"AITECODE"_s), account);
+        // Leaving the list view leaves edit mode too.
+        QTest::mouseClick(dialog.FrBtnItiran, Qt::LeftButton);
+        QVERIFY(!dialog.FrBtnItiran->down());
+        QVERIFY(!dialog.FrBtnEditGrid->down());
+        QVERIFY(dialog.FrBtnEditGrid->isHidden());
+        QVERIFY(!dialog.MyDBGrid1->isVisibleTo(&dialog));
+        QVERIFY(dialog.STGridPos->isVisibleTo(&dialog));
+        QCOMPARE(dialog.MyDBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(dialog.DBCmbKouza->currentData().toInt(), accountCode);
+        dialog.close();
+        QCOMPARE(db().scalar(u"SELECT AITECODE FROM Himoku WHERE CODE = ?"_s, {food}).toInt(), accountCode);
+    }
+
+    void enterMovesOnOrTakesTheRowIn()
+    {
+        KouzaUseFlag = true;
+        TFormHimokuSettei dialog(db());
+        dialog.CmbBoxTitle->setCurrentIndex(2);
+        dialog.setCurrentRow(dialog.rows().indexOfCode(125));
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.DBEditSyokizan->setFocus();
+        dialog.DBEditSyokizan->selectAll();
+        QTest::keyClicks(dialog.DBEditSyokizan, u"1500"_s);
+        QTest::keyClick(dialog.DBEditSyokizan, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), dialog.DBCmbSimebi);
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).value(u"SYOKIZAN"_s).toDouble(), 1500.0);
+        QTest::keyClick(dialog.DBCmbSimebi, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), dialog.DBCmbSimeHolidayShift);
+        QVERIFY(dialog.isVisible()); // Enter closes nothing
+        // Enter in the memo takes the row in: its name edit too.
+        dialog.DBEditKouzaName->setText(u"給与"_s);
+        dialog.DBEditKouzaMemo->setFocus();
+        dialog.DBEditKouzaMemo->setText(u"引落し 27日"_s);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"この名称は既に使用されていますので登録できません。"_s);
+            QTest::keyClick(dialog.DBEditKouzaMemo, Qt::Key_Return);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).value(u"MEMO"_s).toString(), u"引落し 27日"_s);
+        dialog.DBEditKouzaName->setText(u"テスト用カード"_s);
+        QTest::keyClick(dialog.DBEditKouzaName, Qt::Key_Return);
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).name(), u"テスト用カード"_s);
+        QCOMPARE(QApplication::focusWidget(), dialog.DBEditKouzaName);
+        // The expense page's panel hands the focus on the same way.
+        dialog.CmbBoxTitle->setCurrentIndex(1);
+        dialog.DBCmbKouza->setFocus();
+        QTest::keyClick(dialog.DBCmbKouza, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), dialog.DBCmbZeiAtukai);
+        dialog.close();
+        QCOMPARE(db().scalar(u"SELECT NAME FROM Himoku WHERE CODE = 125"_s).toString(), u"テスト用カード"_s);
+    }
+
+    void counterpartAccountsAreReadAgainWhenDroppedDown()
+    {
+        KouzaUseFlag = true;
+        TFormHimokuSettei dialog(db());
+        dialog.CmbBoxTitle->setCurrentIndex(2);
+        dialog.setCurrentRow(dialog.rows().indexOfCode(125));
+        const int last = dialog.DBCmbAiteKouza->count() - 1;
+        const int chosen = dialog.DBCmbAiteKouza->itemData(last).toInt();
+        dialog.DBCmbAiteKouza->setCurrentIndex(last);
+        emit dialog.DBCmbAiteKouza->activated(last);
+        // An account saved meanwhile, ahead of every other one.
+        db().exec(u"INSERT INTO Himoku (CODE, POS, NAME, BUNRUI, VISIBLE, SYSTEM, SIMEBI) "
+                  "VALUES (701, -1, '新しい口座', 3, 1, 0, 31)"_s);
+        QCOMPARE(dialog.DBCmbAiteKouza->findText(u"新しい口座"_s), -1);
+        dialog.show();
+        dialog.DBCmbAiteKouza->showPopup();
+        QCOMPARE(dialog.DBCmbAiteKouza->findText(u"新しい口座"_s), 0);
+        QCOMPARE(dialog.DBCmbAiteKouza->currentData().toInt(), chosen);
+        dialog.DBCmbAiteKouza->hidePopup();
+        QCOMPARE(dialog.rows().row(dialog.currentRow()).value(u"AITECODE"_s).toInt(), chosen);
+    }
+
+    void helpButtonAsksForTheClickedControl()
+    {
+        TFormHimokuSettei dialog(db());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const int rows = int(dialog.rows().rows().size());
+        QTest::mouseClick(dialog.FrBtnHelp, Qt::LeftButton);
+        QVERIFY(dialog.FrBtnHelp->down());
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WhatsThisCursor);
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, NoHelpText());
+            // The click asks for help instead of adding a row.
+            QTest::mouseClick(dialog.BtnInsert, Qt::LeftButton);
+            QVERIFY(dialogs.done());
+        }
+        QCOMPARE(int(dialog.rows().rows().size()), rows);
+        QVERIFY(!dialog.FrBtnHelp->down());
+        QVERIFY(!QApplication::overrideCursor());
+        // Up again, a click does what it says.
+        QTest::mouseClick(dialog.BtnInsert, Qt::LeftButton);
+        QCOMPARE(int(dialog.rows().rows().size()), rows + 1);
+        // ? pressed twice lets go without asking.
+        QTest::mouseClick(dialog.FrBtnHelp, Qt::LeftButton);
+        QTest::mouseClick(dialog.FrBtnHelp, Qt::LeftButton);
+        QVERIFY(!dialog.FrBtnHelp->down());
+        QVERIFY(!QApplication::overrideCursor());
+        dialog.DataSetCancelUpdates1Execute();
+    }
+
+    void historyInsertStandsInFrontUntilPosted()
+    {
+        db().exec(u"INSERT INTO SimebiList (DATANO, CODE, STARTDATE, SIMEBI) VALUES (801, 2, NULL, 25)"_s);
+        db().exec(u"INSERT INTO SimebiList (DATANO, CODE, STARTDATE, SIMEBI) VALUES (802, 2, '2035-01-01', 20)"_s);
+        TFormSimebiList history(db());
+        history.LoadForCode(2, u"支出"_s, 0);
+        QCOMPARE(history.DBGrid1->rowCount(), 2);
+        QCOMPARE(history.DBGrid1->currentRow(), 0);
+        history.BtnInsert->click();
+        QCOMPARE(history.DBGrid1->rowCount(), 3);
+        const QDate today = QDate::currentDate();
+        const QString thisMonth = history.monthLabel(QDate(today.year(), today.month(), 1));
+        QCOMPARE(history.DBGrid1->currentRow(), 0);
+        QCOMPARE(history.DBGrid1->item(0, 0)->text(), thisMonth);
+        QCOMPARE(history.DBGrid1->item(1, 1)->text(), u"25"_s);
+        QCOMPARE(history.CmbSimeBi->currentText(), u"月末"_s);
+        // Posted with a closing day of its own, it goes to its month's place.
+        history.CmbSimeBi->setCurrentIndex(9);
+        history.BtnPost->click();
+        QCOMPARE(history.DBGrid1->item(0, 1)->text(), u"25"_s);
+        QCOMPARE(history.DBGrid1->item(1, 0)->text(), thisMonth);
+        QCOMPARE(history.DBGrid1->item(1, 1)->text(), u"10"_s);
+        QCOMPARE(history.DBGrid1->currentRow(), 1);
+        // An insert left where it stands is still checked for its month.
+        history.DBGrid1->setCurrentCell(0, 0);
+        history.BtnInsert->click();
+        {
+            DialogQueue dialogs;
+            dialogs.answer(mrOk, u"適用開始月度が重複しています。"_s);
+            QVERIFY(!history.Save());
+            QVERIFY(dialogs.done());
+        }
+        history.DeleteRow();
+        QVERIFY(history.Save());
+        QStringList rows;
+        Statement st(db(), u"SELECT DATANO, STARTDATE, SIMEBI FROM SimebiList WHERE CODE = 2 ORDER BY STARTDATE"_s);
+        while (st.next()) {
+            QVERIFY(st.intValue(0) > 0);
+            rows << st.textValue(1) + u"/"_s + st.textValue(2);
+        }
+        QCOMPARE(rows, (QStringList{u"/25"_s, QDate(today.year(), today.month(), 1).toString(Qt::ISODate) + u"/10"_s,
+                                    u"2035-01-01/20"_s}));
     }
 
     // The expense page's 設定 button: the dialog on the expense page, and the
