@@ -37,11 +37,7 @@ class TestPageClipboard : public QObject, public JournalPageDriver
 
     static int pageNoOf(int kind) { return kind == 1 ? pgIri : kind == 2 ? pgDeru : pgKouza; }
 
-    static int code(const QString &name, int kind)
-    {
-        const int c = GetHimokuCodeByName(name, kind);
-        return c;
-    }
+    static int code(const QString &name, int kind) { return GetHimokuCodeByName(name, kind); }
 
 private slots:
     void init() { makeBook(); }
