@@ -1,5 +1,7 @@
 #include "data/LinePaste.h"
 
+#include "platform/db/Currency.h"
+
 namespace {
 
 // The code that comes with a name column.
@@ -28,9 +30,15 @@ int codeKind(const QVariant &code, const THimokuKindOf &kindOf)
     return ok && kindOf ? kindOf(c) : 0;
 }
 
+// An amount column holds a Currency, or nothing; a Currency has no text of
+// its own to test.
 bool isEmptyAmount(const QVariant &v)
 {
-    return !v.isValid() || v.isNull() || v.toString().isEmpty();
+    if (!v.isValid() || v.isNull())
+        return true;
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return false;
+    return v.toString().isEmpty();
 }
 
 } // namespace

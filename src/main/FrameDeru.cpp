@@ -549,14 +549,9 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         if (MessageDlg(QStringLiteral("選択中のレコードをすべて削除してよろしいですか？"), MsgDlgType::Information,
                        mbYesNo) != mrYes)
             return;
-        // Every selected line that is not guarded goes; the guarded ones stay.
-        const QList<Bookmark> marks = MyDbGridMeisai->selectedBookmarks();
-        MyDbGridMeisai->clearSelection();
-        m->checkBrowseMode();
-        for (int i = int(marks.size()) - 1; i >= 0; --i)
-            if (m->gotoBookmark(marks[i]) && !m->IsReadOnlyRecord())
-                m->remove();
-        CalcDetailTotals();
+        // A cut: the selected lines stay on the line clipboard and one undo
+        // brings them back; the guarded ones are not deleted.
+        LineMenu->CopyLines(true);
     });
     connect(DataSetUndo1, &QAction::triggered, this, [this] {
         TMeisaiClientDataSet *m = meisai();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QHash>
+#include <QHeaderView>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -22,6 +23,7 @@
 #include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Abort.h"
+#include "platform/db/DataSetModel.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
@@ -133,6 +135,10 @@ TReceiptList::TReceiptList(QWidget *parent) : QWidget(parent)
         connect(src, &DataSource::stateChange, this, &TReceiptList::UpdateGetudoButton);
     }
     connect(IdleHook::instance(), &IdleHook::idle, this, &TReceiptList::UpdateGetudoButton);
+    // A column the user widens or narrows takes its room from the filler.
+    connect(MyDbGridReceipt->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { FitFillerColumn(); });
+    // The grid sets its stored widths again whenever the list is read anew.
+    connect(MyDbGridReceipt->dataModel(), &QAbstractItemModel::modelReset, this, [this] { FitFillerColumn(); });
     connect(FrBtnGetudo, &QAbstractButton::clicked, this, [this] {
         if (DataSetGetudoUpdate())
             DataSetGetudoExecute();
@@ -173,6 +179,8 @@ void TReceiptList::MyDbGridReceiptDrawColumnCell(QPainter &painter, const QRect 
 
 bool TReceiptList::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == MyDbGridReceipt->viewport() && event->type() == QEvent::Resize)
+        FitFillerColumn();
     if (watched == MyDbGridReceipt->viewport() && event->type() == QEvent::MouseButtonRelease) {
         TMeisaiClientDataSet *r = slips();
         if ((!r || !r->isActive() || r->isEmpty()) && InputMode != 1)
@@ -259,6 +267,7 @@ void TReceiptList::SetUpSlipColumns(uint8_t mode)
         {"KariGaku", QStringLiteral("入金額")},     {"KasiGaku", QStringLiteral("出金額")},
         {"KINGAKU", QStringLiteral("合計金額")},    {"PayDate", QStringLiteral("引落日")},
         {"PayKouza", QStringLiteral("引落口座")},
+        {"", QString()}, // the filler: the room the others leave (FitFillerColumn)
     };
     QStringList shown;
     QHash<QString, QString> titles;
@@ -299,7 +308,7 @@ void TReceiptList::SetUpSlipColumns(uint8_t mode)
         TMyDBGridColumn column;
         column.fieldName = QLatin1String(c.field);
         column.caption = titles.value(column.fieldName, c.caption);
-        column.visible = shown.contains(column.fieldName);
+        column.visible = column.fieldName.isEmpty() ? !shown.isEmpty() : shown.contains(column.fieldName);
         column.readOnly = true;
         column.width = column.fieldName == QLatin1String("ShopName") ? 120 : 80;
         if (column.visible && OnColumnWidth)
@@ -307,6 +316,35 @@ void TReceiptList::SetUpSlipColumns(uint8_t mode)
         columns << column;
     }
     MyDbGridReceipt->setColumns(columns);
+    FitFillerColumn();
+}
+
+void TReceiptList::FitFillerColumn()
+{
+    if (m_fitting)
+        return;
+    TMyDBGrid *grid = MyDbGridReceipt;
+    int filler = -1, used = 0;
+    for (int i = 0; i < grid->columnCount(); ++i) {
+        const TMyDBGridColumn c = grid->column(i);
+        if (!c.visible || grid->isColumnHidden(i))
+            continue;
+        if (c.fieldName.isEmpty())
+            filler = i;
+        else
+            used += grid->columnWidth(i);
+    }
+    if (filler < 0)
+        return;
+    const int room = grid->viewport()->width() - used;
+    // Too narrow for the shown columns: the filler keeps a plain column's width
+    // and the list scrolls.
+    const int width = room > 0 ? room : grid->horizontalHeader()->defaultSectionSize();
+    if (grid->columnWidth(filler) == width)
+        return;
+    m_fitting = true;
+    grid->setColumnWidth(filler, width);
+    m_fitting = false;
 }
 
 void TReceiptList::CalcPeriod(int code)

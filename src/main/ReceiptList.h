@@ -91,6 +91,9 @@ public:
     void LoadSlipLines();
     // Shown columns and titles for the mode.
     void SetUpSlipColumns(uint8_t mode);
+    // The column without a field, after the shown ones, gets the width they
+    // leave in the list (a plain column's width when they leave none).
+    void FitFillerColumn();
     // Completes each row: shop names of receipts, payment day and accounts of bills.
     void FillSlipRowInfo();
     // The SQL of the list for the current mode and month.
@@ -154,6 +157,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool m_fitting = false;
     bool saveJournal();
 
     DataSource *m_linesWatch = nullptr;   // MeisaiClt's changes, for FrBtnGetudo

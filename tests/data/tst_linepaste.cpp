@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "data/LinePaste.h"
+#include "platform/db/Currency.h"
 
 using namespace Qt::StringLiterals;
 
@@ -102,6 +103,12 @@ private slots:
             << 3 << 3 << false << false << transferLine()
             << QStringList{u"AiteCode=302"_s, u"KariGaku=5000"_s, u"SelfCode=-"_s, u"HINMEICODE=11"_s}
             << u"KariGaku"_s;
+        // As the journal holds them: a payment amount and an empty receipt.
+        QVariantHash paid = transferLine();
+        paid[u"KariGaku"_s] = QVariant();
+        paid[u"KasiGaku"_s] = QVariant::fromValue(Currency::fromInt(5000));
+        QTest::newRow("transfer to transfer: a payment stays a payment")
+            << 3 << 3 << false << false << paid << QStringList{u"AiteCode=302"_s, u"KariGaku="_s} << u"KasiGaku"_s;
     }
 
     void mapping()

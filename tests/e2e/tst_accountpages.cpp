@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
@@ -6,9 +7,13 @@
 #include "JournalPageDriver.h"
 #include "controls/FrameBtn.h"
 #include "data/HimokuCache.h"
+#include "data/ModalForm.h"
+#include "data/MyMemIniFile.h"
 #include "main/FormPrePayed.h"
 #include "main/FrameIri.h"
 #include "main/FrameKouza.h"
+#include "management/FormHimokuSettei.h"
+#include "management/HimokuSonota.h"
 #include "platform/db/Database.h"
 
 using namespace Qt::StringLiterals;
@@ -194,6 +199,59 @@ private slots:
         QCOMPARE(page->Hyou->getStackValue(col, page->rowOfCode(bank)), Currency::fromInt(10000));
         page->SetShowKouzaOnly(false);
         QCOMPARE(page->Hyou->getStackValue(col, page->rowOfCode(card)), Currency::fromInt(700));
+        QVERIFY(dialogs.done());
+    }
+
+    // The user turns "only transfers between accounts" off and on again in the
+    // settings the page's 設定 button opens: the table gains the balance rows
+    // and counts an expense paid from an account, then loses them again.
+    void showKouzaOnlyFromTheSettings()
+    {
+        DialogQueue dialogs;
+        QVERIFY(start());
+        auto *page = showPage<TFrameKouza>(pgKouza);
+        QVERIFY(page);
+        QVERIFY(page->showKouzaOnly());
+        QCOMPARE(page->Hyou->fixedRows(), 1);
+        const int bank = GetHimokuCodeByName(u"普通預金"_s, 3);
+        const int food = GetHimokuCodeByName(u"食費"_s, 2);
+        const QDate fifth = page->periodStart().addDays(4);
+        addLine(fifth, food, bank, 700);
+        auto *button = page->findChild<TFrameBtn *>(u"FrBtnSettei"_s);
+        QVERIFY(button);
+        auto untick = [](bool on) {
+            ModalForms::push([on](QDialog &d) {
+                auto &f = dynamic_cast<TFormHimokuSettei &>(d);
+                [&] {
+                    QCOMPARE(f.pageKind(), 3);
+                    QVERIFY(f.PnlSonota->ChkBoxKouzaOnly->isVisibleTo(&f));
+                    QCOMPARE(f.PnlSonota->ChkBoxKouzaOnly->isChecked(), !on);
+                }();
+                f.PnlSonota->ChkBoxKouzaOnly->click();
+                f.close();
+                return f.result();
+            });
+        };
+
+        untick(false);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(ModalForms::pending(), 0);
+        QCOMPARE(DataIni->ReadOrWriteBool(u"Kouza"_s, u"ShowKouzaOnly"_s, true), false);
+        QTRY_VERIFY(page->attached());
+        QVERIFY(!page->showKouzaOnly());
+        QCOMPARE(page->Hyou->fixedRows(), 3);
+        QCOMPARE(page->Hyou->cells(0, 2), u"全財産合計"_s);
+        const int col = page->columnOfDate(fifth);
+        QTRY_COMPARE(page->Hyou->getStackValue(col, page->rowOfCode(bank)), Currency::fromInt(700));
+        QCOMPARE(page->Hyou->getStackValue(0, page->rowOfCode(bank)), balanceOf(bank, page->periodEnd()));
+
+        untick(true);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(ModalForms::pending(), 0);
+        QTRY_VERIFY(page->attached());
+        QVERIFY(page->showKouzaOnly());
+        QCOMPARE(page->Hyou->fixedRows(), 1);
+        QTRY_COMPARE(page->Hyou->getStackValue(col, page->rowOfCode(bank)), Currency());
         QVERIFY(dialogs.done());
     }
 

@@ -6,6 +6,7 @@
 #include "data/HimokuCache.h"
 #include "data/MeisaiSave.h"
 #include "main/ReceiptList.h"
+#include "platform/db/Abort.h"
 #include "platform/db/Database.h"
 
 using namespace Qt::StringLiterals;
@@ -111,7 +112,11 @@ class TestBillWithdrawal : public QObject, public JournalPageDriver
 
 private slots:
     void init() { makeBook(); }
-    void cleanup() { dropWorld(); }
+    void cleanup()
+    {
+        CurLockDate = QDate();
+        dropWorld();
+    }
 
     // Saved, changed, then emptied: the withdrawal line follows each save.
     void withdrawalFollowsTheBill()
@@ -187,6 +192,69 @@ private slots:
         QVERIFY(page->SaveJournal());
         QCOMPARE(withdrawal().count, 0);
         QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0"_s).toInt(), 0);
+        QVERIFY(dialogs.done());
+    }
+
+    // The withdrawal never lands on a locked day, and one booked on a locked
+    // day is not touched: the bill itself is saved and the user is warned.
+    void lockedPaymentDayKeepsTheWithdrawal()
+    {
+        DialogQueue dialogs;
+        const QString warning = u"引落日はロックされた日付なので自動引落データは保存できませんでした。"_s;
+        TFrameDeru *page = startBill();
+        QVERIFY(page);
+        const QDate day = page->periodStart().addDays(6);
+        typeLine(page, day, u"900"_s);
+        typeHeader(page->SlipPanel->DBEditPayDate, day.addDays(-1).toString(u"yy/MM/dd"_s));
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(withdrawal().count, 1);
+        QCOMPARE(withdrawal().date, day.addDays(-1).toString(Qt::ISODate));
+
+        // Locked up to the withdrawal's day: the bill's new amount and payment
+        // day are saved, the withdrawal keeps its old day and amount.
+        CurLockDate = day.addDays(-1);
+        CopyLockDate(*DatMod, CurLockDate);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        QTRY_VERIFY(lines->isActive() && lines->recordCount() == 1);
+        typeHeader(page->SlipPanel->DBEditPayDate, day.addDays(20).toString(u"yy/MM/dd"_s));
+        lines->first();
+        typeInto(page, u"KINGAKU"_s, u"1300"_s, Qt::Key_Return);
+        lines->checkBrowseMode();
+        dialogs.answer(mrOk, warning);
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT KINGAKU FROM Master WHERE STYLE = 3"_s).toDouble(), 1300.0);
+        QCOMPARE(withdrawal().count, 1);
+        QCOMPARE(withdrawal().amount, 900.0);
+        QCOMPARE(withdrawal().date, day.addDays(-1).toString(Qt::ISODate));
+
+        // A new bill cannot be given a locked payment day: the typed day is
+        // refused and the bill's withdrawal lands on the day it kept.
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        QTRY_VERIFY(lines->isActive() && lines->recordCount() == 0);
+        typeHeader(page->SlipPanel->DBEditCredit, u"クレジットカード"_s);
+        typeLine(page, day, u"400"_s);
+        TMeisaiClientDataSet *slips = ReceiptClt(*DatMod);
+        const QDate kept = slips->fieldByName(u"PayDate"_s)->asDate();
+        QVERIFY(kept > CurLockDate);
+        dialogs.answer(mrOk, u"ロックされた日付のデータは入力できません。"_s);
+        // The program's event loop ends the refused handler silently.
+        bool refused = false;
+        try {
+            typeHeader(page->SlipPanel->DBEditPayDate, day.addDays(-2).toString(u"yy/MM/dd"_s));
+        } catch (const EAbort &) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        QCOMPARE(slips->fieldByName(u"PayDate"_s)->asDate(), kept);
+        // The box keeps the refused text to correct: the user types the day back.
+        typeHeader(page->SlipPanel->DBEditPayDate, kept.toString(u"yy/MM/dd"_s));
+        QVERIFY(page->SaveJournal());
+        QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM Master WHERE STYLE = 3"_s).toInt(), 2);
+        QCOMPARE(DatMod->MainDatabase
+                     .scalar(u"SELECT COUNT(*) FROM Master WHERE STYLE = 6 AND RECDATE = ? AND KINGAKU = 400"_s,
+                             {kept.toString(Qt::ISODate)})
+                     .toInt(),
+                 1);
         QVERIFY(dialogs.done());
     }
 

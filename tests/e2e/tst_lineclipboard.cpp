@@ -228,6 +228,47 @@ private slots:
         QVERIFY(dialogs.done());
     }
 
+    // 削除 with rows selected asks once and then cuts them: No keeps every
+    // line; Yes takes the selected lines out onto the line clipboard, where a
+    // paste brings them back, and one undo restores them in place.
+    void deleteSelectedRowsIsACut()
+    {
+        DialogQueue dialogs;
+        openCell(QDate::currentDate());
+        addLines({u"A"_s, u"B"_s, u"C"_s, u"D"_s});
+        QVERIFY(page->SaveJournal());
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        goToLine(1);
+        grid->toggleRowSelected(1);
+        grid->toggleRowSelected(3);
+        dialogs.answer(mrNo, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        page->DataSetDelete1->trigger();
+        QCOMPARE(amounts(), (QList<int>{100, 200, 300, 400}));
+        QCOMPARE(grid->selectedCount(), 2);
+
+        dialogs.answer(mrYes, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        page->DataSetDelete1->trigger();
+        QCOMPARE(amounts(), (QList<int>{100, 300}));
+        QCOMPARE(grid->selectedCount(), 0);
+        QCOMPARE(clip()->recordCount(), 2);
+        page->LineMenu->UpdateActions();
+        QVERIFY(page->LineMenu->ActSavePoint->isEnabled());
+        page->LineMenu->ActSavePoint->trigger();
+        QCOMPARE(amounts(), (QList<int>{100, 200, 300, 400}));
+        QCOMPARE(lines()->changeCount(), 0);
+
+        // Deleted for good, the lines can still be pasted elsewhere.
+        grid->toggleRowSelected(1);
+        grid->toggleRowSelected(3);
+        dialogs.answer(mrYes, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        page->DataSetDelete1->trigger();
+        QVERIFY(page->SaveJournal());
+        page->LineMenu->UpdateActions();
+        page->LineMenu->ActRecAppendPaste->trigger();
+        QCOMPARE(amounts(), (QList<int>{100, 300, 200, 400}));
+        QVERIFY(dialogs.done());
+    }
+
     // While a cell is being edited, Ctrl+X cuts the editor's text, not the line.
     void editorKeysWorkOnText()
     {

@@ -16,6 +16,7 @@
 #include "platform/db/Field.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 
 using namespace Qt::StringLiterals;
 
@@ -314,6 +315,51 @@ private slots:
         QVERIFY(!list->FrBtnGetudo->isEnabled());
         QVERIFY(list->LoadSlipMonth(2024, 5));
         QVERIFY(list->FrBtnGetudo->isEnabled());
+    }
+
+    // The filler column after the shown ones takes what room they leave, in
+    // every mode, as the list is resized and as the user widens a column;
+    // with no room left it keeps a plain column's width.
+    void fillerColumnTakesTheRoomLeft()
+    {
+        TMyDBGrid *grid = list->MyDbGridReceipt;
+        list->resize(500, 300);
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+        auto filler = [grid] {
+            int found = -1;
+            for (int i = 0; i < grid->columnCount(); ++i)
+                if (!grid->isColumnHidden(i) && grid->column(i).fieldName.isEmpty())
+                    found = i;
+            return found;
+        };
+        auto shownWidth = [grid] {
+            int sum = 0;
+            for (int i = 0; i < grid->columnCount(); ++i)
+                if (!grid->isColumnHidden(i))
+                    sum += grid->columnWidth(i);
+            return sum;
+        };
+        line(1, 1, QDate(2024, 5, 10), 300, 2, 101);
+        line(2, 1, QDate(2024, 5, 12), 100, 3, 0, EncodeMonthCode(2024, 5), 0, Food, Card);
+        for (int mode : {2, 3}) {
+            list->SetInputMode(uint8_t(mode));
+            QVERIFY(list->LoadSlipMonth(2024, 5, -1, -1, true));
+            QVERIFY(filler() >= 0);
+            QCOMPARE(filler(), grid->columnCount() - 1);
+            QCOMPARE(shownWidth(), grid->viewport()->width());
+        }
+        list->resize(700, 300);
+        QTRY_COMPARE(shownWidth(), grid->viewport()->width());
+        const int before = grid->columnWidth(filler());
+        int first = 0;
+        while (grid->isColumnHidden(first))
+            ++first;
+        grid->horizontalHeader()->resizeSection(first, grid->columnWidth(first) + 40);
+        QCOMPARE(grid->columnWidth(filler()), before - 40);
+        QCOMPARE(shownWidth(), grid->viewport()->width());
+        grid->horizontalHeader()->resizeSection(first, grid->viewport()->width() + 100);
+        QCOMPARE(grid->columnWidth(filler()), grid->horizontalHeader()->defaultSectionSize());
     }
 };
 

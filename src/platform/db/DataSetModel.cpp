@@ -41,8 +41,12 @@ void DataSetModel::rebuildColumns()
             if (f->visible())
                 m_columns << f->index();
     } else {
+        // An empty name is a column without a field (shown blank, e.g. a
+        // list's filler); other names without a field are left out.
         for (const QString &n : std::as_const(m_columnNames))
-            if (Field *f = ds->findField(n))
+            if (n.isEmpty())
+                m_columns << -1;
+            else if (Field *f = ds->findField(n))
                 m_columns << f->index();
     }
     m_rowCount = ds->recordCount() + (ds->state() == DataSetState::Insert ? 1 : 0);
@@ -51,7 +55,8 @@ void DataSetModel::rebuildColumns()
 Field *DataSetModel::fieldAt(int column) const
 {
     DataSet *ds = dataSet();
-    if (!ds || column < 0 || column >= m_columns.size() || m_columns[column] >= ds->fieldCount())
+    if (!ds || column < 0 || column >= m_columns.size() || m_columns[column] < 0
+        || m_columns[column] >= ds->fieldCount())
         return nullptr;
     return ds->field(m_columns[column]);
 }
