@@ -20,6 +20,7 @@
 #include "printing/PageSetDlg.h"
 #include "printing/PrintPreViewChart.h"
 #include "printing/PrintPreViewHyou.h"
+#include "views/ChartView.h"
 #include "views/FrameChart.h"
 #include "views/FrameKouzaSyukei.h"
 #include "views/FrameNenSyusi.h"
