@@ -198,6 +198,15 @@ void SetNewMeisaiDefaults(DataSet &dataSet)
     const int aite = ds->CltRecAiteCODE;
     const int credit = ds->CltCreditCODE;
     const int style = ds->CltDataStyle;
+    if (style == 4) {
+        // A scheduled line books what its card books: the card's category
+        // (own) and account (aite), placed by the card's kind.
+        const bool income = ds->CltSyuSiIdo == 1;
+        setCode(*ds, "KARICODE", income ? aite : own);
+        setCode(*ds, "KASICODE", income ? own : aite);
+        fld(*ds, "ZEIATUKAI")->setAsInteger(ds->CltZeiAtukai);
+        return;
+    }
     switch (ds->CltSyuSiIdo) {
     case 1:
         if (style == 1) {
