@@ -204,7 +204,8 @@ void SetNewMeisaiDefaults(DataSet &dataSet)
         const bool income = ds->CltSyuSiIdo == 1;
         setCode(*ds, "KARICODE", income ? aite : own);
         setCode(*ds, "KASICODE", income ? own : aite);
-        fld(*ds, "ZEIATUKAI")->setAsInteger(ds->CltZeiAtukai);
+        // 無指定 cannot stand on a line: 内税 then, as on the expense page.
+        fld(*ds, "ZEIATUKAI")->setAsInteger(ds->CltZeiAtukai == 3 ? 1 : ds->CltZeiAtukai);
         return;
     }
     switch (ds->CltSyuSiIdo) {
