@@ -203,6 +203,16 @@ void SetNewMeisaiDefaults(DataSet &dataSet)
     const int aite = ds->CltRecAiteCODE;
     const int credit = ds->CltCreditCODE;
     const int style = ds->CltDataStyle;
+    if (style == 4) {
+        // A scheduled line books what its card books: the card's category
+        // (own) and account (aite), placed by the card's kind.
+        const bool income = ds->CltSyuSiIdo == 1;
+        setCode(*ds, "KARICODE", income ? aite : own);
+        setCode(*ds, "KASICODE", income ? own : aite);
+        // 無指定 cannot stand on a line: 内税 then, as on the expense page.
+        fld(*ds, "ZEIATUKAI")->setAsInteger(ds->CltZeiAtukai == 3 ? 1 : ds->CltZeiAtukai);
+        return;
+    }
     switch (ds->CltSyuSiIdo) {
     case 1:
         if (style == 1) {

@@ -83,9 +83,39 @@ bool isEmptyValue(const Field &field, const QVariant &v)
 
 } // namespace
 
-TDeruLineMenu::TDeruLineMenu(TFrameDeru *page) : QObject(page), m_page(page)
+TLineMenuHost TDeruLineMenu::journalHost(TFrameDeru *page)
 {
-    TMeisaiGrid *grid = page->MyDbGridMeisai;
+    TLineMenuHost host;
+    host.grid = page->MyDbGridMeisai;
+    host.source = page->MeisaiCltSrc;
+    host.navigator = page->TlBarDBNav;
+    host.insertBefore = page->DataSetUndo1;
+    host.lines = [page] { return page->Attached ? page->meisai() : nullptr; };
+    host.totals = [page] { page->CalcDetailTotals(); };
+    host.afterPaste = [page] { page->meisaiAfterScroll(); };
+    host.pasteTarget = [page] {
+        TPasteTarget target;
+        target.pageKind = page->FrameKind;
+        TMeisaiClientDataSet *m = page->meisai();
+        target.layoutKind = m ? m->CltLayoutKind : 1;
+        target.moveMode = page->MoveMode;
+        target.categoryCounterpart = page->UseSyusiHimoku;
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        for (int i = 0; i < grid->columnCount(); ++i) {
+            const TMyDBGridColumn c = grid->column(i);
+            if (!c.fieldName.isEmpty())
+                target.columns << TPasteColumn{c.fieldName, c.visible && !c.readOnly && !grid->isColumnHidden(i)};
+        }
+        return target;
+    };
+    return host;
+}
+
+TDeruLineMenu::TDeruLineMenu(TFrameDeru *page) : TDeruLineMenu(page, journalHost(page)) {}
+
+TDeruLineMenu::TDeruLineMenu(QWidget *page, TLineMenuHost host) : QObject(page), m_host(std::move(host))
+{
+    TMeisaiGrid *grid = m_host.grid;
     PopActBndMeisai = new QMenu(page);
     PopActBndMeisai->setObjectName(QStringLiteral("PopActBndMeisai"));
     auto make = [this](const char *name, const QString &caption, const QKeySequence &key = {}) {
@@ -161,39 +191,49 @@ TDeruLineMenu::TDeruLineMenu(TFrameDeru *page) : QObject(page), m_page(page)
     connect(ActShiftUp, &QAction::triggered, this, [this] { ShiftColumn(true); });
     connect(ActShiftDown, &QAction::triggered, this, [this] { ShiftColumn(false); });
     connect(ActSavePoint, &QAction::triggered, this, [this] { UndoLineOperation(); });
-    connect(PopActBndMeisai, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
+    connect(PopActBndMeisai, &QMenu::aboutToShow, this, [this] {
+        if (m_host.namedShift) {
+            const int column = m_host.grid->currentIndex().column();
+            const QString title = column >= 0 && column < m_host.grid->columnCount()
+                ? m_host.grid->column(column).caption
+                : QString();
+            ActShiftUp->setText(QStringLiteral("ここから ") + title + QStringLiteral(" を上へずらす。"));
+            ActShiftDown->setText(QStringLiteral("ここから ") + title + QStringLiteral(" を下へずらす。"));
+        }
+        UpdateActions();
+    });
 
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint &pos) {
         grid->setFocus();
         PopActBndMeisai->popup(grid->viewport()->mapToGlobal(pos));
     });
-    BtnEdit = new QToolButton(page->TlBarDBNav);
+    BtnEdit = new QToolButton(m_host.navigator);
     BtnEdit->setObjectName(QStringLiteral("BtnEdit"));
     BtnEdit->setText(QStringLiteral("編集"));
     BtnEdit->setFocusPolicy(Qt::NoFocus);
     BtnEdit->setPopupMode(QToolButton::InstantPopup);
     BtnEdit->setMenu(PopActBndMeisai);
     // Beside 削除, where it is not pushed out of a narrow panel.
-    page->TlBarDBNav->insertWidget(page->DataSetUndo1, BtnEdit);
+    m_host.navigator->insertWidget(m_host.insertBefore, BtnEdit);
     // The keys reach the actions only while they are enabled: the states follow
     // the grid's focus and the lines.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateActions(); });
-    connect(page->MeisaiCltSrc, &DataSource::dataChange, this, [this](Field *) { UpdateActions(); });
-    connect(page->MeisaiCltSrc, &DataSource::stateChange, this, [this] { UpdateActions(); });
+    connect(m_host.source, &DataSource::dataChange, this, [this](Field *) { UpdateActions(); });
+    connect(m_host.source, &DataSource::stateChange, this, [this] { UpdateActions(); });
     UpdateActions();
 }
 
 bool TDeruLineMenu::gridFocused() const
 {
-    TMeisaiGrid *grid = m_page->MyDbGridMeisai;
+    TMeisaiGrid *grid = m_host.grid;
     QWidget *focus = QApplication::focusWidget();
     return focus && (focus == grid || grid->isAncestorOf(focus));
 }
 
 void TDeruLineMenu::UpdateActions()
 {
-    TMeisaiGrid *grid = m_page->MyDbGridMeisai;
+    TMeisaiGrid *grid = m_host.grid;
     const bool editing = IsGridEditing(grid, EditCut1, true);
     for (QAction *a : {EditCopy1, EditPaste1, EditUndo1})
         IsGridEditing(grid, a, true);
@@ -202,7 +242,7 @@ void TDeruLineMenu::UpdateActions()
         IsGridEditing(grid, a, false);
     for (QAction *s : std::as_const(m_separators))
         s->setVisible(!editing);
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiClientDataSet *m = m_host.lines();
     const bool focused = gridFocused();
     const bool open = focused && m && m->isActive();
     const bool lines = open && !m->isEmpty();
@@ -225,12 +265,12 @@ void TDeruLineMenu::UpdateActions()
 
 void TDeruLineMenu::CopyLines(bool cut)
 {
-    TMeisaiGrid *grid = m_page->MyDbGridMeisai;
+    TMeisaiGrid *grid = m_host.grid;
     if (auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor())) {
         cut ? editor->cut() : editor->copy();
         return;
     }
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiClientDataSet *m = m_host.lines();
     TMeisaiClientDataSet *clip = DatMod ? CopyClt(*DatMod) : nullptr;
     if (!m || !clip || !m->isActive() || m->isEmpty())
         return;
@@ -279,20 +319,20 @@ void TDeruLineMenu::CopyLines(bool cut)
     clip->mergeChangeLog();
     m->CltSavePoint = savePoint;
     grid->clearSelection();
-    m_page->CalcDetailTotals();
+    m_host.totals();
     UpdateActions();
 }
 
 void TDeruLineMenu::PasteLines(bool append)
 {
-    TMeisaiGrid *grid = m_page->MyDbGridMeisai;
+    TMeisaiGrid *grid = m_host.grid;
     grid->clearSelection();
     if (auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor())) {
         if (!append)
             editor->paste();
         return;
     }
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiClientDataSet *m = m_host.lines();
     TMeisaiClientDataSet *clip = DatMod ? CopyClt(*DatMod) : nullptr;
     if (!m || !m->isActive() || !clip || !clip->isActive() || clip->isEmpty())
         return;
@@ -309,16 +349,7 @@ void TDeruLineMenu::PasteLines(bool append)
     // A line that may not be changed is not pushed down by lines put before it.
     if (!append && !m->isEmpty() && !m->eof() && m->IsReadOnlyRecord())
         return;
-    TPasteTarget target;
-    target.pageKind = m_page->FrameKind;
-    target.layoutKind = m->CltLayoutKind;
-    target.moveMode = m_page->MoveMode;
-    target.categoryCounterpart = m_page->UseSyusiHimoku;
-    for (int i = 0; i < grid->columnCount(); ++i) {
-        const TMyDBGridColumn c = grid->column(i);
-        if (!c.fieldName.isEmpty())
-            target.columns << TPasteColumn{c.fieldName, c.visible && !c.readOnly && !grid->isColumnHidden(i)};
-    }
+    const TPasteTarget target = m_host.pasteTarget();
     const TPasteSource source{clip->CltSyuSiIdo, clip->CltLayoutKind};
     const int savePoint = m->savePoint();
     const bool atEnd = append || m->isEmpty() || m->eof();
@@ -355,24 +386,25 @@ void TDeruLineMenu::PasteLines(bool append)
             // A line the journal refused (a locked day): the user was told;
             // no part of the paste stays.
             rollBack(*m, savePoint, QString());
-            m_page->CalcDetailTotals();
+            m_host.totals();
             return;
         } catch (const std::exception &e) {
             rollBack(*m, savePoint, QString::fromUtf8(e.what()));
-            m_page->CalcDetailTotals();
+            m_host.totals();
             return;
         }
     }
     m->CltSavePoint = savePoint;
-    m_page->meisaiAfterScroll();
-    m_page->CalcDetailTotals();
+    if (m_host.afterPaste)
+        m_host.afterPaste();
+    m_host.totals();
     UpdateActions();
 }
 
 void TDeruLineMenu::ShiftColumn(bool up)
 {
-    TMeisaiGrid *grid = m_page->MyDbGridMeisai;
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiGrid *grid = m_host.grid;
+    TMeisaiClientDataSet *m = m_host.lines();
     const int column = grid->currentIndex().column();
     if (!m || !m->isActive() || m->isEmpty() || column < 0 || column >= grid->columnCount())
         return;
@@ -470,26 +502,26 @@ void TDeruLineMenu::ShiftColumn(bool up)
             }
         } catch (const EAbort &) {
             rollBack(*m, savePoint, QString());
-            m_page->CalcDetailTotals();
+            m_host.totals();
             return;
         } catch (const std::exception &e) {
             rollBack(*m, savePoint, QString::fromUtf8(e.what()));
-            m_page->CalcDetailTotals();
+            m_host.totals();
             return;
         }
     }
     m->CltSavePoint = savePoint;
-    m_page->CalcDetailTotals();
+    m_host.totals();
     UpdateActions();
 }
 
 void TDeruLineMenu::UndoLineOperation()
 {
-    if (auto *editor = qobject_cast<QLineEdit *>(m_page->MyDbGridMeisai->inplaceEditor())) {
+    if (auto *editor = qobject_cast<QLineEdit *>(m_host.grid->inplaceEditor())) {
         editor->undo();
         return;
     }
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiClientDataSet *m = m_host.lines();
     if (!m || !m->isActive() || m->CltSavePoint == -1)
         return;
     const int point = m->CltSavePoint;
@@ -497,15 +529,15 @@ void TDeruLineMenu::UndoLineOperation()
         m->cancel();
     m->setSavePoint(point);
     m->ClearSavePoint();
-    m_page->CalcDetailTotals();
+    m_host.totals();
     UpdateActions();
 }
 
 void TDeruLineMenu::SelectAllLines()
 {
-    TMeisaiClientDataSet *m = m_page->Attached ? m_page->meisai() : nullptr;
+    TMeisaiClientDataSet *m = m_host.lines();
     if (!m || !m->isActive() || m->isEmpty())
         return;
-    m_page->MyDbGridMeisai->selectAll();
+    m_host.grid->selectAll();
     UpdateActions();
 }

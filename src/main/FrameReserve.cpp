@@ -1,5 +1,6 @@
 #include "main/FrameReserve.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,9 +14,12 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "controls/MyDBGrid.h"
+#include "controls/MyDBNavigator.h"
 #include "controls/ShapeBtn.h"
 #include "data/ControlUtils.h"
 #include "data/DatMod.h"
@@ -35,8 +39,10 @@
 #include "data/ReserveCard.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
+#include "main/DeruLineMenu.h"
 #include "main/FormReseveMonthly.h"
 #include "main/FrameSelecter.h"
+#include "main/MeisaiGrid.h"
 #include "platform/db/Abort.h"
 #include "platform/db/Database.h"
 #include "platform/db/DataSource.h"
@@ -266,12 +272,18 @@ void TFrameReserve::buildControls()
     listBar->addWidget(new QLabel(u"予約リスト"_s, this));
     ShpBtnMakeList = shapeButton(u"ShpBtnMakeList"_s, u"再生成"_s, this);
     ShpBtnMakeList->setToolTip(u"保存されたデータは変更されませんので、一度削除してください。"_s);
-    BtnSaveLines = shapeButton(u"BtnSaveLines"_s, u"保存"_s, this);
-    BtnDeleteLine = shapeButton(u"BtnDeleteLine"_s, u"削除"_s, this);
-    BtnCancelLine = shapeButton(u"BtnCancelLine"_s, u"取消"_s, this);
-    BtnCancelAllLines = shapeButton(u"BtnCancelAllLines"_s, u"全取消"_s, this);
-    for (TShapeBtn *b : {ShpBtnMakeList, BtnSaveLines, BtnDeleteLine, BtnCancelLine, BtnCancelAllLines})
-        listBar->addWidget(b);
+    listBar->addWidget(ShpBtnMakeList);
+    TlBarDBNav = new QToolBar(this);
+    TlBarDBNav->setObjectName(u"TlBarDBNav"_s);
+    TlBarDBNav->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    DataSetApplyUpdates1 = TlBarDBNav->addAction(u"保存"_s);
+    DataSetPost1 = TlBarDBNav->addAction(u"登録"_s);
+    DataSetInsert1 = TlBarDBNav->addAction(u"追加"_s);
+    DataSetDelete1 = TlBarDBNav->addAction(u"削除"_s);
+    DataSetCancel1 = TlBarDBNav->addAction(u"取消"_s);
+    DataSetUndo1 = TlBarDBNav->addAction(u"元に戻す"_s);
+    DataSetCancelUpdates1 = TlBarDBNav->addAction(u"全取消"_s);
+    listBar->addWidget(TlBarDBNav);
     listBar->addWidget(new QLabel(u"合計"_s, this));
     BvLbGoukei = new QLabel(this);
     BvLbGoukei->setObjectName(u"BvLbGoukei"_s);
@@ -279,6 +291,9 @@ void TFrameReserve::buildControls()
     BvLbGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     listBar->addWidget(BvLbGoukei);
     listBar->addStretch();
+    DBNavigator = new TMyDBNavigator(this);
+    DBNavigator->setObjectName(u"DBNavigator"_s);
+    listBar->addWidget(DBNavigator);
     outer->addLayout(listBar);
     auto *note = new QLabel(u"※下記の明細は家計簿データそのものです。ここで消すとデータも消えます。"
                             "期日が来るまでは「予約」状態となり通常は表示しません。"_s,
@@ -287,13 +302,52 @@ void TFrameReserve::buildControls()
     outer->addWidget(note);
 
     MeisaiCltSrc = new DataSource(this);
-    MyDbGridMeisai = new TMyDBGrid(this);
+    MyDbGridMeisai = new TMeisaiGrid(this);
     MyDbGridMeisai->setObjectName(u"MyDbGridMeisai"_s);
     MyDbGridMeisai->setOptions(DBGridOption::dgEditing | DBGridOption::dgTitles | DBGridOption::dgIndicator
                                | DBGridOption::dgColumnResize | DBGridOption::dgColLines | DBGridOption::dgRowLines
                                | DBGridOption::dgTabs);
     MyDbGridMeisai->setFixedColor(PaletteColor11);
+    MyDbGridMeisai->installEventFilter(this);
+    MyDbGridMeisai->onKeyDown = [this](QKeyEvent *e) { return gridKeyDown(e); };
+    MyDbGridMeisai->onEditorEnter = [this] { GoToNextLine(); };
+    MyDbGridMeisai->onTypeIntoEmpty = [this] {
+        if (lines() && lines()->isActive() && lines()->isEmpty())
+            InsertLine();
+    };
     outer->addWidget(MyDbGridMeisai, 2);
+    DBNavigator->setDataSource(MeisaiCltSrc);
+    // A pending edit the journal refuses keeps the line where it is.
+    DBNavigator->beforeMove = [this] {
+        MyDbGridMeisai->postEditor();
+        return !MyDbGridMeisai->editorRefused();
+    };
+
+    TLineMenuHost host;
+    host.grid = MyDbGridMeisai;
+    host.source = MeisaiCltSrc;
+    host.navigator = TlBarDBNav;
+    host.insertBefore = DataSetUndo1;
+    host.lines = [this]() -> TMeisaiClientDataSet * { return m_attached && CardNo > 0 ? lines() : nullptr; };
+    host.totals = [this] { ShowTotal(); };
+    host.namedShift = true;
+    host.pasteTarget = [this] {
+        // Pasted lines keep the card's kind rules; a read-only column (the
+        // category and the counterpart) is pasted too, only hidden ones are not.
+        TPasteTarget target;
+        target.pageKind = CardKind;
+        target.layoutKind = 1;
+        target.categoryCounterpart = true;
+        for (int i = 0; i < MyDbGridMeisai->columnCount(); ++i) {
+            const TMyDBGridColumn c = MyDbGridMeisai->column(i);
+            if (!c.fieldName.isEmpty())
+                target.columns << TPasteColumn{c.fieldName, c.visible && !MyDbGridMeisai->isColumnHidden(i)};
+        }
+        return target;
+    };
+    LineMenu = new TDeruLineMenu(this, host);
+    LineMenu->BtnEdit->setObjectName(u"FrBtnMenu"_s);
+    LineMenu->BtnEdit->setText(u"Menu"_s);
 
     // ---- wiring ----
     connect(CmbBoxSyusiIdo, &QComboBox::activated, this, [this](int index) { SelectCardKind(index + 1); });
@@ -314,21 +368,35 @@ void TFrameReserve::buildControls()
     connect(ShpBtnCardPost, &QAbstractButton::clicked, this, [this] { SaveCard(); });
     connect(ShpBtnCardCancel, &QAbstractButton::clicked, this, &TFrameReserve::CancelCard);
     connect(ShpBtnMakeList, &QAbstractButton::clicked, this, [this] { MakeList(); });
-    connect(BtnSaveLines, &QAbstractButton::clicked, this, [this] { SaveLines(); });
-    connect(BtnCancelAllLines, &QAbstractButton::clicked, this, &TFrameReserve::CancelLines);
-    connect(BtnCancelLine, &QAbstractButton::clicked, this, [this] {
+    connect(DataSetApplyUpdates1, &QAction::triggered, this, [this] {
+        MyDbGridMeisai->postEditor();
+        if (!MyDbGridMeisai->editorRefused())
+            SaveLines();
+    });
+    connect(DataSetPost1, &QAction::triggered, this, [this] {
+        MyDbGridMeisai->postEditor();
+        if (MyDbGridMeisai->editorRefused())
+            return;
+        TMeisaiClientDataSet *m = lines();
+        try {
+            if (m && m->isEditing())
+                m->post();
+        } catch (const EAbort &) {
+            // The line's own refusal was shown; the line stays in edit.
+        } catch (const std::exception &e) {
+            showFailure(u"明細を登録できませんでした。"_s, e);
+        }
+        updateActions();
+    });
+    connect(DataSetInsert1, &QAction::triggered, this, &TFrameReserve::InsertLine);
+    connect(DataSetCancel1, &QAction::triggered, this, [this] {
         if (TMeisaiClientDataSet *m = lines(); m && m->isEditing())
             m->cancel();
         updateActions();
     });
-    connect(BtnDeleteLine, &QAbstractButton::clicked, this, [this] {
-        TMeisaiClientDataSet *m = lines();
-        if (!m || !m->isActive() || m->isEmpty() || m->IsLockedRecord())
-            return;
-        if (MessageDlg(u"レコードを削除してもよいですか？"_s, MsgDlgType::Confirmation, mbOKCancel) != mrCancel)
-            m->remove();
-        updateActions();
-    });
+    connect(DataSetDelete1, &QAction::triggered, this, &TFrameReserve::DeleteLines);
+    connect(DataSetUndo1, &QAction::triggered, this, &TFrameReserve::UndoLine);
+    connect(DataSetCancelUpdates1, &QAction::triggered, this, &TFrameReserve::CancelLines);
     connect(MeisaiCltSrc, &DataSource::dataChange, this, [this] { updateActions(); });
     connect(MeisaiCltSrc, &DataSource::stateChange, this, [this] { updateActions(); });
 
@@ -953,6 +1021,7 @@ void TFrameReserve::ReloadLines()
     m->setCommandText(u"SELECT *\nFROM \"Master.db\" D\nWHERE (RECEIPTNO = %1)\nORDER BY RECDATE,GYONO"_s.arg(CardNo));
     m->CltReceiptNo = CardNo;
     m->CltLookupNo = -1;
+    setNewLineCodes();
     m->open();
     PrepareMeisaiLines();
     m->setIndexFieldNames(u"RECDATE;GYONO"_s);
@@ -1000,12 +1069,18 @@ bool TFrameReserve::SaveLines()
     TMeisaiClientDataSet *m = lines();
     if (!m || !m->isActive() || !m_attached)
         return true;
-    if (m->isEditing())
-        m->post();
-    if (m->changeCount() == 0)
-        return true;
+    // Text still in the grid's editor is part of the edit: it goes in, or the
+    // save stops on its refusal.
+    MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return false;
+    m->ClearSavePoint();
     bool saved = false;
     try {
+        if (m->isEditing())
+            m->post();
+        if (m->changeCount() == 0)
+            return true;
         saved = ApplyMeisaiUpdates();
     } catch (const EAbort &) {
         // A refusal that was shown to the user already.
@@ -1037,6 +1112,124 @@ void TFrameReserve::CancelLines()
     updateActions();
 }
 
+void TFrameReserve::setNewLineCodes()
+{
+    TMeisaiClientDataSet *m = lines();
+    if (!m)
+        return;
+    m->CltHimokuCODE = -1;
+    m->CltRecAiteCODE = -1;
+    m->CltZeiAtukai = 0;
+    if (!m_card || !m_card->isActive() || m_card->isEmpty())
+        return;
+    // A line typed under the card books what the card books: its category
+    // and account cannot be typed in the list (the columns are read-only).
+    const auto code = [this](const char *name) {
+        const int c = m_card->fieldByName(QLatin1String(name))->asInteger();
+        return c > 0 ? c : -1;
+    };
+    m->CltHimokuCODE = code(CardKind == 1 ? "KASICODE" : "KARICODE");
+    m->CltRecAiteCODE = code(CardKind == 1 ? "KARICODE" : "KASICODE");
+    m->CltZeiAtukai = uint8_t(m_card->fieldByName(u"ZEIATUKAI"_s)->asInteger());
+}
+
+void TFrameReserve::InsertLine()
+{
+    TMeisaiClientDataSet *m = lines();
+    if (!m || !m->isActive() || !m_attached || CardNo <= 0)
+        return;
+    MyDbGridMeisai->postEditor();
+    if (MyDbGridMeisai->editorRefused())
+        return;
+    try {
+        m->checkBrowseMode();
+        setNewLineCodes();
+        m->last();
+        m->append();
+    } catch (const EAbort &) {
+        // The pending line's own refusal was shown; it stays current.
+        return;
+    } catch (const std::exception &e) {
+        showFailure(u"明細を追加できませんでした。"_s, e);
+        return;
+    }
+    MyDbGridMeisai->setFocus();
+    for (int i = 0; i < MyDbGridMeisai->columnCount(); ++i)
+        if (MyDbGridMeisai->column(i).fieldName == u"RECDATE") {
+            const QModelIndex index = MyDbGridMeisai->currentIndex();
+            MyDbGridMeisai->setCurrentIndex(MyDbGridMeisai->model()->index(index.isValid() ? index.row() : 0, i));
+            break;
+        }
+    updateActions();
+}
+
+void TFrameReserve::DeleteLines()
+{
+    TMeisaiClientDataSet *m = lines();
+    if (!m || !m->isActive() || m->isEmpty() || MyDbGridMeisai->readOnly())
+        return;
+    try {
+        if (MyDbGridMeisai->selectedCount() == 0) {
+            if (!m->IsLockedRecord())
+                m->remove();
+        } else {
+            if (MessageDlg(u"選択中のレコードをすべて削除してよろしいですか？"_s, MsgDlgType::Information, mbYesNo)
+                != mrYes)
+                return;
+            // Cut: the lines go to the line clipboard, so they can be pasted back.
+            LineMenu->CopyLines(true);
+        }
+    } catch (const EAbort &) {
+        // The refusal was shown.
+    } catch (const std::exception &e) {
+        showFailure(u"明細を削除できませんでした。"_s, e);
+    }
+    ShowTotal();
+    updateActions();
+}
+
+void TFrameReserve::UndoLine()
+{
+    TMeisaiClientDataSet *m = lines();
+    if (!m || !m->isActive())
+        return;
+    m->undoLastChange(true);
+    ShowTotal();
+    updateActions();
+}
+
+void TFrameReserve::GoToNextLine()
+{
+    TMeisaiClientDataSet *m = lines();
+    if (!m || !m->isActive() || m->isEmpty())
+        return;
+    try {
+        if (m->isEditing())
+            m->post();
+        m->next();
+    } catch (const EAbort &) {
+        // The line's refusal was shown; it stays in edit.
+    } catch (const std::exception &e) {
+        showFailure(u"明細を登録できませんでした。"_s, e);
+    }
+    updateActions();
+}
+
+bool TFrameReserve::gridKeyDown(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (MyDbGridMeisai->editorMode())
+            return false;
+        GoToNextLine();
+        return true;
+    }
+    // Shift or Ctrl lets rows be selected, as for a cut or delete of several.
+    if (key == Qt::Key_Shift || key == Qt::Key_Control)
+        MyDbGridMeisai->setOptions(MyDbGridMeisai->options() | DBGridOption::dgMultiSelect);
+    return false;
+}
+
 void TFrameReserve::ShowTotal()
 {
     TMeisaiClientDataSet *m = lines();
@@ -1061,10 +1254,14 @@ void TFrameReserve::updateActions()
     ShpBtnMakeList->setEnabled(cardOpen && !cardChanged && codes && CardNo > 0);
     TMeisaiClientDataSet *m = lines();
     const bool open = m && m_attached && m->isActive();
-    BtnSaveLines->setEnabled(open && (m->changeCount() > 0 || m->isEditing()));
-    BtnCancelAllLines->setEnabled(BtnSaveLines->isEnabled());
-    BtnCancelLine->setEnabled(open && m->isEditing());
-    BtnDeleteLine->setEnabled(open && !m->isEmpty());
+    const bool changes = open && (m->changeCount() > 0 || m->isEditing());
+    DataSetApplyUpdates1->setEnabled(changes);
+    DataSetCancelUpdates1->setEnabled(changes);
+    DataSetPost1->setEnabled(open && m->isEditing());
+    DataSetCancel1->setEnabled(open && m->isEditing());
+    DataSetInsert1->setEnabled(open && CardNo > 0);
+    DataSetDelete1->setEnabled(open && !m->isEmpty() && !m->IsLockedRecord());
+    DataSetUndo1->setEnabled(open && m->changeCount() > 0);
 }
 
 // ---- the selector ------------------------------------------------------------------------
@@ -1121,6 +1318,17 @@ void TFrameReserve::cardChoose(int code, const QString &name)
 
 bool TFrameReserve::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == MyDbGridMeisai) {
+        // Without a selected row the row selection goes off again at the key's release.
+        if (event->type() == QEvent::KeyRelease && MyDbGridMeisai->selectedCount() == 0
+            && MyDbGridMeisai->options().testFlag(DBGridOption::dgMultiSelect))
+        {
+            DBGridOptions options = MyDbGridMeisai->options();
+            options.setFlag(DBGridOption::dgMultiSelect, false);
+            MyDbGridMeisai->setOptions(options);
+        }
+        return QFrame::eventFilter(watched, event);
+    }
     auto *edit = qobject_cast<QLineEdit *>(watched);
     if (edit && event->type() == QEvent::FocusIn && edit != DBEditKingaku && edit != DBEditCardName)
         showCardList(edit);

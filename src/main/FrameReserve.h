@@ -9,13 +9,19 @@
 #include "main/MainForm.h"
 
 class DataSource;
+class QAction;
 class QButtonGroup;
+class QToolBar;
+class TDeruLineMenu;
+class TMeisaiGrid;
+class TMyDBNavigator;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QKeyEvent;
 class QTabBar;
 class TFrameSelecter;
 class TMyDBGrid;
@@ -69,6 +75,14 @@ public:
     // "保存" of the lines.
     bool SaveLines();
     void CancelLines();
+    // "追加": a new line of the card, taking the card's codes and tax treatment.
+    void InsertLine();
+    // "削除": the current line, or the selected ones after asking.
+    void DeleteLines();
+    // "元に戻す": takes back the last change of the lines.
+    void UndoLine();
+    // Enter in the grid: the line is posted and the next one becomes current.
+    void GoToNextLine();
     void OpenMonthly();
     void ShowTotal();
 
@@ -111,12 +125,19 @@ public:
     QLabel *LbCardNo = nullptr;
     TFrameSelecter *FrSelecter = nullptr;
     TShapeBtn *ShpBtnMakeList = nullptr;
-    TShapeBtn *BtnSaveLines = nullptr;
-    TShapeBtn *BtnDeleteLine = nullptr;
-    TShapeBtn *BtnCancelLine = nullptr;
-    TShapeBtn *BtnCancelAllLines = nullptr;
+    QToolBar *TlBarDBNav = nullptr;
+    QAction *DataSetApplyUpdates1 = nullptr; // 保存
+    QAction *DataSetPost1 = nullptr;         // 登録
+    QAction *DataSetInsert1 = nullptr;       // 追加
+    QAction *DataSetDelete1 = nullptr;       // 削除
+    QAction *DataSetCancel1 = nullptr;       // 取消
+    QAction *DataSetUndo1 = nullptr;         // 元に戻す
+    QAction *DataSetCancelUpdates1 = nullptr; // 全取消
+    TMyDBNavigator *DBNavigator = nullptr;
     QLabel *BvLbGoukei = nullptr;
-    TMyDBGrid *MyDbGridMeisai = nullptr;
+    TMeisaiGrid *MyDbGridMeisai = nullptr;
+    // The line menu ("Menu" on the list bar and the grid's context menu).
+    TDeruLineMenu *LineMenu = nullptr;
 
     TReserveCardClt *ReserveCardClt() const { return m_card.get(); }
 
@@ -133,6 +154,8 @@ private:
     void cardChoose(int code, const QString &name);
     void updateActions();
     bool checkMonths(QDate &start, QDate &end);
+    void setNewLineCodes();
+    bool gridKeyDown(QKeyEvent *event);
     bool storeCard();
 
     std::unique_ptr<TReserveCardClt> m_card;

@@ -73,7 +73,10 @@ private slots:
         QTest::newRow("transfer table") << 3 << 1 << 3 << "銀行A" << "" << "銀行A" << QVariant() << 0 << true;
         QTest::newRow("transfer voucher") << 3 << 8 << 3 << "カードA" << "" << "カードA" << QVariant(true) << 0 << false;
         QTest::newRow("transfer free") << 3 << 7 << 3 << "" << "" << "" << QVariant() << 0 << false;
-        QTest::newRow("scheduled") << 2 << 4 << 4 << "" << "" << "" << QVariant() << 0 << false;
+        // scheduled lines take the card's category and account by the card's kind
+        QTest::newRow("scheduled expense") << 2 << 4 << 4 << "食費" << "現金" << "" << QVariant() << 1 << false;
+        QTest::newRow("scheduled income") << 1 << 4 << 4 << "現金" << "給与" << "" << QVariant() << 1 << false;
+        QTest::newRow("scheduled transfer") << 3 << 4 << 4 << "銀行A" << "現金" << "" << QVariant() << 1 << false;
     }
     void newLineDefaults()
     {

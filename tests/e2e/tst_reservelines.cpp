@@ -1,0 +1,275 @@
+#include <QAction>
+#include <QMenu>
+#include <QToolButton>
+#include <QtTest>
+
+#include "DialogQueue.h"
+#include "ReservePageDriver.h"
+#include "controls/MyDBNavigator.h"
+#include "data/DatModEvents.h"
+#include "data/ModalForm.h"
+#include "main/DeruLineMenu.h"
+#include "main/MeisaiGrid.h"
+
+using namespace Qt::StringLiterals;
+
+// The line list of the 予約 page as a user works it: lines typed under a
+// card, undone, cut and pasted through the line menu, walked with the
+// navigator and Enter, refused input and the program closed in the middle of
+// an edit.
+class TestReserveLines : public QObject, private ReservePageDriver
+{
+    Q_OBJECT
+
+    TFrameReserve *page = nullptr;
+    int no = 0;
+
+    TMeisaiClientDataSet *lines() { return DatMod->MeisaiClt; }
+
+    // A saved expense card (食費 from 現金, 3000 on the 5th) with its three
+    // months of lines saved.
+    void savedCard()
+    {
+        page = openPage();
+        QVERIFY(page);
+        fillCard(page, u"保険"_s, u"3000"_s, 5);
+        QVERIFY(page->SaveCard());
+        QVERIFY(page->SaveLines());
+        no = page->CardNo;
+        QCOMPARE(lines()->recordCount(), 3);
+    }
+
+    int column(const QString &field)
+    {
+        const QList<TMyDBGridColumn> cols = page->MyDbGridMeisai->columns();
+        for (int i = 0; i < cols.size(); ++i)
+            if (cols[i].fieldName == field)
+                return i;
+        return -1;
+    }
+
+    // Opens the editor of a column on the current line and types text.
+    QLineEdit *openEditor(const QString &field, const QString &text)
+    {
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const int col = column(field);
+        const int row = grid->currentIndex().isValid() ? grid->currentIndex().row() : qMax(0, lines()->recNo() - 1);
+        const QModelIndex index = grid->dataModel()->index(row, col);
+        if (!index.isValid())
+            return nullptr;
+        grid->setFocus();
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        if (!QTest::qWaitFor([grid] { return grid->editorMode(); }))
+            return nullptr;
+        auto *editor = qobject_cast<QLineEdit *>(grid->inplaceEditor());
+        if (!editor)
+            return nullptr;
+        editor->setFocus();
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        return editor;
+    }
+
+    bool typeInto(const QString &field, const QString &text)
+    {
+        QLineEdit *editor = openEditor(field, text);
+        if (!editor)
+            return false;
+        QTest::keyClick(editor, Qt::Key_Return);
+        return QTest::qWaitFor([this] { return !page->MyDbGridMeisai->editorMode(); });
+    }
+
+    Currency amountAt(int recNo)
+    {
+        lines()->setRecNo(recNo);
+        return lines()->fieldByName(u"KINGAKU"_s)->asCurrency();
+    }
+
+private slots:
+    void init()
+    {
+        makeBook();
+        readCodes();
+    }
+    void cleanup()
+    {
+        ModalForms::clear();
+        page = nullptr;
+        dropWorld();
+    }
+
+    // 追加 starts a line that books what the card books and is scheduled; the
+    // date and amount typed into the grid are saved with it.
+    void typedLineTakesTheCard()
+    {
+        savedCard();
+        QVERIFY(page->DataSetInsert1->isEnabled());
+        page->DataSetInsert1->trigger();
+        QCOMPARE(lines()->state(), DataSetState::Insert);
+        const QDate day = QDate::currentDate().addMonths(2);
+        QVERIFY(typeInto(u"RECDATE"_s, day.toString(u"yyyy/MM/dd"_s)));
+        QVERIFY(typeInto(u"KINGAKU"_s, u"4500"_s));
+        QVERIFY(page->DataSetApplyUpdates1->isEnabled());
+        page->DataSetApplyUpdates1->trigger();
+        QCOMPARE(lines()->changeCount(), 0);
+        QCOMPARE(count(u"RECEIPTNO = %1 AND KINGAKU = 4500 AND RECDATE = '%2' AND RESERVED = 1 AND STYLE = 4 "
+                       "AND ORIGIN = 4 AND KARICODE = %3 AND KASICODE = %4"_s.arg(no)
+                           .arg(day.toString(Qt::ISODate))
+                           .arg(food)
+                           .arg(cash)),
+                 1);
+        QCOMPARE(page->BvLbGoukei->text(), u"13,500"_s);
+    }
+
+    // Text the line cannot take says why in Japanese and changes nothing:
+    // the line keeps its value, and the save and the close that follow write
+    // the book as it was.
+    void refusedInputKeepsTheBook_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letters in the amount") << u"KINGAKU"_s << u"abc"_s << u"式が正しくありません。"_s;
+        QTest::newRow("30 February") << u"RECDATE"_s << u"2027/02/30"_s << u"日付"_s;
+        QTest::newRow("month 13") << u"RECDATE"_s << u"2027/13/01"_s << u"日付"_s;
+    }
+    void refusedInputKeepsTheBook()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        savedCard();
+        lines()->first();
+        const QString value = lines()->fieldByName(field)->asString();
+        auto book = [this] {
+            return db().scalar(u"SELECT group_concat(RECDATE || ':' || KINGAKU) FROM Master WHERE RECEIPTNO = ?"_s,
+                               {no})
+                .toString();
+        };
+        const QString before = book();
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, message);
+        QLineEdit *editor = openEditor(field, typed);
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(dialogs.pending(), 0);
+        QVERIFY(dialogs.done());
+        lines()->first();
+        QCOMPARE(lines()->fieldByName(field)->asString(), value);
+        QVERIFY(page->SaveLines());
+        QCOMPARE(book(), before);
+        QVERIFY(window->close());
+    }
+
+    // An amount typed but not yet entered when the program closes is saved,
+    // not dropped.
+    void closingMidEditSavesTheLine()
+    {
+        savedCard();
+        lines()->last();
+        QVERIFY(openEditor(u"KINGAKU"_s, u"7777"_s));
+        QVERIFY(window->close());
+        stop();
+        Database book;
+        book.open(folder + u"/PomuZenitData.db"_s);
+        QCOMPARE(book.scalar(u"SELECT COUNT(*) FROM Master WHERE RECEIPTNO = ? AND KINGAKU = 7777"_s, {no}).toInt(),
+                 1);
+        book.close();
+    }
+
+    // 元に戻す takes back the last change first: a deleted line comes back,
+    // then the changed amount, and the total follows.
+    void undoTakesBackTheLastChange()
+    {
+        savedCard();
+        QVERIFY(!page->DataSetUndo1->isEnabled());
+        lines()->first();
+        QVERIFY(typeInto(u"KINGAKU"_s, u"100"_s));
+        lines()->last();
+        page->DataSetDelete1->trigger();
+        QCOMPARE(lines()->recordCount(), 2);
+        QCOMPARE(page->BvLbGoukei->text(), u"3,100"_s);
+        QVERIFY(page->DataSetUndo1->isEnabled());
+        page->DataSetUndo1->trigger();
+        QCOMPARE(lines()->recordCount(), 3);
+        QCOMPARE(page->BvLbGoukei->text(), u"6,100"_s);
+        page->DataSetUndo1->trigger();
+        QCOMPARE(amountAt(1), Currency::fromInt(3000));
+        QCOMPARE(page->BvLbGoukei->text(), u"9,000"_s);
+        QCOMPARE(lines()->changeCount(), 0);
+        QVERIFY(!page->DataSetUndo1->isEnabled());
+    }
+
+    // The line menu on the card's lines: selected lines cut (削除 with a
+    // selection asks first), pasted back at the end under the card, the menu's
+    // own undo taking back a paste; the shift items name the column.
+    void lineMenuCutsAndPastes()
+    {
+        savedCard();
+        TDeruLineMenu *menu = page->LineMenu;
+        QCOMPARE(menu->BtnEdit->text(), u"Menu"_s);
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        grid->setFocus();
+        grid->setCurrentIndex(grid->dataModel()->index(0, column(u"KINGAKU"_s)));
+        emit menu->PopActBndMeisai->aboutToShow();
+        QCOMPARE(menu->ActShiftUp->text(), u"ここから 金額 を上へずらす。"_s);
+        QCOMPARE(menu->ActShiftDown->text(), u"ここから 金額 を下へずらす。"_s);
+
+        grid->toggleRowSelected(0);
+        grid->toggleRowSelected(1);
+        DialogQueue dialogs;
+        dialogs.answer(mrYes, u"選択中のレコードをすべて削除してよろしいですか？"_s);
+        page->DataSetDelete1->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(lines()->recordCount(), 1);
+        QCOMPARE(CopyClt(*DatMod)->recordCount(), 2);
+
+        menu->PasteLines(true);
+        QCOMPARE(lines()->recordCount(), 3);
+        QCOMPARE(page->BvLbGoukei->text(), u"9,000"_s);
+        menu->PasteLines(true);
+        QCOMPARE(lines()->recordCount(), 5);
+        menu->UndoLineOperation();
+        QCOMPARE(lines()->recordCount(), 3);
+        QVERIFY(page->SaveLines());
+        QCOMPARE(count(u"RECEIPTNO = %1 AND KARICODE = %2 AND KASICODE = %3 AND KINGAKU = 3000"_s.arg(no)
+                           .arg(food)
+                           .arg(cash)),
+                 3);
+    }
+
+    // The navigator moves only where it can; Enter in the grid moves to the
+    // next line; Shift turns row selection on until it is let go with
+    // nothing selected.
+    void navigatorAndKeys()
+    {
+        savedCard();
+        TMyDBNavigator *nav = page->DBNavigator;
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        lines()->first();
+        QVERIFY(!nav->BtnFirst->isEnabled());
+        QVERIFY(nav->BtnNext->isEnabled());
+        nav->BtnLast->click();
+        QCOMPARE(lines()->recNo(), 3);
+        QVERIFY(!nav->BtnNext->isEnabled());
+        QVERIFY(nav->BtnPrior->isEnabled());
+        nav->BtnPrior->click();
+        QCOMPARE(lines()->recNo(), 2);
+        nav->BtnFirst->click();
+        QCOMPARE(lines()->recNo(), 1);
+
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(lines()->recNo(), 2);
+
+        QVERIFY(!grid->getMultiSelectMode());
+        QTest::keyPress(grid, Qt::Key_Shift);
+        QVERIFY(grid->getMultiSelectMode());
+        QTest::keyRelease(grid, Qt::Key_Shift);
+        QVERIFY(!grid->getMultiSelectMode());
+    }
+};
+
+QTEST_MAIN(TestReserveLines)
+#include "tst_reservelines.moc"
