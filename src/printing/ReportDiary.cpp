@@ -23,7 +23,7 @@ TFrameLrpMemoList::TFrameLrpMemoList()
     LRItemTitle->SetText(u"仕訳リスト"_s);
 
     auto grid = std::make_unique<TLRGridPanel>(u"LRGridPnlMain"_s);
-    grid->setBounds(QRect(0, 40, 10, 900));
+    grid->setBounds(QRect(0, 1000, 10, 900));   // under the title
     LRGridPnlMain = LightRep1.add(std::move(grid));
     LRGridPnlMain->set(Qt::black, lsSingle, lsSingle, lsSingle, lsSingle);
     LRGridPnlMain->ChildLines().set(Qt::black, lsHalf, lsNone, lsNone, lsHalf);
@@ -41,10 +41,12 @@ TFrameLrpMemoList::TFrameLrpMemoList()
     LRLyoPnlFooter = LightRep1.add(std::move(footer));
     ItemPage = LRLyoPnlFooter->add(std::make_unique<TLRItem>(u"ItemPage"_s));
     ItemPage->Font = ReportFont(11);
+    ItemPage->SetVMargin(0);   // a whole line fits the footer only without a margin
     ItemPage->Alignment = Qt::AlignHCenter;
     ItemPage->setBounds(QRect(0, 2, 140, 16));
     ItemDate = LRLyoPnlFooter->add(std::make_unique<TLRItem>(u"ItemDate"_s));
     ItemDate->Font = ReportFont(9);
+    ItemDate->SetVMargin(0);   // a whole line fits the footer only without a margin
     ItemDate->Alignment = Qt::AlignRight;
     ItemDate->setBounds(QRect(0, 2, 120, 16));
 
@@ -115,12 +117,15 @@ void TFrameLrpMemoList::Relayout()
         ItemRecDate->Alignment = Qt::AlignLeft;
         ItemRecDate->LineBottom = lsHalf;
         ItemRecDate->LineRight = lsNone;
+        // One line under the day: a long holiday name shrinks to the cell's width.
+        ItemRecDate->WordWrap = false;
         ItemMemo->setBounds(QRect(0, h, cell.width(), qMax(1, cell.height() - h)));
     } else {
         ItemRecDate->setBounds(QRect(0, 0, m_dateDesignWidth, cell.height()));
         ItemRecDate->Alignment = Qt::AlignLeft;
         ItemRecDate->LineBottom = lsNone;
         ItemRecDate->LineRight = lsHalf;
+        ItemRecDate->WordWrap = true;   // the holiday's name on the line below the day
         ItemMemo->setBounds(QRect(m_dateDesignWidth, 0, qMax(1, cell.width() - m_dateDesignWidth), cell.height()));
     }
     const int fw = LRLyoPnlFooter->width();

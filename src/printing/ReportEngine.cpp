@@ -209,6 +209,8 @@ void TLRGridPanel::SetRowCount(int count)
 
 void TLRGridPanel::realign()
 {
+    if (!m_child)
+        return;   // while the cell template is being made
     const int w = m_colCount > 1 ? width() / m_colCount : width();
     const int h = m_rowCount > 1 ? height() / m_rowCount : height();
     m_child->setBounds(QRect(0, 0, w, h));

@@ -109,12 +109,15 @@ TFrameAutoLightRep::TFrameAutoLightRep()
 
     ItemDate = LRLyoPnlFooter->add(std::make_unique<TLRItem>(u"ItemDate"_s));
     ItemDate->Font = font(9);
+    ItemDate->SetVMargin(0);   // a whole line fits the 16-pixel footer only without a margin
     ItemDate->SetHMargin(4);
     ItemPage = LRLyoPnlFooter->add(std::make_unique<TLRItem>(u"ItemPage"_s));
     ItemPage->Font = font(11);
+    ItemPage->SetVMargin(0);   // a whole line fits the 16-pixel footer only without a margin
     ItemPage->Alignment = Qt::AlignHCenter;
     ItBottomTitle = LRLyoPnlFooter->add(std::make_unique<TLRItem>(u"ItBottomTitle"_s));
     ItBottomTitle->Font = font(11);
+    ItBottomTitle->SetVMargin(0);   // a whole line fits the 16-pixel footer only without a margin
     ItBottomTitle->Alignment = Qt::AlignRight;
 
     ApplyLineStyle();
