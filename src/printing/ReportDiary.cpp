@@ -187,3 +187,14 @@ bool TFrameLrpMemoList::Print(QPagedPaintDevice &device, QString *why)
     ComputePageCount();
     return PrintReportPages(device, LightRep1, PageCount, [this](int page) { PositionPage(page); }, why);
 }
+
+bool TFrameLrpMemoList::PrintToPdf(const QString &file, QString *why)
+{
+    if (!m_hasSource || m_source.MemoClt.isEmpty()) {
+        if (why)
+            *why = ReportNothingToPrintText();
+        return false;
+    }
+    ComputePageCount();
+    return PrintReportToPdf(file, LightRep1, PageCount, [this](int page) { PositionPage(page); }, why);
+}

@@ -55,6 +55,8 @@ public:
     void PositionPage(int page) { m_row = (page - 1) * DaysPerPage(); }
     // Every page onto the device; false with the reason when there is no day.
     bool Print(QPagedPaintDevice &device, QString *why = nullptr);
+    // Every page into a PDF file whose text reads back as printed.
+    bool PrintToPdf(const QString &file, QString *why = nullptr);
 
 private:
     void LRGridPnlMainPrintPanel(TPrintStatus &status);

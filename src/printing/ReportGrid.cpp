@@ -397,3 +397,14 @@ bool TFrameAutoLightRep::Print(QPagedPaintDevice &device, QString *why)
     ComputePageCount();
     return PrintReportPages(device, LightRep, PageCount, [this](int page) { PositionPage(page); }, why);
 }
+
+bool TFrameAutoLightRep::PrintToPdf(const QString &file, QString *why)
+{
+    if (!m_cursor.active() || HeadItems.isEmpty() || RecordCount() == 0) {
+        if (why)
+            *why = ReportNothingToPrintText();
+        return false;
+    }
+    ComputePageCount();
+    return PrintReportToPdf(file, LightRep, PageCount, [this](int page) { PositionPage(page); }, why);
+}

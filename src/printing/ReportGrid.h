@@ -72,6 +72,8 @@ public:
     void PositionPage(int page);
     // Every page onto the device; false with the reason when there is nothing to print.
     bool Print(QPagedPaintDevice &device, QString *why = nullptr);
+    // Every page into a PDF file whose text reads back as printed.
+    bool PrintToPdf(const QString &file, QString *why = nullptr);
 
 private:
     void AddColumn(const QString &caption, int width, int column, Qt::Alignment alignment, ColumnKind kind);

@@ -18,3 +18,16 @@ QString ReportNothingToPrintText();
 // the device is free for the next job, and the error goes on to the caller.
 bool PrintReportPages(QPagedPaintDevice &device, TLightRep &report, int pageCount,
                       const std::function<void(int page)> &preparePage, QString *why = nullptr);
+
+// Prints the pages into a PDF file (600 dpi) and mends its text map, so the
+// file's text reads back as printed (see RepairPdfTextMap).
+bool PrintReportToPdf(const QString &file, TLightRep &report, int pageCount,
+                      const std::function<void(int page)> &preparePage, QString *why = nullptr);
+
+// The CJK faces draw an ideograph and the radical of the same shape (日 and ⽇)
+// with one glyph, and Qt's PDF writer names each glyph by the lowest code that
+// maps to it: search and copy in a viewer would give radicals. This rewrites
+// the text map of the written file so those glyphs read as the ideographs.
+// The map is stored uncompressed and the codes keep their length, so the
+// file's offsets stay valid. False when the file cannot be read or written.
+bool RepairPdfTextMap(const QString &file);

@@ -41,11 +41,8 @@ int PdfPageCount(const QString &file)
 
 QString PdfPageText(const QString &file, int page)
 {
-    // Qt's PDF writer names each glyph by the first character that maps to it,
-    // and the CJK faces draw 日 and the radical ⽇ with one glyph: the text read
-    // back is folded to the ideographs (NFKC) so the checks read as printed.
     return run(u"pdftotext"_s, {u"-layout"_s, u"-f"_s, QString::number(page), u"-l"_s, QString::number(page), file,
-                                u"-"_s}).normalized(QString::NormalizationForm_KC);
+                                u"-"_s});
 }
 
 bool PdfPageHasInk(const QString &file, int page)

@@ -103,12 +103,8 @@ private slots:
 
         QTemporaryDir dir;
         const QString file = dir.filePath(u"register.pdf"_s);
-        {
-            QPdfWriter pdf(file);
-            pdf.setResolution(300);
-            QString why;
-            QVERIFY2(report.Print(pdf, &why), qPrintable(why));
-        }
+        QString why;
+        QVERIFY2(report.PrintToPdf(file, &why), qPrintable(why));
         const int pages = (int(rows.size()) + 61) / 62;
         QCOMPARE(report.PageCount, pages);
         QCOMPARE(PdfPageCount(file), pages);
