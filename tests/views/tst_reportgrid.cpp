@@ -8,10 +8,14 @@
 #include "BookFixture.h"
 #include "PdfReader.h"
 #include "controls/CurrencyGrid.h"
+#include "controls/FrameBtn.h"
+#include <QRadioButton>
+#include <QDateEdit>
 #include "data/HimokuCache.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
+#include "printing/ReportBalanceSheet.h"
 #include "printing/ReportGrid.h"
 #include "views/FrameKouzaSyukei.h"
 #include "views/KouzaRegister.h"
@@ -146,6 +150,80 @@ private slots:
             QCOMPARE(two.count(top2), 1);
         for (int p = 1; p <= pages; ++p)
             QVERIFY2(PdfPageHasInk(file, p), qPrintable(QString::number(p)));
+    }
+
+    // The balance sheet of the account totals page: both tables with every row
+    // and their totals, then the household's capital and its ratio.
+    void balanceSheetOfTheOverview()
+    {
+        TFrameKouzaSyukei page;
+        page.resize(1200, 700);
+        page.DTPGaiyoSimeBi->setDate(QDate(2026, 2, 15));
+        page.CmBoxGetudo->setCurrentIndex(0);
+        page.Data.GetudoMode = false;
+        page.show();
+        page.InitPage();
+        QCOMPARE(page.View, 0);
+        TBalanceSheetSource source;
+        source.HyouSisan = page.HyouSisan;
+        source.HyouFusai = page.HyouFusai;
+        source.View = page.View;
+        source.SyukeiBi = page.RBtnGaiyoSyukeiBi->isChecked();
+        source.GaiyoSimeBi = page.DTPGaiyoSimeBi->date();
+        source.AllGakuCaption = page.FrBtnAllGaku->text();
+        TFrameLrpSisanGaiyo report;
+        report.SetSource(source);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"balance.pdf"_s);
+        QString why;
+        QVERIFY2(report.PrintToPdf(file, &why), qPrintable(why));
+        QCOMPARE(PdfPageCount(file), 1);
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(u"わが家のバランスシート"_s), qPrintable(text));
+        for (const QString &head : {u"資産の部"_s, u"負債の部"_s, u"資本の部"_s, u"わが家の資本"_s, u"(自己資本比率)"_s})
+            QVERIFY2(text.contains(head), qPrintable(head));
+        for (TCurrencyGrid *table : {page.HyouSisan, page.HyouFusai})
+            for (int r = 1; r < table->rowCount(); ++r)
+                QVERIFY2(text.contains(table->displayText(0, r).trimmed()), qPrintable(table->displayText(0, r)));
+        const Currency assets = page.HyouSisan->getValue(1, 1);
+        const Currency liabilities = page.HyouFusai->getValue(1, 1);
+        QVERIFY(text.contains(KingakuToStr(assets)));
+        QVERIFY(text.contains(KingakuToStr(assets - liabilities)));
+        QVERIFY(text.contains(TFrameLrpSisanGaiyo::RatioText(assets, liabilities)));
+        QVERIFY(PdfPageHasInk(file, 1));
+    }
+
+    // Thirty rows a side while both tables fit; else both sides as long as the
+    // longer one, so the assets side keeps its last rows and totals.
+    void balanceSheetPanelRows_data()
+    {
+        QTest::addColumn<int>("assets");
+        QTest::addColumn<int>("liabilities");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("both fit") << 30 << 25 << 0 << 30;
+        QTest::newRow("assets longer") << 40 << 20 << 1 << 40;
+        QTest::newRow("liabilities and capital longer") << 20 << 40 << 0 << 45;
+        QTest::newRow("assets longer than liabilities alone") << 29 << 27 << 0 << 32;
+        QTest::newRow("assets beyond the capital block") << 40 << 27 << 0 << 40;
+    }
+    void balanceSheetPanelRows()
+    {
+        QFETCH(int, assets);
+        QFETCH(int, liabilities);
+        QFETCH(int, view);
+        QFETCH(int, rows);
+        const QPair<int, int> got = TFrameLrpSisanGaiyo::PanelRows(assets, liabilities, view);
+        QCOMPARE(got.first, rows);
+        QCOMPARE(got.second, rows);
+        QVERIFY(got.first >= assets);
+    }
+
+    void capitalRatio()
+    {
+        QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(300000), Currency::fromInt(100000)), u"50.0%"_s);
+        QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(5000), Currency::fromInt(-5000)), u"---"_s);
+        QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(700), Currency::fromInt(700)), u"0.0%"_s);
     }
 
     // A grid with no records prints nothing and says so.
