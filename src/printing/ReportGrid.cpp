@@ -9,6 +9,8 @@
 
 #include "controls/MyDBGrid.h"
 #include "data/HimokuCache.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/DataSetModel.h"
 #include "platform/db/Field.h"
 #include "printing/ReportPrint.h"
 
@@ -203,18 +205,17 @@ void TFrameAutoLightRep::SetDBGrid(QTableView *grid)
     m_fontHeight = gridFont.pixelSize() > 0 ? gridFont.pixelSize()
                    : gridFont.pointSizeF() > 0 ? int(std::lround(gridFont.pointSizeF() * 96 / 72))
                                                : 12;
-    auto *dbGrid = qobject_cast<TMyDBGrid *>(grid);
-    QHeaderView *header = grid->horizontalHeader();
-    for (int visual = 0; visual < header->count(); ++visual) {
-        const int column = header->logicalIndex(visual);
-        if (column < 0 || grid->isColumnHidden(column))
-            continue;
-        ColumnKind kind = ckText;
-        Qt::Alignment alignment = Qt::AlignLeft;
-        if (dbGrid) {
-            Field *field = dbGrid->columnField(column);
-            if (!field)
-                continue;   // a column without a field has nothing to print
+    if (auto *dbGrid = qobject_cast<TMyDBGrid *>(grid)) {
+        // The data grid's own column list, in the order shown: a column whose
+        // field the data set lacks has no model column and nothing to print.
+        ::DataSet *ds = dbGrid->dataSet();
+        for (const TMyDBGridColumn &c : dbGrid->columns()) {
+            Field *field = ds ? ds->findField(c.fieldName) : nullptr;
+            const int column = dbGrid->dataModel()->columnOf(c.fieldName);
+            if (!c.visible || !field || column < 0)
+                continue;
+            ColumnKind kind = ckText;
+            Qt::Alignment alignment = Qt::AlignLeft;
             switch (field->dataType()) {
             case FieldType::Date: kind = ckDate; break;
             case FieldType::Currency: kind = ckAmount; alignment = Qt::AlignRight; break;
@@ -223,26 +224,38 @@ void TFrameAutoLightRep::SetDBGrid(QTableView *grid)
             case FieldType::Float: alignment = Qt::AlignRight; break;
             default: break;
             }
-        } else {
-            const int probe = qMin(model->rowCount(), 50);
-            for (int r = 0; r < probe; ++r) {
-                const QVariant v = model->data(model->index(r, column), Qt::EditRole);
-                if (v.isNull())
-                    continue;
-                if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
-                    kind = ckDate;
-                else if (isNumber(v))
-                    kind = ckAmount;
-                break;
-            }
-            const QVariant a = model->data(model->index(0, column), Qt::TextAlignmentRole);
-            const Qt::Alignment h = Qt::Alignment(a.toInt()) & Qt::AlignHorizontal_Mask;
-            alignment = h & Qt::AlignRight ? Qt::AlignRight : h & Qt::AlignHCenter ? Qt::AlignHCenter
-                                                                                  : Qt::AlignLeft;
-            if (kind == ckAmount && !(alignment & Qt::AlignRight))
-                kind = ckText;   // numbers shown as codes, not amounts
+            if (c.alignment & Qt::AlignHorizontal_Mask)
+                alignment = c.alignment & Qt::AlignHorizontal_Mask;
+            AddColumn(c.caption.isEmpty() ? field->displayLabel() : c.caption, c.width, column, alignment, kind);
         }
+        AutoWidth = true;
+        Layout();
+        return;
+    }
+    QHeaderView *header = grid->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (column < 0 || grid->isColumnHidden(column))
+            continue;
+        ColumnKind kind = ckText;
+        Qt::Alignment alignment = Qt::AlignLeft;
         const QString caption = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int probe = qMin(model->rowCount(), 50);
+        for (int r = 0; r < probe; ++r) {
+            const QVariant v = model->data(model->index(r, column), Qt::EditRole);
+            if (v.isNull())
+                continue;
+            if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
+                kind = ckDate;
+            else if (isNumber(v))
+                kind = ckAmount;
+            break;
+        }
+        const QVariant a = model->data(model->index(0, column), Qt::TextAlignmentRole);
+        const Qt::Alignment h = Qt::Alignment(a.toInt()) & Qt::AlignHorizontal_Mask;
+        alignment = h & Qt::AlignRight ? Qt::AlignRight : h & Qt::AlignHCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+        if (kind == ckAmount && !(alignment & Qt::AlignRight))
+            kind = ckText;   // numbers shown as codes, not amounts
         AddColumn(caption, grid->columnWidth(column), column, alignment, kind);
     }
     AutoWidth = true;

@@ -7,6 +7,7 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QPainter>
+#include <QPrinter>
 
 #include "printing/ReportEngine.h"
 
@@ -41,6 +42,10 @@ bool PrintReportPages(QPagedPaintDevice &device, TLightRep &report, int pageCoun
             report.PrintTo(painter, device.width(), page, 1);
         }
     } catch (...) {
+        // A printer job is dropped, not sent half drawn; either way the
+        // device is free again for the next print.
+        if (auto *printer = dynamic_cast<QPrinter *>(&device))
+            printer->abort();
         painter.end();
         throw;
     }

@@ -8,6 +8,9 @@
 #include "BookFixture.h"
 #include "PdfReader.h"
 #include "controls/CurrencyGrid.h"
+#include "controls/MyDBGrid.h"
+#include "platform/db/ClientDataSet.h"
+#include "platform/db/DataSource.h"
 #include "controls/FrameBtn.h"
 #include <QRadioButton>
 #include <QDateEdit>
@@ -224,6 +227,70 @@ private slots:
         QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(300000), Currency::fromInt(100000)), u"50.0%"_s);
         QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(5000), Currency::fromInt(-5000)), u"---"_s);
         QCOMPARE(TFrameLrpSisanGaiyo::RatioText(Currency::fromInt(700), Currency::fromInt(700)), u"0.0%"_s);
+    }
+
+    // A data grid: its visible columns with a field, in the order shown; the
+    // date column's Sunday and the negative amount print red, the positive
+    // amount and the weekday black.
+    void dataGridColumnsAndColours()
+    {
+        ClientDataSet ds;
+        ds.setFieldDefs({{u"HIDUKE"_s, FieldType::Date}, {u"NAME"_s, FieldType::String, 40},
+                         {u"KINGAKU"_s, FieldType::Currency}, {u"DATANO"_s, FieldType::Integer}});
+        ds.createDataSet();
+        const struct { QDate d; const char *name; int amount; } rows[] = {
+            {QDate(2026, 3, 2), "にんじん", 198}, {QDate(2026, 3, 8), "払い戻し", -72000}};
+        for (const auto &r : rows) {
+            ds.append();
+            ds["HIDUKE"].setAsDate(r.d);
+            ds["NAME"].setAsString(QString::fromUtf8(r.name));
+            ds["KINGAKU"].setAsCurrency(Currency::fromInt(r.amount));
+            ds["DATANO"].setAsInteger(1);
+            ds.post();
+        }
+        DataSource source(&ds);
+        TMyDBGrid grid;
+        grid.setDataSource(&source);
+        grid.setColumns({{u"HIDUKE"_s, u"日付"_s}, {u"NOSUCH"_s, u"無い"_s}, {u"NAME"_s, u"品名"_s},
+                         {u"DATANO"_s, u"番号"_s}, {u"KINGAKU"_s, u"金額"_s}});
+        TMyDBGridColumn hidden = grid.column(3);
+        hidden.visible = false;
+        grid.setColumn(3, hidden);
+        QFont font = grid.font();
+        font.setPixelSize(12);
+        grid.setFont(font);
+        TFrameAutoLightRep report;
+        report.SetDBGrid(&grid);
+        QStringList heads;
+        for (TLRItem *h : report.HeadItems)
+            heads << h->Text();
+        QCOMPARE(heads, (QStringList{u"日付"_s, u"品名"_s, u"金額"_s}));
+        QCOMPARE(report.RowsPerPage(), 63);   // no carry row
+        QCOMPARE(report.Kinds, (QList<TFrameAutoLightRep::ColumnKind>{TFrameAutoLightRep::ckDate,
+                                                                     TFrameAutoLightRep::ckText,
+                                                                     TFrameAutoLightRep::ckAmount}));
+        // Colours as the cells print, record by record.
+        report.DataSet().row = 1;
+        QCOMPARE(report.DataItems[0]->GetText().isEmpty(), false);
+        QCOMPARE(report.DataItems[0]->FontColor, QColor(0xFF, 0, 0));   // 8 March 2026, a Sunday
+        report.DataItems[2]->GetText();
+        QCOMPARE(report.DataItems[2]->FontColor, QColor(0xFF, 0, 0));
+        report.DataSet().row = 0;
+        report.LastDateText.clear();
+        report.DataItems[0]->GetText();
+        QCOMPARE(report.DataItems[0]->FontColor, QColor(Qt::black));
+        report.DataItems[2]->GetText();
+        QCOMPARE(report.DataItems[2]->FontColor, QColor(Qt::black));
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lines.pdf"_s);
+        QString why;
+        QVERIFY2(report.PrintToPdf(file, &why), qPrintable(why));
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(u"にんじん"_s) && text.contains(u"-72,000"_s), qPrintable(text));
+        QVERIFY(!text.contains(u"無い"_s));
+        QVERIFY(!text.contains(u"前ページより繰越"_s));   // no carry row asked for
+        QVERIFY(text.contains(QRegularExpression(u"- ?1 ?-"_s)));
     }
 
     // A grid with no records prints nothing and says so.
