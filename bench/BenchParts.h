@@ -90,3 +90,4 @@ BenchPart benchMemory();
 BenchPart benchSelecter();
 BenchPart benchEncrypted();
 BenchPart benchExport();
+BenchPart benchReport();

@@ -43,7 +43,7 @@ namespace {
 QList<BenchPart> parts()
 {
     return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
-            benchMemory(), benchSelecter(), benchEncrypted(), benchExport()};
+            benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReport()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)
