@@ -2,10 +2,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QStandardItemModel>
 
 #include "printing/ReportEngine.h"
 #include "printing/ReportItems.h"
+#include "printing/ReportPrint.h"
 
 using namespace Qt::StringLiterals;
 
@@ -206,6 +209,26 @@ private slots:
         item.SetText(text);
         item.DisplayMask = mask;
         QCOMPARE(item.GetDisplayText(), shown);
+    }
+
+    // An error while a page is drawn reaches the caller, never swallowed, and
+    // the device can be printed on again; nothing to print is said, not drawn.
+    void failedPageFreesTheDevice()
+    {
+        TLightRep rep;
+        auto band = std::make_unique<TLRLayoutPanel>();
+        TLRItem *item = band->add(std::make_unique<TLRItem>());
+        item->OnGetText = [](TLRItem *, QString &) { throw ELRError(u"読めません"_s); };
+        rep.add(std::move(band));
+        QTemporaryDir dir;
+        QPdfWriter pdf(dir.filePath(u"x.pdf"_s));
+        QVERIFY_THROWS_EXCEPTION(ELRError, PrintReportPages(pdf, rep, 2, {}));
+        QPainter again;
+        QVERIFY(again.begin(&pdf));
+        again.end();
+        QString why;
+        QVERIFY(!PrintReportPages(pdf, rep, 0, {}, &why));
+        QCOMPARE(why, u"印刷するものがありません。"_s);
     }
 
     // A field-bound item shows the cursor's column, its FieldName without a
