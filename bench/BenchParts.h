@@ -94,3 +94,4 @@ BenchPart benchReserve();
 BenchPart benchImport();
 BenchPart benchPrint();
 BenchPart benchTransferMonth();
+BenchPart benchReport();

@@ -5,14 +5,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-namespace PdfReader {
-
 namespace {
-
-QString fold(const QString &text)
-{
-    return text.normalized(QString::NormalizationForm_KC);
-}
 
 QByteArray run(const QString &program, const QStringList &args)
 {
@@ -21,6 +14,17 @@ QByteArray run(const QString &program, const QStringList &args)
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return QByteArray();
     return p.readAllStandardOutput();
+}
+
+} // namespace
+
+namespace PdfReader {
+
+namespace {
+
+QString fold(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_KC);
 }
 
 QString unescape(const QString &html)
@@ -94,3 +98,40 @@ QImage render(const QString &pdf, int page, int dpi)
 }
 
 } // namespace PdfReader
+
+int PdfPageCount(const QString &file)
+{
+    const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {file}));
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QString PdfPageText(const QString &file, int page)
+{
+    return QString::fromUtf8(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"),
+                                                                QString::number(page), QStringLiteral("-l"),
+                                                                QString::number(page), file, QStringLiteral("-")}));
+}
+
+bool PdfPageHasInk(const QString &file, int page)
+{
+    const QImage img = PdfReader::render(file, page, 50).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 200)
+                return true;
+    return false;
+}
+
+int PdfPageRedPixels(const QString &file, int page)
+{
+    const QImage img = PdfReader::render(file, page, 50).convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            if (qRed(c) > 180 && qGreen(c) < 120 && qBlue(c) < 120)
+                ++count;
+        }
+    return count;
+}

@@ -35,3 +35,14 @@ QString text(const QString &pdf);
 QImage render(const QString &pdf, int page, int dpi);
 
 } // namespace PdfReader
+
+// The number of pages (pdfinfo); 0 when the file cannot be read.
+int PdfPageCount(const QString &file);
+// The text of one page (from 1), laid out as on the page (pdftotext -layout),
+// exactly as the file's text layer holds it (not folded).
+QString PdfPageText(const QString &file, int page);
+// Whether the page, rendered (pdftoppm), has any pixel that is not white.
+bool PdfPageHasInk(const QString &file, int page);
+// How many pixels of the rendered page are clearly red (the red of Sundays,
+// holidays and negative amounts).
+int PdfPageRedPixels(const QString &file, int page);
