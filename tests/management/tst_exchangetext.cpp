@@ -143,6 +143,44 @@ private slots:
         QCOMPARE(file.lines, (QStringList{u"日付,費目"_s, u"2014/01/05,食費"_s, u"2014/01/06,日用品"_s}));
     }
 
+    void linesThatDoNotFitTheEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<int>("readAs");
+        QTest::addColumn<QList<int>>("bad");
+        const QString text = u"date,name\r\n2014/01/05,食費\r\n2014/01/06,abc\r\n"_s;
+        const QByteArray utf8Broken = u"date,name\r\n2014/01/05,食費\r\n"_s.toUtf8() + "2014/01/06,\xE9\xA3\xFF\r\n";
+        const int autoDetect = int(TextEncoding::Auto), sjis = int(TextEncoding::ShiftJis),
+                  utf8 = int(TextEncoding::Utf8);
+        QTest::newRow("shift-jis chosen as utf-8") << toShiftJis(text) << utf8 << utf8 << QList<int>{1};
+        QTest::newRow("utf-8 chosen as shift-jis") << text.toUtf8() << sjis << sjis << QList<int>{1};
+        QTest::newRow("utf-8 detected") << text.toUtf8() << autoDetect << utf8 << QList<int>{};
+        QTest::newRow("shift-jis detected") << toShiftJis(text) << autoDetect << sjis << QList<int>{};
+        // Half-width kana that happen to be valid UTF-8 (here "ý") are no
+        // Japanese text in UTF-8: a bank's Shift-JIS line is not refused.
+        QTest::newRow("half-width kana") << toShiftJis(u"2014/01/05,ﾃｽ,1\r\n"_s) << sjis << sjis << QList<int>{};
+        // One broken line makes the whole file fail as UTF-8, so detection
+        // reads it as Shift-JIS: every Japanese line shows up as a problem.
+        QTest::newRow("utf-8 broken, detected") << utf8Broken << autoDetect << sjis << QList<int>{1, 2};
+        QTest::newRow("utf-8 broken, chosen") << utf8Broken << utf8 << utf8 << QList<int>{2};
+    }
+    void linesThatDoNotFitTheEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, chosen);
+        QFETCH(int, readAs);
+        QFETCH(QList<int>, bad);
+        const ExchangeFile file = decodeExchangeText(bytes, TextEncoding(chosen));
+        QVERIFY(file.error.isEmpty());
+        QCOMPARE(int(file.encoding), readAs);
+        QCOMPARE(file.badLines, bad);
+        if (bad.isEmpty()) {
+            const QString all = file.lines.join(u'|');
+            QVERIFY(all.contains(u"食費"_s) || all.contains(u"ﾃｽ"_s));
+        }
+    }
+
     void junkIsRefused()
     {
         QVERIFY(!decodeExchangeText(QByteArray("PK\x03\x04\0\0binary", 14)).error.isEmpty());

@@ -1,7 +1,13 @@
+#include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,6 +26,7 @@
 #include "management/FrameDataKanri.h"
 #include "management/imexport/FormImExport.h"
 #include "management/imexport/FormImport.h"
+#include "management/imexport/FormMatchList.h"
 #include "management/imexport/FormProgress.h"
 #include "management/imexport/FormSelectAite.h"
 #include "management/imexport/FormZei.h"
@@ -27,6 +34,7 @@
 #include "management/imexport/ImportReviewPage.h"
 #include "management/imexport/ImportRowsModel.h"
 #include "platform/system/ShiftJis.h"
+#include "platform/ui/DialogScript.h"
 
 using namespace Qt::StringLiterals;
 using ImportFixture::scalarInt;
@@ -267,6 +275,184 @@ private slots:
         progress.Start(u"データ検証中"_s, 10);
         QVERIFY(!progress.Step(1));
         progress.Finish();
+    }
+
+    void encodingChosenByHand_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QString>("readAs");
+        QTest::addColumn<int>("failed");
+        const QByteArray utf8Broken = kStatement.toUtf8() + "2026/01/20,\xE9\xA3\xFF,\"500\",0\r\n";
+        QTest::newRow("shift-jis read as utf-8") << toShiftJis(kStatement) << 2 << u"UTF-8"_s << 3;
+        QTest::newRow("utf-8 read as shift-jis") << kStatement.toUtf8() << 1 << u"Shift-JIS"_s << 3;
+        QTest::newRow("utf-8 detected") << kStatement.toUtf8() << 0 << u"UTF-8"_s << 0;
+        QTest::newRow("broken utf-8 detected") << utf8Broken << 0 << u"Shift-JIS"_s << 4;
+        QTest::newRow("broken utf-8 chosen") << utf8Broken << 2 << u"UTF-8"_s << 1;
+    }
+    void encodingChosenByHand()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, chosen);
+        QFETCH(QString, readAs);
+        QFETCH(int, failed);
+        TFormImport form(db(), file(u"bank.csv"_s, bytes), true);
+        QVERIFY(form.Prepare());
+        DialogQueue dialogs; // garbage names would bring the category dialog
+        form.CmbBoxCharCode->setCurrentIndex(chosen);
+        form.CmbBoxCharCodeChange();
+        QVERIFY(form.ShowingMatching());
+        QVERIFY(form.LbCharCode->text().contains(readAs));
+        matchStatement(*form.FrameFieldMatch);
+        form.FrameFieldMatchClrBtnOKClick();
+        QVERIFY(!form.ShowingMatching());
+        QCOMPARE(form.Import.FailedCount(form.Import.ImportClt), failed);
+        int listed = 0;
+        for (const auto &p : form.Import.ReadingList)
+            listed += p.text.contains(u"文字コードが合いません"_s) ? 1 : 0;
+        QCOMPARE(listed, failed);
+        QCOMPARE(form.Import.ErrorsPresent, failed > 0);
+        QVERIFY(dialogs.done());
+        // The good rows carry the book's own names, never garbage.
+        for (const auto &row : form.Import.ImportClt)
+            if (row.good())
+                QVERIFY(QStringList({u"食費"_s, u"給与"_s, u"日用品"_s})
+                            .contains(form.Import.HimokuConvert.ToName(row.entry(fHimokuCode))));
+        // 諸口 and the names of the good rows, nothing made of a failed line.
+        QCOMPARE(form.Import.HimokuConvert.Count(), 1 + (failed >= 3 ? 0 : 3));
+    }
+
+    void ownFormatReadAgainInTheChosenEncoding()
+    {
+        const QString pep = file(u"e.pep"_s, (u"RuzuVizuraStlye_1\r\n1,0,0,1,2014/01/05,\"食費\",\"現金\",500,1,1,"
+                                               "\"\",\"\",\"\",False,1,1,2,False\r\n"_s).toUtf8());
+        TFormImport form(db(), pep, true);
+        QVERIFY(form.Prepare());
+        QCOMPARE(form.Import.FailedCount(form.Import.ImportClt), 0);
+        QVERIFY(form.CmbBoxCharCode->isEnabled());
+        form.CmbBoxCharCode->setCurrentIndex(1);
+        form.CmbBoxCharCodeChange();
+        QVERIFY(form.LbCharCode->text().contains(u"Shift-JIS"_s));
+        QCOMPARE(form.Import.FailedCount(form.Import.ImportClt), 1);
+        QCOMPARE(form.Review->Model->rowCount(), 1);
+        const QStringList before = snapshot(db());
+        DialogQueue dialogs;
+        dialogs.answer(mrCancel, u"1行　読み飛ばします。"_s);
+        form.BtnSaveClick();
+        QVERIFY(dialogs.done());
+        QCOMPARE(snapshot(db()), before);
+    }
+
+    void deletedListEntriesAreLookedUpAgain_data()
+    {
+        QTest::addColumn<bool>("fromConverted");
+        QTest::newRow("from the rows read") << false;
+        QTest::newRow("from the converted lines") << true;
+    }
+    void deletedListEntriesAreLookedUpAgain()
+    {
+        QFETCH(bool, fromConverted);
+        TFormImport form(db(), file(u"bank.csv"_s, toShiftJis(kStatement)), true);
+        QVERIFY(form.Prepare());
+        // A loaded conversion list that takes 給与 for 食費.
+        form.Import.HimokuConvert.AddPairEx(u"給与"_s, u"食費"_s, 0, 2, -1);
+        matchStatement(*form.FrameFieldMatch);
+        form.FrameFieldMatchClrBtnOKClick();
+        if (fromConverted) {
+            acceptZei();
+            acceptAite(u"普通預金"_s);
+            form.BtnSaveClick();
+            QVERIFY(form.ShowingConverted());
+        }
+        int listed = 0;
+        QString deleted;
+        ModalForms::push([&](QDialog &d) {
+            auto &f = dynamic_cast<TFormMatchList &>(d);
+            listed = f.DBGrid1->rowCount();
+            for (int r = 0; r < f.DBGrid1->rowCount(); ++r)
+                if (f.DBGrid1->item(r, 0)->text() == u"給与")
+                    f.DBGrid1->setCurrentCell(r, 1);
+            deleted = f.DBGrid1->item(f.DBGrid1->currentRow(), 0)->text();
+            f.BtnDelete->click();
+            return int(mrOk);
+        });
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"設定が変更されましたので戻します。"_s);
+        form.ClrBtnExcangeListClick();
+        QVERIFY(dialogs.done());
+        QVERIFY(listed >= 3);
+        QCOMPARE(deleted, u"給与"_s);
+        if (!fromConverted) {
+            QCOMPARE(form.Import.HimokuConvert.IndexOfFromName(u"給与"_s), -1);
+            QVERIFY(form.ShowingMatching());
+            matchStatement(*form.FrameFieldMatch);
+            form.FrameFieldMatchClrBtnOKClick();
+        }
+        QVERIFY(!form.ShowingMatching() && !form.ShowingConverted());
+        // Every row read again names its own category: none points at an
+        // entry renumbered by the deletion.
+        QStringList names;
+        for (const auto &row : form.Import.ImportClt)
+            names << form.Import.HimokuConvert.ToName(row.entry(fHimokuCode));
+        QCOMPARE(names, (QStringList{u"食費"_s, u"給与"_s, u"日用品"_s}));
+        QCOMPARE(form.Review->Model->rowCount(), 3);
+    }
+
+    void overwriteIsAskedOnce_data()
+    {
+        QTest::addColumn<bool>("matchingFile");
+        QTest::addColumn<QStringList>("questions");
+        QTest::newRow("export") << false << QStringList{u"上書きしますか？"_s, u"0 レコード　出力しました。"_s};
+        QTest::newRow("matching file") << true << QStringList{u"上書きしますか？"_s};
+    }
+    void overwriteIsAskedOnce()
+    {
+        QFETCH(bool, matchingFile);
+        QFETCH(QStringList, questions);
+        // The real file dialog and message boxes, answered as a user would:
+        // the existing file chosen, then はい to every question.
+        const QString path = env->path(matchingFile ? u"ImportField.pfm"_s : u"ruzuvizura.pep"_s);
+        TestEnv::writeFile(path, "old");
+        QObject context; // ends the polling with the test
+        QStringList asked;
+        bool running = true;
+        int polls = 0;
+        std::function<void()> poll = [&] {
+            if (!running)
+                return;
+            QTimer::singleShot(10, &context, poll); // before answering: answers run nested loops
+            QWidget *w = QApplication::activeModalWidget();
+            if (auto *fd = qobject_cast<QFileDialog *>(w)) {
+                fd->selectFile(path);
+                QMetaObject::invokeMethod(fd, "accept"); // as its 保存 button does
+            } else if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                asked << box->text();
+                for (QAbstractButton *b : box->buttons())
+                    if (box->buttonRole(b) == QMessageBox::YesRole || box->buttonRole(b) == QMessageBox::AcceptRole) {
+                        b->click();
+                        break;
+                    }
+            } else if (w && ++polls > 500) {
+                w->close(); // something unexpected: end it rather than hang
+            }
+        };
+        DialogScript::setRefuseUnscripted(false);
+        QTimer::singleShot(10, &context, poll);
+        if (matchingFile) {
+            TFormImport form(db(), file(u"bank.csv"_s, toShiftJis(kStatement)), true);
+            QVERIFY(form.Prepare());
+            form.FrameFieldMatch->ClrBtnSaveSetteiClick();
+        } else {
+            TFormImExport dialog(db());
+            dialog.BtnExportClick();
+            QVERIFY(dialog.Done());
+        }
+        running = false;
+        DialogScript::setRefuseUnscripted(true);
+        QCOMPARE(asked, questions);
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll() != "old");
     }
 
     void cancelledReadingStaysOnThePage()

@@ -8,7 +8,7 @@
 namespace {
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const QByteArray &bytes)
+bool isValidUtf8(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
@@ -49,11 +49,48 @@ bool isValidUtf8(const QByteArray &bytes)
     return true;
 }
 
-bool hasNonAscii(const QByteArray &bytes)
+bool hasNonAscii(QByteArrayView bytes)
 {
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80)
             return true;
+    return false;
+}
+
+// Splits bytes into lines by the same rule as the decoded text: CR and LF are
+// single bytes in both encodings and never part of a character.
+QList<QByteArrayView> byteLines(const QByteArray &bytes)
+{
+    QList<QByteArrayView> lines;
+    const char *p = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') {
+            lines << QByteArrayView(p + start, i - start);
+            if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines << QByteArrayView(p + start, n - start);
+    return lines;
+}
+
+// Japanese text in UTF-8: valid UTF-8 with kana, kanji or full-width forms.
+// Read as Shift-JIS such bytes mostly make valid but meaningless characters,
+// so they are told apart here; real Shift-JIS text is almost never valid UTF-8
+// with such characters in it.
+bool looksLikeJapaneseUtf8(QByteArrayView line)
+{
+    if (!hasNonAscii(line) || !isValidUtf8(line))
+        return false;
+    for (const QChar c : QString::fromUtf8(line)) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3000 && u <= 0x9FFF) || (u >= 0xFF00 && u <= 0xFFEF))
+            return true;
+    }
     return false;
 }
 
@@ -88,6 +125,12 @@ ExchangeFile decodeExchangeText(const QByteArray &bytes, TextEncoding encoding)
     }
     if (!current.isEmpty())
         file.lines << current;
+    const QList<QByteArrayView> raw = byteLines(body);
+    for (int i = 0; i < file.lines.size(); ++i) {
+        if (file.lines.at(i).contains(QChar(0xFFFD)) ||
+            (encoding == TextEncoding::ShiftJis && i < raw.size() && looksLikeJapaneseUtf8(raw.at(i))))
+            file.badLines << i;
+    }
     return file;
 }
 

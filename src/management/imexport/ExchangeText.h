@@ -17,6 +17,9 @@
 inline constexpr char16_t kExchangeVersionLine[] = u"RuzuVizuraStlye_1";
 
 enum class TextEncoding { Auto, ShiftJis, Utf8 };
+// The encodings a user may choose, in the order of the choice list (自動判別 first).
+inline const QStringList kTextEncodingItems{QStringLiteral("自動判別"), QStringLiteral("Shift-JIS"),
+                                            QStringLiteral("UTF-8")};
 
 // A file read as text. error is set (and lines empty) when the file is no text
 // the import can read: too large, binary, or not readable.
@@ -25,6 +28,10 @@ struct ExchangeFile
     QStringList lines;
     TextEncoding encoding = TextEncoding::ShiftJis;
     QString error;
+    // Lines (0-based) whose bytes do not fit the encoding they were read in:
+    // bytes that are no character of it, or, read as Shift-JIS, Japanese text
+    // written in UTF-8. Their text is garbage and must not be taken for names.
+    QList<int> badLines;
 };
 
 // Files above this size are refused before they are read: a statement of a
@@ -33,9 +40,9 @@ struct ExchangeFile
 inline constexpr qint64 kMaxExchangeFileSize = 256LL * 1024 * 1024;
 
 // Decodes bytes: a UTF-8 byte-order mark, or bytes that are valid UTF-8 with
-// some non-ASCII in them, are UTF-8 (Auto); everything else is Shift-JIS. A NUL
-// byte marks a binary file. Lines end at CR LF, LF or CR; a last empty line is
-// not counted.
+// some non-ASCII in them, are UTF-8 (Auto); everything else is Shift-JIS. The
+// user may choose either by hand instead. A NUL byte marks a binary file. Lines
+// end at CR LF, LF or CR; a last empty line is not counted.
 ExchangeFile decodeExchangeText(const QByteArray &bytes, TextEncoding encoding = TextEncoding::Auto);
 ExchangeFile readExchangeFile(const QString &fileName, TextEncoding encoding = TextEncoding::Auto);
 

@@ -22,6 +22,7 @@
 #include "management/imexport/FormImport.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/SaveFileDialogAskedByCaller.h"
 #include "platform/ui/WaitCursor.h"
 
 namespace {
@@ -167,8 +168,10 @@ void TFormImExport::BtnExportClick()
         suffix = QStringLiteral("csv");
         filter = QStringLiteral("CSV形式 (*.csv);;テキスト形式 (*.txt);;すべて (*)");
     }
-    QString name = SaveFileDialog(this, QStringLiteral("エクスポート"), QStringLiteral("ruzuvizura.") + suffix, filter,
-                                  suffix);
+    // The file dialog leaves the overwrite question to ExportEntries, which
+    // asks it once the final name (with its extension) is known.
+    QString name = SaveFileDialogAskedByCaller(this, QStringLiteral("エクスポート"), QStringLiteral("ruzuvizura.") + suffix,
+                                               filter, suffix);
     if (name.isEmpty())
         return;
     const QFileInfo info(name);

@@ -1,5 +1,8 @@
 #include "management/imexport/FormImport.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -39,6 +42,15 @@ TFormImport::TFormImport(Database &db, const QString &fileName, bool autoMatch, 
     setProperty("HelpContext", 10109);
     Import.HimokuConvert.AutoMatch = autoMatch;
     auto *v = new QVBoxLayout(this);
+    auto *charCode = new QHBoxLayout;
+    charCode->addWidget(new QLabel(QStringLiteral("文字コード"), this));
+    CmbBoxCharCode = new QComboBox(this);
+    CmbBoxCharCode->addItems(kTextEncodingItems);
+    charCode->addWidget(CmbBoxCharCode);
+    LbCharCode = new QLabel(this);
+    charCode->addWidget(LbCharCode);
+    charCode->addStretch();
+    v->addLayout(charCode);
     Pages = new QStackedWidget(this);
     FrameFieldMatch = new TFrameFieldMatch(Import, this);
     Review = new TImportReviewPage(Import, this);
@@ -52,6 +64,7 @@ TFormImport::TFormImport(Database &db, const QString &fileName, bool autoMatch, 
     connect(Review->BtnCancel, &QPushButton::clicked, this, &TFormImport::BtnCancelClick);
     connect(Review->ClrBtnSaveSettei, &QPushButton::clicked, FrameFieldMatch, &TFrameFieldMatch::ClrBtnSaveSetteiClick);
     connect(Review->ClrBtnExcangeList, &QPushButton::clicked, this, &TFormImport::ClrBtnExcangeListClick);
+    connect(CmbBoxCharCode, &QComboBox::activated, this, &TFormImport::CmbBoxCharCodeChange);
     resize(960, 640);
 }
 
@@ -59,8 +72,9 @@ TFormImport::~TFormImport() = default;
 
 bool TFormImport::Prepare()
 {
-    if (!Import.LoadFile(m_fileName))
+    if (!Import.LoadFile(m_fileName, TextEncoding(CmbBoxCharCode->currentIndex())))
         return false;
+    showEncoding();
     Review->ClrBtnSaveSettei->setVisible(!Import.OwnFormat);
     Review->ClrBtnExcangeList->setVisible(!Import.OwnFormat);
     if (!Import.OwnFormat) {
@@ -69,6 +83,14 @@ bool TFormImport::Prepare()
         showMatching();
         return true;
     }
+    if (!readOwnFormat())
+        return false;
+    showRead();
+    return true;
+}
+
+bool TFormImport::readOwnFormat()
+{
     if (!Import.PrepareOwnFormat())
         return false;
     try {
@@ -80,8 +102,34 @@ bool TFormImport::Prepare()
         showCanceled();
         return false;
     }
-    showRead();
     return true;
+}
+
+void TFormImport::showEncoding()
+{
+    LbCharCode->setText(QStringLiteral("（") + kTextEncodingItems.at(int(Import.File.encoding)) +
+                        QStringLiteral(" で読み込み）"));
+}
+
+void TFormImport::CmbBoxCharCodeChange()
+{
+    const TextEncoding chosen = TextEncoding(CmbBoxCharCode->currentIndex());
+    // The grid lets go of the rows before they are read again.
+    Review->Model->Show(nullptr, {}, false);
+    if (!Import.LoadFile(m_fileName, chosen)) {
+        reject(); // the file has gone or become unreadable; the message was shown
+        return;
+    }
+    showEncoding();
+    if (!Import.OwnFormat) {
+        showMatching();
+        return;
+    }
+    if (!readOwnFormat()) {
+        reject();
+        return;
+    }
+    showRead();
 }
 
 bool TFormImport::Run()
@@ -94,6 +142,7 @@ bool TFormImport::Run()
 void TFormImport::showMatching()
 {
     m_stage = Stage::Matching;
+    CmbBoxCharCode->setEnabled(true);
     Pages->setCurrentWidget(FrameFieldMatch);
     FrameFieldMatch->Refresh();
 }
@@ -101,6 +150,9 @@ void TFormImport::showMatching()
 void TFormImport::showRead()
 {
     m_stage = Stage::Read;
+    // Rows of delimited text follow the matching made on the text; another
+    // encoding is chosen there.
+    CmbBoxCharCode->setEnabled(Import.OwnFormat);
     Pages->setCurrentWidget(Review);
     QList<int> fields = kOwnFields;
     QString goodText = QStringLiteral("このデータでよろしかったら保存してください。");
@@ -124,6 +176,7 @@ void TFormImport::showRead()
 void TFormImport::showConverted()
 {
     m_stage = Stage::Converted;
+    CmbBoxCharCode->setEnabled(false);
     Pages->setCurrentWidget(Review);
     Review->BtnSave->setText(QStringLiteral("保存する"));
     Review->BtnCancel->setText(QStringLiteral("戻る"));
@@ -136,6 +189,13 @@ void TFormImport::FrameFieldMatchClrBtnOKClick()
     if (!FrameFieldMatch->ApplyMatching())
         return;
     Import.HimokuConvert.AccountSideMode = Import.SingleCategoryMode;
+    if (!readDelimited())
+        return; // the page stays
+    showRead();
+}
+
+bool TFormImport::readDelimited()
+{
     // The grid lets go of the rows before they are read again: the progress
     // pumps events while the list is rebuilt.
     Review->Model->Show(nullptr, {}, false);
@@ -144,9 +204,9 @@ void TFormImport::FrameFieldMatchClrBtnOKClick()
         Import.ValidateRows(Progress);
     } catch (const ECanceledError &) {
         showCanceled();
-        return; // the page stays
+        return false;
     }
-    showRead();
+    return true;
 }
 
 void TFormImport::BtnSaveClick()
@@ -210,9 +270,22 @@ void TFormImport::ClrBtnExcangeListClick()
         MessageDlg(QStringLiteral("変換リストは空です。"), MsgDlgType::Confirmation, mbOK);
         return;
     }
+    const qsizetype before = list.size();
     if (!TFormMatchList::Edit(list, Import.SingleCategoryMode, Import.TaxColumnsAssigned))
         return;
     LoadMatchList(Import.HimokuConvert, list);
     MessageDlg(QStringLiteral("設定が変更されましたので戻します。"), MsgDlgType::Information, mbOK);
+    if (list.size() != before && m_stage == Stage::Converted) {
+        // Deleted entries renumber the list, and the rows read hold entry
+        // numbers: they are read again, the names of the deleted entries
+        // looked up afresh. From the read rows the way back is the matching,
+        // whose 次へ reads them again anyway.
+        if (!readDelimited()) {
+            showMatching();
+            return;
+        }
+        showRead();
+        return;
+    }
     BtnCancelClick();
 }

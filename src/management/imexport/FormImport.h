@@ -6,6 +6,8 @@
 
 #include "management/imexport/ImportRun.h"
 
+class QComboBox;
+class QLabel;
 class QStackedWidget;
 class TFormProgress;
 class TFrameFieldMatch;
@@ -32,12 +34,19 @@ public:
     TFrameFieldMatch *FrameFieldMatch = nullptr;
     TImportReviewPage *Review = nullptr;
     TFormProgress *Progress = nullptr;
+    // "文字コード": 自動判別, Shift-JIS or UTF-8; offered while the file's text
+    // is what is shown (the field matching, or the own format's rows read).
+    QComboBox *CmbBoxCharCode = nullptr;
+    QLabel *LbCharCode = nullptr; // the encoding the file is read in
 
     // The steps (the buttons forward to them).
     void FrameFieldMatchClrBtnOKClick();
     void BtnSaveClick();
     void BtnCancelClick();
     void ClrBtnExcangeListClick();
+    // Reads the file again in the encoding chosen and shows it from the start
+    // of the current step.
+    void CmbBoxCharCodeChange();
     bool ShowingConverted() const { return m_stage == Stage::Converted; }
     bool ShowingMatching() const { return m_stage == Stage::Matching; }
 
@@ -47,6 +56,9 @@ private:
     void showConverted();
     void showMatching();
     void save();
+    bool readOwnFormat();
+    bool readDelimited();
+    void showEncoding();
     Stage m_stage = Stage::Read;
     QString m_fileName;
 };

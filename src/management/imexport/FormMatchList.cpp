@@ -1,6 +1,7 @@
 #include "management/imexport/FormMatchList.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
@@ -35,6 +36,7 @@ TFormMatchList::TFormMatchList(TConvertPearArray &list, bool accountSide, bool t
                                         QStringLiteral("口座の目的"), QStringLiteral("税扱い")});
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     for (int i = 1; i < list.size(); ++i) {
+        m_rows << i;
         const TConvertPear &p = list.at(i);
         auto *from = new QTableWidgetItem(p.fromName);
         from->setFlags(from->flags() & ~Qt::ItemIsEditable);
@@ -47,33 +49,54 @@ TFormMatchList::TFormMatchList(TConvertPearArray &list, bool accountSide, bool t
     DBGrid1->setColumnHidden(3, !accountSide);
     DBGrid1->setColumnHidden(4, taxColumn);
     v->addWidget(DBGrid1);
+    auto *buttons = new QHBoxLayout;
+    BtnDelete = new QPushButton(QStringLiteral("削除"), this);
+    buttons->addWidget(BtnDelete);
+    buttons->addStretch();
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
-    v->addWidget(close, 0, Qt::AlignRight);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+    if (DBGrid1->rowCount() > 0)
+        DBGrid1->setCurrentCell(0, 1);
+    connect(BtnDelete, &QPushButton::clicked, this, &TFormMatchList::DeleteCurrent);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     resize(640, 400);
 }
 
+void TFormMatchList::DeleteCurrent()
+{
+    const int row = DBGrid1->currentRow();
+    if (row < 0 || row >= m_rows.size())
+        return;
+    DBGrid1->removeRow(row);
+    m_rows.removeAt(row);
+}
+
 bool TFormMatchList::Post()
 {
-    bool changed = false;
-    for (int i = 1; i < m_list.size(); ++i) {
-        TConvertPear p = m_list.at(i);
-        p.toName = DBGrid1->item(i - 1, 1)->text().trimmed();
-        const int kind = int(kKinds.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(i - 1, 2))->currentText()));
+    // A deleted entry is forgotten: its name is looked up afresh when the
+    // rows are read again.
+    bool changed = m_rows.size() != m_list.size() - 1;
+    TConvertPearArray posted{m_list.at(0)};
+    for (int r = 0; r < m_rows.size(); ++r) {
+        const TConvertPear &old = m_list.at(m_rows.at(r));
+        TConvertPear p = old;
+        p.toName = DBGrid1->item(r, 1)->text().trimmed();
+        const int kind = int(kKinds.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(r, 2))->currentText()));
         p.kind = kind == 0 ? 1 : kind == 1 ? 2 : 3;
-        const int side = int(kSides.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(i - 1, 3))->currentText()));
+        const int side = int(kSides.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(r, 3))->currentText()));
         p.side = p.kind >= 3 ? std::max(0, side) : p.side;
-        const int tax = int(kTaxes.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(i - 1, 4))->currentText()));
+        const int tax = int(kTaxes.indexOf(static_cast<QComboBox *>(DBGrid1->cellWidget(r, 4))->currentText()));
         if (tax >= 0)
             p.zeiAtukai = tax;
         if (p.toName.isEmpty())
-            p.toName = m_list.at(i).toName;
-        if (p.toName != m_list.at(i).toName || p.kind != m_list.at(i).kind || p.side != m_list.at(i).side ||
-            p.zeiAtukai != m_list.at(i).zeiAtukai) {
-            m_list[i] = p;
+            p.toName = old.toName;
+        if (p.toName != old.toName || p.kind != old.kind || p.side != old.side || p.zeiAtukai != old.zeiAtukai)
             changed = true;
-        }
+        posted << p;
     }
+    if (changed)
+        m_list = posted;
     return changed;
 }
 

@@ -4,6 +4,7 @@
 
 #include "management/imexport/CodeConvert.h"
 
+class QPushButton;
 class QTableWidget;
 
 // "マッチリスト": the conversion list of the category names met in an import,
@@ -17,9 +18,14 @@ public:
     static bool Edit(TConvertPearArray &list, bool accountSide, bool taxColumn);
 
     QTableWidget *DBGrid1 = nullptr;
-    // Writes the grid back into the list; true when something differs.
+    QPushButton *BtnDelete = nullptr; // 削除: the current row's entry
+    // Removes the entry of the grid's current row (nothing without one).
+    void DeleteCurrent();
+    // Writes the grid back into the list, without the deleted entries; true
+    // when something differs.
     bool Post();
 
 private:
     TConvertPearArray &m_list;
+    QList<int> m_rows; // the list entry of each grid row
 };

@@ -15,6 +15,7 @@
 
 #include "management/imexport/ImportRun.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/SaveFileDialogAskedByCaller.h"
 #include "platform/ui/WaitCursor.h"
 
 namespace {
@@ -258,8 +259,9 @@ bool TFrameFieldMatch::LoadSettei(const QString &fileName)
 
 void TFrameFieldMatch::ClrBtnSaveSetteiClick()
 {
-    const QString name = SaveFileDialog(this, QStringLiteral("設定保存"), QStringLiteral("ImportField.pfm"), kPfmFilter,
-                                        QStringLiteral("pfm"));
+    // The overwrite question is asked below, once.
+    const QString name = SaveFileDialogAskedByCaller(this, QStringLiteral("設定保存"), QStringLiteral("ImportField.pfm"),
+                                                     kPfmFilter, QStringLiteral("pfm"));
     if (name.isEmpty())
         return;
     if (QFile::exists(name) &&

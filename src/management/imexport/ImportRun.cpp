@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QDate>
+#include <QSet>
 
 #include "data/Vocabulary.h"
 #include "platform/db/Currency.h"
@@ -278,6 +279,7 @@ void TImportRun::ReadRows(IImportProgress *progress)
         }
     } finish{progress};
     ImportClt.reserve(lineCount);
+    const QSet<int> badLines(File.badLines.cbegin(), File.badLines.cend());
     for (int i = 0; i < lineCount; ++i) {
         if (progress && progress->Step(i))
             throw ECanceledError();
@@ -289,7 +291,11 @@ void TImportRun::ReadRows(IImportProgress *progress)
         TImportRow row;
         row[fImportNo] = i + 1;
         row[fSucsses] = false;
-        if (fields.size() != ExpectedCount) {
+        if (badLines.contains(i)) {
+            // Read in the wrong encoding the names would be garbage, and the
+            // converters would ask about them or make categories of them.
+            failRow(ReadingList, row, QStringLiteral("エラー！！ 文字コードが合いません：") + line);
+        } else if (fields.size() != ExpectedCount) {
             failRow(ReadingList, row, QStringLiteral("エラー！！ 項目数が違います。"));
         } else {
             try {

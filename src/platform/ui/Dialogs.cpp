@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "platform/ui/DialogScript.h"
+#include "platform/ui/SaveFileDialogAskedByCaller.h"
 
 namespace {
 
@@ -179,7 +180,8 @@ QString InputBox(const QString &caption, const QString &prompt, const QString &d
 
 namespace {
 QString runFileDialog(DialogScript::Kind kind, QWidget *parent, const QString &title,
-                      const QString &startPath, const QString &filter, const QString &suffix)
+                      const QString &startPath, const QString &filter, const QString &suffix,
+                      bool confirmOverwrite = true)
 {
     DialogScript::Answer answer;
     if (DialogScript::answerFor(kind, title, title, &answer))
@@ -191,6 +193,7 @@ QString runFileDialog(DialogScript::Kind kind, QWidget *parent, const QString &t
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!suffix.isEmpty())
             dialog.setDefaultSuffix(suffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
         break;
     case DialogScript::Kind::Folder:
         dialog.setFileMode(QFileDialog::Directory);
@@ -214,6 +217,12 @@ QString SaveFileDialog(QWidget *parent, const QString &title, const QString &sta
                        const QString &filter, const QString &defaultSuffix)
 {
     return runFileDialog(DialogScript::Kind::SaveFile, parent, title, startPath, filter, defaultSuffix);
+}
+
+QString SaveFileDialogAskedByCaller(QWidget *parent, const QString &title, const QString &startPath,
+                                    const QString &filter, const QString &defaultSuffix)
+{
+    return runFileDialog(DialogScript::Kind::SaveFile, parent, title, startPath, filter, defaultSuffix, false);
 }
 
 QString SelectFolderDialog(QWidget *parent, const QString &title, const QString &startFolder)
