@@ -284,6 +284,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
                                   int mode, const QDate &date, const QString &name) {
         SelecterChoose(sender, code, shift, key, all, mode, date, name);
     };
+    FrSelecter->OnPanelSizeChange = [this] { SaveSelecterPanelSize(); };
     PnLeftStack->addWidget(FrSelecter);
     leftLayout->addWidget(PnLeftStack, 1);
 
@@ -700,6 +701,7 @@ void TFrameDeru::InitPage()
     FrBtnPrePayed->setVisible(FrameKind == 3);
     if (FrameKind == 3)
         FrBtnPrePayed->setText(QStringLiteral("金券"));
+    LoadSelecterPanelSize();
     CurDate = QDate::currentDate();
     RefreshPage();
     SetHelpContexts();

@@ -184,6 +184,10 @@ public:
     void PlaceDetailPanel(int align);
     // The panel's size of the input mode and its place into the settings.
     void StoreDetailPanelSize();
+    // The selector's tile width and row height, kept in the page's settings
+    // section whenever the user resizes the tiles and read when the page opens.
+    void SaveSelecterPanelSize();
+    void LoadSelecterPanelSize();
     static QString DetailSizeKey(int mode, bool right);
     bool DetailPanelAtRight() const;
     int DetailPanelSize() const;
