@@ -496,7 +496,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(MyDbGridMeisai, &QAbstractItemView::clicked, this,
             [cellClick](const QModelIndex &index) { cellClick(index.column()); });
     MyDbGridMeisai->onColEnter = [this, cellClick](int column) {
-        if (!Updating && column >= 0 && !MyDbGridMeisai->isColumnHidden(column))
+        if (Updating)
+            return;
+        FrSelecter->SetAssist(false);
+        if (column >= 0 && !MyDbGridMeisai->isColumnHidden(column))
             cellClick(column);
     };
     MyDbGridMeisai->onInputMethodKey = [this] {

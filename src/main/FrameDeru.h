@@ -215,6 +215,9 @@ public:
     void PressColumnButtonByKind(int kind);
     // The choices of the current column for the current line.
     void RefreshSelecter();
+    // Alt in the detail grid: filters the selector by the current cell's text,
+    // or back to the whole list when it is filtered.
+    void ToggleSelecterAssist();
     // The selector's choice: written by the write mode into the current line,
     // a new line, every line, or the slip.
     void SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int key, bool allLines,

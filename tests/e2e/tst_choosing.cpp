@@ -81,6 +81,19 @@ class TestChoosing : public QObject, public JournalPageDriver
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
     }
 
+    // A click on a cell of the detail grid, as the user makes it.
+    void clickGridCell(int row, int col)
+    {
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const QModelIndex index = grid->dataModel()->index(row, col);
+        QVERIFY(index.isValid());
+        grid->scrollTo(index);
+        const QRect r = grid->visualRect(index);
+        QVERIFY(!r.isEmpty());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_COMPARE(grid->currentIndex().column(), col);
+    }
+
     static QString lineText(int row, const char *field)
     {
         TMeisaiClientDataSet *m = MeisaiClt(*DatMod);
@@ -425,6 +438,36 @@ private slots:
         QCOMPARE(sel->RowHeight, keptHeight);
         openColumn(9);
         QTRY_COMPARE(sel->tileRows(), keptRows);
+        stop();
+    }
+
+    // Alt in the detail grid filters the selector by the current cell's text
+    // and, pressed again, brings the whole list back.
+    void altTogglesTheFilter()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        openColumn(9);
+        setMode(1);
+        pick(u"みかん"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        TFrameSelecter *sel = page->FrSelecter;
+        QCOMPARE(sel->choiceCount(), 2);
+
+        clickGridCell(0, gridColumn(page, u"HinmeiName"_s));
+        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Alt);
+        QVERIFY(sel->FilteredList);
+        QCOMPARE(sel->EditAssist->text(), u"みかん"_s);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"みかん"_s);
+        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Alt);
+        QVERIFY(!sel->FilteredList);
+        QVERIFY(sel->EditAssist->text().isEmpty());
+        QCOMPARE(sel->choiceCount(), 2);
+        // The key never reaches the line.
+        QCOMPARE(lineText(0, "HinmeiName"), u"みかん"_s);
+        QVERIFY(dialogs.done());
         stop();
     }
 
