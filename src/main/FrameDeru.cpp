@@ -284,6 +284,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
                                   int mode, const QDate &date, const QString &name) {
         SelecterChoose(sender, code, shift, key, all, mode, date, name);
     };
+    FrSelecter->OnPanelSizeChange = [this] { SaveSelecterPanelSize(); };
     PnLeftStack->addWidget(FrSelecter);
     leftLayout->addWidget(PnLeftStack, 1);
 
@@ -495,7 +496,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
     connect(MyDbGridMeisai, &QAbstractItemView::clicked, this,
             [cellClick](const QModelIndex &index) { cellClick(index.column()); });
     MyDbGridMeisai->onColEnter = [this, cellClick](int column) {
-        if (!Updating && column >= 0 && !MyDbGridMeisai->isColumnHidden(column))
+        if (Updating)
+            return;
+        FrSelecter->SetAssist(false);
+        if (column >= 0 && !MyDbGridMeisai->isColumnHidden(column))
             cellClick(column);
     };
     MyDbGridMeisai->onInputMethodKey = [this] {
@@ -695,6 +699,7 @@ void TFrameDeru::InitPage()
     FrBtnPrePayed->setVisible(FrameKind == 3);
     if (FrameKind == 3)
         FrBtnPrePayed->setText(QStringLiteral("金券"));
+    LoadSelecterPanelSize();
     CurDate = QDate::currentDate();
     RefreshPage();
     SetHelpContexts();

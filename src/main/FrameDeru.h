@@ -184,6 +184,10 @@ public:
     void PlaceDetailPanel(int align);
     // The panel's size of the input mode and its place into the settings.
     void StoreDetailPanelSize();
+    // The selector's tile width and row height, kept in the page's settings
+    // section whenever the user resizes the tiles and read when the page opens.
+    void SaveSelecterPanelSize();
+    void LoadSelecterPanelSize();
     static QString DetailSizeKey(int mode, bool right);
     bool DetailPanelAtRight() const;
     int DetailPanelSize() const;
@@ -211,6 +215,9 @@ public:
     void PressColumnButtonByKind(int kind);
     // The choices of the current column for the current line.
     void RefreshSelecter();
+    // Alt in the detail grid: filters the selector by the current cell's text,
+    // or back to the whole list when it is filtered.
+    void ToggleSelecterAssist();
     // The selector's choice: written by the write mode into the current line,
     // a new line, every line, or the slip.
     void SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int key, bool allLines,

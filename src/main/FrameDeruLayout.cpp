@@ -1,5 +1,7 @@
 #include "main/FrameDeru.h"
 
+#include <algorithm>
+
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -10,6 +12,7 @@
 #include "controls/MySpeedButton.h"
 #include "data/MyRegistryIniFile.h"
 #include "data/TextFile.h"
+#include "main/FrameSelecter.h"
 #include "main/MainForm.h"
 #include "main/MeisaiGrid.h"
 #include "main/ReceiptList.h"
@@ -62,6 +65,28 @@ void TFrameDeru::StoreDetailPanelSize()
         return;
     RegIni->WriteIntegerAndUpdate(SettingsSection, DetailSizeKey(InputMode, right), size);
     RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("PnlMeisaiAlign"), right ? 4 : 2);
+}
+
+void TFrameDeru::SaveSelecterPanelSize()
+{
+    if (SettingsSection.isEmpty() || !RegIni)
+        return;
+    RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("FrSelecterPanelWidth"), FrSelecter->GetPanelWidth());
+    RegIni->WriteIntegerAndUpdate(SettingsSection, QStringLiteral("FrSelecterPanelHeight"), FrSelecter->RowHeight);
+}
+
+void TFrameDeru::LoadSelecterPanelSize()
+{
+    if (SettingsSection.isEmpty() || !RegIni)
+        return;
+    const int width =
+        RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("FrSelecterPanelWidth"), FrSelecter->GetPanelWidth());
+    int height =
+        RegIni->ReadOrWriteInteger(SettingsSection, QStringLiteral("FrSelecterPanelHeight"), FrSelecter->RowHeight);
+    // A tile never lower than a line of its text.
+    height = std::max(height, FrSelecter->fontMetrics().height() + 1);
+    FrSelecter->SetPanelWidth(width);
+    FrSelecter->SetRowHeight(height);
 }
 
 void TFrameDeru::PlaceDetailPanel(int align)

@@ -211,6 +211,11 @@ bool TFrameDeru::meisaiGridKeyDown(QKeyEvent *event)
         EnterKey();
         return true;
     }
+    if (key == Qt::Key_Alt) {
+        if (!event->isAutoRepeat())
+            ToggleSelecterAssist();
+        return true;
+    }
     if (key == Qt::Key_Down && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
         if (!m || !m->isActive())
             return false;

@@ -25,6 +25,7 @@
 #include "data/DatMod.h"
 #include "main/ChoicePanel.h"
 #include "main/FormFukuHinmei.h"
+#include "main/SelecterHeader.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
 #include "main/MainForm.h"
@@ -346,6 +347,27 @@ TFrameSelecter::TFrameSelecter(QWidget *parent) : QFrame(parent)
     });
     outer->addWidget(modes);
 
+    HeadCtlSelecter = new TSelecterHeader(this);
+    HeadCtlSelecter->setSectionWidth(m_tileWidth);
+    HeadCtlSelecter->OnPress = [this](int zone) {
+        if (ChangeRowCount(zone) && OnPanelSizeChange)
+            OnPanelSizeChange();
+    };
+    HeadCtlSelecter->OnTrack = [this](int width, bool done) {
+        m_tileWidth = std::max(2, width);
+        applyTileSize();
+        if (done) {
+            // The section takes the width the tiles really got.
+            m_tileWidth = std::max(2, DBCtlGridSelecter->gridSize().width());
+            HeadCtlSelecter->setSectionWidth(m_tileWidth);
+        }
+    };
+    HeadCtlSelecter->OnRelease = [this] {
+        if (OnPanelSizeChange)
+            OnPanelSizeChange();
+    };
+    outer->addWidget(HeadCtlSelecter);
+
     m_model = new TSelecterModel;
     m_model->owner = this;
     m_model->setParent(this);
@@ -437,6 +459,7 @@ void TFrameSelecter::hideCalendar()
         return;
     CalendarShown = false;
     PnlCalender->hide();
+    HeadCtlSelecter->show();
     DBCtlGridSelecter->show();
     EditAssist->setEnabled(true);
     applyTileSize();
@@ -493,6 +516,7 @@ void TFrameSelecter::ShowCalendar(int kind, int year, int month, int closingMont
     CloseList();
     BvlLbTitle->setText(title);
     DBCtlGridSelecter->hide();
+    HeadCtlSelecter->hide();
     PnlCalender->show();
     if (date.isValid())
         cal->SetDate(date);
@@ -749,7 +773,34 @@ QString TFrameSelecter::tileText(int code, const QString &name) const
 void TFrameSelecter::SetPanelWidth(int width)
 {
     m_tileWidth = std::max(2, width);
+    HeadCtlSelecter->setSectionWidth(m_tileWidth);
     applyTileSize();
+}
+
+bool TFrameSelecter::ChangeRowCount(int zone)
+{
+    const int h = DBCtlGridSelecter->viewport()->height();
+    int rows = tileRows();
+    if (zone < 0) {
+        rows = std::max(1, rows - 1);
+    } else if (zone > 0) {
+        if (h / rows < 10)
+            return false;
+        ++rows;
+    }
+    // Whole pixels cannot give every count: the height that gives exactly
+    // the rows wanted, else the one that still moves the count the way asked.
+    const int low = std::max(1, h / rows);
+    const int high = low + 1;
+    auto countOf = [h](int height) { return int(std::lround(double(h) / height)); };
+    if (countOf(low) == rows)
+        RowHeight = low;
+    else if (countOf(high) == rows)
+        RowHeight = high;
+    else
+        RowHeight = zone > 0 ? low : high;
+    applyTileSize();
+    return true;
 }
 
 void TFrameSelecter::SetRowHeight(int height)

@@ -19,6 +19,7 @@ class TMyCalendar;
 class Query;
 class TSelecterModel;
 class TChoicePanel;
+class TSelecterHeader;
 
 // The kinds that choose a date in a month calendar rather than from a list.
 inline bool isCalendarKind(int kind)
@@ -98,6 +99,10 @@ public:
     void SetPanelWidth(int width);
     int GetPanelWidth() const { return m_tileWidth; }
     void SetRowHeight(int height);
+    // A press on the header: -1 one tile row fewer, +1 one more (refused
+    // when the tiles would be lower than 10 pixels), 0 neither. False when
+    // the row could not be added.
+    bool ChangeRowCount(int zone);
     int tileColumns() const;
     int tileRows() const;
     // The text a tile shows for a row (the code first with ShowCodes).
@@ -131,6 +136,7 @@ public:
     QToolButton *FrBtnFuku = nullptr;
     QToolButton *FrBtnMenu = nullptr;
     QMenu *PopMenuList = nullptr;
+    TSelecterHeader *HeadCtlSelecter = nullptr;
     QListView *DBCtlGridSelecter = nullptr;
     QWidget *PnlCalender = nullptr;
     TMyCalendar *MyCalendar = nullptr;

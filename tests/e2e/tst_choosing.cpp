@@ -12,10 +12,12 @@
 #include "data/HimokuCache.h"
 #include "data/MasterCodes.h"
 #include "data/MeisaiClientDataSet.h"
+#include "data/MyRegistryIniFile.h"
 #include "main/FrameDeru.h"
 #include "main/ChoicePanel.h"
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
+#include "main/SelecterHeader.h"
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Query.h"
@@ -77,6 +79,19 @@ class TestChoosing : public QObject, public JournalPageDriver
         const QRect r = view->visualRect(view->currentIndex());
         QVERIFY(!r.isEmpty());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    // A click on a cell of the detail grid, as the user makes it.
+    void clickGridCell(int row, int col)
+    {
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        const QModelIndex index = grid->dataModel()->index(row, col);
+        QVERIFY(index.isValid());
+        grid->scrollTo(index);
+        const QRect r = grid->visualRect(index);
+        QVERIFY(!r.isEmpty());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_COMPARE(grid->currentIndex().column(), col);
     }
 
     static QString lineText(int row, const char *field)
@@ -341,6 +356,117 @@ private slots:
         dialogs.answer(mrOk, u"費目が記入されていないので登録できません。"_s);
         QVERIFY(!panel->AppendChoice());
         QCOMPARE(DatMod->MainDatabase.scalar(u"SELECT COUNT(*) FROM ShopMast WHERE NAME = '魚屋'"_s).toInt(), 0);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+
+    // The header's plus half makes the tiles taller (a row fewer), its minus
+    // half lower (a row more, never below 10 pixels); dragging its edge sets
+    // the tile width. The sizes go into the settings at once and come back
+    // at the next start.
+    void tileSizeKeptInSettings()
+    {
+        DialogQueue dialogs;
+        openFood();
+        openColumn(9);
+        TFrameSelecter *sel = page->FrSelecter;
+        TSelecterHeader *head = sel->HeadCtlSelecter;
+        QTRY_VERIFY(head->isVisible());
+        // The selector's layout settles before its rows are counted.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        auto press = [&](int x) { QTest::mouseClick(head, Qt::LeftButton, {}, QPoint(x, head->height() / 2)); };
+        const int w = head->sectionWidth();
+        const int plus = w / 4;
+        const int minus = w * 3 / 4;
+        const int stored = RegIni->readInteger(u"FrameDeru"_s, u"FrSelecterPanelHeight"_s, -1);
+
+        const int rows = sel->tileRows();
+        press(minus);
+        QCOMPARE(sel->tileRows(), rows + 1);
+        QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"FrSelecterPanelHeight"_s, -1), sel->RowHeight);
+        QVERIFY(sel->RowHeight != stored);
+        press(plus);
+        press(plus);
+        QCOMPARE(sel->tileRows(), std::max(1, rows - 1));
+        // The ends of the section are neither half.
+        press(2);
+        QCOMPARE(sel->tileRows(), std::max(1, rows - 1));
+
+        // One row at least; rows stop being added before tiles get lower than 10 pixels.
+        for (int i = 0; i < 60; ++i)
+            press(plus);
+        QCOMPARE(sel->tileRows(), 1);
+        const int h = sel->DBCtlGridSelecter->viewport()->height();
+        int before = 1;
+        for (int i = 0; i < 200 && h / sel->tileRows() >= 10; ++i) {
+            before = sel->tileRows();
+            press(minus);
+            QVERIFY(sel->tileRows() > before);
+        }
+        const int most = sel->tileRows();
+        QVERIFY(h / most < 10);
+        QVERIFY(h / before >= 10);
+        press(minus);
+        QCOMPARE(sel->tileRows(), most);
+        // Back to tiles higher than a line of text (lower ones are raised to it at the start).
+        for (int i = 0; i < 60 && sel->RowHeight <= 2 * sel->fontMetrics().height(); ++i)
+            press(plus);
+        const int keptRows = sel->tileRows();
+        const int keptHeight = sel->RowHeight;
+
+        // The section's edge dragged to half its width: twice the columns,
+        // the section snapping to the width the tiles got.
+        const int cols = sel->tileColumns();
+        QTest::mousePress(head, Qt::LeftButton, {}, QPoint(w, head->height() / 2));
+        QTest::mouseMove(head, QPoint(w / 2, head->height() / 2));
+        QTest::mouseRelease(head, Qt::LeftButton, {}, QPoint(w / 2, head->height() / 2));
+        QVERIFY(sel->tileColumns() > cols);
+        QCOMPARE(head->sectionWidth(), sel->DBCtlGridSelecter->gridSize().width());
+        const int keptWidth = sel->GetPanelWidth();
+        QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"FrSelecterPanelWidth"_s, -1), keptWidth);
+        QCOMPARE(RegIni->readInteger(u"FrameDeru"_s, u"FrSelecterPanelHeight"_s, -1), keptHeight);
+        QVERIFY(dialogs.done());
+
+        stop();
+        page = start();
+        QVERIFY(page);
+        QTRY_VERIFY(page->attached());
+        sel = page->FrSelecter;
+        QCOMPARE(sel->GetPanelWidth(), keptWidth);
+        QCOMPARE(sel->RowHeight, keptHeight);
+        openColumn(9);
+        QTRY_COMPARE(sel->tileRows(), keptRows);
+        stop();
+    }
+
+    // Alt in the detail grid filters the selector by the current cell's text
+    // and, pressed again, brings the whole list back.
+    void altTogglesTheFilter()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        openColumn(9);
+        setMode(1);
+        pick(u"みかん"_s);
+        QTRY_COMPARE(lines->recordCount(), 1);
+        TFrameSelecter *sel = page->FrSelecter;
+        QCOMPARE(sel->choiceCount(), 2);
+
+        clickGridCell(0, gridColumn(page, u"HinmeiName"_s));
+        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Alt);
+        QVERIFY(sel->FilteredList);
+        QCOMPARE(sel->EditAssist->text(), u"みかん"_s);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"みかん"_s);
+        QTest::keyClick(page->MyDbGridMeisai, Qt::Key_Alt);
+        QVERIFY(!sel->FilteredList);
+        QVERIFY(sel->EditAssist->text().isEmpty());
+        QCOMPARE(sel->choiceCount(), 2);
+        // The key never reaches the line.
+        QCOMPARE(lineText(0, "HinmeiName"), u"みかん"_s);
         QVERIFY(dialogs.done());
         stop();
     }
