@@ -1,5 +1,7 @@
 #include "main/FrameReserve.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -461,7 +463,13 @@ void TFrameReserve::InitPage()
         const int height = RegIni->ReadOrWriteInteger(u"FrameReserve"_s, u"FrSelecterPanelHeight"_s,
                                                       FrSelecter->RowHeight);
         FrSelecter->SetPanelWidth(width);
-        FrSelecter->SetRowHeight(height);
+        FrSelecter->SetRowHeight(std::max(height, FrSelecter->fontMetrics().height() + 1));
+        // The header's plus and minus and its edge drag change the tiles; the
+        // next start shows them as the user left them.
+        FrSelecter->OnPanelSizeChange = [this] {
+            RegIni->WriteIntegerAndUpdate(u"FrameReserve"_s, u"FrSelecterPanelWidth"_s, FrSelecter->GetPanelWidth());
+            RegIni->WriteIntegerAndUpdate(u"FrameReserve"_s, u"FrSelecterPanelHeight"_s, FrSelecter->RowHeight);
+        };
     }
     m_initialised = true;
     RefreshPage();

@@ -9,6 +9,8 @@
 #include "data/DatModEvents.h"
 #include "data/ModalForm.h"
 #include "main/DeruLineMenu.h"
+#include "main/FrameSelecter.h"
+#include "main/SelecterHeader.h"
 #include "main/MeisaiGrid.h"
 
 using namespace Qt::StringLiterals;
@@ -120,6 +122,22 @@ private slots:
                            .arg(cash)),
                  1);
         QCOMPARE(page->BvLbGoukei->text(), u"13,500"_s);
+    }
+
+    // The selector's tile size changed from its header is kept in this
+    // page's own settings, as the page reads it at the next start.
+    void selecterSizeKept()
+    {
+        savedCard();
+        TFrameSelecter *sel = page->FrSelecter;
+        TSelecterHeader *head = sel->HeadCtlSelecter;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const int before = sel->RowHeight;
+        QTest::mouseClick(head, Qt::LeftButton, {}, QPoint(head->sectionWidth() * 3 / 4, head->height() / 2));
+        QVERIFY(sel->RowHeight != before);
+        QCOMPARE(RegIni->readInteger(u"FrameReserve"_s, u"FrSelecterPanelHeight"_s, -1), sel->RowHeight);
+        QCOMPARE(RegIni->readInteger(u"FrameReserve"_s, u"FrSelecterPanelWidth"_s, -1), sel->GetPanelWidth());
     }
 
     // Text the line cannot take says why in Japanese and changes nothing:
