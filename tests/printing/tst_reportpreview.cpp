@@ -1,12 +1,18 @@
 #include <memory>
 
+#include <QApplication>
+#include <QRadioButton>
 #include <QStandardItemModel>
+#include <QTimer>
 #include <QTableView>
 #include <QtTest>
 
 #include "PdfReader.h"
 #include "TestEnv.h"
+#include "controls/FloatSpinEdit.h"
+#include "controls/FrameBtn.h"
 #include "data/MyRegistryIniFile.h"
+#include "printing/PrintShift.h"
 #include "printing/ReportGrid.h"
 #include "printing/ReportPreView.h"
 
@@ -106,6 +112,41 @@ private slots:
         QCOMPARE(again.Report->ShiftY, -1.0);
         // Kind 6 prints under the passbook's title too.
         QCOMPARE(TFormLrpPreView::KindTitle(lpNenSyukei), u"通帳"_s);
+    }
+
+    // 印刷調整 opens the offset dialog: OK moves the report, turns the paper,
+    // lays the list out again for the turned page and stores the kind's values.
+    void printShiftOfTheReport()
+    {
+        fill(300);
+        TFormLrpPreView preview(nullptr, lpTutyo);
+        QVERIFY(preview.BuildGridReport(&grid));
+        preview.show();
+        const int portraitRows = preview.RowsPerPage;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<TFormPrintShift *>(QApplication::activeModalWidget());
+            if (!dlg) {
+                if (QApplication::activeModalWidget())
+                    QApplication::activeModalWidget()->close();
+                return;
+            }
+            seen = true;
+            dlg->FsEditShiftX->SetValue(4);
+            dlg->FsEditShiftY->SetValue(-3);
+            QTest::mouseClick(dlg->RdBtnYoko, Qt::LeftButton, {}, QPoint(8, dlg->RdBtnYoko->height() / 2));
+            QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+        });
+        preview.PageSeteiClick();
+        QVERIFY(seen);
+        QCOMPARE(preview.Report->ShiftX, 4.0);
+        QCOMPARE(preview.Report->ShiftY, -3.0);
+        QCOMPARE(preview.PaperOrientation, nkOrLandScape);
+        QCOMPARE(preview.Report->Orientation(), QPageLayout::Landscape);
+        QVERIFY(preview.RowsPerPage < portraitRows);
+        QCOMPARE(preview.PageCount, (300 + preview.RowsPerPage - 1) / preview.RowsPerPage);
+        QCOMPARE(store->ReadOrWriteFloat(u"lpTutyo"_s, u"ShiftX"_s, 0), 4.0);
+        QCOMPARE(store->ReadOrWriteBool(u"lpTutyo"_s, u"Portrait"_s, true), false);
     }
 
     // No broken preview: a kind outside the table, a builder of another kind,
