@@ -389,6 +389,40 @@ private slots:
         menu->close();
     }
 
+    // 支出, table mode: 明細を印刷 prints the lines of the chosen cell as a grid
+    // report under the category's name, the expense subtitle and the day.
+    void expenseLines()
+    {
+        TFrameDeru *page = startOnExpenses();
+        QVERIFY(page);
+        clickCell(page, page->columnOfDate(first), page->rowOfCode(107));
+        QTRY_VERIFY(page->MyDbGridMeisai->model() && page->MyDbGridMeisai->model()->rowCount() >= 1);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lines.pdf"_s);
+        bool seen = false, printed = false, gridLocked = false;
+        QString caption;
+        whenModal<TFormLrpPreView>(
+            [&](TFormLrpPreView *preview) {
+                caption = preview->windowTitle();
+                gridLocked = !page->MyDbGridMeisai->isEnabled();
+                printed = printShown(preview, file);
+                preview->reject();
+            },
+            &seen);
+        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
+        QVERIFY(seen);
+        QVERIFY(printed);
+        QVERIFY(gridLocked);
+        QVERIFY(page->MyDbGridMeisai->isEnabled());
+        QVERIFY2(caption.startsWith(u"家計簿の明細"_s), qPrintable(caption));
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(page->CmbHimoku->currentText()), qPrintable(text));
+        QVERIFY(text.contains(u"支出"_s));
+        QVERIFY(text.contains(page->curDate().toString(u"yyyy年M月d日"_s)));
+        QVERIFY(text.contains(u"1,000"_s));
+        QVERIFY(PdfPageHasInk(file, 1));
+    }
+
     // 通帳, overview: 表を印刷 opens the balance-sheet report, which prints
     // every row of both tables and the assets' total to one PDF page.
     void passbookBalanceSheet()
