@@ -15,7 +15,13 @@
 #include "printing/ReportPrint.h"
 #include "printing/ReportPreView.h"
 #include "views/FrameKouzaSyukei.h"
+#include "views/FrameNenSyusi.h"
 #include "views/FrameYosan.h"
+#include "views/NenSyusiMeisai.h"
+#include "views/NenSyukeiData.h"
+#include "controls/CurrencyGrid.h"
+#include "controls/MyDBGrid.h"
+#include <QComboBox>
 #include "views/YosanJissekiData.h"
 
 void PrintSisanGaiyoReport(TFrameKouzaSyukei *page)
@@ -78,4 +84,39 @@ void PrintTutyoReport(TFrameKouzaSyukei *page)
     page->DBGridMeisai->setEnabled(false);
     ExecReportPreview(preview);
     page->DBGridMeisai->setEnabled(true);
+}
+
+void PrintNenSyukeiReport(TFrameNenSyusi *page)
+{
+    if (FormLrpPreView)
+        return;
+    TMyDBGrid *grid = page->PnlMeisai->DbGridMeisai;
+    if (page->PnlMeisai->lineCount() == 0) {
+        MessageDlg(ReportNothingToPrintText(), MsgDlgType::Warning, mbOK);
+        return;
+    }
+    TFormLrpPreView preview(page, lpNenSyukei);
+    if (TFrameAutoLightRep *report = preview.BuildGridReport(grid)) {
+        TCurrencyGrid *table = page->selectedTable();
+        const int row = table && page->selectedRow() >= 0 ? page->selectedRow() : 0;
+        const int col = page->selectedCol();
+        const QString title = table ? table->cells(0, row).trimmed() : QString();
+        const QString columnTitle = table && col > 1 ? table->cells(col, 0).trimmed() : QString();
+        const QString year = page->CmbBoxYear->currentText();
+        QString period;
+        if (NenSyukeiData.Getudo)
+            period = col <= 1 ? year + QStringLiteral(" 年度") : QStringLiteral("%1年 %2度").arg(year, columnTitle);
+        else
+            period = col <= 1 ? QStringLiteral("合計") : QStringLiteral("%1度").arg(columnTitle);
+        report->ItTitle->SetText(title);
+        report->ItSubTitle->SetText(QStringLiteral("年収支"));
+        report->ItNenGetudo->SetText(period);
+        report->ItBottomTitle->SetText(title);
+        report->ItKikan->SetText(page->detailStart().toString(QStringLiteral("yyyy年M月d日 ～ "))
+                                 + page->detailEnd().toString(QStringLiteral("yyyy年M月d日")));
+    }
+    // The list stays still while its pages print.
+    grid->setEnabled(false);
+    ExecReportPreview(preview);
+    grid->setEnabled(true);
 }

@@ -2,6 +2,7 @@
 
 class TFrameKouzaSyukei;
 class TFrameYosan;
+class TFrameNenSyusi;
 
 // The report prints of the analysis pages: each builds its report preview
 // from the page, shows it modally and frees it; with nothing to print the user
@@ -15,3 +16,6 @@ void PrintTutyoReport(TFrameKouzaSyukei *page);
 // 予算: the month's budget against its actuals; the page is left on the
 // expense side.
 void PrintYosanReport(TFrameYosan *page);
+// 集計: the lines of the detail list as a grid report under the chosen row's
+// name and period.
+void PrintNenSyukeiReport(TFrameNenSyusi *page);
