@@ -16,7 +16,10 @@
 #include "printing/ReportPreView.h"
 #include "views/FrameKouzaSyukei.h"
 #include "views/FrameNenSyusi.h"
+#include "views/FrameTyuSyutu.h"
 #include "views/FrameYosan.h"
+#include "views/MyDateTimePicker.h"
+#include "views/TyuSyutuSql.h"
 #include "views/NenSyusiMeisai.h"
 #include "views/NenSyukeiData.h"
 #include "controls/CurrencyGrid.h"
@@ -114,6 +117,44 @@ void PrintNenSyukeiReport(TFrameNenSyusi *page)
         report->ItBottomTitle->SetText(title);
         report->ItKikan->SetText(page->detailStart().toString(QStringLiteral("yyyy年M月d日 ～ "))
                                  + page->detailEnd().toString(QStringLiteral("yyyy年M月d日")));
+    }
+    // The list stays still while its pages print.
+    grid->setEnabled(false);
+    ExecReportPreview(preview);
+    grid->setEnabled(true);
+}
+
+void PrintTyuSyutuReport(TFrameTyuSyutu *page, int result)
+{
+    if (FormLrpPreView)
+        return;
+    TMyDBGrid *grid = page->Grid(result);
+    if (!grid || !grid->model() || grid->model()->rowCount() == 0) {
+        MessageDlg(ReportNothingToPrintText(), MsgDlgType::Warning, mbOK);
+        return;
+    }
+    const int kind = result == TTyuSyutuSql::Iri ? lpTyuSyutuIri : result == TTyuSyutuSql::Deru ? lpTyuSyutuDeru
+                                                                                                : lpTyuSyutuKouza;
+    TFormLrpPreView preview(page, kind);
+    if (TFrameAutoLightRep *report = preview.BuildGridReport(grid)) {
+        const QString title = kind == lpTyuSyutuIri ? QStringLiteral("収入")
+                              : kind == lpTyuSyutuDeru ? QStringLiteral("支出") : QStringLiteral("振替");
+        const auto day = [](const QDate &d) { return d.toString(QStringLiteral("yyyy年M月d日")); };
+        const bool from = page->DTPStart->checked(), to = page->DTPEnd->checked();
+        QString span;
+        if (from && to)
+            span = day(page->DTPStart->date()) + QStringLiteral(" ～ ") + day(page->DTPEnd->date());
+        else if (to)
+            span = QStringLiteral("～ ") + day(page->DTPEnd->date());
+        else if (from)
+            span = day(page->DTPStart->date()) + QStringLiteral(" ～");
+        else
+            span = QStringLiteral("全期間");
+        report->ItTitle->SetText(title);
+        report->ItBottomTitle->SetText(title);
+        report->ItNenGetudo->SetText(QString());
+        report->ItSubTitle->SetText(QStringLiteral("抽出"));
+        report->ItKikan->SetText(span);
     }
     // The list stays still while its pages print.
     grid->setEnabled(false);

@@ -3,6 +3,7 @@
 class TFrameKouzaSyukei;
 class TFrameYosan;
 class TFrameNenSyusi;
+class TFrameTyuSyutu;
 
 // The report prints of the analysis pages: each builds its report preview
 // from the page, shows it modally and frees it; with nothing to print the user
@@ -19,3 +20,6 @@ void PrintYosanReport(TFrameYosan *page);
 // 集計: the lines of the detail list as a grid report under the chosen row's
 // name and period.
 void PrintNenSyukeiReport(TFrameNenSyusi *page);
+// 抽出: one of the result lists (income, expense or transfers) as a grid
+// report under the period the pickers give.
+void PrintTyuSyutuReport(TFrameTyuSyutu *page, int result);
