@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "DialogQueue.h"
 #include "PdfReader.h"
 #include "TestEnv.h"
 #include "controls/FloatSpinEdit.h"
@@ -89,6 +90,26 @@ private slots:
         QVERIFY(PdfPageHasInk(file, 1) && PdfPageHasInk(file, 2));
     }
 
+    // On screen the sheet shows the current page: ink on page 1, and another
+    // picture on page 2 (its own records).
+    void previewDrawsTheCurrentPage()
+    {
+        fill(300);
+        TFormLrpPreView preview(nullptr, lpDeruMeisei);
+        QVERIFY(preview.BuildGridReport(&grid));
+        preview.resize(800, 900);
+        preview.show();
+        const auto sheet = [&] { return preview.paperImage()->grab().toImage(); };
+        const QImage one = sheet();
+        int ink = 0;
+        for (int y = 0; y < one.height(); y += 2)
+            for (int x = 0; x < one.width(); x += 2)
+                ink += qGray(one.pixel(x, y)) < 128;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
+        preview.ActPeriorPageExecute(true);
+        QVERIFY(sheet() != one);
+    }
+
     // The kind's section: made on first use from the report's own layout,
     // written back when the preview closes, and read again by the next preview.
     void keepsSettingsPerKind()
@@ -164,6 +185,13 @@ private slots:
         TFormLrpPreView other(nullptr, lpSisanGaiyo);
         QVERIFY(!other.BuildGridReport(&grid));
         QVERIFY(!other.Report);
+        // Showing them tells the user instead of opening an empty preview.
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"印刷するものがありません。"_s).answer(mrOk, u"この種類の帳票は印刷できません。"_s);
+        ExecReportPreview(empty);
+        ExecReportPreview(outside);
+        QVERIFY(dialogs.done());
+        QVERIFY(!empty.isVisible() && !outside.isVisible());
     }
 };
 
