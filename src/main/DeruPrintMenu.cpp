@@ -11,6 +11,12 @@
 #include "main/MeisaiGrid.h"
 #include "printing/ExcelExport.h"
 #include "printing/PrintPreViewHyou.h"
+#include "printing/ReportGrid.h"
+#include "printing/ReportPreView.h"
+#include "printing/ReportPrint.h"
+#include "platform/ui/Dialogs.h"
+#include "main/SlipPanel.h"
+#include <QComboBox>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +46,34 @@ TFormPrintPreViewHyou *NewDeruHyouPreview(TFrameDeru *page, bool split)
     return preview;
 }
 
+void PrintDeruMeiseiReport(TFrameDeru *page)
+{
+    if (FormLrpPreView)
+        return;
+    TMeisaiGrid *grid = page->MyDbGridMeisai;
+    if (!grid->model() || grid->model()->rowCount() == 0) {
+        MessageDlg(ReportNothingToPrintText(), MsgDlgType::Warning, mbOK);
+        return;
+    }
+    TFormLrpPreView preview(page, lpDeruMeisei);
+    if (TFrameAutoLightRep *report = preview.BuildGridReport(grid)) {
+        const int mode = page->inputMode();
+        if (mode == 1)
+            report->ItTitle->SetText(page->CmbHimoku->currentText());
+        else if (mode == 2)
+            report->ItTitle->SetText(page->SlipPanel->DBEditDate->text() + u' ' + page->SlipPanel->DBEditShop->text());
+        report->ItSubTitle->SetText(page->frameKind() == 1 ? u"収入"_s : page->frameKind() == 3 ? u"振替"_s : u"支出"_s);
+        report->ItBottomTitle->SetText(report->ItTitle->Text());
+        report->ItNenGetudo->SetText(mode == 1 ? page->curDate().toString(u"yyyy年M月d日"_s)
+                                               : QString::asprintf("%d年度 %d月分", page->shownYear(), page->shownMonth()));
+        report->ItKikan->SetText(QString());
+    }
+    // The lines stay still while their pages print.
+    grid->setEnabled(false);
+    ExecReportPreview(preview);
+    grid->setEnabled(true);
+}
+
 void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
 {
     auto *button = new TFrameBtn(page);
@@ -54,6 +88,9 @@ void InstallDeruPrintMenu(TFrameDeru *page, QBoxLayout *bar)
     hyouPart->setObjectName(u"MenuPrintHyouPart"_s);
     QAction *hyouExcel = menu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
+    QAction *meisaiPrint = menu->addAction(u"明細を印刷"_s);
+    meisaiPrint->setObjectName(u"MenuPrintMeisei"_s);
+    QObject::connect(meisaiPrint, &QAction::triggered, page, [page] { PrintDeruMeiseiReport(page); });
     QAction *meisaiExcel = menu->addAction(u"明細をエクセルへ"_s);
     meisaiExcel->setObjectName(u"MenuPrintMeiseiExcel"_s);
 

@@ -30,6 +30,8 @@
 #include "platform/db/Table.h"
 #include "platform/system/Exception.h"
 #include "platform/system/ShiftJis.h"
+#include "printing/ReportDiary.h"
+#include "printing/ReportPreView.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/IdleHook.h"
 
@@ -163,10 +165,32 @@ void TFrameMemoList::buildUi()
             DBMemo1->textCursor().removeSelectedText();
     });
     bar->addSeparator();
+    ActionPrint = bar->addAction(u"印刷"_s, this, &TFrameMemoList::ActionPrintExecute);
+    ActionPrint->setObjectName(u"ActionPrint"_s);
     FontEdit1 = bar->addAction(u"フォントの選択"_s, this, &TFrameMemoList::FontEdit1Execute);
     outer->addWidget(bar);
     outer->addWidget(DBCtrlGrid1, 1);
     updateActions();
+}
+
+void TFrameMemoList::ActionPrintExecute()
+{
+    if (FormLrpPreView)
+        return;
+    const int rows = DBCtrlGrid1->rowCount(), cols = DBCtrlGrid1->colCount();
+    // The report follows the page: a day, a week as a list, or the calendar.
+    const int kind = rows == 1 ? lpNikkiADay : rows == 7 && cols == 1 ? lpNikkiAWeek : lpNikkiAMonth;
+    TDiarySource source;
+    for (const MemoRow &row : MemoClt())
+        source.MemoClt.append({row.RECDATE, row.MEMO});
+    source.First = firstDate();
+    source.Last = lastDate();
+    source.MemoFont = DBMemo1->font();
+    TFormLrpPreView preview(this, kind);
+    if (TFrameLrpMemoList *report = preview.BuildNikkiReport(source, rows, cols))
+        report->LRItemTitle->SetText(LbYearMonth->text());
+    ExecReportPreview(preview);
+    ShowDate(DTPicker->date());
 }
 
 void TFrameMemoList::InitPage()

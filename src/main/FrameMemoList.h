@@ -54,6 +54,7 @@ public:
     QAction *FileOpen1 = nullptr;
     QAction *FileSaveAs1 = nullptr;
     QAction *FontEdit1 = nullptr;
+    QAction *ActionPrint = nullptr;
 
     // MemoClt: one row per shown day, in date order.
     struct MemoRow
@@ -105,6 +106,8 @@ private:
     void FileOpen1Execute();
     void FileSaveAs1Execute();
     void FontEdit1Execute();
+    // 印刷: the shown days as the diary report, a list or the calendar as shown.
+    void ActionPrintExecute();
     void writeDay(const QDate &date, const QString &text);
 
     QList<MemoRow> m_rows;

@@ -28,6 +28,12 @@
 #include "data/DatModSql.h"
 #include "data/DataUtils.h"
 #include "data/FormCalender.h"
+#include "controls/FrameBtn.h"
+#include "printing/ReportGrid.h"
+#include "printing/ReportPreView.h"
+#include "printing/ReportPrint.h"
+#include "platform/ui/Dialogs.h"
+#include <QMenu>
 #include "data/HimokuCache.h"
 #include "data/Holidays.h"
 #include "data/MasterCodes.h"
@@ -293,6 +299,17 @@ void TFrameReserve::buildControls()
     BvLbGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     listBar->addWidget(BvLbGoukei);
     listBar->addStretch();
+    // 印刷 prints the card's lines as a report.
+    FrBtnPrint = new TFrameBtn(this);
+    FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
+    FrBtnPrint->setText(u"印刷"_s);
+    auto *printMenu = new QMenu(FrBtnPrint);
+    QAction *meisaiPrint = printMenu->addAction(u"明細を印刷"_s);
+    meisaiPrint->setObjectName(u"MenuPrintMeisei"_s);
+    connect(meisaiPrint, &QAction::triggered, this, [this] { PrintLines(); });
+    connect(FrBtnPrint, &QAbstractButton::clicked, this,
+            [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
+    listBar->addWidget(FrBtnPrint);
     DBNavigator = new TMyDBNavigator(this);
     DBNavigator->setObjectName(u"DBNavigator"_s);
     listBar->addWidget(DBNavigator);
@@ -1236,6 +1253,30 @@ bool TFrameReserve::gridKeyDown(QKeyEvent *event)
     if (key == Qt::Key_Shift || key == Qt::Key_Control)
         MyDbGridMeisai->setOptions(MyDbGridMeisai->options() | DBGridOption::dgMultiSelect);
     return false;
+}
+
+void TFrameReserve::PrintLines()
+{
+    if (FormLrpPreView)
+        return;
+    if (!MyDbGridMeisai->model() || MyDbGridMeisai->model()->rowCount() == 0) {
+        MessageDlg(ReportNothingToPrintText(), MsgDlgType::Warning, mbOK);
+        return;
+    }
+    TFormLrpPreView preview(this, lpReserve);
+    if (TFrameAutoLightRep *report = preview.BuildGridReport(MyDbGridMeisai)) {
+        const QString name = DBEditCardName->text();
+        report->ItTitle->SetText(u"自動記帳: "_s + name);
+        report->ItBottomTitle->SetText(name);
+        report->ItSubTitle->SetText(u"予約"_s);
+        report->ItNenGetudo->SetText(QString());
+        report->ItKikan->SetText(u"合計金額 : "_s + BvLbGoukei->text());
+        report->ItKikan->Alignment = Qt::AlignRight;
+    }
+    // The lines stay still while their pages print.
+    MyDbGridMeisai->setEnabled(false);
+    ExecReportPreview(preview);
+    MyDbGridMeisai->setEnabled(true);
 }
 
 void TFrameReserve::ShowTotal()

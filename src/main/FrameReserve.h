@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class TFrameBtn;
 class QLineEdit;
 class QRadioButton;
 class QKeyEvent;
@@ -85,6 +86,9 @@ public:
     void GoToNextLine();
     void OpenMonthly();
     void ShowTotal();
+    // 明細を印刷: the card's lines as a grid report under the card's name, with
+    // the total; with no line the user is told there is nothing to print.
+    void PrintLines();
 
     bool CardChanged() const;
     bool LinesChanged() const;
@@ -135,6 +139,7 @@ public:
     QAction *DataSetCancelUpdates1 = nullptr; // 全取消
     TMyDBNavigator *DBNavigator = nullptr;
     QLabel *BvLbGoukei = nullptr;
+    TFrameBtn *FrBtnPrint = nullptr;
     TMeisaiGrid *MyDbGridMeisai = nullptr;
     // The line menu ("Menu" on the list bar and the grid's context menu).
     TDeruLineMenu *LineMenu = nullptr;

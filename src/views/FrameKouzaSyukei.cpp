@@ -50,6 +50,7 @@
 #include "views/ChartView.h"
 #include "views/FormZandaka.h"
 #include "views/KouzaRegisterDelegate.h"
+#include "views/ReportPrints.h"
 #include "views/TablePrints.h"
 
 using namespace Qt::StringLiterals;
@@ -441,17 +442,26 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     FrBtnGekkan->SetDown(true);
     FrBtnEdit = makeButton(u"ジャンプ"_s, panel);
     FrBtnEdit->setEnabled(false);
-    // 印刷 holds the table and chart prints and the spreadsheet exports of the tables and of the register.
+    // 印刷 holds the table, register and chart prints and the spreadsheet exports of the tables and of the register.
     FrBtnPrint = makeButton(u"印刷"_s, panel);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     auto *printMenu = new QMenu(FrBtnPrint);
-    // The table prints belong to the detail view; the overviews print as reports.
+    // 表を印刷 prints the detail table in the detail view and the balance sheet
+    // in the overviews; the split print belongs to the detail view only.
     QAction *hyouPrint = printMenu->addAction(u"表を印刷"_s);
     hyouPrint->setObjectName(u"MenuPrintHyou"_s);
-    connect(hyouPrint, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, false)); });
+    connect(hyouPrint, &QAction::triggered, this, [this] {
+        if (View == 2)
+            ShowTablePrint(NewKouzaSyukeiHyouPreview(this, false));
+        else
+            PrintSisanGaiyoReport(this);
+    });
     QAction *hyouPart = printMenu->addAction(u"表を印刷(2分割)"_s);
     hyouPart->setObjectName(u"MenuPrintHyou2Part"_s);
     connect(hyouPart, &QAction::triggered, this, [this] { ShowTablePrint(NewKouzaSyukeiHyouPreview(this, true)); });
+    QAction *meisaiPrint = printMenu->addAction(u"明細を印刷"_s);
+    meisaiPrint->setObjectName(u"MenuPrintMeisai"_s);
+    connect(meisaiPrint, &QAction::triggered, this, [this] { PrintTutyoReport(this); });
     QAction *chartPrint = printMenu->addAction(u"グラフを印刷"_s);
     chartPrint->setObjectName(u"MenuPrintChart"_s);
     connect(chartPrint, &QAction::triggered, this, [this] { PrintChart(this, NenkanChart); });
@@ -462,8 +472,7 @@ QWidget *TFrameKouzaSyukei::buildRegisterPanel()
     meisaiExcel->setObjectName(u"MenuPrintMeisaiExcel"_s);
     connect(meisaiExcel, &QAction::triggered, this, [this] { ExportRegister(); });
     connect(FrBtnPrint, &QAbstractButton::clicked, this,
-            [this, printMenu, hyouPrint, hyouPart] {
-                hyouPrint->setVisible(View == 2);
+            [this, printMenu, hyouPart] {
                 hyouPart->setVisible(View == 2);
                 printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     MySpBtnChart = makeToggle(u"グラフ"_s, panel, 7);

@@ -39,6 +39,7 @@
 #include "platform/ui/WaitCursor.h"
 #include "views/NenSyukeiData.h"
 #include "views/NenSyusiMeisai.h"
+#include "views/ReportPrints.h"
 #include "views/TablePrints.h"
 
 using namespace Qt::StringLiterals;
@@ -202,6 +203,9 @@ void TFrameNenSyusi::buildUi()
     }
     QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
+    QAction *meisaiPrint = printMenu->addAction(u"明細を印刷"_s);
+    meisaiPrint->setObjectName(u"MenuPrintMeisei"_s);
+    connect(meisaiPrint, &QAction::triggered, this, [this] { PrintNenSyukeiReport(this); });
     QAction *meisaiExcel = printMenu->addAction(u"明細をエクセルへ"_s);
     meisaiExcel->setObjectName(u"MenuPrintMeiseiExcel"_s);
     connect(hyouExcel, &QAction::triggered, this, [this] {
@@ -850,6 +854,8 @@ void TFrameNenSyusi::ShowDetail(TCurrencyGrid *table, int col, int row)
     const QDate start = rec.Periods[index].StartDate;
     const QDate end = rec.Periods[index].EndDate;
     PnlMeisai->SetCaption(table->cells(0, row), start, end);
+    m_detailStart = start;
+    m_detailEnd = end;
 
     if (tkind == 0)
         return;

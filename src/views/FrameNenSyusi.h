@@ -91,6 +91,9 @@ public:
     TCurrencyGrid *selectedTable() const { return m_selTable; }
     int selectedCol() const { return m_selCol; }
     int selectedRow() const { return m_selRow; }
+    // The span of the lines the detail list shows.
+    QDate detailStart() const { return m_detailStart; }
+    QDate detailEnd() const { return m_detailEnd; }
     bool detailPending() const { return m_pendingDetail; }
     // Runs the pending detail (the idle work).
     void IdleWork();
@@ -137,6 +140,7 @@ private:
     TCurrencyGrid *m_selTable = nullptr;
     int m_selCol = -1;
     int m_selRow = -1;
+    QDate m_detailStart, m_detailEnd;
     int m_pendingCol = -1;
     int m_pendingRow = -1;
     TCurrencyGrid *m_pendingTable = nullptr;

@@ -1,4 +1,5 @@
 #include "views/FrameTyuSyutu.h"
+#include "views/ReportPrints.h"
 
 #include <QMenu>
 #include <QAction>
@@ -302,9 +303,19 @@ void TFrameTyuSyutu::buildUi()
     connect(ChkBoxShop, &QCheckBox::toggled, this, [this] { ApplyStatistics(); });
     connect(SpBtnReserve, &QAbstractButton::clicked, this, [this] { ToggleReserve(); });
     connect(FrBtnExecute, &QAbstractButton::clicked, this, [this] { Execute(); });
-    // 印刷 holds the exports of the shown results: income and expense in 収支
-    // mode, transfers in 振替 mode.
+    // 印刷 holds the prints and exports of the shown results: income and
+    // expense in 収支 mode, transfers in 振替 mode.
     auto *printMenu = new QMenu(FrBtnPrint);
+    const struct { const char16_t *name, *text; int result; } prints[] = {
+        {u"MenuIriPrint", u"収入を印刷", TTyuSyutuSql::Iri},
+        {u"MenuDeruPrint", u"支出を印刷", TTyuSyutuSql::Deru},
+        {u"MenuKouzaPrint", u"振替を印刷", TTyuSyutuSql::Kouza}};
+    for (const auto &e : prints) {
+        QAction *action = printMenu->addAction(QString::fromUtf16(e.text));
+        action->setObjectName(QString::fromUtf16(e.name));
+        const int result = e.result;
+        connect(action, &QAction::triggered, this, [this, result] { PrintTyuSyutuReport(this, result); });
+    }
     const struct { const char16_t *name, *text; int result; } exports[] = {
         {u"MenuIriExcel", u"収入をエクセルへ", TTyuSyutuSql::Iri},
         {u"MenuDeruExcel", u"支出をエクセルへ", TTyuSyutuSql::Deru},
@@ -323,9 +334,9 @@ void TFrameTyuSyutu::buildUi()
     connect(FrBtnPrint, &QAbstractButton::clicked, this, [this, printMenu] {
         const bool syusi = m_sql && m_sql->Mode == 1;
         const QList<QAction *> actions = printMenu->actions();
-        actions[0]->setVisible(syusi);
-        actions[1]->setVisible(syusi);
-        actions[2]->setVisible(!syusi);
+        // Three prints, then three exports, each income, expense, transfer.
+        for (int i = 0; i < actions.size(); ++i)
+            actions[i]->setVisible(i % 3 == 2 ? !syusi : syusi);
         printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height())));
     });
     connect(FrBtnSyuSi, &QAbstractButton::clicked, this, [this] { SetMode(1); });

@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include "printing/ExcelExport.h"
+#include "views/ReportPrints.h"
 
 #include <algorithm>
 
@@ -170,11 +171,14 @@ void TFrameYosan::buildUi()
     top->addWidget(SyusiHyou, 0, Qt::AlignTop);
     top->addWidget(PnlKakoBtn, 0, Qt::AlignTop);
     top->addStretch(1);
-    // 印刷 holds the spreadsheet export of the tables.
+    // 印刷 holds the budget report and the spreadsheet export of the tables.
     FrBtnPrint = NewCaptionedFrameBtn(u"印刷"_s, this);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     top->addWidget(FrBtnPrint, 0, Qt::AlignTop);
     auto *printMenu = new QMenu(FrBtnPrint);
+    QAction *hyouPrint = printMenu->addAction(u"表を印刷"_s);
+    hyouPrint->setObjectName(u"MenuPrintHyou"_s);
+    connect(hyouPrint, &QAction::triggered, this, [this] { PrintYosanReport(this); });
     QAction *hyouExcel = printMenu->addAction(u"表をエクセルへ"_s);
     hyouExcel->setObjectName(u"MenuPrintHyouExcel"_s);
     connect(hyouExcel, &QAction::triggered, this, [this] { ExportTables(); });

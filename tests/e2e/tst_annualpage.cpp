@@ -1,16 +1,22 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QLineEdit>
 #include <QtTest>
 
 #include "DialogQueue.h"
 #include "JournalPageDriver.h"
+#include "PdfReader.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
 #include "data/MyRegistryIniFile.h"
 #include "main/MainForm.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
+#include "printing/ReportPreView.h"
 #include "views/FrameNenSyusi.h"
+#include "views/NenSyusiMeisai.h"
 #include "views/NenSyukeiData.h"
 
 using namespace Qt::StringLiterals;
@@ -75,6 +81,65 @@ private slots:
         QTRY_COMPARE(window->currentPageNo(), int(pgDeru));
         // Leaving closed the list.
         QCOMPARE(page->PnlMeisai->query(), nullptr);
+    }
+
+    // 明細を印刷: the listed lines of the whole-year food cell as a grid
+    // report under the row's name, "年収支" and the year, printed to PDF.
+    void detailLinesReport()
+    {
+        QVERIFY(start());
+        const QDate day = QDate::currentDate().addDays(-QDate::currentDate().day() + 1);
+        {
+            Statement st(DatMod->MainDatabase,
+                         u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARICODE, KASICODE, "
+                         "RESERVED, STYLE, ORIGIN, HINMEICODE, SHOPCODE, PERSONCODE, LOOKUPNO, RECEIPTNO) "
+                         "VALUES (9001, 1, ?, 4321, 0, 107, 100, 0, 1, 2, 0, 0, 0, 0, 0)"_s);
+            st.bind(1, day);
+            st.exec();
+        }
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"収支金額 と 資産合計 は一致しません"_s);
+        QVERIFY(window->SelectPage(pgSyukei));
+        auto *page = qobject_cast<TFrameNenSyusi *>(window->frameOf(pgSyukei));
+        QVERIFY(page);
+        QTRY_VERIFY(dialogs.done());
+        int row = -1;
+        for (int r = 1; r < page->DeruHyou->rowCount(); ++r)
+            if (page->DeruHyou->objects(0, r).toInt() == 107)
+                row = r;
+        QVERIFY(row > 0);
+        page->ShowDetail(page->DeruHyou, 1, row);
+        QTRY_COMPARE(page->PnlMeisai->lineCount(), 1);
+
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lines.pdf"_s);
+        bool printed = false;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
+            if (!preview) {
+                if (QApplication::activeModalWidget())
+                    QApplication::activeModalWidget()->close();
+                return;
+            }
+            caption = preview->windowTitle();
+            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
+            NkPrinter().SetPdfFile(file);
+            preview->StartPage = preview->EndPage = 1;
+            printed = preview->PrintPages();
+            preview->reject();
+        });
+        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
+        QVERIFY(printed);
+        QVERIFY(!FormLrpPreView);
+        QVERIFY2(caption.startsWith(u"通帳"_s), qPrintable(caption));
+        QVERIFY(page->PnlMeisai->DbGridMeisai->isEnabled());
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(page->DeruHyou->cells(0, row).trimmed()), qPrintable(text));
+        QVERIFY(text.contains(u"年収支"_s));
+        QVERIFY(text.contains(page->CmbBoxYear->currentText() + u" 年度"_s));
+        QVERIFY(text.contains(u"4,321"_s));
+        QVERIFY(PdfPageHasInk(file, 1));
     }
 
     // Every figure fits its cell: a large amount is never shown without its

@@ -1,6 +1,8 @@
 #include <QtTest>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "JournalPageDriver.h"
@@ -10,6 +12,8 @@
 #include "data/Utils.h"
 #include "platform/db/Database.h"
 #include "printing/ReportBudget.h"
+#include "printing/ReportPreView.h"
+#include "controls/FrameBtn.h"
 #include "views/FrameYosan.h"
 #include "views/YosanJissekiData.h"
 
@@ -71,6 +75,47 @@ private slots:
         QVERIFY(text.contains(u"45,678"_s));
         QVERIFY(text.contains(u"実績-予算"_s));
         QVERIFY(text.contains(p->SyusiHyou->displayText(0, 1).trimmed()));
+        QVERIFY(PdfPageHasInk(file, 1));
+    }
+
+    // 表を印刷 on the page's print menu: the report preview of one page,
+    // printed to PDF with the shown month, and the page back on the expense side.
+    void throughThePrintMenu()
+    {
+        QVERIFY(window->SelectPage(pgYosan));
+        auto *p = qobject_cast<TFrameYosan *>(window->frameOf(pgYosan));
+        QVERIFY(p);
+        p->RefreshPage();
+        p->SetSide(1);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"budget.pdf"_s);
+        bool printed = false;
+        int pages = 0;
+        QTimer::singleShot(0, [&] {
+            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
+            if (!preview) {
+                if (QApplication::activeModalWidget())
+                    QApplication::activeModalWidget()->close();
+                return;
+            }
+            pages = preview->PageCount;
+            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
+            NkPrinter().SetPdfFile(file);
+            preview->StartPage = preview->EndPage = 1;
+            printed = preview->PrintPages();
+            preview->reject();
+        });
+        p->findChild<QAction *>(u"MenuPrintHyou"_s)->trigger();
+        QVERIFY(printed);
+        QCOMPARE(pages, 1);
+        QVERIFY(!FormLrpPreView);
+        QCOMPARE(int(p->Side), 2);
+        QVERIFY(p->FrBtnDeru->down());
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(QRegularExpression(u"予算 と 実績 +%1年度 %2月分"_s.arg(p->Edit_ImaNen->text(),
+                                                                                       p->Edit_ImaTuki->text()))),
+                 qPrintable(text));
+        QVERIFY(text.contains(u"食費"_s));
         QVERIFY(PdfPageHasInk(file, 1));
     }
 

@@ -1,14 +1,19 @@
+#include <QAction>
+#include <QApplication>
 #include <QPdfWriter>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "JournalPageDriver.h"
 #include "PdfReader.h"
+#include "controls/BevelLabel.h"
 #include "data/HimokuCache.h"
 #include "main/FrameMemoList.h"
 #include "platform/db/Field.h"
 #include "platform/db/Table.h"
 #include "printing/ReportDiary.h"
+#include "printing/ReportPreView.h"
 
 using namespace Qt::StringLiterals;
 
@@ -144,6 +149,61 @@ private slots:
         QVERIFY(last.contains(QRegularExpression(u"- ?5/5 ?-"_s)));
         for (int p = 1; p <= 5; ++p)
             QVERIFY(PdfPageHasInk(file, p));
+    }
+
+    // 印刷 on the page's tool bar: the report kind follows the view (the
+    // month as the calendar, a week as a list of seven days), one preview,
+    // printed to PDF with the page's title and the diary text.
+    void printAction_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("notShown");
+        QTest::newRow("calendar") << int(TFrameMemoList::mvMonth) << int(lpNikkiAMonth) << QString();
+        QTest::newRow("week") << int(TFrameMemoList::mvWeek) << int(lpNikkiAWeek) << u"20日(水)"_s;
+    }
+    void printAction()
+    {
+        QFETCH(int, view);
+        QFETCH(int, kind);
+        QFETCH(QString, notShown);
+        TFrameMemoList *page = openDiary();
+        QVERIFY(page);
+        addDay(QDate(2026, 5, 11), u"花を贈る"_s);
+        page->ShowDate(QDate(2026, 5, 11));
+        page->SetView(TFrameMemoList::TMemoView(view));
+        page->RefreshPage();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"diary.pdf"_s);
+        bool printed = false;
+        int shownKind = -1;
+        QTimer::singleShot(0, [&] {
+            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
+            if (!preview) {
+                if (QApplication::activeModalWidget())
+                    QApplication::activeModalWidget()->close();
+                return;
+            }
+            shownKind = preview->ReportKind;
+            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
+            NkPrinter().SetPdfFile(file);
+            preview->StartPage = 1;
+            preview->EndPage = preview->PageCount;
+            printed = preview->PrintPages();
+            preview->reject();
+        });
+        page->ActionPrint->trigger();
+        QVERIFY(printed);
+        QCOMPARE(shownKind, kind);
+        QVERIFY(!FormLrpPreView);
+        QCOMPARE(page->DTPicker->date(), QDate(2026, 5, 11));
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(page->LbYearMonth->text().trimmed()), qPrintable(text));
+        QVERIFY(text.contains(u"11日(月)"_s));
+        QVERIFY(text.contains(u"花を贈る"_s));
+        if (!notShown.isEmpty())
+            QVERIFY(!text.contains(notShown));
+        QVERIFY(PdfPageHasInk(file, 1));
     }
 };
 

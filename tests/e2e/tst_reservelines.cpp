@@ -2,9 +2,14 @@
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include "DialogQueue.h"
 #include "ReservePageDriver.h"
+#include "PdfReader.h"
+#include "printing/ReportPreView.h"
 #include "controls/MyDBNavigator.h"
 #include "data/DatModEvents.h"
 #include "data/ModalForm.h"
@@ -217,6 +222,43 @@ private slots:
         QCOMPARE(page->BvLbGoukei->text(), u"9,000"_s);
         QCOMPARE(lines()->changeCount(), 0);
         QVERIFY(!page->DataSetUndo1->isEnabled());
+    }
+
+    // 明細を印刷: the card's lines as a grid report titled with the card's
+    // name, 予約 as subtitle and the total, printed to PDF.
+    void printsTheCardsLines()
+    {
+        savedCard();
+        QTRY_VERIFY(page->MyDbGridMeisai->model() && page->MyDbGridMeisai->model()->rowCount() == 3);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"reserve.pdf"_s);
+        bool printed = false;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
+            if (!preview) {
+                if (QApplication::activeModalWidget())
+                    QApplication::activeModalWidget()->close();
+                return;
+            }
+            caption = preview->windowTitle();
+            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
+            NkPrinter().SetPdfFile(file);
+            preview->StartPage = preview->EndPage = 1;
+            printed = preview->PrintPages();
+            preview->reject();
+        });
+        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
+        QVERIFY(printed);
+        QVERIFY(!FormLrpPreView);
+        QVERIFY2(caption.startsWith(u"予約"_s), qPrintable(caption));
+        QVERIFY(page->MyDbGridMeisai->isEnabled());
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(u"自動記帳: "_s + page->DBEditCardName->text()), qPrintable(text));
+        QVERIFY(text.contains(u"予約"_s));
+        QVERIFY(text.contains(u"合計金額 : "_s + page->BvLbGoukei->text()));
+        QCOMPARE(text.count(u"3,000"_s), 3);
+        QVERIFY(PdfPageHasInk(file, 1));
     }
 
     // The line menu on the card's lines: selected lines cut (削除 with a

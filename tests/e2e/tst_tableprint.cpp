@@ -20,6 +20,7 @@
 #include "printing/PageSetDlg.h"
 #include "printing/PrintPreViewChart.h"
 #include "printing/PrintPreViewHyou.h"
+#include "printing/ReportPreView.h"
 #include "views/ChartView.h"
 #include "views/FrameChart.h"
 #include "views/FrameKouzaSyukei.h"
@@ -386,6 +387,116 @@ private slots:
         QTest::mouseClick(page->FrBtnPrint, Qt::LeftButton);
         QVERIFY(!page->findChild<QAction *>(u"MenuPrintHyou2Part"_s)->isVisible());
         menu->close();
+    }
+
+    // 支出, table mode: 明細を印刷 prints the lines of the chosen cell as a grid
+    // report under the category's name, the expense subtitle and the day.
+    void expenseLines()
+    {
+        TFrameDeru *page = startOnExpenses();
+        QVERIFY(page);
+        clickCell(page, page->columnOfDate(first), page->rowOfCode(107));
+        QTRY_VERIFY(page->MyDbGridMeisai->model() && page->MyDbGridMeisai->model()->rowCount() >= 1);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lines.pdf"_s);
+        bool seen = false, printed = false, gridLocked = false;
+        QString caption;
+        whenModal<TFormLrpPreView>(
+            [&](TFormLrpPreView *preview) {
+                caption = preview->windowTitle();
+                gridLocked = !page->MyDbGridMeisai->isEnabled();
+                printed = printShown(preview, file);
+                preview->reject();
+            },
+            &seen);
+        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
+        QVERIFY(seen);
+        QVERIFY(printed);
+        QVERIFY(gridLocked);
+        QVERIFY(page->MyDbGridMeisai->isEnabled());
+        QVERIFY2(caption.startsWith(u"家計簿の明細"_s), qPrintable(caption));
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(page->CmbHimoku->currentText()), qPrintable(text));
+        QVERIFY(text.contains(u"支出"_s));
+        QVERIFY(text.contains(page->curDate().toString(u"yyyy年M月d日"_s)));
+        QVERIFY(text.contains(u"1,000"_s));
+        QVERIFY(PdfPageHasInk(file, 1));
+    }
+
+    // 通帳, overview: 表を印刷 opens the balance-sheet report, which prints
+    // every row of both tables and the assets' total to one PDF page.
+    void passbookBalanceSheet()
+    {
+        QVERIFY(start());
+        QVERIFY(window->SelectPage(pgTutyo));
+        auto *page = qobject_cast<TFrameKouzaSyukei *>(window->frameOf(pgTutyo));
+        QVERIFY(page);
+        page->SetView(0);
+        QTRY_VERIFY(page->HyouSisan->rowCount() > 2);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"balance.pdf"_s);
+        bool seen = false, printed = false;
+        int pages = 0;
+        whenModal<TFormLrpPreView>(
+            [&](TFormLrpPreView *preview) {
+                pages = preview->PageCount;
+                printed = printShown(preview, file);
+                preview->reject();
+            },
+            &seen);
+        page->findChild<QAction *>(u"MenuPrintHyou"_s)->trigger();
+        QVERIFY(seen);
+        QVERIFY(printed);
+        QCOMPARE(pages, 1);
+        QVERIFY(!FormLrpPreView);
+        QCOMPARE(PdfPageCount(file), 1);
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(u"わが家のバランスシート"_s), qPrintable(text));
+        for (int r = 1; r < page->HyouSisan->rowCount(); ++r)
+            QVERIFY2(text.contains(page->HyouSisan->displayText(0, r).trimmed()), qPrintable(page->HyouSisan->displayText(0, r)));
+        QVERIFY(text.contains(page->HyouSisan->displayText(1, 1).trimmed()));
+        QVERIFY(PdfPageHasInk(file, 1));
+    }
+
+    // 通帳: 明細を印刷 prints the cash register as a grid report under the
+    // account's title, with the month's lines and the running balance.
+    void passbookRegister()
+    {
+        QVERIFY(start());
+        QVERIFY(window->SelectPage(pgTutyo));
+        auto *page = qobject_cast<TFrameKouzaSyukei *>(window->frameOf(pgTutyo));
+        QVERIFY(page);
+        page->SetView(0);
+        QTRY_VERIFY(page->HyouSisan->rowCount() > 2);
+        int cashRow = -1;
+        for (int r = 2; r < page->HyouSisan->rowCount(); ++r)
+            if (page->HyouSisan->cells(0, r).trimmed() == u"現金"_s)
+                cashRow = r;
+        QVERIFY(cashRow > 0);
+        page->SelectOverviewCell(page->HyouSisan, 1, cashRow);
+        QTRY_VERIFY(page->Register->IsOpen() && page->Register->Rows().size() >= 2);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"register.pdf"_s);
+        bool seen = false, printed = false, gridLocked = false;
+        whenModal<TFormLrpPreView>(
+            [&](TFormLrpPreView *preview) {
+                gridLocked = !page->DBGridMeisai->isEnabled();
+                printed = printShown(preview, file);
+                preview->reject();
+            },
+            &seen);
+        page->findChild<QAction *>(u"MenuPrintMeisai"_s)->trigger();
+        QVERIFY(seen);
+        QVERIFY(printed);
+        QVERIFY(gridLocked);
+        QVERIFY(page->DBGridMeisai->isEnabled());
+        const QString text = PdfPageText(file, 1);
+        QVERIFY2(text.contains(fold(page->LbKouzaName->text())), qPrintable(text));
+        QVERIFY(text.contains(u"通帳"_s));
+        QVERIFY(text.contains(u"1,000"_s));
+        QVERIFY(text.contains(u"234"_s));
+        QVERIFY(text.contains(u"%1年 %2月分"_s.arg(page->RegisterNendo).arg(page->RegisterGetudo)));
+        QVERIFY(PdfPageHasInk(file, 1));
     }
 
     // 集計: the four tables on one page under the year's title, the food row's

@@ -474,8 +474,9 @@ private slots:
         QCOMPARE(page.LbKouzaName->text(), u"普通預金 の明細"_s);
         QVERIFY(page.ActZanTyousei->isEnabled());
         QVERIFY(!page.ShpBtnSettei->isVisible());
-        // In the overview 印刷 offers the chart print and the two spreadsheet
-        // exports; the table prints belong to the detail view.
+        // In the overview 印刷 offers the balance sheet (表を印刷), the register,
+        // the chart and the two spreadsheet exports; the split table print
+        // belongs to the detail view.
         QVERIFY(page.FrBtnPrint->isVisible());
         QMenu *printMenu = page.FrBtnPrint->findChild<QMenu *>();
         QVERIFY(printMenu);
@@ -485,7 +486,8 @@ private slots:
             if (a->isVisible())
                 entries << a->text();
         printMenu->close();
-        QCOMPARE(entries, (QStringList{u"グラフを印刷"_s, u"表をエクセルへ"_s, u"明細をエクセルへ"_s}));
+        QCOMPARE(entries, (QStringList{u"表を印刷"_s, u"明細を印刷"_s, u"グラフを印刷"_s, u"表をエクセルへ"_s,
+                                       u"明細をエクセルへ"_s}));
         QCOMPARE(page.Series1->count(), 29);
 
         // The adjustment from the page: booked, then shown at once.
