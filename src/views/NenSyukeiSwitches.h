@@ -9,10 +9,33 @@ class QLabel;
 class QString;
 class QWidget;
 class TFrameBtn;
+class TShapeBtn;
 
 // What the 集計 and グラフ pages do alike with their switches and filter bar:
 // both pages drive the one annual calculator, NenSyukeiData, so a switch or a
 // filter set on one page must be stored the same way on the other.
+
+// The switches and filter boxes both pages show over the one calculator,
+// named alike on both.
+struct TNenSyukeiControls
+{
+    TFrameBtn *FrBtnHassei = nullptr;
+    TFrameBtn *FrBtnRuikei = nullptr;
+    TFrameBtn *FrBtnGetuji = nullptr;
+    TFrameBtn *FrBtnNenji = nullptr;
+    TFrameBtn *FrBtnGetudo = nullptr;
+    TFrameBtn *FrBtnKoyomi = nullptr;
+    TFrameBtn *FrBtnSuryou = nullptr;
+    TFrameBtn *FrBtnJyouken = nullptr;
+    TShapeBtn *SpBtnTokubetu = nullptr;
+    TShapeBtn *SpBtnReserve = nullptr;
+    QWidget *PnlBarJyouken = nullptr;
+    QComboBox *CmbBoxHimoku = nullptr;
+    QComboBox *CmbBoxHinmei = nullptr;
+    QComboBox *CmbBoxShop = nullptr;
+    QComboBox *CmbBoxPerson = nullptr;
+    QComboBox *CmbBoxKouza = nullptr;
+};
 
 // A switch of the pages' tool bars: as wide as its caption needs, and at least
 // `minWidth`.
