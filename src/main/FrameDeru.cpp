@@ -1152,48 +1152,68 @@ void TFrameDeru::CancelAllChanges()
 
 // ---- input modes -------------------------------------------------------------------------
 
-void TFrameDeru::BuildColumnList(int mode)
+bool TFrameDeru::BuildSharedColumns(int mode, const TColumnSide &side)
 {
-    AmountStyle = 1;
-    ColumnList.clear();
     auto add = [this](uint8_t kind, const QString &caption, const QString &view, const QString &edit,
                       bool slip = false) { ColumnList << TToolBtnRec{kind, caption, view, edit, slip}; };
+    const QString &himoku = side.HimokuField;
+    // The side's own columns close every list.
+    auto sideColumns = [&] {
+        if (KouzaUseFlag)
+            ColumnList << side.Account;
+        if (side.Tax)
+            add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
+        if (IncludeReservedFlag)
+            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
+    };
     auto tail = [&] {
         add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
         add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
         add(10, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("SHOPCODE"));
         add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
-        if (KouzaUseFlag)
-            add(UseSyusiHimoku ? 17 : 14, QStringLiteral("出金口座"), QStringLiteral("KASICODE"),
-                QStringLiteral("KASICODE"));
-        add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
-        if (IncludeReservedFlag)
-            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
+        sideColumns();
     };
     switch (mode) {
     case 1:
         add(1, QStringLiteral("月間集計表"), QString(), QString());
         if (MoveMode) {
             add(4, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
-            add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+            add(7, QStringLiteral("費目"), himoku, himoku);
         }
         tail();
-        break;
+        return true;
     case 2:
         add(2, QStringLiteral("レシート"), QString(), QString());
         add(3, QStringLiteral("日付"), QStringLiteral("RecDate"), QString(), true);
         add(11, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("ShopCode"), true);
-        add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
+        add(7, QStringLiteral("費目"), himoku, himoku);
         add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
         add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
         add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
-        if (KouzaUseFlag)
-            add(UseSyusiHimoku ? 17 : 14, QStringLiteral("出金口座"), QStringLiteral("KASICODE"),
-                QStringLiteral("KASICODE"));
-        add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
-        if (IncludeReservedFlag)
-            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
-        break;
+        sideColumns();
+        return true;
+    case 7:
+        add(2, QStringLiteral("伝票"), QString(), QString());
+        add(5, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
+        add(7, QStringLiteral("費目"), himoku, himoku);
+        tail();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFrameDeru::BuildColumnList(int mode)
+{
+    AmountStyle = 1;
+    ColumnList.clear();
+    const TToolBtnRec account{uint8_t(UseSyusiHimoku ? 17 : 14), QStringLiteral("出金口座"), QStringLiteral("KASICODE"),
+                              QStringLiteral("KASICODE")};
+    if (BuildSharedColumns(mode, {QStringLiteral("KARICODE"), account, true}))
+        return;
+    auto add = [this](uint8_t kind, const QString &caption, const QString &view, const QString &edit,
+                      bool slip = false) { ColumnList << TToolBtnRec{kind, caption, view, edit, slip}; };
+    switch (mode) {
     case 3:
         add(2, QStringLiteral("請求書"), QString(), QString());
         add(19, QStringLiteral("クレジット名"), QStringLiteral("CreditCode"), QString(), true);
@@ -1208,12 +1228,6 @@ void TFrameDeru::BuildColumnList(int mode)
         add(18, QStringLiteral("税扱"), QStringLiteral("ZEIATUKAI"), QStringLiteral("ZEIATUKAI"));
         if (IncludeReservedFlag)
             add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
-        break;
-    case 7:
-        add(2, QStringLiteral("伝票"), QString(), QString());
-        add(5, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
-        add(7, QStringLiteral("費目"), QStringLiteral("KARICODE"), QStringLiteral("KARICODE"));
-        tail();
         break;
     default:
         break;

@@ -436,6 +436,19 @@ protected:
     TYosanWarn *YosanWarn = nullptr;
     QList<TToolBtnRec> ColumnList;
     uint8_t AmountStyle = 1;
+    // How a journal page's columns name its side: the category field, the
+    // account column (listed with account management on), and whether the
+    // page has the tax-treatment column.
+    struct TColumnSide
+    {
+        QString HimokuField;
+        TToolBtnRec Account;
+        bool Tax = false;
+    };
+    // Lists the columns of modes 1, 2 and 7 (monthly table, receipts, slips),
+    // the same on the income and expense pages but for `side`; false for any
+    // other mode, which each page lists itself.
+    bool BuildSharedColumns(int mode, const TColumnSide &side);
     bool MoveMode = false;
     bool Attached = false;
     bool Updating = false;

@@ -82,6 +82,57 @@ struct TCommon
     }
 };
 
+// Puts the lines back on the line they were on and lets their controls
+// follow again, however the tax work ends.
+class TKeepPlace
+{
+public:
+    explicit TKeepPlace(TMeisaiClientDataSet *m) : m_m(m), m_at(m->recNo()) { m->disableControls(); }
+    ~TKeepPlace()
+    {
+        if (m_at > 0 && m_at <= m_m->recordCount())
+            m_m->setRecNo(m_at);
+        m_m->enableControls();
+    }
+    TKeepPlace(const TKeepPlace &) = delete;
+    TKeepPlace &operator=(const TKeepPlace &) = delete;
+
+private:
+    TMeisaiClientDataSet *m_m;
+    int m_at;
+};
+
+// Opens the tax line the lines are on (`found`), or a new line, for editing,
+// as the tax line of `date` and of category `code`.
+void openTaxLine(TMeisaiClientDataSet &m, bool found, const QDate &date, int code)
+{
+    if (found) {
+        m.edit();
+    } else {
+        AppendMeisaiLine(m);
+        if (m.state() == DataSetState::Browse)
+            m.edit();
+    }
+    fieldOf(m, "RECDATE")->setAsDate(date);
+    setCode(m, "KARICODE", "SelfCode", code);
+    fieldOf(m, "HINMEICODE")->setAsInteger(kTaxItem);
+    fieldOf(m, "HinmeiName")->setAsString(HinmeiCodeToName(kTaxItem));
+}
+
+// The shop (when `shop`) and the person every taxed line shares go onto the
+// tax line where it has none of its own.
+void takeCommonShopPerson(DataSet &m, const TCommon &common, bool shop)
+{
+    if (shop && intOf(m, "SHOPCODE") <= 0 && common.sameShop && common.shop > 0) {
+        fieldOf(m, "SHOPCODE")->setAsInteger(common.shop);
+        fieldOf(m, "ShopName")->setAsString(common.shopName);
+    }
+    if (intOf(m, "PERSONCODE") <= 0 && common.samePerson && common.person > 0) {
+        fieldOf(m, "PERSONCODE")->setAsInteger(common.person);
+        fieldOf(m, "PersonName")->setAsString(common.personName);
+    }
+}
+
 } // namespace
 
 void TFrameDeru::buildTaxButton()
@@ -201,19 +252,7 @@ void TFrameDeru::ShpBtnTaxClick()
 void TFrameDeru::MakeTableTaxLine(const QDate &date)
 {
     TMeisaiClientDataSet *m = meisai();
-    const int at = m->recNo();
-    m->disableControls();
-    struct Restore
-    {
-        TMeisaiClientDataSet *m;
-        int at;
-        ~Restore()
-        {
-            if (at > 0 && at <= m->recordCount())
-                m->setRecNo(at);
-            m->enableControls();
-        }
-    } restore{m, at};
+    const TKeepPlace keep(m);
     auto isTableTaxLine = [m] {
         return intOf(*m, "HINMEICODE") == kTaxItem && intOf(*m, "ORIGIN") == 2 && intOf(*m, "STYLE") == 1;
     };
@@ -242,26 +281,9 @@ void TFrameDeru::MakeTableTaxLine(const QDate &date)
                 found = true;
                 break;
             }
-        if (found) {
-            m->edit();
-        } else {
-            AppendMeisaiLine(*m);
-            if (m->state() == DataSetState::Browse)
-                m->edit();
-        }
-        fieldOf(*m, "RECDATE")->setAsDate(date);
-        setCode(*m, "KARICODE", "SelfCode", CurCode);
-        fieldOf(*m, "HINMEICODE")->setAsInteger(kTaxItem);
-        fieldOf(*m, "HinmeiName")->setAsString(HinmeiCodeToName(kTaxItem));
+        openTaxLine(*m, found, date, CurCode);
         if (ZeiAutoData && common.seen) {
-            if (intOf(*m, "SHOPCODE") <= 0 && common.sameShop && common.shop > 0) {
-                fieldOf(*m, "SHOPCODE")->setAsInteger(common.shop);
-                fieldOf(*m, "ShopName")->setAsString(common.shopName);
-            }
-            if (intOf(*m, "PERSONCODE") <= 0 && common.samePerson && common.person > 0) {
-                fieldOf(*m, "PERSONCODE")->setAsInteger(common.person);
-                fieldOf(*m, "PersonName")->setAsString(common.personName);
-            }
+            takeCommonShopPerson(*m, common, true);
             if (common.sameKasi && common.kasi > 0 && intOf(*m, "KASICODE") != common.kasi
                 && MessageDlg(QStringLiteral("消費税の出金口座も ") + FindHimokuName(common.kasi, &KouzaHimokuArray)
                                   + QStringLiteral(" に統一しますか？"),
@@ -289,19 +311,7 @@ void TFrameDeru::MakeTableTaxLine(const QDate &date)
 void TFrameDeru::MakeSlipTaxLines()
 {
     TMeisaiClientDataSet *m = meisai();
-    const int at = m->recNo();
-    m->disableControls();
-    struct Restore
-    {
-        TMeisaiClientDataSet *m;
-        int at;
-        ~Restore()
-        {
-            if (at > 0 && at <= m->recordCount())
-                m->setRecNo(at);
-            m->enableControls();
-        }
-    } restore{m, at};
+    const TKeepPlace keep(m);
     for (m->first(); !m->eof(); m->next())
         if (intOf(*m, "HINMEICODE") == kTaxItem) {
             m->edit();
@@ -349,26 +359,9 @@ void TFrameDeru::MakeSlipTaxLines()
         }
         if (!found && g.Tax.isZero())
             continue;
-        if (found) {
-            m->edit();
-        } else {
-            AppendMeisaiLine(*m);
-            if (m->state() == DataSetState::Browse)
-                m->edit();
-        }
-        fieldOf(*m, "RECDATE")->setAsDate(g.Date);
-        setCode(*m, "KARICODE", "SelfCode", g.Code);
-        fieldOf(*m, "HINMEICODE")->setAsInteger(kTaxItem);
-        fieldOf(*m, "HinmeiName")->setAsString(HinmeiCodeToName(kTaxItem));
+        openTaxLine(*m, found, g.Date, g.Code);
         if (ZeiAutoData && common.seen) {
-            if (InputMode != 2 && intOf(*m, "SHOPCODE") <= 0 && common.sameShop && common.shop > 0) {
-                fieldOf(*m, "SHOPCODE")->setAsInteger(common.shop);
-                fieldOf(*m, "ShopName")->setAsString(common.shopName);
-            }
-            if (intOf(*m, "PERSONCODE") <= 0 && common.samePerson && common.person > 0) {
-                fieldOf(*m, "PERSONCODE")->setAsInteger(common.person);
-                fieldOf(*m, "PersonName")->setAsString(common.personName);
-            }
+            takeCommonShopPerson(*m, common, InputMode != 2);
             if (InputMode != 3 && common.sameKasi && common.kasi > 0 && intOf(*m, "KASICODE") != common.kasi) {
                 if (!unifyAccount)
                     unifyAccount = MessageDlg(QStringLiteral("消費税の出金口座も ")

@@ -35,46 +35,14 @@ void TFrameIri::BuildColumnList(int mode)
 {
     AmountStyle = 1;
     ColumnList.clear();
+    // No tax-treatment column on this page: income carries no consumption tax.
+    const TToolBtnRec account{uint8_t(UseSyusiHimoku ? 16 : 14), QStringLiteral("振込先"), QStringLiteral("KARICODE"),
+                              QStringLiteral("KARICODE")};
+    if (BuildSharedColumns(mode, {QStringLiteral("KASICODE"), account, false}))
+        return;
     auto add = [this](uint8_t kind, const QString &caption, const QString &view, const QString &edit,
                       bool slip = false) { ColumnList << TToolBtnRec{kind, caption, view, edit, slip}; };
-    auto account = [&] {
-        if (KouzaUseFlag)
-            add(UseSyusiHimoku ? 16 : 14, QStringLiteral("振込先"), QStringLiteral("KARICODE"),
-                QStringLiteral("KARICODE"));
-    };
-    auto reserved = [&] {
-        if (IncludeReservedFlag)
-            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
-    };
-    auto tail = [&] {
-        add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
-        add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
-        add(10, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("SHOPCODE"));
-        add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
-        account();
-        reserved();
-    };
-    // No tax-treatment column on this page: income carries no consumption tax.
     switch (mode) {
-    case 1:
-        add(1, QStringLiteral("月間集計表"), QString(), QString());
-        if (MoveMode) {
-            add(4, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
-            add(7, QStringLiteral("費目"), QStringLiteral("KASICODE"), QStringLiteral("KASICODE"));
-        }
-        tail();
-        break;
-    case 2:
-        add(2, QStringLiteral("レシート"), QString(), QString());
-        add(3, QStringLiteral("日付"), QStringLiteral("RecDate"), QString(), true);
-        add(11, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("ShopCode"), true);
-        add(7, QStringLiteral("費目"), QStringLiteral("KASICODE"), QStringLiteral("KASICODE"));
-        add(9, QStringLiteral("品名"), QStringLiteral("HinmeiName"), QStringLiteral("HINMEICODE"));
-        add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
-        add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
-        account();
-        reserved();
-        break;
     case 3:
         add(2, QStringLiteral("伝票"), QString(), QString());
         add(14, QStringLiteral("口座名"), QStringLiteral("CreditCode"), QString(), true);
@@ -84,13 +52,8 @@ void TFrameIri::BuildColumnList(int mode)
         add(0, QStringLiteral("金額"), QStringLiteral("KINGAKU"), QStringLiteral("KINGAKU"));
         add(10, QStringLiteral("店名"), QStringLiteral("ShopName"), QStringLiteral("SHOPCODE"));
         add(12, QStringLiteral("使用者"), QStringLiteral("PersonName"), QStringLiteral("PERSONCODE"));
-        reserved();
-        break;
-    case 7:
-        add(2, QStringLiteral("伝票"), QString(), QString());
-        add(5, QStringLiteral("日付"), QStringLiteral("RECDATE"), QStringLiteral("RECDATE"));
-        add(7, QStringLiteral("費目"), QStringLiteral("KASICODE"), QStringLiteral("KASICODE"));
-        tail();
+        if (IncludeReservedFlag)
+            add(22, QStringLiteral("予約"), QStringLiteral("RESERVED"), QStringLiteral("RESERVED"));
         break;
     default:
         break;

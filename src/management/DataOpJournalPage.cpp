@@ -27,6 +27,7 @@
 #include "data/HimokuCache.h"
 #include "data/Utils.h"
 #include "data/Vocabulary.h"
+#include "management/DataOpCodePanel.h"
 #include "management/FormDataOperation.h"
 #include "platform/db/Currency.h"
 #include "platform/db/Database.h"
@@ -195,17 +196,10 @@ TDataOpJournalPage::TDataOpJournalPage(QWidget *parent) : QWidget(parent)
     auto *conv = new QGroupBox(u"一括変換対象"_s, this);
     auto *cl = new QVBoxLayout(conv);
     auto *targets = new QHBoxLayout;
-    ConvertButtons = new QButtonGroup(this);
-    const QStringList targetTexts = {u"費目,口座コード"_s, u"品名コード"_s, u"店名コード"_s,
-                                     u"使用者コード"_s,    u"金額"_s,       u"数量"_s};
-    for (int i = 0; i < targetTexts.size(); ++i) {
-        auto *b = new QPushButton(targetTexts.at(i), conv);
-        b->setCheckable(true);
-        ConvertButtons->addButton(b, i);
-        targets->addWidget(b);
-    }
-    ConvertButtons->button(0)->setChecked(true);
-    targets->addStretch();
+    ConvertButtons = BuildConvertTargets(conv, targets,
+                                         {u"費目,口座コード"_s, u"品名コード"_s, u"店名コード"_s, u"使用者コード"_s,
+                                          u"金額"_s, u"数量"_s},
+                                         this);
     cl->addLayout(targets);
     ConvertPages = new QStackedWidget(conv);
 
@@ -234,39 +228,17 @@ TDataOpJournalPage::TDataOpJournalPage(QWidget *parent) : QWidget(parent)
     hl->setColumnStretch(4, 1);
     ConvertPages->addWidget(himoku);
 
-    auto *codes = new QWidget;
-    auto *kl = new QGridLayout(codes);
-    auto *motoBox = new QGroupBox(u"変換元の指定"_s, codes);
-    auto *ml = new QVBoxLayout(motoBox);
-    RdBtnCode = new QRadioButton(u"コード指定"_s, motoBox);
-    RdBtnAll = new QRadioButton(u"すべて"_s, motoBox);
-    RdBtnCode->setChecked(true);
-    ml->addWidget(RdBtnCode);
-    ml->addWidget(RdBtnAll);
-    kl->addWidget(motoBox, 0, 0, 2, 1);
-    LbMotoCode = new QLabel(codes);
-    LbAtoCode = new QLabel(codes);
-    EditMotoCode = new QLineEdit(u"0"_s, codes);
-    EditAtoCode = new QLineEdit(u"0"_s, codes);
-    EditMotoName = new QLineEdit(codes);
-    EditAtoName = new QLineEdit(codes);
-    for (QLineEdit *e : {EditMotoCode, EditAtoCode}) {
-        e->setValidator(new QIntValidator(0, 99999999, e));
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
-        e->setMaximumWidth(100);
-    }
-    for (QLineEdit *e : {EditMotoName, EditAtoName})
-        e->setReadOnly(true);
-    kl->addWidget(LbMotoCode, 0, 1);
-    kl->addWidget(EditMotoCode, 0, 2);
-    kl->addWidget(EditMotoName, 0, 3);
-    kl->addWidget(LbAtoCode, 1, 1);
-    kl->addWidget(EditAtoCode, 1, 2);
-    kl->addWidget(EditAtoName, 1, 3);
-    FrBtnHinmeiExecute = new QPushButton(u"実行"_s, codes);
-    kl->addWidget(FrBtnHinmeiExecute, 0, 4, 2, 1);
-    kl->setColumnStretch(5, 1);
-    ConvertPages->addWidget(codes);
+    m_codePanel = new TCodeConvertPanel;
+    RdBtnCode = m_codePanel->ByCode;
+    RdBtnAll = m_codePanel->All;
+    LbMotoCode = m_codePanel->MotoLabel;
+    LbAtoCode = m_codePanel->AtoLabel;
+    EditMotoCode = m_codePanel->MotoCode;
+    EditMotoName = m_codePanel->MotoName;
+    EditAtoCode = m_codePanel->AtoCode;
+    EditAtoName = m_codePanel->AtoName;
+    FrBtnHinmeiExecute = m_codePanel->Execute;
+    ConvertPages->addWidget(m_codePanel);
 
     auto *amount = new QWidget;
     auto *al = new QHBoxLayout(amount);
@@ -308,12 +280,6 @@ TDataOpJournalPage::TDataOpJournalPage(QWidget *parent) : QWidget(parent)
     connect(ConvertButtons, &QButtonGroup::idClicked, this, &TDataOpJournalPage::FrBtnHimokuCodeClick);
     for (QLineEdit *e : {EditMotoCode, EditAtoCode})
         connect(e, &QLineEdit::editingFinished, this, &TDataOpJournalPage::EditMotoCodeValueSet);
-    connect(EditMotoCode, &QLineEdit::returnPressed, EditAtoCode, qOverload<>(&QWidget::setFocus));
-    connect(RdBtnCode, &QRadioButton::toggled, this, [this](bool on) {
-        LbMotoCode->setEnabled(on);
-        EditMotoCode->setEnabled(on);
-        EditMotoName->setEnabled(on);
-    });
     connect(FrBtnHimokuExecute, &QPushButton::clicked, this, &TDataOpJournalPage::FrBtnHimokuExecuteClick);
     connect(FrBtnHinmeiExecute, &QPushButton::clicked, this, &TDataOpJournalPage::FrBtnHinmeiExecuteClick);
     connect(FrBtnKingakuExecute, &QPushButton::clicked, this, &TDataOpJournalPage::FrBtnKingakuExecuteClick);
@@ -548,13 +514,7 @@ void TDataOpJournalPage::FrBtnHimokuCodeClick(int kind)
         ConvertPages->setCurrentIndex(0);
     } else if (kind <= 3) {
         static const QStringList words = {u"品名"_s, u"店名"_s, u"使用者"_s};
-        const QString w = words.at(kind - 1);
-        LbMotoCode->setText(u"変換元　"_s + w + u"コード"_s);
-        LbAtoCode->setText(u"変換後　"_s + w + u"コード"_s);
-        EditMotoCode->setText(u"0"_s);
-        EditAtoCode->setText(u"0"_s);
-        EditMotoName->clear();
-        EditAtoName->clear();
+        m_codePanel->ShowKind(words.at(kind - 1) + u"コード"_s);
         ConvertPages->setCurrentIndex(1);
     } else {
         LbKingaku->setText(kind == 4 ? u"一括修正金額"_s : u"一括修正数量"_s);
@@ -567,14 +527,7 @@ void TDataOpJournalPage::EditMotoCodeValueSet()
     if (ConvertKind < 1 || ConvertKind > 3)
         return;
     const QString table = masterOf(ConvertKind).table;
-    for (auto [edit, name] : {std::pair{EditMotoCode, EditMotoName}, std::pair{EditAtoCode, EditAtoName}}) {
-        int code = edit->text().toInt();
-        // Codes 1 to 100 are the system's own rows.
-        if (code <= 100 && code != 0)
-            code = 0;
-        edit->setText(QString::number(code));
-        name->setText(nameOf(table, code));
-    }
+    m_codePanel->SettleCodes([&table](int code) { return nameOf(table, code); });
 }
 
 void TDataOpJournalPage::applyToLines(const QVector<int> &candidates, const QStringList &statements,

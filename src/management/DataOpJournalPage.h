@@ -18,6 +18,7 @@ class QRadioButton;
 class QStackedWidget;
 class QStandardItemModel;
 class QTableView;
+class TCodeConvertPanel;
 
 // The journal page of the data operations: picks journal lines by categories,
 // names and period, shows them with their names, and changes all of them at
@@ -126,5 +127,6 @@ private:
     void applyToLines(const QVector<int> &candidates, const QStringList &statements,
                       const std::function<QVariantList(int)> &paramsFor);
     bool m_built = false;
+    TCodeConvertPanel *m_codePanel = nullptr;
     QVector<Line> m_lines;
 };

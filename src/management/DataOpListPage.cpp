@@ -19,6 +19,7 @@
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
 #include "data/RecordNumbers.h"
+#include "management/DataOpCodePanel.h"
 #include "management/DataOpJournalPage.h"
 #include "management/DataOpMasterPage.h"
 #include "management/FormDataOperation.h"
@@ -100,16 +101,8 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     auto *conv = new QGroupBox(u"一括変換対象"_s, this);
     auto *cl = new QVBoxLayout(conv);
     auto *targets = new QHBoxLayout;
-    ConvertButtons = new QButtonGroup(this);
-    const QStringList targetTexts = {u"費目コード"_s, u"親コード"_s, u"子コード"_s, u"コピー"_s};
-    for (int i = 0; i < targetTexts.size(); ++i) {
-        auto *b = new QPushButton(targetTexts.at(i), conv);
-        b->setCheckable(true);
-        ConvertButtons->addButton(b, i);
-        targets->addWidget(b);
-    }
-    ConvertButtons->button(0)->setChecked(true);
-    targets->addStretch();
+    ConvertButtons =
+        BuildConvertTargets(conv, targets, {u"費目コード"_s, u"親コード"_s, u"子コード"_s, u"コピー"_s}, this);
     cl->addLayout(targets);
     ConvertPages = new QStackedWidget(conv);
 
@@ -126,39 +119,17 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     hl->setColumnStretch(3, 1);
     ConvertPages->addWidget(himoku);
 
-    auto *codes = new QWidget;
-    auto *kl = new QGridLayout(codes);
-    auto *motoBox = new QGroupBox(u"変換元の指定"_s, codes);
-    auto *ml = new QVBoxLayout(motoBox);
-    RdBtnListCode = new QRadioButton(u"コード指定"_s, motoBox);
-    RadioButton2 = new QRadioButton(u"すべて"_s, motoBox);
-    RdBtnListCode->setChecked(true);
-    ml->addWidget(RdBtnListCode);
-    ml->addWidget(RadioButton2);
-    kl->addWidget(motoBox, 0, 0, 2, 1);
-    LbListMoto = new QLabel(codes);
-    LbListAto = new QLabel(codes);
-    EditListMotoCode = new QLineEdit(u"0"_s, codes);
-    EditListAtoCode = new QLineEdit(u"0"_s, codes);
-    EditListMotoName = new QLineEdit(codes);
-    EditListAtoName = new QLineEdit(codes);
-    for (QLineEdit *e : {EditListMotoCode, EditListAtoCode}) {
-        e->setValidator(new QIntValidator(0, 99999999, e));
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
-        e->setMaximumWidth(100);
-    }
-    for (QLineEdit *e : {EditListMotoName, EditListAtoName})
-        e->setReadOnly(true);
-    kl->addWidget(LbListMoto, 0, 1);
-    kl->addWidget(EditListMotoCode, 0, 2);
-    kl->addWidget(EditListMotoName, 0, 3);
-    kl->addWidget(LbListAto, 1, 1);
-    kl->addWidget(EditListAtoCode, 1, 2);
-    kl->addWidget(EditListAtoName, 1, 3);
-    FrBtnOyaKo = new QPushButton(u"実行"_s, codes);
-    kl->addWidget(FrBtnOyaKo, 0, 4, 2, 1);
-    kl->setColumnStretch(5, 1);
-    ConvertPages->addWidget(codes);
+    m_codePanel = new TCodeConvertPanel;
+    RdBtnListCode = m_codePanel->ByCode;
+    RadioButton2 = m_codePanel->All;
+    LbListMoto = m_codePanel->MotoLabel;
+    LbListAto = m_codePanel->AtoLabel;
+    EditListMotoCode = m_codePanel->MotoCode;
+    EditListMotoName = m_codePanel->MotoName;
+    EditListAtoCode = m_codePanel->AtoCode;
+    EditListAtoName = m_codePanel->AtoName;
+    FrBtnOyaKo = m_codePanel->Execute;
+    ConvertPages->addWidget(m_codePanel);
 
     auto *copy = new QWidget;
     auto *pl = new QHBoxLayout(copy);
@@ -181,12 +152,6 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     connect(ConvertButtons, &QButtonGroup::idClicked, this, &TDataOpListPage::FrBtnListHimokuClick);
     for (QLineEdit *e : {EditListMotoCode, EditListAtoCode})
         connect(e, &QLineEdit::editingFinished, this, &TDataOpListPage::EditListMotoCodeValueSet);
-    connect(EditListMotoCode, &QLineEdit::returnPressed, EditListAtoCode, qOverload<>(&QWidget::setFocus));
-    connect(RdBtnListCode, &QRadioButton::toggled, this, [this](bool on) {
-        LbListMoto->setEnabled(on);
-        EditListMotoCode->setEnabled(on);
-        EditListMotoName->setEnabled(on);
-    });
     connect(FrBtnAllListDelete, &QPushButton::clicked, this, &TDataOpListPage::FrBtnAllListDeleteClick);
     connect(FrBtnDeleteDup, &QPushButton::clicked, this, &TDataOpListPage::FrBtnDeleteDupClick);
     connect(FrBtnListHimokuExecute, &QPushButton::clicked, this, &TDataOpListPage::FrBtnListHimokuExecuteClick);
@@ -223,10 +188,7 @@ void TDataOpListPage::SetListKind(int kind)
         LbEditOyaName->clear();
         LbEditKoName->clear();
     }
-    EditListMotoCode->setText(u"0"_s);
-    EditListAtoCode->setText(u"0"_s);
-    EditListMotoName->clear();
-    EditListAtoName->clear();
+    m_codePanel->ClearCodes();
     LbListTitle->setText(kind == 0 ? u"品名選択肢テーブル編集"_s : u"店名選択肢テーブル編集"_s);
     FrBtnListHimokuClick(ConvertButtons->checkedId() < 0 ? 0 : ConvertButtons->checkedId());
 }
@@ -335,28 +297,17 @@ void TDataOpListPage::FrBtnListHimokuClick(int target)
         ConvertPages->setCurrentIndex(2);
     } else {
         ListCodeKind = target - 1;
-        const QString w = ListCodeKind == 0 ? u"親コード"_s : u"子コード"_s;
-        LbListMoto->setText(u"変換元　"_s + w);
-        LbListAto->setText(u"変換後　"_s + w);
-        EditListMotoCode->setText(u"0"_s);
-        EditListAtoCode->setText(u"0"_s);
-        EditListMotoName->clear();
-        EditListAtoName->clear();
+        m_codePanel->ShowKind(ListCodeKind == 0 ? u"親コード"_s : u"子コード"_s);
         ConvertPages->setCurrentIndex(1);
     }
 }
 
 void TDataOpListPage::EditListMotoCodeValueSet()
 {
-    for (auto [edit, name] : {std::pair{EditListMotoCode, EditListMotoName}, std::pair{EditListAtoCode, EditListAtoName}}) {
-        int code = edit->text().toInt();
-        if (code <= 100 && code != 0)
-            code = 0;
-        edit->setText(QString::number(code));
-        name->setText(code > 0 ? book().scalar(u"SELECT NAME FROM %1 WHERE CODE = ?"_s.arg(MasterTable()), {code})
-                                     .toString()
-                               : QString());
-    }
+    m_codePanel->SettleCodes([this](int code) {
+        return code > 0 ? book().scalar(u"SELECT NAME FROM %1 WHERE CODE = ?"_s.arg(MasterTable()), {code}).toString()
+                        : QString();
+    });
 }
 
 bool TDataOpListPage::bulk(int count, const std::function<void()> &work)

@@ -14,6 +14,7 @@ class QRadioButton;
 class QStackedWidget;
 class QStandardItemModel;
 class QTableView;
+class TCodeConvertPanel;
 
 // The choice-list page of the data operations: the item choices
 // ("HinmeiList.db") or shop choices ("ShopList.db") of the entry pages.
@@ -88,4 +89,5 @@ private:
     // list; false when nothing was written.
     bool bulk(int count, const std::function<void()> &work);
     QVector<Row> m_rows;
+    TCodeConvertPanel *m_codePanel = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "controls/MySpeedButton.h"
 #include "data/ModalForm.h"
 #include "data/RecordNumbers.h"
+#include "management/SaveInTransaction.h"
 #include "data/SimeDate.h"
 #include "data/Vocabulary.h"
 #include "platform/db/Database.h"
@@ -363,50 +364,41 @@ bool TFormSimebiList::Save()
             return false;
         }
     }
-    try {
-        m_db.begin(Database::TransactionMode::Immediate);
-        try {
-            for (qint64 id : std::as_const(m_deleted)) {
-                Statement st(m_db, QStringLiteral("DELETE FROM SimebiList WHERE rowid = ?"));
-                st.bind(1, id);
+    QString why;
+    const bool saved = SaveInTransaction(m_db, [&] {
+        for (qint64 id : std::as_const(m_deleted)) {
+            Statement st(m_db, QStringLiteral("DELETE FROM SimebiList WHERE rowid = ?"));
+            st.bind(1, id);
+            st.exec();
+        }
+        for (const Change &c : std::as_const(m_rows)) {
+            const QVariant start = c.startDate.isValid() ? QVariant(c.startDate.toString(Qt::ISODate)) : QVariant();
+            if (c.rowId == 0) {
+                const int no = RecordNumbers::GetNewDataNo(m_db, QStringLiteral("SimebiList.db"));
+                Statement st(m_db, QStringLiteral("INSERT INTO SimebiList (DATANO, CODE, STARTDATE, SIMEBI) "
+                                                  "VALUES (?, ?, ?, ?)"));
+                st.bind(1, no);
+                st.bind(2, m_code);
+                st.bind(3, start);
+                st.bind(4, c.simeBi);
+                st.exec();
+            } else if (c.changed) {
+                Statement st(m_db, QStringLiteral("UPDATE SimebiList SET STARTDATE = ?, SIMEBI = ? WHERE rowid = ?"));
+                st.bind(1, start);
+                st.bind(2, c.simeBi);
+                st.bind(3, c.rowId);
                 st.exec();
             }
-            for (const Change &c : std::as_const(m_rows)) {
-                const QVariant start = c.startDate.isValid() ? QVariant(c.startDate.toString(Qt::ISODate)) : QVariant();
-                if (c.rowId == 0) {
-                    const int no = RecordNumbers::GetNewDataNo(m_db, QStringLiteral("SimebiList.db"));
-                    Statement st(m_db, QStringLiteral("INSERT INTO SimebiList (DATANO, CODE, STARTDATE, SIMEBI) "
-                                                      "VALUES (?, ?, ?, ?)"));
-                    st.bind(1, no);
-                    st.bind(2, m_code);
-                    st.bind(3, start);
-                    st.bind(4, c.simeBi);
-                    st.exec();
-                } else if (c.changed) {
-                    Statement st(m_db, QStringLiteral("UPDATE SimebiList SET STARTDATE = ?, SIMEBI = ? WHERE rowid = ?"));
-                    st.bind(1, start);
-                    st.bind(2, c.simeBi);
-                    st.bind(3, c.rowId);
-                    st.exec();
-                }
-            }
-            // The flag that makes the closing-day arithmetic read the history
-            // is stored with the rows, so the two never disagree.
-            Statement flag(m_db, QStringLiteral("UPDATE Himoku SET SIMEHISTROY = ? WHERE CODE = ?"));
-            flag.bind(1, m_rows.isEmpty() ? 0 : 1);
-            flag.bind(2, m_code);
-            flag.exec();
-            m_db.commit();
-        } catch (...) {
-            if (m_db.inTransaction())
-                m_db.rollback();
-            throw;
         }
-    } catch (const EDatabaseError &e) {
-        MessageDlg(QStringLiteral("データの保存に失敗しました。\r") + e.message(), MsgDlgType::Error, mbOK);
-        return false;
-    } catch (const ERecordNumberError &e) {
-        MessageDlg(QStringLiteral("データの保存に失敗しました。\r") + e.message(), MsgDlgType::Error, mbOK);
+        // The flag that makes the closing-day arithmetic read the history
+        // is stored with the rows, so the two never disagree.
+        Statement flag(m_db, QStringLiteral("UPDATE Himoku SET SIMEHISTROY = ? WHERE CODE = ?"));
+        flag.bind(1, m_rows.isEmpty() ? 0 : 1);
+        flag.bind(2, m_code);
+        flag.exec();
+    }, &why);
+    if (!saved) {
+        MessageDlg(why, MsgDlgType::Error, mbOK);
         return false;
     }
     load();

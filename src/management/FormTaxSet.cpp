@@ -17,6 +17,7 @@
 #include "data/ModalForm.h"
 #include "data/MyMemIniFile.h"
 #include "data/RecordNumbers.h"
+#include "management/SaveInTransaction.h"
 #include "data/Vocabulary.h"
 #include "management/SettingsBatch.h"
 #include "platform/db/Database.h"
@@ -289,43 +290,34 @@ bool TFormTaxSet::SaveRates()
     if (!hasChanges() || !DatMod || !DatMod->DataOpen)
         return true;
     Database &db = DatMod->MainDatabase;
-    try {
-        db.begin(Database::TransactionMode::Immediate);
-        try {
-            for (qint64 id : std::as_const(m_deleted)) {
-                Statement st(db, QStringLiteral("DELETE FROM ZeiList WHERE rowid = ?"));
-                st.bind(1, id);
+    QString why;
+    const bool saved = SaveInTransaction(db, [&] {
+        for (qint64 id : std::as_const(m_deleted)) {
+            Statement st(db, QStringLiteral("DELETE FROM ZeiList WHERE rowid = ?"));
+            st.bind(1, id);
+            st.exec();
+        }
+        for (const Rate &r : std::as_const(m_rates)) {
+            if (r.rowId != 0 && !r.changed)
+                continue;
+            if (r.rowId != 0) {
+                Statement st(db, QStringLiteral("UPDATE ZeiList SET STARTDATE = ?, PERCENT = ? WHERE rowid = ?"));
+                st.bind(1, r.startDate.toString(Qt::ISODate));
+                st.bind(2, r.percent);
+                st.bind(3, r.rowId);
+                st.exec();
+            } else {
+                const int no = RecordNumbers::GetNewDataNo(db, QStringLiteral("ZeiList.DB"));
+                Statement st(db, QStringLiteral("INSERT INTO ZeiList (DATANO, STARTDATE, PERCENT) VALUES (?, ?, ?)"));
+                st.bind(1, no);
+                st.bind(2, r.startDate.toString(Qt::ISODate));
+                st.bind(3, r.percent);
                 st.exec();
             }
-            for (const Rate &r : std::as_const(m_rates)) {
-                if (r.rowId != 0 && !r.changed)
-                    continue;
-                if (r.rowId != 0) {
-                    Statement st(db, QStringLiteral("UPDATE ZeiList SET STARTDATE = ?, PERCENT = ? WHERE rowid = ?"));
-                    st.bind(1, r.startDate.toString(Qt::ISODate));
-                    st.bind(2, r.percent);
-                    st.bind(3, r.rowId);
-                    st.exec();
-                } else {
-                    const int no = RecordNumbers::GetNewDataNo(db, QStringLiteral("ZeiList.DB"));
-                    Statement st(db, QStringLiteral("INSERT INTO ZeiList (DATANO, STARTDATE, PERCENT) VALUES (?, ?, ?)"));
-                    st.bind(1, no);
-                    st.bind(2, r.startDate.toString(Qt::ISODate));
-                    st.bind(3, r.percent);
-                    st.exec();
-                }
-            }
-            db.commit();
-        } catch (...) {
-            if (db.inTransaction())
-                db.rollback();
-            throw;
         }
-    } catch (const EDatabaseError &e) {
-        MessageDlg(QStringLiteral("データの保存に失敗しました。\r") + e.message(), MsgDlgType::Error, mbOK);
-        return false;
-    } catch (const ERecordNumberError &e) {
-        MessageDlg(QStringLiteral("データの保存に失敗しました。\r") + e.message(), MsgDlgType::Error, mbOK);
+    }, &why);
+    if (!saved) {
+        MessageDlg(why, MsgDlgType::Error, mbOK);
         return false;
     }
     loadRates();

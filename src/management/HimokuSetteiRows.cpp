@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "data/RecordNumbers.h"
+#include "management/SaveInTransaction.h"
 #include "platform/db/Currency.h"
 #include "platform/db/Database.h"
 
@@ -328,68 +329,54 @@ bool THimokuRows::save(QString *why)
         return true;
     const QStringList cols = columns();
     QList<std::pair<int, int>> newCodes; // row index, code
-    try {
-        m_db.begin(Database::TransactionMode::Immediate);
-        try {
-            for (int code : std::as_const(m_deletedCodes)) {
-                Statement st(m_db, QStringLiteral("DELETE FROM Himoku WHERE CODE = ?"));
-                st.bind(1, code);
-                st.exec();
-            }
-            for (int i = 0; i < m_rows.size(); ++i) {
-                const THimokuRow &r = m_rows.at(i);
-                if (r.inserted) {
-                    int code = 0;
-                    // A counter that fell behind the table must not hand out a
-                    // code some row already has.
-                    do {
-                        code = RecordNumbers::GetNewDataNo(m_db, QStringLiteral("Himoku.db"));
-                    } while (m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM Himoku WHERE CODE = ?"), {code}).toInt() > 0);
-                    newCodes.append({i, code});
-                    QStringList marks;
-                    for (int c = 0; c < cols.size(); ++c)
-                        marks << QStringLiteral("?");
-                    Statement st(m_db, QStringLiteral("INSERT INTO Himoku (") + cols.join(QLatin1Char(','))
-                                           + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'));
-                    for (int c = 0; c < cols.size(); ++c)
-                        st.bind(c + 1, c == 0 ? QVariant(code) : toDb(cols.at(c), r.v.value(cols.at(c))));
-                    st.exec();
-                } else if (r.modified) {
-                    QStringList sets;
-                    for (int c = 1; c < cols.size(); ++c)
-                        sets << cols.at(c) + QStringLiteral(" = ?");
-                    Statement st(m_db, QStringLiteral("UPDATE Himoku SET ") + sets.join(QLatin1Char(','))
-                                           + QStringLiteral(" WHERE CODE = ?"));
-                    for (int c = 1; c < cols.size(); ++c)
-                        st.bind(c, toDb(cols.at(c), r.v.value(cols.at(c))));
-                    st.bind(int(cols.size()), r.code());
-                    st.exec();
-                }
-            }
-            if (m_group.modified) {
-                Statement st(m_db, QStringLiteral("UPDATE Himoku SET SIMEBI = ?, SIMESHIFT = ?, SIMEHOLIDAYSHIFT = ?, "
-                                                  "SIMEADDDAY = ?, SIMEHISTROY = ? WHERE CODE = ?"));
-                int n = 0;
-                for (const char *c : {"SIMEBI", "SIMESHIFT", "SIMEHOLIDAYSHIFT", "SIMEADDDAY", "SIMEHISTROY"})
-                    st.bind(++n, toDb(QLatin1String(c), m_group.v.value(QLatin1String(c))));
-                st.bind(++n, m_kind);
-                st.exec();
-            }
-            m_db.commit();
-        } catch (...) {
-            if (m_db.inTransaction())
-                m_db.rollback();
-            throw;
+    const bool saved = SaveInTransaction(m_db, [&] {
+        for (int code : std::as_const(m_deletedCodes)) {
+            Statement st(m_db, QStringLiteral("DELETE FROM Himoku WHERE CODE = ?"));
+            st.bind(1, code);
+            st.exec();
         }
-    } catch (const EDatabaseError &e) {
-        if (why)
-            *why = QStringLiteral("データの保存に失敗しました。\r") + e.message();
+        for (int i = 0; i < m_rows.size(); ++i) {
+            const THimokuRow &r = m_rows.at(i);
+            if (r.inserted) {
+                int code = 0;
+                // A counter that fell behind the table must not hand out a
+                // code some row already has.
+                do {
+                    code = RecordNumbers::GetNewDataNo(m_db, QStringLiteral("Himoku.db"));
+                } while (m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM Himoku WHERE CODE = ?"), {code}).toInt() > 0);
+                newCodes.append({i, code});
+                QStringList marks;
+                for (int c = 0; c < cols.size(); ++c)
+                    marks << QStringLiteral("?");
+                Statement st(m_db, QStringLiteral("INSERT INTO Himoku (") + cols.join(QLatin1Char(','))
+                                       + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'));
+                for (int c = 0; c < cols.size(); ++c)
+                    st.bind(c + 1, c == 0 ? QVariant(code) : toDb(cols.at(c), r.v.value(cols.at(c))));
+                st.exec();
+            } else if (r.modified) {
+                QStringList sets;
+                for (int c = 1; c < cols.size(); ++c)
+                    sets << cols.at(c) + QStringLiteral(" = ?");
+                Statement st(m_db, QStringLiteral("UPDATE Himoku SET ") + sets.join(QLatin1Char(','))
+                                       + QStringLiteral(" WHERE CODE = ?"));
+                for (int c = 1; c < cols.size(); ++c)
+                    st.bind(c, toDb(cols.at(c), r.v.value(cols.at(c))));
+                st.bind(int(cols.size()), r.code());
+                st.exec();
+            }
+        }
+        if (m_group.modified) {
+            Statement st(m_db, QStringLiteral("UPDATE Himoku SET SIMEBI = ?, SIMESHIFT = ?, SIMEHOLIDAYSHIFT = ?, "
+                                              "SIMEADDDAY = ?, SIMEHISTROY = ? WHERE CODE = ?"));
+            int n = 0;
+            for (const char *c : {"SIMEBI", "SIMESHIFT", "SIMEHOLIDAYSHIFT", "SIMEADDDAY", "SIMEHISTROY"})
+                st.bind(++n, toDb(QLatin1String(c), m_group.v.value(QLatin1String(c))));
+            st.bind(++n, m_kind);
+            st.exec();
+        }
+    }, why);
+    if (!saved)
         return false;
-    } catch (const ERecordNumberError &e) {
-        if (why)
-            *why = QStringLiteral("データの保存に失敗しました。\r") + e.message();
-        return false;
-    }
     // Committed: only now do the held rows take their codes and lose their marks.
     for (const auto &[index, code] : newCodes)
         m_rows[index].v.insert(kCode, code);

@@ -351,16 +351,38 @@ TNkPrinter &NkPrinter()
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The printer box both dialogs start with: every printer, the one in use chosen.
+QComboBox *makePrinterBox(QDialog *dialog)
+{
+    auto *box = new QComboBox(dialog);
+    box->setObjectName(u"PrinterBox"_s);
+    box->addItems(NkPrinter().PrinterNames());
+    box->setCurrentText(NkPrinter().CurrentPrinterName());
+    return box;
+}
+
+// OK and キャンセル at the foot of a dialog, accepting and rejecting it.
+void addOkCancel(QDialog *dialog, QVBoxLayout *layout)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
+    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+}
+
+} // namespace
+
 TNkPrintDialog::TNkPrintDialog(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(u"印刷"_s);
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
-    m_printer = new QComboBox(this);
-    m_printer->setObjectName(u"PrinterBox"_s);
-    m_printer->addItems(NkPrinter().PrinterNames());
-    m_printer->setCurrentText(NkPrinter().CurrentPrinterName());
+    m_printer = makePrinterBox(this);
     form->addRow(u"プリンタ名"_s, m_printer);
     layout->addLayout(form);
     auto *range = new QGroupBox(u"印刷範囲"_s, this);
@@ -376,12 +398,7 @@ TNkPrintDialog::TNkPrintDialog(QWidget *parent)
     rl->addWidget(new QLabel(u"～"_s, range));
     rl->addWidget(m_to);
     layout->addWidget(range);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addOkCancel(this, layout);
     connect(m_from, &QSpinBox::valueChanged, this, [this] { m_range->setChecked(true); });
     connect(m_to, &QSpinBox::valueChanged, this, [this] { m_range->setChecked(true); });
     setPageRange(1, 1);
@@ -439,10 +456,7 @@ TNkPrinterSetupDialog::TNkPrinterSetupDialog(QWidget *parent)
     setWindowTitle(u"プリンタの設定"_s);
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
-    m_printer = new QComboBox(this);
-    m_printer->setObjectName(u"PrinterBox"_s);
-    m_printer->addItems(NkPrinter().PrinterNames());
-    m_printer->setCurrentText(NkPrinter().CurrentPrinterName());
+    m_printer = makePrinterBox(this);
     form->addRow(u"プリンタ名"_s, m_printer);
     m_paper = new QComboBox(this);
     m_paper->setObjectName(u"PaperBox"_s);
@@ -456,12 +470,7 @@ TNkPrinterSetupDialog::TNkPrinterSetupDialog(QWidget *parent)
     ol->addWidget(m_landscape);
     (NkPrinter().GetOrientation() == nkOrPortrait ? m_portrait : m_landscape)->setChecked(true);
     layout->addWidget(orient);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"キャンセル"_s);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addOkCancel(this, layout);
     connect(m_printer, &QComboBox::currentTextChanged, this, [this] { fillPapers(); });
     fillPapers();
 }

@@ -4,6 +4,7 @@
 
 #include "controls/CurrencyGrid.h"
 #include "data/Utils.h"
+#include "printing/ReportPanels.h"
 #include "printing/ReportPrint.h"
 
 using namespace Qt::StringLiterals;
@@ -11,32 +12,11 @@ using namespace Qt::StringLiterals;
 TFrameLrpSisanGaiyo::TFrameLrpSisanGaiyo()
 {
     LightRep.SetMargins(40, 78, 30, 40);
-    auto title = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlTitle"_s);
-    title->setBounds(QRect(0, 0, 10, 50));
-    LRLyoPnlTitle = LightRep.add(std::move(title));
-    ItTitle = LRLyoPnlTitle->add(std::make_unique<TLRItem>(u"ItTitle"_s));
-    ItTitle->Font = ReportFont(18);
-    ItTitle->Alignment = Qt::AlignHCenter;
-    ItTitle->Layout = tlCenter;
+    ItTitle = AddReportTitleBand(LightRep, 50, LRLyoPnlTitle);
 
-    auto bottom = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlBottom"_s);
-    bottom->LRAlign = laBottom;
-    bottom->setBounds(QRect(0, 0, 10, 20));
-    LRLyoPnlBottom = LightRep.add(std::move(bottom));
-    ItemDate = LRLyoPnlBottom->add(std::make_unique<TLRItem>(u"ItemDate"_s));
-    ItemDate->Font = ReportFont(9);
-    ItemDate->Alignment = Qt::AlignRight;
-    ItemDate->SetVMargin(0);
+    ItemDate = AddReportDateBand(LightRep, LRLyoPnlBottom);
 
-    auto main = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlMain"_s);
-    main->LRAlign = laClient;
-    LRLyoPnlMain = LightRep.add(std::move(main));
-    auto iri = std::make_unique<TLRGridPanel>(u"LRGridPnlIri"_s);
-    iri->LRAlign = laLeft;
-    LRGridPnlIri = LRLyoPnlMain->add(std::move(iri));
-    auto deru = std::make_unique<TLRGridPanel>(u"LRGridPnlDeru"_s);
-    deru->LRAlign = laClient;
-    LRGridPnlDeru = LRLyoPnlMain->add(std::move(deru));
+    LRLyoPnlMain = AddIncomeExpenseBody(LightRep, LRGridPnlIri, LRGridPnlDeru);
 
     ItTitle->setBounds(QRect(0, 0, LRLyoPnlTitle->width(), LRLyoPnlTitle->height() - 10));
     ItemDate->setBounds(QRect(LRLyoPnlBottom->width() - 160, 2, 160, 16));

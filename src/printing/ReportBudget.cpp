@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include "controls/CurrencyGrid.h"
+#include "printing/ReportPanels.h"
 #include "printing/ReportPrint.h"
 
 using namespace Qt::StringLiterals;
@@ -12,13 +13,7 @@ using namespace Qt::StringLiterals;
 TFrameLrpYosan::TFrameLrpYosan()
 {
     LightRep.SetMargins(40, 78, 30, 40);
-    auto title = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlTitle"_s);
-    title->setBounds(QRect(0, 0, 10, 40));
-    LRLyoPnlTitle = LightRep.add(std::move(title));
-    ItTitle = LRLyoPnlTitle->add(std::make_unique<TLRItem>(u"ItTitle"_s));
-    ItTitle->Font = ReportFont(18);
-    ItTitle->Alignment = Qt::AlignHCenter;
-    ItTitle->Layout = tlCenter;
+    ItTitle = AddReportTitleBand(LightRep, 40, LRLyoPnlTitle);
     ItTitle->setBounds(QRect(0, 0, LRLyoPnlTitle->width(), 36));
 
     auto summary = std::make_unique<TLRLayoutPanel>(u"LRLayoutPanel5"_s);
@@ -43,25 +38,10 @@ TFrameLrpYosan::TFrameLrpYosan()
     ITSyusi[4][2]->SetText(u"予算-実績"_s);
     ITSyusi[4][3]->SetText(u"実績-予算"_s);
 
-    auto bottom = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlBottom"_s);
-    bottom->LRAlign = laBottom;
-    bottom->setBounds(QRect(0, 0, 10, 20));
-    LRLyoPnlBottom = LightRep.add(std::move(bottom));
-    ItemDate = LRLyoPnlBottom->add(std::make_unique<TLRItem>(u"ItemDate"_s));
-    ItemDate->Font = ReportFont(9);
-    ItemDate->Alignment = Qt::AlignRight;
-    ItemDate->SetVMargin(0);
+    ItemDate = AddReportDateBand(LightRep, LRLyoPnlBottom);
     ItemDate->setBounds(QRect(LRLyoPnlBottom->width() - 160, 2, 160, 16));
 
-    auto main = std::make_unique<TLRLayoutPanel>(u"LRLyoPnlMain"_s);
-    main->LRAlign = laClient;
-    LRLyoPnlMain = LightRep.add(std::move(main));
-    auto iri = std::make_unique<TLRGridPanel>(u"LRGridPnlIri"_s);
-    iri->LRAlign = laLeft;
-    LRGridPnlIri = LRLyoPnlMain->add(std::move(iri));
-    auto deru = std::make_unique<TLRGridPanel>(u"LRGridPnlDeru"_s);
-    deru->LRAlign = laClient;
-    LRGridPnlDeru = LRLyoPnlMain->add(std::move(deru));
+    LRLyoPnlMain = AddIncomeExpenseBody(LightRep, LRGridPnlIri, LRGridPnlDeru);
     LRGridPnlIri->setBounds(QRect(0, 0, LRLyoPnlMain->width() / 2 - 4, LRLyoPnlMain->height()));
     LRLyoPnlMain->realign();
     LRGridPnlIri->SetRowCount(30);

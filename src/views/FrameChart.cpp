@@ -39,6 +39,7 @@
 #include "printing/PrintPreViewChart.h"
 #include "views/ChartView.h"
 #include "views/NenSyukeiData.h"
+#include "views/NenSyukeiSwitches.h"
 #include "views/YosanJissekiData.h"
 
 using namespace Qt::StringLiterals;
@@ -54,17 +55,9 @@ const QColor ChartColor(0xFB, 0xF9, 0xF0);
 constexpr int FirstYear = 1900;
 constexpr int LastYear = 2100;
 
-int comboCode(QComboBox *combo) { return combo->currentIndex() >= 0 ? combo->currentData().toInt() : 0; }
-
 TFrameBtn *makeButton(QWidget *parent, const QString &name, const QString &caption, int group, bool allowAllUp)
 {
-    auto *b = new TFrameBtn(parent);
-    b->setObjectName(name);
-    b->setText(caption);
-    b->setGroupIndex(group);
-    b->setAllowAllUp(allowAllUp);
-    b->setFixedSize(std::max(b->fontMetrics().horizontalAdvance(caption) + 16, 52), 24);
-    return b;
+    return MakeSwitchButton(parent, name, caption, group, allowAllUp, 52);
 }
 
 bool isNumber(const QString &text, int &value)
@@ -217,30 +210,11 @@ void TFrameChart::buildUi()
 
     PnlBarJyouken = new QWidget(this);
     PnlBarJyouken->setObjectName(u"PnlBarJyouken"_s);
-    auto *filters = new QHBoxLayout(PnlBarJyouken);
-    filters->setContentsMargins(4, 0, 4, 0);
-    filters->addWidget(new QLabel(u"条件付き集計"_s, PnlBarJyouken));
-    auto filter = [this, filters](QComboBox *&combo, const QString &name, const QString &label) {
-        auto *lb = new QLabel(label, PnlBarJyouken);
-        FilterLabels << lb;
-        filters->addWidget(lb);
-        combo = new QComboBox(PnlBarJyouken);
-        combo->setObjectName(name);
-        combo->setMinimumContentsLength(8);
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        combo->addItem(AllText, 0);
-        filters->addWidget(combo);
-        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
-            if (!m_filling)
-                FiltersPending = true;
-        });
-    };
-    filter(CmbBoxHimoku, u"CmbBoxHimoku"_s, u"費目"_s);
-    filter(CmbBoxHinmei, u"CmbBoxHinmei"_s, u"品名"_s);
-    filter(CmbBoxShop, u"CmbBoxShop"_s, u"店名"_s);
-    filter(CmbBoxPerson, u"CmbBoxPerson"_s, u"使用者"_s);
-    filter(CmbBoxKouza, u"CmbBoxKouza"_s, u"口座"_s);
-    filters->addStretch(1);
+    FilterLabels = BuildNenSyukeiFilterBar(PnlBarJyouken, CmbBoxHimoku, CmbBoxHinmei, CmbBoxShop, CmbBoxPerson,
+                                           CmbBoxKouza, [this] {
+                                               if (!m_filling)
+                                                   FiltersPending = true;
+                                           });
     PnlBarJyouken->hide();
     main->addWidget(PnlBarJyouken);
 
@@ -610,9 +584,7 @@ void TFrameChart::ReserveClick()
     if (m_updatingButtons)
         return;
     WaitCursor wait;
-    IncludeReservedFlag = SpBtnReserve->down();
-    if (DataIni)
-        DataIni->WriteBoolAndUpdate(u"State"_s, u"IncludeReseved"_s, IncludeReservedFlag);
+    StoreIncludeReserved(SpBtnReserve->down());
     Redraw();
 }
 
@@ -621,11 +593,7 @@ void TFrameChart::TokubetuClick()
     if (m_updatingButtons)
         return;
     WaitCursor wait;
-    TokubetuShowFlag = SpBtnTokubetu->down();
-    if (DataIni)
-        DataIni->WriteBoolAndUpdate(u"State"_s, u"TokubetuShow"_s, TokubetuShowFlag);
-    if (DatMod && DatMod->DataOpen)
-        LoadHimokuCaches(DatMod->MainDatabase);
+    StoreTokubetuShow(SpBtnTokubetu->down());
     Redraw();
 }
 
@@ -667,7 +635,7 @@ void TFrameChart::fillItemFilters()
         return;
     const int content = Content();
     const int kind = content == ccIri ? 1 : content == ccDeru ? 2 : 0;
-    const int himoku = comboCode(CmbBoxHimoku);
+    const int himoku = FilterComboCode(CmbBoxHimoku);
     if (himoku == m_itemFilterCode && kind == m_itemFilterKind)
         return;
     m_itemFilterCode = himoku;
@@ -684,18 +652,8 @@ void TFrameChart::ApplyFilters()
 {
     FiltersPending = false;
     fillItemFilters();
-    TNenSyukeiData &d = NenSyukeiData;
-    d.HimokuCode = comboCode(CmbBoxHimoku);
-    d.KouzaCode = comboCode(CmbBoxKouza);
-    d.HinmeiCode = comboCode(CmbBoxHinmei);
-    d.ShopCode = comboCode(CmbBoxShop);
-    d.PersonCode = comboCode(CmbBoxPerson);
-    d.HimokuText = CmbBoxHimoku->currentText();
-    d.KouzaText = CmbBoxKouza->currentText();
-    d.HinmeiText = CmbBoxHinmei->currentText();
-    d.ShopText = CmbBoxShop->currentText();
-    d.PersonText = CmbBoxPerson->currentText();
-    ChartHimoku = d.HimokuCode;
+    StoreNenSyukeiFilters(CmbBoxHimoku, CmbBoxHinmei, CmbBoxShop, CmbBoxPerson, CmbBoxKouza);
+    ChartHimoku = NenSyukeiData.HimokuCode;
     Redraw();
 }
 

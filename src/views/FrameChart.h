@@ -6,6 +6,7 @@
 
 #include "main/FrameInterface.h"
 #include "views/ChartContents.h"
+#include "views/NenSyukeiSwitches.h"
 #include "views/YosanJissekiData.h"
 
 class QBarSet;
@@ -27,7 +28,7 @@ class TShapeBtn;
 // the 集計 page; the budget contents read the budget calculator for the month
 // in the month box. A click on a bar or point shows its value for three
 // seconds.
-class TFrameChart : public QFrame, public IFrameInterface
+class TFrameChart : public QFrame, public IFrameInterface, public TNenSyukeiControls
 {
     Q_OBJECT
 public:
@@ -44,23 +45,8 @@ public:
     QLineEdit *EditMonth = nullptr;
     TColorUpDown *UpDown_Ima = nullptr;
     QLabel *LBGatu = nullptr;
-    TFrameBtn *FrBtnHassei = nullptr;
-    TFrameBtn *FrBtnRuikei = nullptr;
-    TFrameBtn *FrBtnGetuji = nullptr;
-    TFrameBtn *FrBtnNenji = nullptr;
-    TFrameBtn *FrBtnGetudo = nullptr;
-    TFrameBtn *FrBtnKoyomi = nullptr;
-    TFrameBtn *FrBtnSuryou = nullptr;
-    TFrameBtn *FrBtnJyouken = nullptr;
-    TShapeBtn *SpBtnTokubetu = nullptr;
-    TShapeBtn *SpBtnReserve = nullptr;
+    // The switches and filter boxes are those of TNenSyukeiControls.
     TFrameBtn *FrBtnPrint = nullptr;
-    QWidget *PnlBarJyouken = nullptr;
-    QComboBox *CmbBoxHimoku = nullptr;
-    QComboBox *CmbBoxHinmei = nullptr;
-    QComboBox *CmbBoxShop = nullptr;
-    QComboBox *CmbBoxPerson = nullptr;
-    QComboBox *CmbBoxKouza = nullptr;
     QList<QLabel *> FilterLabels;
     TChartView *NenkanChart = nullptr;
 

@@ -38,6 +38,7 @@
 #include "platform/ui/IdleHook.h"
 #include "platform/ui/WaitCursor.h"
 #include "views/NenSyukeiData.h"
+#include "views/NenSyukeiSwitches.h"
 #include "views/NenSyusiMeisai.h"
 #include "views/ReportPrints.h"
 #include "views/TablePrints.h"
@@ -98,21 +99,9 @@ void writeInt(const QString &key, int value)
         RegIni->WriteIntegerAndUpdate(Section, key, value);
 }
 
-int comboCode(QComboBox *combo)
-{
-    return combo->currentIndex() >= 0 ? combo->currentData().toInt() : 0;
-}
-
 TFrameBtn *makeButton(QWidget *parent, const QString &name, const QString &caption, int group, bool allowAllUp)
 {
-    auto *b = new TFrameBtn(parent);
-    b->setObjectName(name);
-    b->setText(caption);
-    b->setGroupIndex(group);
-    b->setAllowAllUp(allowAllUp);
-    const int w = b->fontMetrics().horizontalAdvance(caption) + 16;
-    b->setFixedSize(std::max(w, 56), 24);
-    return b;
+    return MakeSwitchButton(parent, name, caption, group, allowAllUp, 56);
 }
 
 } // namespace
@@ -240,30 +229,12 @@ void TFrameNenSyusi::buildUi()
     // The filter bar.
     PnlBarJyouken = new QWidget(this);
     PnlBarJyouken->setObjectName(u"PnlBarJyouken"_s);
-    auto *filters = new QHBoxLayout(PnlBarJyouken);
-    filters->setContentsMargins(4, 0, 4, 0);
-    filters->addWidget(new QLabel(u"条件付き集計"_s, PnlBarJyouken));
-    auto filter = [this, filters](QComboBox *&combo, const QString &name, const QString &label) {
-        auto *lb = new QLabel(label, PnlBarJyouken);
-        filters->addWidget(lb);
-        combo = new QComboBox(PnlBarJyouken);
-        combo->setObjectName(name);
-        combo->setMinimumContentsLength(8);
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        combo->addItem(AllText, 0);
-        filters->addWidget(combo);
-        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
-            if (!m_filling)
-                FilterChanged();
-        });
-        return lb;
-    };
-    filter(CmbBoxHimoku, u"CmbBoxHimoku"_s, u"費目"_s);
-    filter(CmbBoxHinmei, u"CmbBoxHinmei"_s, u"品名"_s);
-    filter(CmbBoxShop, u"CmbBoxShop"_s, u"店名"_s);
-    filter(CmbBoxPerson, u"CmbBoxPerson"_s, u"使用者"_s);
-    LbKouza = filter(CmbBoxKouza, u"CmbBoxKouza"_s, u"口座"_s);
-    filters->addStretch(1);
+    LbKouza = BuildNenSyukeiFilterBar(PnlBarJyouken, CmbBoxHimoku, CmbBoxHinmei, CmbBoxShop, CmbBoxPerson,
+                                      CmbBoxKouza, [this] {
+                                          if (!m_filling)
+                                              FilterChanged();
+                                      })
+                  .last();
     PnlBarJyouken->hide();
     main->addWidget(PnlBarJyouken);
 
@@ -665,9 +636,7 @@ void TFrameNenSyusi::ReserveClick()
     if (m_updatingButtons)
         return;
     WaitCursor wait;
-    IncludeReservedFlag = SpBtnReserve->down();
-    if (DataIni)
-        DataIni->WriteBoolAndUpdate(u"State"_s, u"IncludeReseved"_s, IncludeReservedFlag);
+    StoreIncludeReserved(SpBtnReserve->down());
     RefreshContents();
 }
 
@@ -676,11 +645,7 @@ void TFrameNenSyusi::TokubetuClick()
     if (m_updatingButtons)
         return;
     WaitCursor wait;
-    TokubetuShowFlag = SpBtnTokubetu->down();
-    if (DataIni)
-        DataIni->WriteBoolAndUpdate(u"State"_s, u"TokubetuShow"_s, TokubetuShowFlag);
-    if (DatMod && DatMod->DataOpen)
-        LoadHimokuCaches(DatMod->MainDatabase);
+    StoreTokubetuShow(SpBtnTokubetu->down());
     RefreshContents();
 }
 
@@ -713,11 +678,11 @@ void TFrameNenSyusi::fillFilterLists()
         if (c->currentIndex() < 0)
             c->setCurrentIndex(0);
     m_filling = false;
-    NenSyukeiData.HimokuCode = comboCode(CmbBoxHimoku);
-    NenSyukeiData.HinmeiCode = comboCode(CmbBoxHinmei);
-    NenSyukeiData.ShopCode = comboCode(CmbBoxShop);
-    NenSyukeiData.PersonCode = comboCode(CmbBoxPerson);
-    NenSyukeiData.KouzaCode = comboCode(CmbBoxKouza);
+    NenSyukeiData.HimokuCode = FilterComboCode(CmbBoxHimoku);
+    NenSyukeiData.HinmeiCode = FilterComboCode(CmbBoxHinmei);
+    NenSyukeiData.ShopCode = FilterComboCode(CmbBoxShop);
+    NenSyukeiData.PersonCode = FilterComboCode(CmbBoxPerson);
+    NenSyukeiData.KouzaCode = FilterComboCode(CmbBoxKouza);
 }
 
 void TFrameNenSyusi::fillHimokuFilter()
@@ -740,7 +705,7 @@ void TFrameNenSyusi::fillItemFilters()
 {
     if (!DatModSql || !DatMod || !DatMod->DataOpen)
         return;
-    const int himoku = comboCode(CmbBoxHimoku);
+    const int himoku = FilterComboCode(CmbBoxHimoku);
     if (himoku == m_itemFilterCode && CmbBoxHinmei->count() > 1)
         return;
     m_itemFilterCode = himoku;
@@ -762,17 +727,7 @@ void TFrameNenSyusi::FilterChanged()
 {
     // The item and shop lists follow the chosen category.
     fillItemFilters();
-    TNenSyukeiData &d = NenSyukeiData;
-    d.HimokuCode = comboCode(CmbBoxHimoku);
-    d.KouzaCode = comboCode(CmbBoxKouza);
-    d.HinmeiCode = comboCode(CmbBoxHinmei);
-    d.ShopCode = comboCode(CmbBoxShop);
-    d.PersonCode = comboCode(CmbBoxPerson);
-    d.HimokuText = CmbBoxHimoku->currentText();
-    d.KouzaText = CmbBoxKouza->currentText();
-    d.HinmeiText = CmbBoxHinmei->currentText();
-    d.ShopText = CmbBoxShop->currentText();
-    d.PersonText = CmbBoxPerson->currentText();
+    StoreNenSyukeiFilters(CmbBoxHimoku, CmbBoxHinmei, CmbBoxShop, CmbBoxPerson, CmbBoxKouza);
     Recalculate(CurYear);
 }
 

@@ -5,6 +5,7 @@
 #include <QList>
 
 #include "main/FrameInterface.h"
+#include "views/NenSyukeiSwitches.h"
 #include "views/NenSyusiMeisai.h"
 
 class Database;
@@ -23,7 +24,7 @@ class TShapeBtn;
 // total, running totals or year-on-year ratios; a click lists the lines behind a
 // cell in the detail panel. The figures, switches and filters live in the
 // shared calculator NenSyukeiData, so the chart page shows the same mode.
-class TFrameNenSyusi : public QFrame, public IFrameInterface
+class TFrameNenSyusi : public QFrame, public IFrameInterface, public TNenSyukeiControls
 {
     Q_OBJECT
 public:
@@ -33,23 +34,8 @@ public:
     // ---- components -------------------------------------------------------
     QWidget *ToolBar = nullptr;
     QComboBox *CmbBoxYear = nullptr;
-    TFrameBtn *FrBtnHassei = nullptr;
-    TFrameBtn *FrBtnRuikei = nullptr;
-    TFrameBtn *FrBtnSuryou = nullptr;
-    TFrameBtn *FrBtnGetuji = nullptr;
-    TFrameBtn *FrBtnNenji = nullptr;
-    TFrameBtn *FrBtnGetudo = nullptr;
-    TFrameBtn *FrBtnKoyomi = nullptr;
+    // The switches and filter boxes are those of TNenSyukeiControls.
     TFrameBtn *FrBtnZenNenHi = nullptr;
-    TFrameBtn *FrBtnJyouken = nullptr;
-    TShapeBtn *SpBtnTokubetu = nullptr;
-    TShapeBtn *SpBtnReserve = nullptr;
-    QWidget *PnlBarJyouken = nullptr;
-    QComboBox *CmbBoxHimoku = nullptr;
-    QComboBox *CmbBoxHinmei = nullptr;
-    QComboBox *CmbBoxShop = nullptr;
-    QComboBox *CmbBoxPerson = nullptr;
-    QComboBox *CmbBoxKouza = nullptr;
     QLabel *LbKouza = nullptr;
     QSplitter *Split = nullptr;       // tables | detail panel
     QSplitter *PnlLeft = nullptr;     // the four tables
