@@ -19,13 +19,6 @@ using namespace Qt::StringLiterals;
 // (rows stepped and their values taken, nothing kept).
 namespace {
 
-// The whole month before the current one: the generated books are full there.
-QDate pastMonthDay()
-{
-    const QDate today = QDate::currentDate();
-    return QDate(today.year(), today.month(), 15).addMonths(-1);
-}
-
 // Both take around a millisecond: each sample is the mean of Repeat runs, so
 // that the timer's grain does not decide the ratio.
 constexpr int Repeat = 20;

@@ -156,6 +156,12 @@ QString benchBackUpFolder(const BenchChild &child)
     return QDir(child.work).filePath(u"AutoBackUp"_s);
 }
 
+QDate pastMonthDay()
+{
+    const QDate today = QDate::currentDate();
+    return QDate(today.year(), today.month(), 15).addMonths(-1);
+}
+
 TDatMod &openBenchBook(const BenchChild &child)
 {
     if (benchDataModule)

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMap>
@@ -58,6 +59,10 @@ bool dropFromCache(const QString &path);
 // benchmark needs: no question may come up), closed with its automatic backup
 // into the work folder when closeWithBackUp.
 class TDatMod;
+// A day in the middle of the month before the current one: the generated books
+// are full there.
+QDate pastMonthDay();
+
 TDatMod &openBenchBook(const BenchChild &child);
 void closeBenchBook(bool withBackUp);
 QString benchBackUpFolder(const BenchChild &child);

@@ -21,12 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDate pastMonthDay()
-{
-    const QDate today = QDate::currentDate();
-    return QDate(today.year(), today.month(), 15).addMonths(-1);
-}
-
 // The same cells, one rectangle and one text each, on an A4 landscape PDF.
 // The printer is made once, as the page's print reuses the program's printer.
 double plainTable(TCurrencyGrid *grid, QPrinter &printer)

@@ -52,8 +52,7 @@ void measure(const BenchChild &child)
         TFrameDeru page;
         page.resize(1280, 720);
         page.InitPage();
-        const QDate today = QDate::currentDate();
-        const QDate day = QDate(today.year(), today.month(), 15).addMonths(-1);
+        const QDate day = pastMonthDay();
         report("save", warmThenTime([&] { return save100(page, dm, day); }));
         page.LeavePage();
     }

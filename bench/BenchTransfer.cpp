@@ -19,12 +19,6 @@ using namespace Qt::StringLiterals;
 // SQL aggregates of the same sums run through the engine's C interface.
 namespace {
 
-QDate pastMonthDay()
-{
-    const QDate today = QDate::currentDate();
-    return QDate(today.year(), today.month(), 15).addMonths(-1);
-}
-
 constexpr int Repeat = 10;
 
 double bareSums(sqlite3 *db, const QDate &start, const QDate &end, int *rows)
