@@ -1,7 +1,10 @@
 #include "data/BookCheck.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <limits>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -19,24 +22,35 @@ namespace {
 
 // Reads the file through the system's cache on its own thread until done or
 // told to stop. It touches no connection: it only brings the pages from the
-// disk in one sweep, ahead of the check that wants them one at a time.
+// disk in one sweep, and tells how far it has come. The check walks the file's
+// trees, which jump about the file; a page it asked for on its own would be a
+// seek that competes with the sweep, so the check waits until the sweep has
+// passed the page and then finds it in the system's cache.
 class ReadAhead
 {
 public:
     explicit ReadAhead(const QString &path)
     {
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return; // the check itself then says what is wrong with the file
+        if (fd < 0) {
+            finish(); // the check itself then says what is wrong with the file
+            return;
+        }
         m_thread = std::thread([this, fd] {
             posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
             std::vector<char> buffer(1 << 20);
+            qint64 position = 0;
             while (!m_stop.load(std::memory_order_relaxed)) {
                 const ssize_t n = ::read(fd, buffer.data(), buffer.size());
                 if (n <= 0)
                     break;
+                position += n;
+                reach(position);
             }
             ::close(fd);
+            // At the end, on an error or when stopped, nobody waits any more:
+            // the pages past this point are read by the check itself.
+            finish();
         });
     }
     ~ReadAhead()
@@ -46,8 +60,30 @@ public:
             m_thread.join();
     }
 
+    // Returns once the sweep has read the file up to end, or has ended.
+    void waitFor(qint64 end)
+    {
+        if (m_reached.load(std::memory_order_acquire) >= end)
+            return;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_moved.wait(lock, [&] { return m_reached.load(std::memory_order_acquire) >= end; });
+    }
+
 private:
+    void reach(qint64 position)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_reached.store(position, std::memory_order_release);
+        }
+        m_moved.notify_all();
+    }
+    void finish() { reach(std::numeric_limits<qint64>::max()); }
+
     std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_reached{0};
+    std::mutex m_mutex;
+    std::condition_variable m_moved;
     std::thread m_thread;
 };
 
@@ -62,6 +98,7 @@ private:
 struct Counter
 {
     WorkProgress *bar = nullptr;
+    ReadAhead *ahead = nullptr;
     qint64 total = 0;
     qint64 read = 0;
     qint64 shownAt = 0;
@@ -86,6 +123,8 @@ CountingFile *cf(sqlite3_file *f)
 int cRead(sqlite3_file *f, void *buf, int amount, sqlite3_int64 offset)
 {
     sqlite3_file *r = cf(f)->real();
+    if (cf(f)->mainDb && activeCounter && activeCounter->ahead)
+        activeCounter->ahead->waitFor(offset + amount);
     const int rc = r->pMethods->xRead(r, buf, amount, offset);
     if (cf(f)->mainDb && activeCounter && activeCounter->bar) {
         Counter &c = *activeCounter;
@@ -234,6 +273,8 @@ QStringList CheckBookIntegrity(const QString &databaseFile, const QString &key)
     registerCountingVfs();
     WorkProgress bar(BookCheckCaption());
     ReadAhead readAhead(databaseFile);
+    Counter counter{&bar, &readAhead, QFileInfo(databaseFile).size()};
+    const ActiveCounter active(&counter);
     CheckConnection c;
     const int rc = sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &c.db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, CountingVfsName);
@@ -244,8 +285,10 @@ QStringList CheckBookIntegrity(const QString &databaseFile, const QString &key)
         quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
         c.exec(QStringLiteral("PRAGMA key = '%1'").arg(quoted));
     }
-    Counter counter{&bar, QFileInfo(databaseFile).size()};
-    const ActiveCounter active(&counter);
+    // The check reads every page once, holding only the path from a tree's
+    // root to the page it is at; a page cache bigger than the processor's own
+    // caches would only spread the same work over more memory.
+    c.exec(QStringLiteral("PRAGMA cache_size = 64"));
     QStringList problems;
     sqlite3_stmt *st = nullptr;
     const int prepared = sqlite3_prepare_v2(c.db, "PRAGMA quick_check", -1, &st, nullptr);
