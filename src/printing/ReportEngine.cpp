@@ -47,7 +47,11 @@ void DrawFrameLines(QPainter &painter, QRect rect, TPrintStatus status, double s
         pen.setCapStyle(Qt::FlatCap);
         return pen;
     };
-    painter.save();
+    if (top == lsNone && left == lsNone && right == lsNone && bottom == lsNone)
+        return;
+    // Only the pen changes: a whole saved painter state per cell costs more
+    // than the lines themselves.
+    const QPen previous = painter.pen();
     auto line = [&](TLineStyle style, int x1, int y1, int x2, int y2) {
         if (style == lsNone)
             return;
@@ -58,7 +62,7 @@ void DrawFrameLines(QPainter &painter, QRect rect, TPrintStatus status, double s
     line(left, l, t, l, b);
     line(right, r, t, r, b);
     line(bottom, l, b, r, b);
-    painter.restore();
+    painter.setPen(previous);
 }
 
 // ---- panels ------------------------------------------------------------------

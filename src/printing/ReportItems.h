@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QColor>
 #include <QFont>
@@ -73,6 +74,16 @@ protected:
     QString m_text;
     int m_hMargin = 2;
     int m_vMargin = 2;
+
+private:
+    struct TextCache;
+    // A grid prints the same item once per record: the scaled font, its
+    // metrics and each text's fitted size are kept while the font, the scale,
+    // the device and the width stay the same.
+    std::shared_ptr<TextCache> m_textCache;
+    void printLine(QPainter &painter, const QRect &s, const QString &text, double scale);
+    void printLaidOut(QPainter &painter, const QRect &s, const QString &text, double scale);
+    QRect textBox(const QRect &s, int th, int margin, double scale) const;
 };
 
 // Where a field-bound item reads its record: a table model and the row the

@@ -5,7 +5,6 @@
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
 #include <QRawFont>
-#include <QRegularExpression>
 #include <QPainter>
 #include <QPrinter>
 
@@ -101,23 +100,49 @@ const QHash<uint, uint> &radicalIdeographs()
     return map;
 }
 
-// The destination codes of one line of a bfchar or bfrange section.
-void repairLine(QByteArray &line, bool range, const QHash<uint, uint> &map)
+int hexDigit(char c)
 {
-    static const QRegularExpression hex(u"<([0-9A-Fa-f]{4})>"_s);
-    const QString text = QString::fromLatin1(line);
-    int index = 0;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Rewrites the destination codes of one line of a bfchar or bfrange section
+// in place. Only four-digit codes are looked at: codes past the basic plane
+// are never radicals.
+void repairLine(char *line, qsizetype size, bool range, const QHash<uint, uint> &map)
+{
+    static const char digits[] = "0123456789ABCDEF";
     const int skip = range ? 2 : 1;   // the source code or range comes first
-    for (auto it = hex.globalMatch(text); it.hasNext(); ++index) {
-        const QRegularExpressionMatch m = it.next();
-        if (index < skip)
+    int index = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (line[i] != '<')
             continue;
-        const uint code = m.captured(1).toUInt(nullptr, 16);
-        const auto found = map.constFind(code);
-        if (found == map.constEnd())
-            continue;
-        const QByteArray replacement = QByteArray::number(*found, 16).toUpper().rightJustified(4, '0');
-        line.replace(m.capturedStart(1), 4, replacement);
+        qsizetype close = i + 1;
+        while (close < size && line[close] != '>')
+            ++close;
+        if (close >= size)
+            break;
+        const qsizetype length = close - i - 1;
+        if (index++ >= skip && length == 4) {
+            uint code = 0;
+            bool hex = true;
+            for (qsizetype k = i + 1; k < close && hex; ++k) {
+                const int d = hexDigit(line[k]);
+                hex = d >= 0;
+                code = code * 16 + uint(qMax(d, 0));
+            }
+            const auto found = hex ? map.constFind(code) : map.constEnd();
+            if (found != map.constEnd()) {
+                for (int k = 0; k < 4; ++k)
+                    line[i + 1 + k] = digits[(*found >> (12 - 4 * k)) & 0xF];
+            }
+        }
+        i = close;
     }
 }
 
@@ -126,40 +151,42 @@ void repairLine(QByteArray &line, bool range, const QHash<uint, uint> &map)
 bool RepairPdfTextMap(const QString &file)
 {
     QFile f(file);
-    if (!f.open(QIODevice::ReadWrite))
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return false;
-    QByteArray data = f.readAll();
     const QHash<uint, uint> &map = radicalIdeographs();
-    bool changed = false;
+    if (map.isEmpty() || f.size() == 0)
+        return true;   // the face shares no glyph between a radical and an ideograph
+    // One pass over the file mapped in place: the codes keep their length, so
+    // each repaired line is written where it stands and nothing else moves.
+    const qint64 size = f.size();
+    uchar *mapped = f.map(0, size);
+    if (!mapped)
+        return false;
+    char *data = reinterpret_cast<char *>(mapped);
+    const QByteArrayView all(data, size);
     qsizetype pos = 0;
     while (true) {
-        const qsizetype charStart = data.indexOf("beginbfchar", pos);
-        const qsizetype rangeStart = data.indexOf("beginbfrange", pos);
-        if (charStart < 0 && rangeStart < 0)
+        const qsizetype start = all.indexOf("beginbf", pos);
+        if (start < 0)
             break;
-        const bool range = charStart < 0 || (rangeStart >= 0 && rangeStart < charStart);
-        const qsizetype start = range ? rangeStart : charStart;
-        const qsizetype end = data.indexOf(range ? "endbfrange" : "endbfchar", start);
+        const QByteArrayView rest = all.sliced(start);
+        const bool range = rest.startsWith("beginbfrange");
+        if (!range && !rest.startsWith("beginbfchar")) {
+            pos = start + 7;
+            continue;
+        }
+        const qsizetype end = all.indexOf(range ? "endbfrange" : "endbfchar", start);
         if (end < 0)
             break;
-        qsizetype lineStart = data.indexOf('\n', start) + 1;
+        qsizetype lineStart = all.indexOf('\n', start) + 1;
         while (lineStart > 0 && lineStart < end) {
-            qsizetype lineEnd = data.indexOf('\n', lineStart);
+            qsizetype lineEnd = all.indexOf('\n', lineStart);
             if (lineEnd < 0 || lineEnd > end)
                 lineEnd = end;
-            QByteArray line = data.mid(lineStart, lineEnd - lineStart);
-            const QByteArray before = line;
-            repairLine(line, range, map);
-            if (line != before && line.size() == before.size()) {
-                data.replace(lineStart, line.size(), line);
-                changed = true;
-            }
+            repairLine(data + lineStart, lineEnd - lineStart, range, map);
             lineStart = lineEnd + 1;
         }
         pos = end;
     }
-    if (!changed)
-        return true;
-    f.seek(0);
-    return f.write(data) == data.size();
+    return f.unmap(mapped);
 }

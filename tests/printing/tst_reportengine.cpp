@@ -231,6 +231,32 @@ private slots:
         QCOMPARE(why, u"印刷するものがありません。"_s);
     }
 
+    // The text map is mended where it stands: only destination codes of
+    // radicals the report face draws like ideographs change, sources, other
+    // codes and codes past the basic plane stay, and the file keeps its length.
+    void textMapRepairedInPlace()
+    {
+        const QByteArray before = "stream\n"
+                                  "3 beginbfchar\n<0001> <2F47>\n<2F49> <0041>\n<0002> <2f49>\nendbfchar\n"
+                                  "2 beginbfrange\n<0003> <0004> [<2F47> <D840DC00>]\n<0005> <0006> <2F49>\nendbfrange\n"
+                                  "<0007> <2F47>\nendstream\n";
+        const QByteArray after = "stream\n"
+                                 "3 beginbfchar\n<0001> <65E5>\n<2F49> <0041>\n<0002> <6708>\nendbfchar\n"
+                                 "2 beginbfrange\n<0003> <0004> [<65E5> <D840DC00>]\n<0005> <0006> <6708>\nendbfrange\n"
+                                 "<0007> <2F47>\nendstream\n";
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"map.pdf"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+        file.close();
+        QVERIFY(RepairPdfTextMap(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+        file.close();
+        QVERIFY(!RepairPdfTextMap(dir.filePath(u"missing.pdf"_s)));
+    }
+
     // A field-bound item shows the cursor's column, its FieldName without a
     // model, and its own name without a FieldName.
     void fieldItemTexts()
