@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QHBoxLayout>
@@ -310,13 +311,15 @@ void TDataOpSqlPage::findLiveTable(const Statement &st)
     }
     QStringList keys;
     QHash<QString, QString> declared;
-    Statement info(book(), u"SELECT name, type, pk FROM pragma_table_info(?) ORDER BY pk"_s);
-    info.bind(1, live.table);
+    // Columns: cid, name, type, notnull, default, pk (its place in the key).
+    QMap<int, QString> keyOrder;
+    Statement info(book(), u"PRAGMA table_info(%1)"_s.arg(quoted(live.table)));
     while (info.next()) {
-        declared.insert(info.textValue(0).toUpper(), info.textValue(1));
-        if (info.intValue(2) > 0)
-            keys << info.textValue(0);
+        declared.insert(info.textValue(1).toUpper(), info.textValue(2));
+        if (info.intValue(5) > 0)
+            keyOrder.insert(int(info.intValue(5)), info.textValue(1));
     }
+    keys = keyOrder.values();
     if (keys.isEmpty())
         return;
     for (const QString &key : std::as_const(keys)) {

@@ -220,7 +220,11 @@ private slots:
         QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 3);
 
         form->ShowOperationPage(form->FrBtnHinmeiList);
-        p.DBGridList->setCurrentIndex(p.Model->index(0, 0));
+        int first = 0;
+        while (first < p.Rows().size() && p.Rows().at(first).dataNo != 1)
+            ++first;
+        QVERIFY(first < p.Rows().size());
+        p.DBGridList->setCurrentIndex(p.Model->index(first, 0));
         p.BtnDelete->click();
         QVERIFY(dialogs.done());
         QCOMPARE(choice(1), u"none"_s);
