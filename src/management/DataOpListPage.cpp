@@ -23,6 +23,7 @@
 #include "management/DataOpJournalPage.h"
 #include "management/DataOpMasterPage.h"
 #include "management/FormDataOperation.h"
+#include "management/PickListDelegate.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/WaitCursor.h"
@@ -57,7 +58,10 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     DBGridList->setModel(Model);
     DBGridList->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridList->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGridList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGridList->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                QAbstractItemView::AnyKeyPressed);
+    m_delegate = new TPickListDelegate(this);
+    DBGridList->setItemDelegate(m_delegate);
     DBGridList->verticalHeader()->hide();
     DBGridList->verticalHeader()->setDefaultSectionSize(22);
     left->addWidget(DBGridList, 1);
@@ -65,8 +69,14 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     BvlLbListCount = new QLabel(this);
     FrBtnAllListDelete = new QPushButton(u"一括削除"_s, this);
     FrBtnDeleteDup = new QPushButton(u"重複データ削除"_s, this);
+    BtnDelete = new QPushButton(u"削除"_s, this);
+    BtnCancel = new QPushButton(u"取消"_s, this);
+    BtnInsert = new QPushButton(u"追加"_s, this);
+    BtnPost = new QPushButton(u"登録"_s, this);
     under->addWidget(BvlLbListCount);
     under->addStretch();
+    for (QPushButton *b : {BtnDelete, BtnCancel, BtnInsert, BtnPost})
+        under->addWidget(b);
     under->addWidget(FrBtnAllListDelete);
     under->addWidget(FrBtnDeleteDup);
     left->addLayout(under);
@@ -157,6 +167,18 @@ TDataOpListPage::TDataOpListPage(QWidget *parent) : QWidget(parent)
     connect(FrBtnListHimokuExecute, &QPushButton::clicked, this, &TDataOpListPage::FrBtnListHimokuExecuteClick);
     connect(FrBtnOyaKo, &QPushButton::clicked, this, &TDataOpListPage::FrBtnOyaKoClick);
     connect(FrBtnListCopyExec, &QPushButton::clicked, this, &TDataOpListPage::FrBtnListCopyExecClick);
+    connect(BtnDelete, &QPushButton::clicked, this, &TDataOpListPage::DeleteCurrent);
+    connect(BtnCancel, &QPushButton::clicked, this, &TDataOpListPage::CancelNewRow);
+    connect(BtnInsert, &QPushButton::clicked, this, &TDataOpListPage::DataSetInsertExecute);
+    connect(BtnPost, &QPushButton::clicked, this, &TDataOpListPage::PostNewRow);
+    connect(Model, &QStandardItemModel::itemChanged, this, &TDataOpListPage::cellEdited);
+    // Leaving the new row posts it, as leaving a row of any data grid does.
+    connect(DBGridList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                // Posted once the grid has finished moving: the post reads the list again.
+                if (m_newRow && !m_filling && previous.row() == m_rows.size() && current.row() != previous.row())
+                    QMetaObject::invokeMethod(this, [this] { PostNewRow(); }, Qt::QueuedConnection);
+            });
     FillCombos();
     SetListKind(0);
 }
@@ -198,6 +220,10 @@ void TDataOpListPage::RunListQuery()
     ListRequery = false;
     if (!DatMod || !book().isOpen())
         return;
+    // A new row is not lost to a new search: it is posted (or told why not).
+    CommitOpenEditor(DBGridList);
+    if (m_newRow)
+        postNewRow(true);
     QStringList where;
     QVariantList params;
     const int himoku = TDataOpJournalPage::ComboCode(CbBoxListHimoku);
@@ -248,24 +274,18 @@ void TDataOpListPage::RunListQuery()
     } catch (const EDatabaseError &e) {
         TFormDataOperation::ShowEngineError(u"選択肢を抽出できませんでした。"_s, e);
     }
+    loadLookups();
     const QString word = ListKind == 0 ? u"品名"_s : u"店名"_s;
     const QStringList labels = {u"データＮｏ"_s, u"費目コード"_s, u"費目"_s,         u"親コード"_s,
                                 u"親"_s + word, u"子コード"_s,   u"子"_s + word, u"表示する"_s};
+    m_filling = true;
+    m_newRow.reset();
     Model->clear();
     Model->setColumnCount(labels.size());
     Model->setRowCount(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i) {
-        const Row &r = m_rows.at(i);
-        const QStringList texts = {QString::number(r.dataNo), QString::number(r.himoku), r.himokuName,
-                                   QString::number(r.oya),    r.oyaName,                QString::number(r.ko),
-                                   r.koName,                  r.visible ? u"○"_s : u"×"_s};
-        for (int c = 0; c < texts.size(); ++c) {
-            auto *item = new QStandardItem(texts.at(c));
-            if (c == 7)
-                item->setTextAlignment(Qt::AlignCenter);
-            Model->setItem(i, c, item);
-        }
-    }
+    for (int i = 0; i < m_rows.size(); ++i)
+        showRow(i, m_rows.at(i));
+    m_filling = false;
     TFormDataOperation::ShowSortColumn(Model, labels, kFields.indexOf(SortField), SortDesc);
     for (int c : {2, 4, 6})
         DBGridList->setColumnWidth(c, 160);
@@ -274,8 +294,14 @@ void TDataOpListPage::RunListQuery()
 
 void TDataOpListPage::CloseQuery()
 {
+    CommitOpenEditor(DBGridList);
+    if (m_newRow)
+        postNewRow(true);
+    m_filling = true;
+    m_newRow.reset();
     m_rows.clear();
     Model->setRowCount(0);
+    m_filling = false;
 }
 
 void TDataOpListPage::DBGridListTitleClick(int column)
@@ -465,4 +491,219 @@ void TDataOpListPage::FrBtnDeleteDupClick()
     }
     DatMod->DataChanged = true;
     RunListQuery();
+}
+
+void TDataOpListPage::loadLookups()
+{
+    m_himokuNames.clear();
+    m_masterNames.clear();
+    // Categories and names a choice may point at: the user's own and the three
+    // system input categories; code 0 of a name means "none".
+    const auto load = [](const QString &sql, QHash<int, QString> &into, TPickListDelegate::Entries &entries,
+                         bool codeName) {
+        Statement st(book(), sql);
+        while (st.next()) {
+            const int code = int(st.intValue(0));
+            into.insert(code, st.textValue(1));
+            entries << qMakePair(codeName ? u"%1: %2"_s.arg(code).arg(st.textValue(1)) : st.textValue(1),
+                                 QString::number(code));
+        }
+    };
+    TPickListDelegate::Entries himoku, oya, ko;
+    try {
+        load(u"SELECT CODE, NAME FROM Himoku WHERE (CODE >= 100) OR (CODE IN (11, 12, 13)) ORDER BY NAME"_s,
+             m_himokuNames, himoku, ListKind == 0);
+        load(u"SELECT CODE, NAME FROM %1 WHERE (CODE = 0) OR (CODE > 100) OR (CODE IN (11, 12, 13)) "
+             "ORDER BY NAME"_s.arg(MasterTable()),
+             m_masterNames, oya, ListKind == 0);
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"選択肢の候補を読み込めませんでした。"_s, e);
+    }
+    for (const auto &[text, value] : std::as_const(oya))
+        ko << qMakePair(m_masterNames.value(value.toInt()), value);
+    m_masterNames.insert(0, m_masterNames.value(0));
+    m_delegate->clear();
+    m_delegate->setList(2, himoku, 1);
+    m_delegate->setList(4, oya, 3);
+    m_delegate->setList(6, ko, 5);
+    m_delegate->setList(7, {qMakePair(u"○"_s, u"○"_s), qMakePair(u"×"_s, u"×"_s)}, 7);
+}
+
+QString TDataOpListPage::codeName(int column, int code) const
+{
+    return column == 1 ? m_himokuNames.value(code) : m_masterNames.value(code);
+}
+
+void TDataOpListPage::showRow(int index, const Row &r)
+{
+    const bool isNew = index == m_rows.size();
+    const QStringList texts = {isNew ? QString() : QString::number(r.dataNo),
+                               isNew && r.himoku == 0 ? QString() : QString::number(r.himoku),
+                               r.himokuName,
+                               QString::number(r.oya),
+                               r.oyaName,
+                               QString::number(r.ko),
+                               r.koName,
+                               r.visible ? u"○"_s : u"×"_s};
+    for (int c = 0; c < texts.size(); ++c) {
+        auto *item = new QStandardItem(texts.at(c));
+        item->setEditable(c > 0);
+        if (c == 7)
+            item->setTextAlignment(Qt::AlignCenter);
+        Model->setItem(index, c, item);
+    }
+}
+
+void TDataOpListPage::cellEdited(QStandardItem *item)
+{
+    const int index = item->row();
+    const bool isNew = m_newRow && index == m_rows.size();
+    if (m_filling || (!isNew && index >= m_rows.size()))
+        return;
+    Row &row = isNew ? *m_newRow : m_rows[index];
+    Row changed = row;
+    const int column = item->column();
+    const QString text = item->text().trimmed();
+    QString field;
+    QVariant value;
+    if (column == 1 || column == 3 || column == 5) {
+        bool ok = false;
+        const int code = text.toInt(&ok);
+        const bool offered = ok && (column == 1 ? m_himokuNames.contains(code) : m_masterNames.contains(code));
+        if (!offered) {
+            info(u"不正なコードです。"_s);
+        } else {
+            field = column == 1 ? u"HIMOKUCODE"_s : column == 3 ? u"OYACODE"_s : u"KOCODE"_s;
+            value = code;
+            (column == 1 ? changed.himoku : column == 3 ? changed.oya : changed.ko) = code;
+            (column == 1 ? changed.himokuName : column == 3 ? changed.oyaName : changed.koName) =
+                codeName(column, code);
+        }
+    } else if (column == 7) {
+        // Any other text leaves the row as it was.
+        if (text == u"○" || text == u"1" || text == u"×" || text == u"0") {
+            field = u"VISIBLE"_s;
+            value = changed.visible = text == u"○" || text == u"1";
+        }
+    }
+    if (!field.isEmpty() && !isNew) {
+        try {
+            Statement st(book(), u"UPDATE %1 SET %2 = ? WHERE DATANO = ?"_s.arg(ListTable(), field));
+            st.bind(1, value);
+            st.bind(2, row.dataNo);
+            st.exec();
+            DatMod->DataChanged = true;
+        } catch (const EDatabaseError &e) {
+            TFormDataOperation::ShowEngineError(u"選択肢を変更できませんでした。"_s, e);
+            field.clear();
+        }
+    }
+    if (!field.isEmpty())
+        row = changed;
+    m_filling = true;
+    showRow(index, row);
+    m_filling = false;
+}
+
+void TDataOpListPage::DataSetInsertExecute()
+{
+    if (!DatMod || !book().isOpen() || !PostNewRow())
+        return;
+    Row r;
+    r.visible = true;
+    r.oyaName = m_masterNames.value(0);
+    r.koName = r.oyaName;
+    m_filling = true;
+    m_newRow = r;
+    Model->setRowCount(m_rows.size() + 1);
+    showRow(m_rows.size(), r);
+    m_filling = false;
+    DBGridList->setCurrentIndex(Model->index(m_rows.size(), 1));
+    DBGridList->setFocus();
+}
+
+bool TDataOpListPage::postNewRow(bool closing)
+{
+    CommitOpenEditor(DBGridList);
+    if (!m_newRow)
+        return true;
+    const Row r = *m_newRow;
+    // A choice needs its category and the item or shop it offers.
+    if (r.himoku == 0 || r.oya == 0) {
+        if (closing) {
+            m_newRow.reset();
+            info(u"費目コードと親コードが入力されていないため、追加した行は登録しませんでした。"_s);
+        } else {
+            info(u"費目コードと親コードを入力してください。"_s);
+        }
+        return false;
+    }
+    try {
+        Transaction tr(book(), Database::TransactionMode::Immediate);
+        const int no = RecordNumbers::GetNewDataNo(book(), ListKind == 0 ? u"HinmeiList.db"_s : u"ShopList.db"_s);
+        Statement st(book(), u"INSERT INTO %1 (DATANO, HIMOKUCODE, OYACODE, KOCODE, VISIBLE) "
+                             "VALUES (?, ?, ?, ?, ?)"_s.arg(ListTable()));
+        const QVariantList values{no, r.himoku, r.oya, r.ko, r.visible};
+        for (int i = 0; i < values.size(); ++i)
+            st.bind(i + 1, values.at(i));
+        st.exec();
+        tr.commit();
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"選択肢を登録できませんでした。"_s, e);
+        if (closing)
+            m_newRow.reset();
+        return false;
+    } catch (const ERecordNumberError &e) {
+        MessageDlg(e.message(), MsgDlgType::Error, mbOK);
+        if (closing)
+            m_newRow.reset();
+        return false;
+    }
+    m_newRow.reset();
+    DatMod->DataChanged = true;
+    return true;
+}
+
+bool TDataOpListPage::PostNewRow()
+{
+    CommitOpenEditor(DBGridList);
+    if (!m_newRow)
+        return true;
+    if (!postNewRow(false))
+        return false;
+    RunListQuery();
+    return true;
+}
+
+void TDataOpListPage::CancelNewRow()
+{
+    if (!m_newRow)
+        return;
+    m_filling = true;
+    m_newRow.reset();
+    Model->setRowCount(m_rows.size());
+    m_filling = false;
+}
+
+void TDataOpListPage::DeleteCurrent()
+{
+    const int index = DBGridList->currentIndex().row();
+    if (m_newRow && index == m_rows.size()) {
+        CancelNewRow();
+        return;
+    }
+    if (index < 0 || index >= m_rows.size())
+        return;
+    try {
+        Statement st(book(), u"DELETE FROM %1 WHERE DATANO = ?"_s.arg(ListTable()));
+        st.bind(1, m_rows.at(index).dataNo);
+        st.exec();
+        DatMod->DataChanged = true;
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"選択肢を削除できませんでした。"_s, e);
+        return;
+    }
+    RunListQuery();
+    if (Model->rowCount() > 0)
+        DBGridList->setCurrentIndex(Model->index(qMin(index, Model->rowCount() - 1), 0));
 }

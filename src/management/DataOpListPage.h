@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
+#include <QHash>
 #include <QVector>
 #include <QWidget>
 
@@ -12,15 +14,20 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+class QStandardItem;
 class QStandardItemModel;
 class QTableView;
 class TCodeConvertPanel;
+class TPickListDelegate;
 
 // The choice-list page of the data operations: the item choices
 // ("HinmeiList.db") or shop choices ("ShopList.db") of the entry pages.
 // Search by category, parent and child names; delete many rows; convert the
 // category, parent or child codes; copy rows to another category; remove
 // duplicate rows. Every bulk change asks once and is one transaction.
+// Rows are edited in the grid: a changed code or 表示 is checked and written at
+// once; a row made with "追加" is written when it is posted ("登録", leaving
+// the row or closing the page), numbered in the same transaction.
 class TDataOpListPage : public QWidget
 {
     Q_OBJECT
@@ -31,6 +38,10 @@ public:
     QTableView *DBGridList = nullptr;
     QStandardItemModel *Model = nullptr;
     QLabel *BvlLbListCount = nullptr;
+    QPushButton *BtnDelete = nullptr; // 削除
+    QPushButton *BtnCancel = nullptr; // 取消
+    QPushButton *BtnInsert = nullptr; // 追加
+    QPushButton *BtnPost = nullptr;   // 登録
     QPushButton *FrBtnAllListDelete = nullptr; // 一括削除
     QPushButton *FrBtnDeleteDup = nullptr;     // 重複データ削除
     QComboBox *CbBoxListHimoku = nullptr;
@@ -81,6 +92,20 @@ public:
     void FrBtnListCopyExecClick();
     void FrBtnDeleteDupClick();
 
+    // "追加": a new row at the end of the grid, shown and without codes; an
+    // unposted new row is posted first.
+    void DataSetInsertExecute();
+    // "登録": writes the new row; true when nothing is left unposted.
+    bool PostNewRow();
+    // "取消": drops the new row.
+    void CancelNewRow();
+    // "削除": the current row (a new row is dropped), without a question.
+    void DeleteCurrent();
+    bool HasNewRow() const { return m_newRow.has_value(); }
+    // A cell typed into or chosen from its list: codes must be ones the lists
+    // offer, else "不正なコードです。" and the cell is put back.
+    void cellEdited(QStandardItem *item);
+
     QString ListTable() const;   // "HinmeiList" or "ShopList"
     QString MasterTable() const; // "HinmeiMast" or "ShopMast"
 
@@ -88,6 +113,14 @@ private:
     // After the one question, runs work in one transaction and re-reads the
     // list; false when nothing was written.
     bool bulk(int count, const std::function<void()> &work);
+    void loadLookups();
+    void showRow(int index, const Row &r);
+    QString codeName(int column, int code) const;
+    bool postNewRow(bool closing);
     QVector<Row> m_rows;
+    std::optional<Row> m_newRow; // shown after m_rows
+    QHash<int, QString> m_himokuNames, m_masterNames; // the codes a row may take
+    TPickListDelegate *m_delegate = nullptr;
+    bool m_filling = false;
     TCodeConvertPanel *m_codePanel = nullptr;
 };

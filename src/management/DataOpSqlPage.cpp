@@ -1,6 +1,14 @@
 #include "management/DataOpSqlPage.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,10 +23,13 @@
 #include <sqlcipher/sqlite3.h>
 
 #include "data/DatMod.h"
+#include "data/TextFile.h"
 #include "management/FormDataOperation.h"
+#include "management/PickListDelegate.h"
 #include "platform/db/Database.h"
 #include "platform/db/LocalSql.h"
 #include "platform/db/Table.h"
+#include "platform/system/Folders.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/WaitCursor.h"
 
@@ -29,6 +40,10 @@ namespace {
 Database &book() { return DatMod->MainDatabase; }
 
 const QString kFailed = u"SQL文を実行できませんでした。データは変更されていません。"_s;
+const QString kFilter = u"テキストファイル (*.txt *.TXT);;すべてのファイル (*)"_s;
+const QString kFileName = u"SQL.txt"_s;
+
+QString quoted(const QString &name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
 // Statements that reach past the open book (another database file, its key,
 // the engine's settings) are not run from this page.
@@ -67,9 +82,19 @@ TDataOpSqlPage::TDataOpSqlPage(QWidget *parent) : QWidget(parent)
     auto *tl = new QVBoxLayout(top);
     tl->setContentsMargins(0, 0, 0, 0);
     tl->addWidget(new QLabel(u"SQL入力"_s));
+    MenuBar = new QMenuBar(top);
+    QMenu *file = MenuBar->addMenu(u"ファイル(&Z)"_s);
+    FileOpen1 = file->addAction(u"開く(&O)..."_s);
+    FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileSaveAs1 = file->addAction(u"名前を付けて保存(&A)..."_s);
+    tl->addWidget(MenuBar);
     MemoSQL = new QPlainTextEdit(top);
     MemoSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     tl->addWidget(MemoSQL, 1);
+    ChkBoxRequestLive = new QCheckBox(u"編集可能モードで実行する。"_s, top);
+    tl->addWidget(ChkBoxRequestLive);
     auto *buttons = new QHBoxLayout;
     FrBtnNoDataSet = new QPushButton(u"結果セット『なし』 SQL実行"_s, top);
     FrBtnDataSet = new QPushButton(u"結果セット『あり』 SQL実行"_s, top);
@@ -111,6 +136,60 @@ TDataOpSqlPage::TDataOpSqlPage(QWidget *parent) : QWidget(parent)
     connect(FrBtnDataSet, &QPushButton::clicked, this, &TDataOpSqlPage::RunWithResult);
     connect(SpeedButton1, &QPushButton::clicked, this, &TDataOpSqlPage::SpeedButton1Click);
     connect(CmbBoxTblList, &QComboBox::activated, this, &TDataOpSqlPage::CmbBoxTblListChange);
+    connect(Model, &QStandardItemModel::itemChanged, this, &TDataOpSqlPage::cellEdited);
+    connect(FileOpen1, &QAction::triggered, this, [this] {
+        const QString path = OpenFileDialog(this, u"開く"_s, fileStartPath(), kFilter);
+        if (!path.isEmpty())
+            OpenSqlFile(path);
+    });
+    connect(FileSaveAs1, &QAction::triggered, this, [this] {
+        const QString path = SaveFileDialog(this, u"名前を付けて保存"_s, fileStartPath(), kFilter, u"txt"_s);
+        if (!path.isEmpty())
+            SaveSqlFile(path);
+    });
+    showEditState();
+}
+
+QString TDataOpSqlPage::fileStartPath() const
+{
+    return QDir(m_folder.isEmpty() ? Folders::documentsFolder() : m_folder).filePath(kFileName);
+}
+
+bool TDataOpSqlPage::OpenSqlFile(const QString &path)
+{
+    QString text, message;
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (!ReadTextFile(path, text, encoding, &message)) {
+        MessageDlg(message, MsgDlgType::Error, mbOK);
+        return false;
+    }
+    m_shiftJis = encoding == TextEncoding::ShiftJis;
+    m_folder = QFileInfo(path).absolutePath();
+    MemoSQL->setPlainText(text);
+    return true;
+}
+
+bool TDataOpSqlPage::SaveSqlFile(const QString &path)
+{
+    QString message;
+    TextEncoding encoding = m_shiftJis ? TextEncoding::ShiftJis : TextEncoding::Utf8;
+    if (!WriteTextFile(path, MemoSQL->toPlainText(), encoding, &message)) {
+        MessageDlg(message, MsgDlgType::Error, mbOK);
+        return false;
+    }
+    m_shiftJis = encoding == TextEncoding::ShiftJis;
+    m_folder = QFileInfo(path).absolutePath();
+    return true;
+}
+
+void TDataOpSqlPage::showEditState()
+{
+    const bool editable = m_live.editable;
+    BvlCanEditSQL->setText(editable ? u"編集可能"_s : u"編集不可"_s);
+    BvlCanEditSQL->setStyleSheet(editable ? u"QLabel { background: rgb(209, 255, 206); }"_s : QString());
+    MyDBGridSql->setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                QAbstractItemView::AnyKeyPressed
+                                          : QAbstractItemView::NoEditTriggers);
 }
 
 QString TDataOpSqlPage::statementText() const
@@ -120,9 +199,13 @@ QString TDataOpSqlPage::statementText() const
 
 void TDataOpSqlPage::CloseQuery()
 {
+    CommitOpenEditor(MyDBGridSql);
+    m_filling = true;
     Model->clear();
+    m_filling = false;
+    m_live = LiveResult();
     BvlLbSQLCount->clear();
-    BvlCanEditSQL->setText(u"編集不可"_s);
+    showEditState();
 }
 
 bool TDataOpSqlPage::RunWithoutResult()
@@ -162,15 +245,24 @@ bool TDataOpSqlPage::RunWithResult()
     try {
         Statement st(book(), sql);
         writes = !sqlite3_stmt_readonly(st.handle());
+        if (ChkBoxRequestLive->isChecked() && !writes)
+            findLiveTable(st);
         for (int c = 0; c < st.columnCount(); ++c)
             headers << st.columnName(c);
         while (st.next()) {
             QStringList row;
-            for (int c = 0; c < st.columnCount(); ++c)
+            QVariantList values;
+            for (int c = 0; c < st.columnCount(); ++c) {
                 row << st.textValue(c);
+                if (m_live.editable)
+                    values << st.value(c);
+            }
             rows << row;
+            if (m_live.editable)
+                m_live.values << values;
         }
     } catch (const EDatabaseError &e) {
+        m_live = LiveResult();
         TFormDataOperation::ShowEngineError(kFailed, e);
         return false;
     }
@@ -178,15 +270,185 @@ bool TDataOpSqlPage::RunWithResult()
     // rest of the program read the book again.
     if (writes)
         DatMod->DataChanged = true;
+    m_filling = true;
     Model->setColumnCount(headers.size());
     Model->setHorizontalHeaderLabels(headers);
     Model->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < rows.at(r).size(); ++c)
             Model->setItem(r, c, new QStandardItem(rows.at(r).at(c)));
-    MyDBGridSql->setStyleSheet(u"QTableView { background: rgb(247, 247, 230); }"_s);
+    m_filling = false;
+    MyDBGridSql->setStyleSheet(m_live.editable ? u"QTableView { background: white; }"_s
+                                               : u"QTableView { background: rgb(247, 247, 230); }"_s);
     BvlLbSQLCount->setText(u"データ数：　%1件"_s.arg(rows.size()));
+    showEditState();
     return true;
+}
+
+void TDataOpSqlPage::findLiveTable(const Statement &st)
+{
+    // Editable only when every column is a plain column of one table of the
+    // book, each shown once, and the table's key is among them: a row is then
+    // found again by its key alone.
+    LiveResult live;
+    sqlite3_stmt *h = st.handle();
+    if (st.columnCount() == 0)
+        return;
+    for (int c = 0; c < st.columnCount(); ++c) {
+        const char *db = sqlite3_column_database_name(h, c);
+        const char *table = sqlite3_column_table_name(h, c);
+        const char *origin = sqlite3_column_origin_name(h, c);
+        if (!db || !table || !origin || qstrcmp(db, "main") != 0)
+            return;
+        const QString name = QString::fromUtf8(table);
+        if (!live.table.isEmpty() && live.table.compare(name, Qt::CaseInsensitive) != 0)
+            return;
+        live.table = name;
+        const QString column = QString::fromUtf8(origin);
+        if (live.columns.contains(column, Qt::CaseInsensitive))
+            return;
+        live.columns << column;
+    }
+    QStringList keys;
+    QHash<QString, QString> declared;
+    // Columns: cid, name, type, notnull, default, pk (its place in the key).
+    QMap<int, QString> keyOrder;
+    Statement info(book(), u"PRAGMA table_info(%1)"_s.arg(quoted(live.table)));
+    while (info.next()) {
+        declared.insert(info.textValue(1).toUpper(), info.textValue(2));
+        if (info.intValue(5) > 0)
+            keyOrder.insert(int(info.intValue(5)), info.textValue(1));
+    }
+    keys = keyOrder.values();
+    if (keys.isEmpty())
+        return;
+    for (const QString &key : std::as_const(keys)) {
+        int c = 0;
+        while (c < live.columns.size() && live.columns.at(c).compare(key, Qt::CaseInsensitive) != 0)
+            ++c;
+        if (c == live.columns.size())
+            return;
+        live.keyColumns << c;
+    }
+    for (const QString &column : std::as_const(live.columns)) {
+        int size = 0;
+        live.types << LocalSql::typeLetter(declared.value(column.toUpper()), &size);
+        live.sizes << size;
+    }
+    live.editable = true;
+    m_live = live;
+}
+
+namespace {
+
+// The value a typed text stands for in a column of type letter; refusal is
+// set when it stands for none.
+QVariant typedValue(const QString &typed, QChar type, int size, QString &refusal)
+{
+    const QString text = typed.trimmed();
+    switch (type.unicode()) {
+    case u'S':
+    case u'I': {
+        if (text.isEmpty())
+            return QVariant();
+        bool ok = false;
+        const qlonglong v = QString(text).remove(u',').toLongLong(&ok);
+        if (!ok)
+            refusal = u"整数を入力してください。"_s;
+        return v;
+    }
+    case u'N':
+    case u'$': {
+        if (text.isEmpty())
+            return QVariant();
+        bool ok = false;
+        const double v = QString(text).remove(u',').toDouble(&ok);
+        if (!ok)
+            refusal = u"数値を入力してください。"_s;
+        return v;
+    }
+    case u'L':
+        if (text.isEmpty())
+            return QVariant();
+        if (text == u"1" || text.compare(u"True"_s, Qt::CaseInsensitive) == 0)
+            return 1;
+        if (text == u"0" || text.compare(u"False"_s, Qt::CaseInsensitive) == 0)
+            return 0;
+        refusal = u"1 (True) か 0 (False) を入力してください。"_s;
+        return QVariant();
+    case u'D': {
+        if (text.isEmpty())
+            return QVariant();
+        const QDate d = QDate::fromString(text, Qt::ISODate);
+        if (!d.isValid())
+            refusal = u"日付は 2024-01-31 の形で入力してください。"_s;
+        return d.toString(Qt::ISODate);
+    }
+    default:
+        if (size > 0 && typed.size() > size)
+            refusal = u"%1 文字までです。"_s.arg(size);
+        return typed;
+    }
+}
+
+} // namespace
+
+void TDataOpSqlPage::cellEdited(QStandardItem *item)
+{
+    const int row = item->row();
+    const int column = item->column();
+    if (m_filling || !m_live.editable || row >= m_live.values.size() || column >= m_live.columns.size())
+        return;
+    QVariantList &values = m_live.values[row];
+    QStringList where;
+    for (int k : std::as_const(m_live.keyColumns))
+        where << quoted(m_live.columns.at(k)) + u" = ?"_s;
+    const QString table = quoted(m_live.table);
+    const QString field = quoted(m_live.columns.at(column));
+    // The cell's text as the engine gives it for the row with these values.
+    const auto stored = [&](const QVariantList &rowValues) {
+        Statement st(book(), u"SELECT %1 FROM %2 WHERE %3"_s.arg(field, table, where.join(u" AND "_s)));
+        for (int i = 0; i < m_live.keyColumns.size(); ++i)
+            st.bind(i + 1, rowValues.at(m_live.keyColumns.at(i)));
+        return st.next() ? st.textValue(0) : rowValues.at(column).toString();
+    };
+    QString refusal;
+    const QVariant value = typedValue(item->text(), m_live.types.value(column), m_live.sizes.value(column), refusal);
+    bool written = false;
+    QString text;
+    try {
+        if (!refusal.isEmpty()) {
+            MessageDlg(m_live.columns.at(column) + u": "_s + refusal, MsgDlgType::Warning, mbOK);
+        } else {
+            Transaction tr(book(), Database::TransactionMode::Immediate);
+            Statement st(book(), u"UPDATE %1 SET %2 = ? WHERE %3"_s.arg(table, field, where.join(u" AND "_s)));
+            st.bind(1, value);
+            for (int i = 0; i < m_live.keyColumns.size(); ++i)
+                st.bind(i + 2, values.at(m_live.keyColumns.at(i)));
+            st.exec();
+            if (book().changes() != 1) {
+                MessageDlg(u"この行は見つかりませんでした。ほかの操作で変更または削除された可能性があります。\r"
+                           "データは変更されていません。"_s,
+                           MsgDlgType::Warning, mbOK);
+            } else {
+                QVariantList changed = values;
+                changed[column] = value;
+                text = stored(changed);
+                tr.commit();
+                values = changed;
+                written = true;
+                DatMod->DataChanged = true;
+            }
+        }
+        if (!written)
+            text = stored(values);
+    } catch (const EDatabaseError &e) {
+        TFormDataOperation::ShowEngineError(u"データを書き込めませんでした。データは変更されていません。"_s, e);
+        text = values.at(column).toString();
+    }
+    m_filling = true;
+    item->setText(text);
+    m_filling = false;
 }
 
 void TDataOpSqlPage::SpeedButton1Click()

@@ -1,0 +1,368 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtTest>
+
+#include "BookFixture.h"
+#include "DialogQueue.h"
+#include "TestEnv.h"
+#include "data/DatMod.h"
+#include "data/DatModSql.h"
+#include "data/HimokuCache.h"
+#include "data/RecordNumbers.h"
+#include "data/Vocabulary.h"
+#include "management/DataOpListPage.h"
+#include "management/DataOpSqlPage.h"
+#include "management/FormDataOperation.h"
+#include "platform/db/Database.h"
+#include "platform/system/ShiftJis.h"
+#include "platform/ui/Dialogs.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Categories of the shipped template.
+constexpr int Food = 107;
+constexpr int Goods = 108;
+
+const QString kBadCode = u"不正なコードです。"_s;
+
+} // namespace
+
+// Editing in the grids of the data operations: choice-list rows, a live SQL
+// result, and the SQL memo's files, on books made from the shipped template.
+class TestDataOpEditing : public QObject, public BookFixture::BookPlace
+{
+    Q_OBJECT
+
+    std::unique_ptr<TDatModSql> sql;
+    std::unique_ptr<TFormDataOperation> form;
+
+    Database &db() { return dm->MainDatabase; }
+    int scalar(const QString &text, const QVariantList &params = {}) { return db().scalar(text, params).toInt(); }
+    QString choice(int no)
+    {
+        Statement st(db(), u"SELECT HIMOKUCODE, OYACODE, KOCODE, VISIBLE FROM HinmeiList WHERE DATANO = ?"_s);
+        st.bind(1, no);
+        if (!st.next())
+            return u"none"_s;
+        return u"%1/%2/%3/%4"_s.arg(st.intValue(0)).arg(st.intValue(1)).arg(st.intValue(2)).arg(st.intValue(3));
+    }
+    QString journal()
+    {
+        QStringList out;
+        Statement st(db(), u"SELECT DATANO, KINGAKU, RECDATE, KARICODE FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
+        while (st.next())
+            out << u"%1:%2:%3:%4"_s.arg(st.textValue(0), st.textValue(1), st.textValue(2), st.textValue(3));
+        return out.join(u' ');
+    }
+    void exec(const QString &text, const QVariantList &params = {})
+    {
+        Statement st(db(), text);
+        for (int i = 0; i < params.size(); ++i)
+            st.bind(i + 1, params.at(i));
+        st.exec();
+    }
+    // Two items and one choice row: 食費 > 穀物 > 米, shown.
+    TDataOpListPage &choicePage()
+    {
+        exec(u"INSERT INTO HinmeiMast (CODE, NAME) VALUES (101, '米'), (104, '穀物')"_s);
+        exec(u"INSERT INTO HinmeiList (DATANO, HIMOKUCODE, OYACODE, KOCODE, VISIBLE) VALUES (1, ?, 104, 101, 1)"_s,
+             {Food});
+        RecordNumbers::SetDataNo(db(), u"HinmeiList.db"_s, 5);
+        form->ShowOperationPage(form->FrBtnHinmeiList);
+        return *form->TabSelectList;
+    }
+    // The SQL page after its warning, with two journal lines.
+    TDataOpSqlPage &sqlPage()
+    {
+        exec(u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARICODE, KASICODE, RESERVED) VALUES "
+             "(1, 1, '2026-01-05', 100.0, 1, ?, 100, 0), (2, 1, '2026-01-06', 200.0, 1, ?, 100, 0)"_s,
+             {Food, Goods});
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"このページでは直接SQL文を発行して高度な操作を行います。"_s);
+        form->ShowOperationPage(form->FrBtnSQL);
+        return *form->TabSQL;
+    }
+
+private slots:
+    void init()
+    {
+        openPlace();
+        const QString folder = makeBook(u"家計簿"_s);
+        QVERIFY(!folder.isEmpty());
+        dm->OnCheckHolidays = [] {};
+        QString f = folder;
+        QVERIFY(dm->OpenBook(u"家計簿"_s, f));
+        sql = std::make_unique<TDatModSql>(db());
+        DatModSql = sql.get();
+        LoadHimokuCaches(db());
+        form = std::make_unique<TFormDataOperation>(nullptr);
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    void cleanup()
+    {
+        form.reset();
+        DatModSql = nullptr;
+        sql.reset();
+        closePlace();
+    }
+
+    // A typed cell of a choice row is written at once when its code is one
+    // the lists offer, and refused with nothing written otherwise.
+    void choiceCells_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        const QString food = u"107/104/101/1"_s;
+        QTest::newRow("category") << 1 << u"108"_s << u"108/104/101/1"_s << u"日用品"_s << false;
+        QTest::newRow("parent") << 3 << u"101"_s << u"107/101/101/1"_s << u"米"_s << false;
+        QTest::newRow("child to none") << 5 << u"0"_s << u"107/104/0/1"_s << QString() << false;
+        QTest::newRow("hidden") << 7 << u"×"_s << u"107/104/101/0"_s << u"×"_s << false;
+        QTest::newRow("letters as category") << 1 << u"abc"_s << food << u"食費"_s << true;
+        QTest::newRow("system category") << 1 << u"1"_s << food << u"食費"_s << true;
+        QTest::newRow("item not registered") << 3 << u"999"_s << food << u"穀物"_s << true;
+        QTest::newRow("empty child") << 5 << u""_s << food << u"米"_s << true;
+        QTest::newRow("other text as shown") << 7 << u"はい"_s << food << u"○"_s << false;
+    }
+    void choiceCells()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        TDataOpListPage &p = choicePage();
+        QCOMPARE(p.Rows().size(), 1);
+        DialogQueue dialogs;
+        if (refused)
+            dialogs.answer(mrOk, kBadCode);
+        p.Model->item(0, column)->setText(typed);
+        QVERIFY(dialogs.done());
+        QCOMPARE(choice(1), stored);
+        QCOMPARE(p.Model->item(0, column == 7 ? 7 : column + 1)->text(), name);
+        QCOMPARE(dm->DataChanged, !refused && stored != u"107/104/101/1"_s);
+    }
+
+    // A name chosen from a cell's list writes the code beside it; a page
+    // switch with the list still open keeps the choice.
+    void choiceNameFromList()
+    {
+        TDataOpListPage &p = choicePage();
+        const QModelIndex cell = p.Model->index(0, 4);
+        p.DBGridList->setCurrentIndex(cell);
+        p.DBGridList->edit(cell);
+        auto *combo = qobject_cast<QComboBox *>(p.DBGridList->indexWidget(cell));
+        QVERIFY(combo);
+        QCOMPARE(combo->currentText(), u"104: 穀物"_s);
+        const int rice = combo->findText(u"101: 米"_s);
+        QVERIFY(rice >= 0);
+        combo->setCurrentIndex(rice);
+        form->ShowOperationPage(form->FrBtnShopList);
+        QCOMPARE(choice(1), u"107/101/101/1"_s);
+    }
+
+    // "追加" makes a row that is written only when posted, numbered then in
+    // the same transaction; one without its category and item is refused, and
+    // is dropped with a word when the page closes; "取消" and "削除" write as
+    // they say.
+    void newChoiceRow()
+    {
+        TDataOpListPage &p = choicePage();
+        DialogQueue dialogs;
+        p.BtnInsert->click();
+        QVERIFY(p.HasNewRow());
+        QCOMPARE(p.Model->rowCount(), 2);
+        QCOMPARE(p.Model->item(1, 7)->text(), u"○"_s);
+        p.Model->item(1, 1)->setText(QString::number(Goods));
+        p.Model->item(1, 3)->setText(u"104"_s);
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 1);
+        QVERIFY(p.PostNewRow());
+        QCOMPARE(choice(6), u"108/104/0/1"_s);
+        QCOMPARE(RecordNumbers::GetNewDataNo(db(), u"HinmeiList.db"_s), 7);
+        QCOMPARE(p.Rows().size(), 2);
+
+        // Without its item: refused, kept for the user to finish or cancel.
+        p.BtnInsert->click();
+        p.Model->item(2, 1)->setText(QString::number(Food));
+        dialogs.answer(mrOk, u"費目コードと親コードを入力してください。"_s);
+        p.BtnPost->click();
+        QVERIFY(p.HasNewRow());
+        p.BtnCancel->click();
+        QVERIFY(!p.HasNewRow());
+        QCOMPARE(p.Model->rowCount(), 2);
+
+        // Closing the page mid-edit: a finished row is written (the open
+        // editor's text included), an unfinished one is dropped and told.
+        p.BtnInsert->click();
+        p.Model->item(2, 1)->setText(QString::number(Food));
+        const QModelIndex parent = p.Model->index(2, 3);
+        p.DBGridList->setCurrentIndex(parent);
+        p.DBGridList->edit(parent);
+        auto *editor = qobject_cast<QLineEdit *>(p.DBGridList->indexWidget(parent));
+        QVERIFY(editor);
+        editor->setText(u"101"_s);
+        form->ShowOperationPage(form->FrBtnHinmeiList);
+        QCOMPARE(choice(8), u"107/101/0/1"_s);
+        p.BtnInsert->click();
+        dialogs.answer(mrOk, u"追加した行は登録しませんでした。"_s);
+        form->close();
+        QVERIFY(dialogs.done());
+        QCOMPARE(scalar(u"SELECT COUNT(*) FROM HinmeiList"_s), 3);
+
+        form->ShowOperationPage(form->FrBtnHinmeiList);
+        int first = 0;
+        while (first < p.Rows().size() && p.Rows().at(first).dataNo != 1)
+            ++first;
+        QVERIFY(first < p.Rows().size());
+        p.DBGridList->setCurrentIndex(p.Model->index(first, 0));
+        p.BtnDelete->click();
+        QVERIFY(dialogs.done());
+        QCOMPARE(choice(1), u"none"_s);
+        QCOMPARE(p.Rows().size(), 2);
+    }
+
+    // Only a result of one table showing its key is editable, and only when
+    // asked for.
+    void liveResultOnlyForOneTable_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<bool>("live");
+        QTest::addColumn<bool>("editable");
+        QTest::newRow("one table") << u"SELECT * FROM \"Master.DB\""_s << true << true;
+        QTest::newRow("not asked") << u"SELECT * FROM \"Master.DB\""_s << false << false;
+        QTest::newRow("without its key") << u"SELECT KINGAKU FROM Master"_s << true << false;
+        QTest::newRow("an expression") << u"SELECT DATANO, KINGAKU * 2 FROM Master"_s << true << false;
+        QTest::newRow("a join") << u"SELECT M.DATANO, H.NAME FROM Master M, Himoku H WHERE H.CODE = M.KARICODE"_s
+                                << true << false;
+        QTest::newRow("a table without key") << u"SELECT * FROM AutoInc"_s << true << false;
+    }
+    void liveResultOnlyForOneTable()
+    {
+        QFETCH(QString, statement);
+        QFETCH(bool, live);
+        QFETCH(bool, editable);
+        TDataOpSqlPage &p = sqlPage();
+        p.ChkBoxRequestLive->setChecked(live);
+        p.MemoSQL->setPlainText(statement);
+        QVERIFY(p.RunWithResult());
+        QCOMPARE(p.CanModify(), editable);
+        QCOMPARE(p.BvlCanEditSQL->text(), editable ? u"編集可能"_s : u"編集不可"_s);
+        QCOMPARE(p.MyDBGridSql->editTriggers() != QAbstractItemView::NoEditTriggers, editable);
+        p.MemoSQL->setPlainText(u"UPDATE Master SET KINGAKU = 1 WHERE DATANO = 0"_s);
+        QVERIFY(p.RunWithoutResult());
+        QCOMPARE(p.BvlCanEditSQL->text(), u"編集不可"_s);
+    }
+
+    // A typed cell of a live result is checked against its column, written
+    // by the row's key in one transaction, and on any refusal the book and
+    // the cell stay as they were.
+    void liveResultCells_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("after");
+        const QString before = u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s;
+        QTest::newRow("amount") << 1 << u"1,500"_s << QString() << u"1:1500.0:2026-01-05:107 2:200.0:2026-01-06:108"_s;
+        QTest::newRow("date") << 2 << u"2026-03-01"_s << QString() << u"1:100.0:2026-03-01:107 2:200.0:2026-01-06:108"_s;
+        QTest::newRow("letters as amount") << 1 << u"abc"_s << u"数値を入力してください。"_s << before;
+        QTest::newRow("no such date") << 2 << u"2026-02-30"_s << u"日付は"_s << before;
+        QTest::newRow("letters as code") << 3 << u"食費"_s << u"整数を入力してください。"_s << before;
+        QTest::newRow("a quote") << 3 << u"1' OR '1'='1"_s << u"整数を入力してください。"_s << before;
+        QTest::newRow("key taken") << 0 << u"2"_s << u"データを書き込めませんでした。データは変更されていません。"_s
+                                   << before;
+    }
+    void liveResultCells()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, refusal);
+        QFETCH(QString, after);
+        TDataOpSqlPage &p = sqlPage();
+        p.ChkBoxRequestLive->setChecked(true);
+        p.MemoSQL->setPlainText(u"SELECT DATANO, KINGAKU, RECDATE, KARICODE\nFROM \"Master.DB\"\nWHERE DATANO > 0"_s);
+        QVERIFY(p.RunWithResult());
+        QVERIFY(p.CanModify());
+        const QString shown = p.Model->item(0, column)->text();
+        DialogQueue dialogs;
+        if (!refusal.isEmpty())
+            dialogs.answer(mrOk, refusal);
+        p.Model->item(0, column)->setText(typed);
+        QVERIFY(dialogs.done());
+        QCOMPARE(journal(), after);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(p.Model->item(0, column)->text(), shown);
+            QVERIFY(!dm->DataChanged);
+        }
+    }
+
+    // A changed key is the row's key from then on.
+    void liveResultKeyChange()
+    {
+        TDataOpSqlPage &p = sqlPage();
+        p.ChkBoxRequestLive->setChecked(true);
+        p.MemoSQL->setPlainText(u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0"_s);
+        QVERIFY(p.RunWithResult());
+        p.Model->item(0, 0)->setText(u"9"_s);
+        p.Model->item(0, 1)->setText(u"50"_s);
+        QCOMPARE(journal(), u"2:200.0:2026-01-06:108 9:50.0:2026-01-05:107"_s);
+        QCOMPARE(p.Model->item(0, 1)->text(), u"50.0"_s);
+    }
+
+    // The memo is saved and opened again through its menu, each file in the
+    // encoding it came in.
+    void sqlTextFiles_data()
+    {
+        QTest::addColumn<bool>("shiftJis");
+        QTest::newRow("UTF-8") << false;
+        QTest::newRow("Shift-JIS") << true;
+    }
+    void sqlTextFiles()
+    {
+        QFETCH(bool, shiftJis);
+        TDataOpSqlPage &p = sqlPage();
+        const QString text = u"SELECT *\nFROM \"HinmeiMast.db\"\nWHERE NAME = '米'"_s;
+        const QString in = env->path(u"in.txt"_s);
+        {
+            QFile f(in);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(shiftJis ? toShiftJis(text) : text.toUtf8());
+        }
+        DialogQueue dialogs;
+        dialogs.openFile(in);
+        p.FileOpen1->trigger();
+        QCOMPARE(p.MemoSQL->toPlainText(), text);
+
+        p.MemoSQL->appendPlainText(u"ORDER BY CODE"_s);
+        const QString out = env->path(u"SQL.txt"_s);
+        dialogs.saveFile(out);
+        p.FileSaveAs1->trigger();
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const QString expected = text + u"\nORDER BY CODE"_s;
+        QCOMPARE(bytes, shiftJis ? toShiftJis(expected) : expected.toUtf8());
+
+        p.MemoSQL->clear();
+        dialogs.openFile(out);
+        p.FileOpen1->trigger();
+        dialogs.openFile(QString()); // cancelled: the memo stays
+        p.FileOpen1->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(p.MemoSQL->toPlainText(), expected);
+        QVERIFY(p.RunWithResult());
+    }
+};
+
+QTEST_MAIN(TestDataOpEditing)
+#include "tst_dataopediting.moc"
