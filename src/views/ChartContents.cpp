@@ -157,6 +157,9 @@ void TChartContents::DropBarSeries()
     }
     qDeleteAll(m_offChart);
     m_offChart.clear();
+    PosSeries.clear();
+    NegSeries.clear();
+    HorizSeries.clear();
     m_sparePos.clear();
     m_spareNeg.clear();
     m_spareHoriz.clear();
@@ -483,8 +486,11 @@ void TChartContents::Finish()
             }
             if (BarSeries->barSets() != onChart) {
                 const QList<QBarSet *> current = BarSeries->barSets();
-                for (QBarSet *set : current)
+                // A set taken off keeps the series as its parent until told.
+                for (QBarSet *set : current) {
                     BarSeries->take(set);
+                    set->setParent(nullptr);
+                }
                 m_offChart << current;
                 for (QBarSet *set : std::as_const(onChart))
                     m_offChart.removeOne(set);
