@@ -28,11 +28,16 @@ using namespace Qt::StringLiterals;
 
 // Each content is measured as the page draws it once its page is shown: the
 // calculator's computation for the year (the balances carried into the year
-// already kept from the first drawing) and the series built on a chart. Next
-// to it the bare SQL a hand-written chart would send for the same figures:
-// for the annual contents one grouped statement over the date index, months
-// by debit and credit category; for the budget contents the month's budgets
-// and the month's actuals of the side by category.
+// already kept from the first drawing) and the series built on a chart. The
+// page keeps the series of the content on the chart and changes only what
+// differs, so a drawing is timed right after the chart showed other figures:
+// the same content for the year before (the month before for the budget
+// contents), as when the year or month is switched, and another content, as
+// when the content is switched. Next to it the bare SQL a hand-written chart
+// would send for the same figures: for the annual contents one grouped
+// statement over the date index, months by debit and credit category; for
+// the budget contents the month's budgets and the month's actuals of the side
+// by category.
 
 namespace {
 
@@ -53,6 +58,26 @@ double measure(int runs, int repeat, const std::function<void()> &once)
         for (int i = 0; i < repeat; ++i)
             once();
         samples.push_back(double(timer.nsecsElapsed()) / 1e6 / repeat);
+    }
+    return median(samples);
+}
+
+// The same, with `before` run untimed ahead of every call.
+double measureAfter(int runs, int repeat, const std::function<void()> &before, const std::function<void()> &once)
+{
+    before();
+    once();
+    std::vector<double> samples;
+    for (int r = 0; r < runs; ++r) {
+        qint64 ns = 0;
+        for (int i = 0; i < repeat; ++i) {
+            before();
+            QElapsedTimer timer;
+            timer.start();
+            once();
+            ns += timer.nsecsElapsed();
+        }
+        samples.push_back(double(ns) / 1e6 / repeat);
     }
     return median(samples);
 }
@@ -127,50 +152,71 @@ int MeasureCharts(const QString &book, int runs)
     TChartOptions options;
     options.YearText = QString::number(year);
     options.MonthText = QString::number(month);
+    // The figures the chart showed before: the year before, the month before.
+    TNenSyukeiData nenBefore;
+    nenBefore.Calculate(db, year - 1);
+    const QDate monthBefore = QDate(year, month, 1).addMonths(-1);
+    TYosanJissekiData yosanBefore[2];
+    for (int side = 0; side < 2; ++side)
+        yosanBefore[side].ChangeImaSide(db, monthBefore.year(), monthBefore.month(), side);
+    CurYear = uint16_t(year);
+    CurMonth = uint16_t(month);
     nen.Calculate(db, year); // the page's first drawing reads what lies before the year
+
+    const auto draw = [&](int content, const TNenSyukeiData &annual, const TYosanJissekiData *budget) {
+        switch (content) {
+        case ccIri: series.DrawCategoryContent(1, annual, options); break;
+        case ccDeru: series.DrawCategoryContent(2, annual, options); break;
+        case ccSyusi: series.DrawBalanceContent(annual, options); break;
+        case ccKouza: series.DrawAccountContent(annual, options); break;
+        default: series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, *budget, options); break;
+        }
+    };
+    const auto drawBefore = [&](int content) {
+        draw(content, nenBefore, content >= ccIriYosan ? &yosanBefore[content == ccIriYosan ? 0 : 1] : nullptr);
+    };
+    // Another content of the same kind: the budget of the other side, the
+    // balance for the annual contents (and the accounts for the balance).
+    const auto other = [](int content) {
+        return content == ccIriYosan ? ccDeruYosan : content == ccDeruYosan ? ccIriYosan : content == ccSyusi ? ccKouza : ccSyusi;
+    };
 
     const double bareAnnual = measure(runs, 3, [&] { bareYear(db, QDate(year, 1, 1), QDate(year, 12, 31)); });
     std::printf("\nchart page contents of %d (month %d for the budgets), median of %d runs\n", year, month, runs);
     const char *names[6] = {"収入実績", "支出実績", "収入と支出", "口座推移", "収入予算と実績", "支出予算と実績"};
     for (int content = ccIri; content <= ccDeruYosan; ++content) {
-        double page = 0, bare = 0;
-        if (content <= ccKouza) {
-            page = measure(runs, 3, [&] {
-                nen.Calculate(db, year);
-                switch (content) {
-                case ccIri: series.DrawCategoryContent(1, nen, options); break;
-                case ccDeru: series.DrawCategoryContent(2, nen, options); break;
-                case ccSyusi: series.DrawBalanceContent(nen, options); break;
-                default: series.DrawAccountContent(nen, options); break;
-                }
-            });
-            bare = bareAnnual;
-        } else {
-            const int side = content == ccIriYosan ? 0 : 1;
-            page = measure(runs, 10, [&] {
+        const bool budget = content >= ccIriYosan;
+        const int side = content == ccIriYosan ? 0 : 1;
+        const int repeat = budget ? 10 : 3;
+        const auto page = [&] {
+            if (budget) {
                 yosan.ChangeImaSide(db, year, month, side);
-                series.DrawBudgetContent(side, yosan, options);
-            });
-            bare = measure(runs, 10, [&] { bareBudgetMonth(db, side, QDate(year, month, 1)); });
-        }
-        // The series alone, on figures already computed.
-        const double build = measure(runs, 3, [&] {
-            switch (content) {
-            case ccIri: series.DrawCategoryContent(1, nen, options); break;
-            case ccDeru: series.DrawCategoryContent(2, nen, options); break;
-            case ccSyusi: series.DrawBalanceContent(nen, options); break;
-            case ccKouza: series.DrawAccountContent(nen, options); break;
-            default: series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, yosan, options); break;
+                draw(content, nen, &yosan);
+            } else {
+                nen.Calculate(db, year);
+                draw(content, nen, nullptr);
             }
-        });
+        };
+        const double switched = measureAfter(runs, repeat, [&] { drawBefore(content); }, page);
+        const double fresh = measureAfter(runs, repeat, [&] { drawBefore(other(content)); }, page);
+        // The series alone, on figures already computed.
+        const double build = measureAfter(runs, repeat, [&] { drawBefore(content); },
+                                          [&] { draw(content, nen, &yosan); });
+        const double bare = budget ? measure(runs, 10, [&] { bareBudgetMonth(db, side, QDate(year, month, 1)); })
+                                   : bareAnnual;
         const int sets = int(series.PosSeries.size() + series.HorizSeries.size());
         if (content != ccSyusi && sets == 0)
             throw std::runtime_error("a content drew no series");
-        printRow(u"(e) グラフ %1 (%2 sets)"_s.arg(QString::fromUtf8(names[content])).arg(sets), ms(page));
+        const QString after = budget ? u"the month before"_s : u"the year before"_s;
+        printRow(u"(e) グラフ %1 (%2 sets), after %3"_s.arg(QString::fromUtf8(names[content])).arg(sets).arg(after),
+                 ms(switched));
         printRow(u"      of which the series"_s, ms(build));
+        printRow(u"(e') the same, after another content"_s, ms(fresh));
         printRow(u"(f)   the same figures (bare SQL)"_s, ms(bare));
-        printRow(u"      (e) / (f), large book"_s, QString(), QString::number(page / bare, 'f', 2), u"<= 2"_s,
-                 page <= 2 * bare ? u"met"_s : u"NOT MET"_s);
+        printRow(u"      (e) / (f), large book"_s, QString(), QString::number(switched / bare, 'f', 2), u"<= 2"_s,
+                 switched <= 2 * bare ? u"met"_s : u"NOT MET"_s);
+        printRow(u"      (e') / (f), large book"_s, QString(), QString::number(fresh / bare, 'f', 2), u"<= 2"_s,
+                 fresh <= 2 * bare ? u"met"_s : u"NOT MET"_s);
     }
     series.FreeSeries();
     db.rollback();

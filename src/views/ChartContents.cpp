@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QBarCategoryAxis>
 #include <QBarLegendMarker>
@@ -13,6 +14,7 @@
 #include <QLineSeries>
 #include <QPercentBarSeries>
 #include <QStackedBarSeries>
+#include <QSet>
 #include <QValueAxis>
 
 #include "data/Utils.h"
@@ -99,51 +101,117 @@ void TChartContents::FreeSeries()
     PosSeries.clear();
     NegSeries.clear();
     HorizSeries.clear();
+    m_sparePos.clear();
+    m_spareNeg.clear();
+    m_spareHoriz.clear();
+    m_wanted.clear();
+    m_overBudget.clear();
+    m_linePoints.clear();
+    m_lineWanted = false;
     ValueStore.clear();
     m_storeRow.clear();
     Points.clear();
     m_low = m_high = 0;
 }
 
-// ---- series creation -------------------------------------------------------------
+// ---- reuse between drawings ------------------------------------------------------
+//
+// Every legend entry and every bar is a graphics item of its own, and the
+// legend takes its entries out one by one: building the sets of a content
+// anew costs far more than its figures. A drawing of the same content as the
+// last one therefore keeps the series, its sets (row i stays in set i, with
+// its title and colour) and the axes, and puts in only the figures that
+// changed. Figures changed on a series that is on the chart lay out all its
+// bars once per set, so with more than a few such sets the series leaves the
+// chart while they are filled and comes back in one go.
 
-void TChartContents::MakeBarSeries(bool sideBySide, bool horizontal)
+namespace {
+
+constexpr int FewSets = 4;
+
+QList<qreal> valuesOf(const QBarSet *set)
 {
-    if (BarSeries)
-        return;
-    if (horizontal)
-        BarSeries = new QHorizontalBarSeries;
-    else if (Options.Hiritu && Content != ccKouza)
-        BarSeries = new QPercentBarSeries;
-    else if (sideBySide)
-        BarSeries = new QBarSeries;
-    else
-        BarSeries = new QStackedBarSeries;
-    BarSeries->setLabelsVisible(false);
+    QList<qreal> v;
+    v.reserve(set->count());
+    for (int i = 0; i < set->count(); ++i)
+        v << set->at(i);
+    return v;
 }
 
-void TChartContents::MakeNegSeries(int n)
+void putValues(QBarSet *set, const QList<qreal> &values)
 {
-    MakeBarSeries(false, false);
-    for (int i = 0; i < n; ++i) {
-        auto *set = new QBarSet(QString());
-        NegSeries << set;
-        ValueStore << std::array<Currency, 12>{};
+    if (set->count() > 0)
+        set->remove(0, set->count());
+    set->append(values);
+}
+
+} // namespace
+
+void TChartContents::DropBarSeries()
+{
+    if (BarSeries) {
+        if (m_chart->series().contains(BarSeries))
+            m_chart->removeSeries(BarSeries);
+        delete BarSeries; // with the sets on it
+        BarSeries = nullptr;
     }
+    qDeleteAll(m_offChart);
+    m_offChart.clear();
+    PosSeries.clear();
+    NegSeries.clear();
+    HorizSeries.clear();
+    m_sparePos.clear();
+    m_spareNeg.clear();
+    m_spareHoriz.clear();
 }
 
-void TChartContents::MakePosSeries(int n)
+void TChartContents::DropLine()
 {
-    MakeBarSeries(Content == ccSyusi, false);
-    for (int i = 0; i < n; ++i)
-        PosSeries << new QBarSet(QString());
+    if (!LineSeries)
+        return;
+    if (m_chart->series().contains(LineSeries))
+        m_chart->removeSeries(LineSeries);
+    delete LineSeries;
+    LineSeries = nullptr;
 }
 
-void TChartContents::MakeHorizSeries(int n)
+void TChartContents::BeginDraw(int content, const TChartOptions &options, BarKind kind)
 {
-    MakeBarSeries(true, true);
-    for (int i = 0; i < n; ++i)
-        HorizSeries << new QBarSet(QString());
+    if (content != Content || kind != m_kind) {
+        DropLine();
+        DropBarSeries();
+    }
+    Content = content;
+    Options = options;
+    m_kind = kind;
+    m_sparePos = std::exchange(PosSeries, {});
+    m_spareNeg = std::exchange(NegSeries, {});
+    m_spareHoriz = std::exchange(HorizSeries, {});
+    m_wanted.clear();
+    m_overBudget.clear();
+    m_linePoints.clear();
+    m_lineWanted = false;
+    ValueStore.clear();
+    m_storeRow.clear();
+    Points.clear();
+    m_low = m_high = 0;
+}
+
+QBarSet *TChartContents::NextSet(QList<QBarSet *> &spare, QList<QBarSet *> &into)
+{
+    QBarSet *set = spare.isEmpty() ? new QBarSet(QString()) : spare.takeFirst();
+    into << set;
+    return set;
+}
+
+void TChartContents::SetLook(QBarSet *set, const QString &label, const QColor &color, const QColor &border)
+{
+    if (set->label() != label)
+        set->setLabel(label);
+    if (set->color() != color)
+        set->setColor(color);
+    if (border.isValid() && set->borderColor() != border)
+        set->setBorderColor(border);
 }
 
 void TChartContents::SetPoints(const QStringList &labels)
@@ -151,15 +219,24 @@ void TChartContents::SetPoints(const QStringList &labels)
     // The category axis keeps one entry per distinct text; two categories of
     // the same name still get a place each.
     Points.clear();
+    QSet<QString> seen;
     for (QString label : labels) {
-        while (Points.contains(label))
+        while (seen.contains(label))
             label += QChar(0x200B);
+        seen.insert(label);
         Points << label;
     }
 }
 
-void TChartContents::AddLine(const QString &title)
+void TChartContents::WantLine(const QString &title, QList<QPointF> points)
 {
+    m_lineWanted = true;
+    m_linePoints = std::move(points);
+    if (LineSeries) {
+        if (LineSeries->name() != title)
+            LineSeries->setName(title);
+        return;
+    }
     LineSeries = new QLineSeries;
     LineSeries->setName(title);
     LineSeries->setColor(BgrColor(LineColor));
@@ -169,156 +246,150 @@ void TChartContents::AddLine(const QString &title)
     LineSeries->setPen(pen);
 }
 
-void TChartContents::AddCategoryValues(int a, int b, const TNenSyukeiRec &row, const TNenSyukeiData &data,
+void TChartContents::AddCategoryValues(const TNenSyukeiRec &row, int colourRow, const TNenSyukeiData &data,
                                        bool negateBars)
 {
-    const QColor c = SeriesColor(b);
-    QBarSet *neg = NegSeries[a];
-    QBarSet *pos = PosSeries[a];
+    const int a = int(ValueStore.size());
+    ValueStore << std::array<Currency, 12>{};
+    const QColor c = SeriesColor(colourRow);
+    QBarSet *neg = NextSet(m_spareNeg, NegSeries);
+    QBarSet *pos = NextSet(m_sparePos, PosSeries);
     for (QBarSet *set : {neg, pos}) {
-        set->setLabel(row.Name);
-        set->setColor(c);
-        set->setBorderColor(c.darker(130));
+        SetLook(set, row.Name, c, c.darker(130));
         m_storeRow.insert(set, a);
     }
-    for (int i = 1; i <= pointCount(data); ++i) {
+    const int n = pointCount(data);
+    QList<qreal> negValues(n), posValues(n);
+    for (int i = 1; i <= n; ++i) {
         const Currency v = pointValue(row, data, i);
         ValueStore[a][i - 1] = v;
         const double bar = negateBars ? -v.toDouble() : v.toDouble();
-        neg->append(bar < 0 ? bar : 0.0);
-        pos->append(bar < 0 ? 0.0 : bar);
+        negValues[i - 1] = bar < 0 ? bar : 0.0;
+        posValues[i - 1] = bar < 0 ? 0.0 : bar;
     }
+    m_wanted.insert(neg, std::move(negValues));
+    m_wanted.insert(pos, std::move(posValues));
 }
 
 // ---- the contents ----------------------------------------------------------------
 
 void TChartContents::DrawCategoryContent(int kind, const TNenSyukeiData &data, const TChartOptions &options)
 {
-    FreeSeries();
-    Content = kind == 1 ? ccIri : ccDeru;
-    Options = options;
+    BeginDraw(kind == 1 ? ccIri : ccDeru, options, options.Hiritu ? BarKind::Percent : BarKind::Stacked);
     Title = monthlyPrefix(data, options) + (kind == 1 ? u"収入実績"_s : u"支出実績"_s) + switchTexts(data, options) +
             unitText(options);
     SetPoints(columnTitles(data));
     const TNenSyukeiArray &rows = data.Rows(kind);
-    if (options.ChartHimoku == 0) {
-        MakeNegSeries(int(rows.size()));
-        MakePosSeries(int(rows.size()));
-        for (int b = 0; b < rows.size(); ++b)
-            AddCategoryValues(b, b, rows[b], data, false);
-    } else {
-        for (int b = 0; b < rows.size(); ++b) {
-            if (rows[b].Code != options.ChartHimoku)
-                continue;
-            MakeNegSeries(1);
-            MakePosSeries(1);
-            AddCategoryValues(0, b, rows[b], data, false);
+    for (int b = 0; b < rows.size(); ++b) {
+        if (options.ChartHimoku != 0 && rows[b].Code != options.ChartHimoku)
+            continue;
+        AddCategoryValues(rows[b], b, data, false);
+        if (options.ChartHimoku != 0)
             break;
-        }
     }
     Finish();
 }
 
 void TChartContents::DrawBalanceContent(const TNenSyukeiData &data, const TChartOptions &options)
 {
-    FreeSeries();
-    Content = ccSyusi;
-    Options = options;
+    BeginDraw(ccSyusi, options, options.Hiritu ? BarKind::Percent : BarKind::SideBySide);
     Title = (data.Getuji ? options.YearText + u"年度  月別 収支バランス"_s : u"年度別 収支バランス"_s) +
             (options.IncludeReserved ? u"　予約を含む"_s : QString()) +
             (options.Hiritu ? u"　 単位（％）"_s : u"　 単位（円）"_s);
     SetPoints(columnTitles(data));
-    MakePosSeries(2);
-    PosSeries[0]->setLabel(u"収入実績"_s);
-    PosSeries[0]->setColor(BgrColor(Blue));
-    PosSeries[1]->setLabel(u"支出実績"_s);
-    PosSeries[1]->setColor(BgrColor(Red));
-    AddLine(u"収支差額"_s);
+    QBarSet *iriSet = NextSet(m_sparePos, PosSeries);
+    QBarSet *deruSet = NextSet(m_sparePos, PosSeries);
+    SetLook(iriSet, u"収入実績"_s, BgrColor(Blue));
+    SetLook(deruSet, u"支出実績"_s, BgrColor(Red));
     TNenSyukeiRec iri, deru, syusi;
     data.GetSum(1, iri);
     data.GetSum(2, deru);
     data.GetSum(4, syusi);
-    for (int i = 1; i <= pointCount(data); ++i) {
-        LineSeries->append(i - 1, pointValue(syusi, data, i).toDouble());
-        PosSeries[1]->append(pointValue(deru, data, i).toDouble());
-        PosSeries[0]->append(pointValue(iri, data, i).toDouble());
+    const int n = pointCount(data);
+    QList<qreal> iriValues(n), deruValues(n);
+    QList<QPointF> line(n);
+    for (int i = 1; i <= n; ++i) {
+        line[i - 1] = QPointF(i - 1, pointValue(syusi, data, i).toDouble());
+        deruValues[i - 1] = pointValue(deru, data, i).toDouble();
+        iriValues[i - 1] = pointValue(iri, data, i).toDouble();
     }
-    if (options.Hiritu) {
-        // Filled but not drawn: a share has no balance.
-        delete LineSeries;
-        LineSeries = nullptr;
-    }
+    m_wanted.insert(iriSet, std::move(iriValues));
+    m_wanted.insert(deruSet, std::move(deruValues));
+    // A share has no balance.
+    if (!options.Hiritu)
+        WantLine(u"収支差額"_s, std::move(line));
     Finish();
 }
 
 void TChartContents::DrawAccountContent(const TNenSyukeiData &data, const TChartOptions &options)
 {
-    FreeSeries();
-    Content = ccKouza;
-    Options = options;
-    Options.Hiritu = false; // accounts are drawn in amounts only
+    TChartOptions amounts = options;
+    amounts.Hiritu = false; // accounts are drawn in amounts only
+    BeginDraw(ccKouza, amounts, BarKind::Stacked);
     Title = monthlyPrefix(data, options) + u"口座推移"_s + switchTexts(data, options) + u" 　単位（円）"_s;
     SetPoints(columnTitles(data));
     const TNenSyukeiArray &rows = data.Rows(3);
-    MakeNegSeries(int(rows.size()));
-    MakePosSeries(int(rows.size()));
-    AddLine(u"資産・負債総合"_s);
     for (int b = 0; b < rows.size(); ++b)
-        AddCategoryValues(b, b, rows[b], data, !rows[b].Karigata);
+        AddCategoryValues(rows[b], b, data, !rows[b].Karigata);
     TNenSyukeiRec net;
     data.GetSum(3, net);
-    for (int i = 1; i <= pointCount(data); ++i)
-        LineSeries->append(i - 1, pointValue(net, data, i).toDouble());
+    const int n = pointCount(data);
+    QList<QPointF> line(n);
+    for (int i = 1; i <= n; ++i)
+        line[i - 1] = QPointF(i - 1, pointValue(net, data, i).toDouble());
+    WantLine(u"資産・負債総合"_s, std::move(line));
     Finish();
 }
 
 void TChartContents::DrawBudgetContent(int side, const TYosanJissekiData &data, const TChartOptions &options)
 {
-    FreeSeries();
-    Content = side == 0 ? ccIriYosan : ccDeruYosan;
-    Options = options;
+    BeginDraw(side == 0 ? ccIriYosan : ccDeruYosan, options,
+              options.Hiritu ? BarKind::HorizontalShare : BarKind::Horizontal);
     Title = options.YearText + u"年度 "_s + options.MonthText + u"月 "_s;
     if (side == 0)
         Title += options.Hiritu ? u"予算に対する充足率　単位（％）"_s : u"予算と収入実績　単位（円）"_s;
     else
         Title += options.Hiritu ? u"予算に対する使用率　単位（％）"_s : u"予算と使用実績　単位（円）"_s;
-    TYosanJissekiArray rows;
-    data.GetRows(side, rows);
+    const TYosanJissekiArray &rows = side == 0 ? data.IriRows : data.DeruRows;
+    const qsizetype n = rows.size();
     QStringList labels;
+    labels.reserve(n);
     if (!options.Hiritu) {
-        MakeHorizSeries(2);
-        HorizSeries[0]->setLabel(u"予算"_s);
-        HorizSeries[0]->setColor(BgrColor(Blue));
-        HorizSeries[1]->setLabel(u"実績"_s);
-        HorizSeries[1]->setColor(BgrColor(Red));
+        QBarSet *budget = NextSet(m_spareHoriz, HorizSeries);
+        QBarSet *actual = NextSet(m_spareHoriz, HorizSeries);
+        SetLook(budget, u"予算"_s, BgrColor(Blue));
+        SetLook(actual, u"実績"_s, BgrColor(Red));
+        QList<qreal> budgets(n), actuals(n);
         // From the last row up, so the first row is drawn at the top.
-        for (qsizetype r = rows.size() - 1; r >= 0; --r) {
-            HorizSeries[1]->append(rows[r].ImaJisseki.toDouble());
+        for (qsizetype r = n - 1, i = 0; r >= 0; --r, ++i) {
+            actuals[i] = rows[r].ImaJisseki.toDouble();
+            budgets[i] = rows[r].ImaYosan.toDouble();
             labels << rows[r].Name;
         }
-        for (qsizetype r = rows.size() - 1; r >= 0; --r)
-            HorizSeries[0]->append(rows[r].ImaYosan.toDouble());
+        m_wanted.insert(budget, std::move(budgets));
+        m_wanted.insert(actual, std::move(actuals));
     } else {
-        MakeHorizSeries(1);
-        QBarSet *set = HorizSeries[0];
-        set->setLabel(u"予算オーバー"_s);
+        QBarSet *set = NextSet(m_spareHoriz, HorizSeries);
+        SetLook(set, u"予算オーバー"_s, BgrColor(Blue));
         // Within budget blue, over budget red: the bars past 100 are the
         // selected ones of the set.
-        set->setColor(BgrColor(Blue));
-        set->setSelectedColor(BgrColor(Red));
-        for (qsizetype r = rows.size() - 1; r >= 0; --r) {
+        if (set->selectedColor() != BgrColor(Red))
+            set->setSelectedColor(BgrColor(Red));
+        QList<qreal> shares(n);
+        for (qsizetype r = n - 1, i = 0; r >= 0; --r, ++i) {
             const TYosanJissekiRec &row = rows[r];
             if (row.ImaYosan.isZero()) {
-                set->append(0.0);
+                shares[i] = 0.0;
                 labels << row.Name + u" 予算無し"_s;
                 continue;
             }
             const int64_t p = RoundHalfAway(double(row.ImaJisseki.raw()) / double(row.ImaYosan.raw()) * 100.0);
-            set->append(double(p));
+            shares[i] = double(p);
             labels << row.Name;
             if (p > 100)
-                set->selectBar(set->count() - 1);
+                m_overBudget << int(i);
         }
+        m_wanted.insert(set, std::move(shares));
     }
     SetPoints(labels);
     Finish();
@@ -326,64 +397,159 @@ void TChartContents::DrawBudgetContent(int side, const TYosanJissekiData &data, 
 
 // ---- on the chart ----------------------------------------------------------------
 
+void TChartContents::PlaceAxes(bool horizontal)
+{
+    if (CategoryAxis && horizontal != m_horizontal) {
+        for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(CategoryAxis), static_cast<QAbstractAxis *>(ValueAxis)}) {
+            m_chart->removeAxis(axis);
+            delete axis;
+        }
+        CategoryAxis = nullptr;
+        ValueAxis = nullptr;
+    }
+    if (!CategoryAxis) {
+        m_horizontal = horizontal;
+        CategoryAxis = new QBarCategoryAxis;
+        // The names of the budget rows stand closer than a line; shown whole they
+        // stay readable, cut short every one of them would read "...".
+        CategoryAxis->setTruncateLabels(false);
+        ValueAxis = new QValueAxis;
+        ValueAxis->setLabelFormat(u"%.0f"_s);
+        m_chart->addAxis(CategoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
+        m_chart->addAxis(ValueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+    }
+    if (CategoryAxis->categories() != Points)
+        CategoryAxis->setCategories(Points);
+}
+
 void TChartContents::Finish()
 {
-    m_chart->setTitle(Title);
-    const bool horizontal = !HorizSeries.isEmpty();
-    CategoryAxis = new QBarCategoryAxis;
-    CategoryAxis->append(Points);
-    // The names of the budget rows stand closer than a line; shown whole they
-    // stay readable, cut short every one of them would read "...".
-    CategoryAxis->setTruncateLabels(false);
-    ValueAxis = new QValueAxis;
-    ValueAxis->setLabelFormat(u"%.0f"_s);
-    m_chart->addAxis(CategoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
-    m_chart->addAxis(ValueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
-    if (BarSeries) {
-        // Negative sets first, then the positive ones: the legend lists the
-        // positive sets only, in reverse.
-        // A negative set without a negative value adds nothing to a stack and
-        // is not in the legend: it stays off the chart, which then lays out
-        // half the bars for a book without refunds.
-        for (QBarSet *set : std::as_const(NegSeries)) {
-            bool any = false;
-            for (int i = 0; i < set->count() && !any; ++i)
-                any = set->at(i) != 0.0;
-            if (any)
-                BarSeries->append(set);
-            else
-                m_offChart << set;
-        }
-        BarSeries->append(PosSeries);
-        BarSeries->append(HorizSeries);
-        m_chart->addSeries(BarSeries);
-        BarSeries->attachAxis(CategoryAxis);
-        BarSeries->attachAxis(ValueAxis);
-        for (QLegendMarker *marker : m_chart->legend()->markers(BarSeries)) {
-            auto *bar = qobject_cast<QBarLegendMarker *>(marker);
-            if (bar && NegSeries.contains(bar->barset()))
-                bar->setVisible(false);
+    if (m_chart->title() != Title)
+        m_chart->setTitle(Title);
+    const bool horizontal = m_kind == BarKind::Horizontal || m_kind == BarKind::HorizontalShare;
+    if (!m_lineWanted)
+        DropLine();
+
+    // Sets of the last drawing that this one did not take up.
+    QList<QBarSet *> leftover = m_sparePos + m_spareNeg + m_spareHoriz;
+    m_sparePos.clear();
+    m_spareNeg.clear();
+    m_spareHoriz.clear();
+
+    // On the chart: negative sets first, then the positive ones, so the
+    // legend lists the positive sets only, in reverse. A negative set without
+    // a negative value adds nothing to a stack and is not in the legend: it
+    // stays off the chart, which then lays out half the bars for a book
+    // without refunds.
+    QList<QBarSet *> onChart;
+    for (QBarSet *set : std::as_const(NegSeries)) {
+        const QList<qreal> &v = m_wanted[set];
+        if (std::any_of(v.begin(), v.end(), [](qreal x) { return x != 0.0; }))
+            onChart << set;
+    }
+    onChart << PosSeries << HorizSeries;
+
+    if (onChart.isEmpty()) {
+        // Nothing to draw: the series goes with what it and this object held.
+        DropBarSeries();
+        leftover.clear();
+        PlaceAxes(horizontal);
+    } else {
+        QList<QBarSet *> changed;
+        for (QBarSet *set : PosSeries + NegSeries + HorizSeries)
+            if (valuesOf(set) != m_wanted[set])
+                changed << set;
+        const bool onChartNow = BarSeries && m_chart->series().contains(BarSeries);
+        if (onChartNow && BarSeries->barSets() == onChart && changed.size() <= FewSets) {
+            PlaceAxes(horizontal);
+            for (QBarSet *set : std::as_const(changed))
+                putValues(set, m_wanted[set]);
+        } else {
+            // The line follows the bars, in the legend as on a fresh chart.
+            if (LineSeries && m_chart->series().contains(LineSeries))
+                m_chart->removeSeries(LineSeries);
+            if (onChartNow)
+                m_chart->removeSeries(BarSeries);
+            PlaceAxes(horizontal);
+            for (QBarSet *set : std::as_const(changed))
+                putValues(set, m_wanted[set]);
+            if (!BarSeries) {
+                if (horizontal)
+                    BarSeries = new QHorizontalBarSeries;
+                else if (m_kind == BarKind::Percent)
+                    BarSeries = new QPercentBarSeries;
+                else if (m_kind == BarKind::SideBySide)
+                    BarSeries = new QBarSeries;
+                else
+                    BarSeries = new QStackedBarSeries;
+                BarSeries->setLabelsVisible(false);
+            }
+            if (BarSeries->barSets() != onChart) {
+                const QList<QBarSet *> current = BarSeries->barSets();
+                // A set taken off keeps the series as its parent until told.
+                for (QBarSet *set : current) {
+                    BarSeries->take(set);
+                    set->setParent(nullptr);
+                }
+                m_offChart << current;
+                for (QBarSet *set : std::as_const(onChart))
+                    m_offChart.removeOne(set);
+                BarSeries->append(onChart);
+            }
+            m_chart->addSeries(BarSeries);
+            BarSeries->attachAxis(CategoryAxis);
+            BarSeries->attachAxis(ValueAxis);
+            const QSet<const QBarSet *> negative(NegSeries.cbegin(), NegSeries.cend());
+            for (QLegendMarker *marker : m_chart->legend()->markers(BarSeries)) {
+                auto *bar = qobject_cast<QBarLegendMarker *>(marker);
+                if (bar && negative.contains(bar->barset()))
+                    bar->setVisible(false);
+            }
         }
     }
+    // What is not on the chart is owned here; what the drawing left over goes.
+    for (QBarSet *set : std::as_const(leftover)) {
+        m_offChart.removeOne(set);
+        delete set;
+    }
+    for (QBarSet *set : NegSeries)
+        if (!onChart.contains(set) && !m_offChart.contains(set))
+            m_offChart << set;
+    for (QBarSet *set : PosSeries + HorizSeries)
+        m_offChart.removeOne(set);
+    if (m_kind == BarKind::HorizontalShare && !HorizSeries.isEmpty()) {
+        QBarSet *set = HorizSeries.first();
+        QList<int> selected = set->selectedBars();
+        std::sort(selected.begin(), selected.end());
+        if (selected != m_overBudget) {
+            set->deselectAllBars();
+            set->selectBars(m_overBudget);
+        }
+    }
+
     if (LineSeries) {
-        m_chart->addSeries(LineSeries);
-        LineSeries->attachAxis(CategoryAxis);
-        LineSeries->attachAxis(ValueAxis);
+        if (LineSeries->points() != m_linePoints)
+            LineSeries->replace(m_linePoints);
+        if (!m_chart->series().contains(LineSeries)) {
+            m_chart->addSeries(LineSeries);
+            LineSeries->attachAxis(CategoryAxis);
+            LineSeries->attachAxis(ValueAxis);
+        }
     }
 
     // The range the values need, for the automatic value axis.
     m_low = m_high = 0;
-    if (qobject_cast<QPercentBarSeries *>(BarSeries)) {
+    if (m_kind == BarKind::Percent && BarSeries) {
         m_high = 100;
     } else if (Options.Hiritu) {
         // Shares of the budget: 100 always in view, and room past the longest bar.
         double top = 100;
-        for (const QBarSet *set : HorizSeries)
+        for (const QBarSet *set : std::as_const(HorizSeries))
             for (int i = 0; i < set->count(); ++i)
                 top = std::max(top, set->at(i));
         m_high = std::ceil(top * 1.1 / 10.0) * 10.0;
     } else {
-        const bool stacked = qobject_cast<QStackedBarSeries *>(BarSeries) != nullptr;
+        const bool stacked = m_kind == BarKind::Stacked;
         for (int i = 0; i < Points.size(); ++i) {
             double up = 0, down = 0;
             for (const QList<QBarSet *> *sets : {&NegSeries, &PosSeries, &HorizSeries}) {
@@ -402,7 +568,7 @@ void TChartContents::Finish()
         }
     }
     if (LineSeries) {
-        for (const QPointF &p : LineSeries->points()) {
+        for (const QPointF &p : std::as_const(m_linePoints)) {
             m_high = std::max(m_high, p.y());
             m_low = std::min(m_low, p.y());
         }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 
@@ -61,7 +62,9 @@ public:
     TChartContents(const TChartContents &) = delete;
     TChartContents &operator=(const TChartContents &) = delete;
 
-    // Clears the chart's series and axes and forgets the value store.
+    // Clears the chart's series and axes and forgets the value store. The
+    // drawings below need no Free before them: one of the same content keeps
+    // the series, sets and axes and changes only what differs.
     void FreeSeries();
 
     // Contents 0 and 1 (kind 1 income, 2 expense) from the calculator's last
@@ -105,19 +108,37 @@ public:
     QValueAxis *ValueAxis = nullptr;
 
 private:
-    void MakeBarSeries(bool sideBySide, bool horizontal);
-    void MakeNegSeries(int n);
-    void MakePosSeries(int n);
-    void MakeHorizSeries(int n);
-    void AddCategoryValues(int a, int b, const struct TNenSyukeiRec &row, const TNenSyukeiData &data,
+    // The kind of bar series a drawing needs; a drawing of the same content
+    // and kind as the last one keeps its series, sets and axes.
+    enum class BarKind { Stacked, Percent, SideBySide, Horizontal, HorizontalShare };
+
+    void BeginDraw(int content, const TChartOptions &options, BarKind kind);
+    QBarSet *NextSet(QList<QBarSet *> &spare, QList<QBarSet *> &into);
+    void SetLook(QBarSet *set, const QString &label, const QColor &color, const QColor &border = QColor());
+    void AddCategoryValues(const struct TNenSyukeiRec &row, int colourRow, const TNenSyukeiData &data,
                            bool negateBars);
     void SetPoints(const QStringList &labels);
-    void AddLine(const QString &title);
+    void WantLine(const QString &title, QList<QPointF> points);
+    void DropBarSeries();
+    void DropLine();
+    void PlaceAxes(bool horizontal);
     void Finish();
 
     QChart *m_chart;
+    BarKind m_kind = BarKind::Stacked;
     QHash<const QBarSet *, int> m_storeRow;
     QList<QBarSet *> m_offChart; // owned here: sets that are not on the chart
+    // Sets of the last drawing that this one has not taken up yet.
+    QList<QBarSet *> m_sparePos;
+    QList<QBarSet *> m_spareNeg;
+    QList<QBarSet *> m_spareHoriz;
+    // What this drawing puts into the sets and the line; Finish compares it
+    // with what they hold, so unchanged figures cost no new layout.
+    QHash<QBarSet *, QList<qreal>> m_wanted;
+    QList<int> m_overBudget;
+    QList<QPointF> m_linePoints;
+    bool m_lineWanted = false;
+    bool m_horizontal = false;
     double m_low = 0;
     double m_high = 0;
 };

@@ -385,7 +385,8 @@ void TFrameChart::Redraw()
     }
     NenkanChart->HideValueLabel();
     NenkanChart->chart()->zoomReset();
-    FreeSeries();
+    // No Free here: a drawing of the content on the chart keeps its series
+    // and changes only the figures that differ.
     enableControls();
 
     const int content = Content();
@@ -427,6 +428,8 @@ void TFrameChart::Redraw()
             break;
         }
     } catch (const EDatabaseError &e) {
+        // No chart of the last figures under the year and month boxes of these.
+        FreeSeries();
         throw Exception(DrawFailedText + u"\n\n"_s + e.message());
     }
 
@@ -453,12 +456,15 @@ void TFrameChart::Redraw()
 
 void TFrameChart::connectClicks()
 {
-    if (Series.BarSeries) {
+    // A series kept from the last drawing is connected already.
+    if (Series.BarSeries && Series.BarSeries != m_clickBars) {
+        m_clickBars = Series.BarSeries;
         connect(Series.BarSeries, &QAbstractBarSeries::clicked, this, [this](int index, QBarSet *set) {
             NenkanChartClickSeries(set, index, NenkanChart->mapFromGlobal(QCursor::pos()));
         });
     }
-    if (Series.LineSeries) {
+    if (Series.LineSeries && Series.LineSeries != m_clickLine) {
+        m_clickLine = Series.LineSeries;
         connect(Series.LineSeries, &QLineSeries::clicked, this, [this](const QPointF &point) {
             NenkanChartClickLine(qRound(point.x()), NenkanChart->mapFromGlobal(QCursor::pos()));
         });

@@ -3,13 +3,16 @@
 #include <QFont>
 #include <QFrame>
 #include <QPoint>
+#include <QPointer>
 
 #include "main/FrameInterface.h"
 #include "views/ChartContents.h"
 #include "views/NenSyukeiSwitches.h"
 #include "views/YosanJissekiData.h"
 
+class QAbstractBarSeries;
 class QBarSet;
+class QLineSeries;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -113,5 +116,8 @@ private:
     double m_axisMin = 0;
     double m_axisMax = 0;
     bool m_axisKnown = false;
+    // The series whose clicks reach the value label (gone with the series).
+    QPointer<QAbstractBarSeries> m_clickBars;
+    QPointer<QLineSeries> m_clickLine;
     QFont m_font;
 };

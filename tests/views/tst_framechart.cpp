@@ -1,3 +1,5 @@
+#include <QAbstractBarSeries>
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QComboBox>
@@ -123,6 +125,47 @@ class TestFrameChart : public QObject, public BookFixture::BookPlace
                 if (image.pixelColor(x, y) == colour)
                     ++n;
         return n;
+    }
+
+    // Everything a drawing puts on the chart, in order: title, axes, each
+    // series with its sets (title, colours, values, selected bars), the
+    // sets kept off the chart and the legend.
+    QStringList drawn(TFrameChart *p)
+    {
+        QStringList out;
+        QChart *chart = p->NenkanChart->chart();
+        const TChartContents &s = p->Series;
+        out << u"title "_s + chart->title();
+        if (s.CategoryAxis)
+            out << u"points "_s + s.CategoryAxis->categories().join(u'|');
+        if (s.ValueAxis)
+            out << u"range %1 %2"_s.arg(s.ValueAxis->min()).arg(s.ValueAxis->max());
+        auto setText = [](QBarSet *set) {
+            QStringList v;
+            for (double x : values(set))
+                v << QString::number(x);
+            QStringList selected;
+            for (int i : set->selectedBars())
+                selected << QString::number(i);
+            std::sort(selected.begin(), selected.end());
+            return u"set %1 %2 %3 [%4] sel %5"_s.arg(set->label(), set->color().name(), set->borderColor().name(),
+                                                    v.join(u','), selected.join(u','));
+        };
+        for (QAbstractSeries *series : chart->series()) {
+            out << u"series %1 %2"_s.arg(int(series->type())).arg(series->name());
+            if (auto *bars = qobject_cast<QAbstractBarSeries *>(series))
+                for (QBarSet *set : bars->barSets())
+                    out << setText(set);
+            if (auto *line = qobject_cast<QLineSeries *>(series))
+                for (const QPointF &pt : line->points())
+                    out << u"point %1 %2"_s.arg(pt.x()).arg(pt.y());
+        }
+        for (const QList<QBarSet *> *sets : {&s.NegSeries, &s.PosSeries, &s.HorizSeries})
+            for (QBarSet *set : *sets)
+                out << u"kept "_s + setText(set);
+        for (QLegendMarker *m : chart->legend()->markers())
+            out << u"legend %1 %2"_s.arg(m->label()).arg(m->isVisible());
+        return out;
     }
 
 private slots:
@@ -431,6 +474,63 @@ private slots:
         xFix->SetDown(true);
         p->StepMonth(true); // February: no budget, other actuals
         QCOMPARE(p->Series.ValueAxis->max(), budgetMax);
+    }
+
+    // The page keeps the series of the content it shows and puts in only the
+    // figures that changed: after other years, months, contents and
+    // switches, a drawing shows exactly what a fresh chart of the same
+    // figures shows.
+    void redrawEqualsFresh_data()
+    {
+        QTest::addColumn<QList<QList<int>>>("steps"); // content, 比率, year, month
+        using Steps = QList<QList<int>>;
+        QTest::newRow("支出実績, another year and back")
+            << Steps{{ccDeru, 0, 2026, 1}, {ccDeru, 0, 2025, 1}, {ccDeru, 0, 2026, 1}};
+        QTest::newRow("支出実績 比率, another year")
+            << Steps{{ccDeru, 1, 2026, 1}, {ccDeru, 1, 2025, 1}};
+        QTest::newRow("支出実績, accounts, 支出実績")
+            << Steps{{ccDeru, 0, 2026, 1}, {ccKouza, 0, 2026, 1}, {ccDeru, 0, 2026, 1}};
+        QTest::newRow("口座推移, another year and back")
+            << Steps{{ccKouza, 0, 2026, 1}, {ccKouza, 0, 2025, 1}, {ccKouza, 0, 2026, 1}};
+        QTest::newRow("収入と支出, 比率 and back")
+            << Steps{{ccSyusi, 0, 2026, 1}, {ccSyusi, 1, 2026, 1}, {ccSyusi, 0, 2026, 1}};
+        QTest::newRow("収入実績 to 支出実績") << Steps{{ccIri, 0, 2026, 1}, {ccDeru, 0, 2026, 1}};
+        QTest::newRow("支出予算, another month") << Steps{{ccDeruYosan, 0, 2026, 1}, {ccDeruYosan, 0, 2026, 2}};
+        QTest::newRow("支出予算, another month and back")
+            << Steps{{ccDeruYosan, 0, 2026, 1}, {ccDeruYosan, 0, 2026, 2}, {ccDeruYosan, 0, 2026, 1}};
+        QTest::newRow("支出予算 比率, another month") << Steps{{ccDeruYosan, 1, 2026, 1}, {ccDeruYosan, 1, 2026, 2}};
+        QTest::newRow("口座推移, another year") << Steps{{ccKouza, 0, 2026, 1}, {ccKouza, 0, 2025, 1}};
+        QTest::newRow("支出予算, 収入予算, 支出実績")
+            << Steps{{ccDeruYosan, 0, 2026, 1}, {ccIriYosan, 0, 2026, 1}, {ccDeru, 0, 2026, 1}};
+    }
+    void redrawEqualsFresh()
+    {
+        QFETCH(QList<QList<int>>, steps);
+        TFrameChart *p = openPage(steps.first()[0]);
+        p->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        for (const QList<int> &step : steps) {
+            p->SetContent(step[0]);
+            p->SetHiritu(step[1] != 0);
+            p->ChangeMonth(step[2], step[3]);
+            QCOMPARE(p->Content(), step[0]);
+            QCOMPARE(int(CurYear), step[2]);
+        }
+
+        auto fresh = std::make_unique<TFrameChart>();
+        fresh->resize(p->size());
+        fresh->NayouButtons->button(steps.last()[0])->setChecked(true);
+        fresh->HyoujiButtons->button(steps.last()[1])->setChecked(true);
+        fresh->InitPage();
+        fresh->Series.FreeSeries();
+        fresh->Redraw();
+        fresh->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));
+        // The legend hides what does not fit once it is laid out: both are.
+        QTRY_COMPARE(drawn(p), drawn(fresh.get()));
+        QVERIFY(!drawn(p).filter(u"set "_s).isEmpty());
+        // And as many bars drawn, with a length.
+        QTRY_COMPARE(visibleBars(p), visibleBars(fresh.get()));
     }
 
     // Each content drawn offscreen: not blank, and as many bars with a
