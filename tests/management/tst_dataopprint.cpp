@@ -36,6 +36,19 @@ constexpr int Food = 107;
 
 constexpr int Maruse = 101; // a shop
 
+// Clearly red pixels of page 1 rendered finely enough for one short date.
+int redPixels(const QString &pdf)
+{
+    const QImage img = PdfReader::render(pdf, 1, 200).convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            count += qRed(c) > 180 && qGreen(c) < 120 && qBlue(c) < 120;
+        }
+    return count;
+}
+
 } // namespace
 
 // The data operations' 印刷 menu and the day colours of the journal grid, on a
@@ -263,13 +276,13 @@ private slots:
         QCOMPARE(model->rowCount(), 1);
         QTemporaryDir dir;
         QVERIFY(printShown(dir.filePath(u"holiday.pdf"_s)));
-        QVERIFY(PdfPageRedPixels(dir.filePath(u"holiday.pdf"_s), 1) > 0);
+        QVERIFY(redPixels(dir.filePath(u"holiday.pdf"_s)) > 0);
 
         setHolidays({});
         form->TabMain->RefreshJournal();
         QVERIFY(model->item(0, 1)->foreground().color() != QColor(Qt::red));
         QVERIFY(printShown(dir.filePath(u"weekday.pdf"_s)));
-        QCOMPARE(PdfPageRedPixels(dir.filePath(u"weekday.pdf"_s), 1), 0);
+        QCOMPARE(redPixels(dir.filePath(u"weekday.pdf"_s)), 0);
     }
 };
 
