@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -14,6 +15,7 @@
 #include "BenchParts.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
+#include "data/HimokuCache.h"
 #include "data/Vocabulary.h"
 #include "management/DataOpJournalPage.h"
 #include "platform/db/Database.h"
@@ -36,16 +38,37 @@ struct Recode
     QDate start, end;
 };
 
-// The expense category with the most debit lines, and the next one by code.
+// Of the categories the page lists, the expense category with the most debit
+// lines, and the next listed expense category by code.
 Recode chooseRecode(Database &db)
 {
+    LoadHimokuCaches(db);
+    TDatModSql sql(db);
+    QComboBox listed;
+    sql.FillHimokuCodeCombo(&listed, 0, false, 0);
+    QList<int> codes;
+    for (int i = 0; i < listed.count(); ++i)
+        codes << listed.itemText(i).section(u':', 0, 0).toInt();
     Recode r;
-    r.from = db.scalar(u"SELECT L.KARICODE FROM Master L JOIN Himoku H ON H.CODE = L.KARICODE "
-                       "WHERE L.DATANO > 0 AND H.BUNRUI = 2 GROUP BY L.KARICODE ORDER BY COUNT(*) DESC, L.KARICODE "
-                       "LIMIT 1"_s)
-                 .toInt();
-    r.to = db.scalar(u"SELECT CODE FROM Himoku WHERE BUNRUI = 2 AND CODE <> ? ORDER BY CODE LIMIT 1"_s, {r.from})
-               .toInt();
+    int most = 0;
+    QList<int> expenses;
+    for (int code : codes) {
+        if (GetHimokuBunrui(db, code) != 2)
+            continue;
+        expenses << code;
+        const int n = db.scalar(u"SELECT COUNT(*) FROM Master WHERE DATANO > 0 AND KARICODE = ?"_s, {code}).toInt();
+        if (n > most) {
+            most = n;
+            r.from = code;
+        }
+    }
+    std::sort(expenses.begin(), expenses.end());
+    for (int code : expenses)
+        if (code != r.from && (r.to == 0 || code > r.from)) {
+            r.to = code;
+            if (code > r.from)
+                break;
+        }
     r.start = QDate::fromString(db.scalar(u"SELECT MIN(RECDATE) FROM Master WHERE DATANO > 0"_s).toString(), Qt::ISODate);
     r.end = QDate::fromString(db.scalar(u"SELECT MAX(RECDATE) FROM Master WHERE DATANO > 0"_s).toString(), Qt::ISODate);
     return r;
@@ -92,6 +115,8 @@ double onCopy(const BenchChild &child, const std::function<double(TDatMod &, con
 
 double pageRecode(TDatMod &dm, const Recode &r, int *lines)
 {
+    // The category lists as the program fills them at start-up.
+    LoadHimokuCaches(dm.MainDatabase);
     TDatModSql sql(dm.MainDatabase);
     DatModSql = &sql;
     double took = 0;
