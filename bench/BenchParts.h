@@ -100,3 +100,4 @@ BenchPart benchImport();
 BenchPart benchPrint();
 BenchPart benchTransferMonth();
 BenchPart benchReport();
+BenchPart benchRecode();

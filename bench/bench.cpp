@@ -44,7 +44,7 @@ QList<BenchPart> parts()
 {
     return {benchOpen(),   benchMonth(),    benchSave(),      benchUncleanStart(), benchCloseBackUp(),
             benchMemory(), benchSelecter(), benchEncrypted(), benchExport(), benchReserve(), benchImport(),
-            benchPrint(),  benchTransferMonth(), benchReport()};
+            benchPrint(),  benchTransferMonth(), benchReport(), benchRecode()};
 }
 
 Figures runChild(const QString &part, const QString &book, bool emptyBook, const QString &work, const QString &home)

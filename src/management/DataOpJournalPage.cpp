@@ -76,6 +76,19 @@ QString nameOf(const QString &table, int code)
 
 void info(const QString &text) { MessageDlg(text, MsgDlgType::Information, mbOK); }
 
+// A cell that shows its text but gives its typed value to whoever reads the
+// grid's data (the print and the spreadsheet export), so a date there keeps
+// its day colours and an amount its sign and number format.
+class TypedItem : public QStandardItem
+{
+public:
+    TypedItem(const QString &text, const QVariant &value) : QStandardItem(text), m_value(value) {}
+    QVariant data(int role) const override { return role == Qt::EditRole ? m_value : QStandardItem::data(role); }
+
+private:
+    QVariant m_value;
+};
+
 QString withCode(int code, const QString &name, bool showCodes)
 {
     if (!showCodes)
@@ -478,14 +491,16 @@ void TDataOpJournalPage::showLines()
                                    l.person ? withCode(l.person, l.personName, ShowCodes) : QString(),
                                    l.reserved ? u"未"_s : u"済"_s};
         for (int c = 0; c < texts.size(); ++c) {
-            auto *item = new QStandardItem(texts.at(c));
+            QStandardItem *item = c == 1   ? new TypedItem(texts.at(c), l.date)
+                                  : c == 5 ? new TypedItem(texts.at(c), l.amount)
+                                           : new QStandardItem(texts.at(c));
             if (c == 0 || c == 4 || c == 5)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (l.reserved)
                 item->setForeground(QColor(128, 128, 128));
             else if (c == 5 && l.amount < 0)
                 item->setForeground(Qt::red);
-            else if (c == 1 && l.date.dayOfWeek() == 7)
+            else if (c == 1 && (l.date.dayOfWeek() == 7 || IsHoliday(l.date)))
                 item->setForeground(Qt::red);
             else if (c == 1 && l.date.dayOfWeek() == 6)
                 item->setForeground(Qt::blue);

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -62,6 +63,18 @@ TFormDataOperation::TFormDataOperation(QWidget *owner) : QWidget(owner ? owner->
     FrBtnEnd = new QPushButton(u"操作終了"_s, this);
     FrBtnEnd->setMinimumHeight(30);
     bar->addWidget(FrBtnEnd);
+    FrBtnPrint = new QPushButton(u"印刷"_s, this);
+    FrBtnPrint->setMinimumHeight(30);
+    bar->addWidget(FrBtnPrint);
+    PopupMenuPrint = new QMenu(this);
+    PopupMenuPrint->addAction(u"明細を印刷"_s, this, &TFormDataOperation::MenuPrintMeisaiClick)
+        ->setObjectName(u"MenuPrintMeisai"_s);
+    PopupMenuPrint->addAction(u"明細をエクセルへ"_s, this, &TFormDataOperation::MenuPrintMeiseiExcelClick)
+        ->setObjectName(u"MenuPrintMeiseiExcel"_s);
+    // The program has no help file: "?" says so, as the other help buttons do.
+    FrBtnHelp = new QPushButton(u"?"_s, this);
+    FrBtnHelp->setFixedSize(30, 30);
+    bar->addWidget(FrBtnHelp, 0, Qt::AlignTop);
     v->addLayout(bar);
 
     Pages = new QStackedWidget(this);
@@ -78,6 +91,12 @@ TFormDataOperation::TFormDataOperation(QWidget *owner) : QWidget(owner ? owner->
     FrBtnMaster->setChecked(true);
     connect(PageButtons, &QButtonGroup::buttonClicked, this, &TFormDataOperation::ShowOperationPage);
     connect(FrBtnEnd, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(FrBtnPrint, &QAbstractButton::clicked, this,
+            [this] { PopupMenuPrint->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
+    connect(FrBtnHelp, &QAbstractButton::clicked, this, [] { ShowHelp(10113); });
+    // The choice lists have nothing to print.
+    connect(Pages, &QStackedWidget::currentChanged, this,
+            [this] { FrBtnPrint->setEnabled(Pages->currentWidget() != TabSelectList); });
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFormDataOperation::ApplicationEvents1Idle);
 
     Pages->setCurrentWidget(TabMain);

@@ -5,9 +5,11 @@
 class EDatabaseError;
 class QAbstractButton;
 class QButtonGroup;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QStandardItemModel;
+class QTableView;
 class TDataOpJournalPage;
 class TDataOpListPage;
 class TDataOpMasterPage;
@@ -35,6 +37,9 @@ public:
     QPushButton *FrBtnShopList = nullptr;   // 店名選択肢編集
     QPushButton *FrBtnSQL = nullptr;        // SQL
     QPushButton *FrBtnEnd = nullptr;        // 操作終了
+    QPushButton *FrBtnPrint = nullptr;      // 印刷: opens PopupMenuPrint
+    QPushButton *FrBtnHelp = nullptr;       // ?
+    QMenu *PopupMenuPrint = nullptr;
     QStackedWidget *Pages = nullptr;
     TDataOpJournalPage *TabMain = nullptr;
     TDataOpMasterPage *TabMaster = nullptr;
@@ -47,6 +52,20 @@ public:
     void CloseQueries();
     // Deferred re-queries of the pages whose filters changed.
     void ApplicationEvents1Idle();
+
+    // The grid of the page shown, with its report kind and its title (the
+    // report's and the sheet's); no grid on the choice-list page.
+    struct PrintTarget
+    {
+        QTableView *grid = nullptr;
+        int kind = -1;
+        QString title;
+    };
+    PrintTarget ShownPrintTarget() const;
+    // 明細を印刷: the shown grid as a report in the print preview.
+    void MenuPrintMeisaiClick();
+    // 明細をエクセルへ: the shown grid into a new workbook.
+    void MenuPrintMeiseiExcelClick();
 
     // The one question before a bulk change: true on はい.
     static bool ConfirmBulkChange(int count);
