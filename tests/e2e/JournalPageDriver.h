@@ -112,9 +112,12 @@ struct JournalPageDriver
     {
         QAction *button = page->columnButton(1);
         QVERIFY(button);
+        // A button the narrow bar folded away is pressed from its menu.
         QWidget *w = page->ToolBar1->widgetForAction(button);
-        QVERIFY(w && w->isVisible());
-        QTest::mouseClick(w, Qt::LeftButton);
+        if (w && w->isVisible())
+            QTest::mouseClick(w, Qt::LeftButton);
+        else
+            button->trigger();
         QTRY_COMPARE(page->PnLeftStack->currentWidget(), page->Hyou);
         QVERIFY(page->Hyou->isVisible());
     }
