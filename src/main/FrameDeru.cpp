@@ -480,8 +480,10 @@ TFrameDeru::TFrameDeru(QWidget *parent)
         return true;
     };
     auto cellClick = [this](int column) {
+        if (!Attached)
+            return;
         // In the slip modes a click into the lines without any slip starts one.
-        if (Attached && InputMode != 1 && !slipListHasRows() && SlipPanel->SpBtnNewReceipt->isEnabled()) {
+        if (InputMode != 1 && !slipListHasRows() && SlipPanel->SpBtnNewReceipt->isEnabled()) {
             SlipPanel->SpBtnNewReceiptClick();
             return;
         }
@@ -492,6 +494,7 @@ TFrameDeru::TFrameDeru(QWidget *parent)
             m->SetAmountField(f);
         if (CodeInput)
             RestoreGridIme();
+        OpenGridColumn(column);
     };
     connect(MyDbGridMeisai, &QAbstractItemView::clicked, this,
             [cellClick](const QModelIndex &index) { cellClick(index.column()); });
@@ -1250,6 +1253,10 @@ void TFrameDeru::SetUpInputMode(int mode)
         auto *a = new QAction(rec.Caption, m_columnButtons);
         a->setCheckable(true);
         a->setData(int(rec.Kind));
+        // Two columns of one kind (the transfer slip's in and out accounts)
+        // have a button each: the column's field tells them apart.
+        a->setProperty("viewField", rec.ViewField);
+        a->setProperty("slipField", rec.SlipField);
         if (rec.Kind == 1 || rec.Kind == 2)
             a->setChecked(true);
         connect(a, &QAction::triggered, this, [this, rec] { TolBtn1Click(rec, true); });

@@ -208,13 +208,17 @@ public:
     // ---- choosing (FrameDeruChoice.cpp) --------------------------------------
 
     // Opens the column of a button: the table, the slip list or the selector
-    // with the column's choices.
-    void TolBtn1Click(const TToolBtnRec &rec, bool focus);
+    // with the column's choices. From the grid (a cell clicked or entered)
+    // the grid already stands on the cell and its line stays in edit.
+    void TolBtn1Click(const TToolBtnRec &rec, bool focus, bool fromGrid = false);
     void SetSelecterColumn(const TToolBtnRec &rec);
     // Presses the column button of a kind (when it is not down already).
     void PressColumnButtonByKind(int kind);
     // The choices of the current column for the current line.
     void RefreshSelecter();
+    // After a move to another line: the shown list follows the line's
+    // category, the calendar the line's date (slips).
+    void SelecterFollowLine();
     // Alt in the detail grid: filters the selector by the current cell's text,
     // or back to the whole list when it is filtered.
     void ToggleSelecterAssist();
@@ -240,6 +244,13 @@ public:
     // Opens the column that shows a field without taking the focus; nothing
     // when no column shows it or its button is down already.
     void PressColumnButtonByField(const QString &field, bool slipField);
+    // Opens the column of a record; a record without a button of its own (an
+    // amount column, or none) opens the table or slip list. Nothing when that
+    // button is down already.
+    void PressColumnButtonByRec(const TToolBtnRec *rec);
+    // A cell of a detail column clicked or entered: the selector (or the
+    // table) follows the column and the grid keeps the focus.
+    void OpenGridColumn(int column);
 
     // ---- previous values (FrameDeruOldValue.cpp) ------------------------------
 
@@ -255,6 +266,8 @@ public:
     bool EditLineIfAllowed();
     // The column button of a kind, or nullptr.
     QAction *columnButton(int kind) const;
+    // The button of a column record, or nullptr when it has none.
+    QAction *columnButtonOf(const TToolBtnRec &rec) const;
     int selKind() const { return SelKind; }
 
     // ---- consumption tax (FrameDeruTax.cpp) ----------------------------------
@@ -407,6 +420,8 @@ protected:
     void showCurrentDay(bool rightEdge);
     void InstallMemoMenu();
     QString buildMeisaiSql() const;
+    // The category (or card) whose choices the selector shows for the current line.
+    int selecterListCode() const;
     QString sideField() const { return FrameKind == 1 ? QStringLiteral("KASICODE") : QStringLiteral("KARICODE"); }
 
     uint8_t FrameKind = 2;

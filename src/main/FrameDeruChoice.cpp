@@ -64,6 +64,59 @@ QAction *TFrameDeru::columnButton(int kind) const
     return nullptr;
 }
 
+QAction *TFrameDeru::columnButtonOf(const TToolBtnRec &rec) const
+{
+    if (!m_columnButtons || rec.Kind == 0)
+        return nullptr;
+    for (QAction *a : m_columnButtons->actions())
+        if (a->data().toInt() == rec.Kind && a->property("slipField").toBool() == rec.SlipField
+            && a->property("viewField").toString().compare(rec.ViewField, Qt::CaseInsensitive) == 0)
+            return a;
+    return nullptr;
+}
+
+void TFrameDeru::PressColumnButtonByRec(const TToolBtnRec *rec)
+{
+    if (!m_columnButtons || m_columnButtons->actions().isEmpty())
+        return;
+    QAction *a = rec ? columnButtonOf(*rec) : nullptr;
+    TToolBtnRec open;
+    if (a) {
+        open = *rec;
+    } else {
+        // No button of its own: the first button, the table or the slip list.
+        a = m_columnButtons->actions().first();
+        for (const TToolBtnRec &r : std::as_const(ColumnList))
+            if (r.Kind == a->data().toInt()) {
+                open = r;
+                break;
+            }
+    }
+    if (a->isChecked() || open.Kind == 0)
+        return;
+    TolBtn1Click(open, false, true);
+}
+
+void TFrameDeru::OpenGridColumn(int column)
+{
+    if (column < 0)
+        return;
+    const QString field = MyDbGridMeisai->column(column).fieldName;
+    const TToolBtnRec *rec = nullptr;
+    for (const TToolBtnRec &r : std::as_const(ColumnList))
+        if (!r.SlipField && !field.isEmpty() && r.ViewField.compare(field, Qt::CaseInsensitive) == 0) {
+            rec = &r;
+            break;
+        }
+    PressColumnButtonByRec(rec);
+    // The cell's own text is what Alt filters the list by (ToggleSelecterAssist
+    // reads it then): a click alone leaves the whole list to choose from.
+    QWidget *focus = QApplication::focusWidget();
+    if (MyDbGridMeisai->isVisible() && MyDbGridMeisai->isEnabled() && focus != MyDbGridMeisai
+        && !MyDbGridMeisai->isAncestorOf(focus))
+        MyDbGridMeisai->setFocus();
+}
+
 void TFrameDeru::PressColumnButtonByKind(int kind)
 {
     QAction *a = columnButton(kind);
@@ -80,13 +133,15 @@ void TFrameDeru::SetSelecterColumn(const TToolBtnRec &rec)
     FrSelecter->BvlLbTitle->setText(rec.Caption);
 }
 
-void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus)
+void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus, bool fromGrid)
 {
     HideFormFukuHinmei();
     TMeisaiClientDataSet *m = meisai();
-    if (m && m->isEditing())
+    // A cell of the line being typed keeps the line in edit: a new line
+    // entered column by column is not posted half made.
+    if (m && m->isEditing() && !fromGrid)
         m->post();
-    if (QAction *a = columnButton(rec.Kind))
+    if (QAction *a = columnButtonOf(rec))
         a->setChecked(true);
     if (rec.Kind == 1) {
         FrSelecter->CloseList();
@@ -106,7 +161,9 @@ void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus)
     }
     SetSelecterColumn(rec);
     const int col = rec.SlipField ? -1 : visibleGridColumn(MyDbGridMeisai, rec.ViewField);
-    if (col >= 0) {
+    if (col >= 0 && fromGrid) {
+        SelOnFirstColumn = col == firstVisibleColumn(MyDbGridMeisai);
+    } else if (col >= 0) {
         // The line the data set stands on, the grid following it.
         const int row = m && m->isActive() && !m->isEmpty() ? m->recNo() - 1 : qMax(0, MyDbGridMeisai->currentIndex().row());
         const QModelIndex index = MyDbGridMeisai->dataModel()->index(row, col);
@@ -151,6 +208,18 @@ void TFrameDeru::ToggleSelecterAssist()
     FrSelecter->SetAssist(true);
 }
 
+int TFrameDeru::selecterListCode() const
+{
+    if (InputMode == 1)
+        return CurCode;
+    TMeisaiClientDataSet *m = meisai();
+    if (SelKind == 21)
+        return m ? m->CltCreditCODE : -1;
+    if (m && m->isActive() && !m->isEmpty())
+        return int(m->fieldByName(sideField())->asInteger());
+    return -1;
+}
+
 void TFrameDeru::RefreshSelecter()
 {
     SelecterRefreshPending = false;
@@ -160,19 +229,28 @@ void TFrameDeru::RefreshSelecter()
         ShowSelecterCalendar();
         return;
     }
-    int code = CurCode;
-    if (InputMode != 1) {
-        TMeisaiClientDataSet *m = meisai();
-        code = -1;
-        if (SelKind == 21) {
-            if (m)
-                code = m->CltCreditCODE;
-        } else if (m && m->isActive() && !m->isEmpty()) {
-            code = int(m->fieldByName(sideField())->asInteger());
-        }
-    }
     FrSelecter->ShowCodes = CodeInput;
-    FrSelecter->ShowList(SelKind, code, FrameKind, false);
+    FrSelecter->ShowList(SelKind, selecterListCode(), FrameKind, false);
+}
+
+void TFrameDeru::SelecterFollowLine()
+{
+    TMeisaiClientDataSet *m = meisai();
+    if (!m || !m->isActive() || m->controlsDisabled() || FrSelecter->Choosing
+        || PnLeftStack->currentWidget() != FrSelecter || SelRec.SlipField)
+        return;
+    if (FrSelecter->CalendarShown) {
+        // A slip's lines may lie on different days of its month.
+        if (InputMode == 3 || InputMode == 7 || InputMode == 8)
+            if (Field *f = m->findField(SelRec.EditField); f && !f->isNull())
+                FrSelecter->ShowDate(f->asDate());
+        return;
+    }
+    // A slip's lines each have their category: its items and shops. The list
+    // is shown afresh only when the line's category differs from the shown one.
+    const int code = selecterListCode();
+    if (TFrameSelecter::KindHasList(SelKind) && FrSelecter->ListCode != (SelKind == 11 ? 13 : code))
+        RefreshSelecter();
 }
 
 void TFrameDeru::SelecterChoose(TFrameSelecter *sender, int code, Qt::KeyboardModifiers shift, int /*key*/,
@@ -527,7 +605,7 @@ void TFrameDeru::PressColumnButtonByField(const QString &field, bool slipField)
     // table or slip list would take the focus from the box being entered.
     if (!found)
         return;
-    QAction *a = columnButton(found->Kind);
+    QAction *a = columnButtonOf(*found);
     if (!a || a->isChecked())
         return;
     const TToolBtnRec rec = *found;

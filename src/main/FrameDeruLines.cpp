@@ -89,6 +89,8 @@ void TFrameDeru::meisaiAfterScroll()
     ++m_afterScrollRuns;
     MyDbGridMeisai->setReadOnly(m->isActive() && m->IsReadOnlyRecord());
     updateActions();
+    if (Attached)
+        SelecterFollowLine();
 }
 
 bool TFrameDeru::rowReadOnly(int row)

@@ -2,9 +2,12 @@
 
 #include <memory>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QStackedWidget>
+#include <QToolBar>
 #include <QtTest>
 
 #include "TestEnv.h"
@@ -101,6 +104,22 @@ struct JournalPageDriver
         const QRect r = page->Hyou->cellRect(col, row);
         QVERIFY(!r.isEmpty());
         QTest::mouseClick(page->Hyou->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    // The table back in front as the user gets it: a click on its column
+    // button (a cell of a column with choices shows the selector instead).
+    static void showTable(TFrameDeru *page)
+    {
+        QAction *button = page->columnButton(1);
+        QVERIFY(button);
+        // A button the narrow bar folded away is pressed from its menu.
+        QWidget *w = page->ToolBar1->widgetForAction(button);
+        if (w && w->isVisible())
+            QTest::mouseClick(w, Qt::LeftButton);
+        else
+            button->trigger();
+        QTRY_COMPARE(page->PnLeftStack->currentWidget(), page->Hyou);
+        QVERIFY(page->Hyou->isVisible());
     }
 
     static int gridColumn(TFrameDeru *page, const QString &field)

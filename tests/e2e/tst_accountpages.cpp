@@ -149,6 +149,7 @@ private slots:
         typeInto(page, u"AiteCode"_s, u"現金"_s, Qt::Key_Tab);
         typeInto(page, u"KasiGaku"_s, u"10000"_s, Qt::Key_Tab);
         lines->checkBrowseMode();
+        showTable(page);
         const int col = page->columnOfDate(fifth);
         // The table follows the typed line before it is saved.
         QTRY_COMPARE(page->Hyou->getStackValue(col, page->rowOfCode(bank)), Currency::fromInt(10000));

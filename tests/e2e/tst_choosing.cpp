@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include "DialogQueue.h"
+#include "controls/FrameBtn.h"
+#include "controls/MyCalendar.h"
 #include "JournalPageDriver.h"
 #include "data/DatMod.h"
 #include "data/HimokuCache.h"
@@ -18,6 +20,7 @@
 #include "main/FrameSelecter.h"
 #include "main/MeisaiGrid.h"
 #include "main/SelecterHeader.h"
+#include "main/SlipPanel.h"
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Query.h"
@@ -467,6 +470,130 @@ private slots:
         QCOMPARE(sel->choiceCount(), 2);
         // The key never reaches the line.
         QCOMPARE(lineText(0, "HinmeiName"), u"みかん"_s);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // The selector follows the detail grid's current column: a clicked cell
+    // or a column entered with the keys opens that column's choices (the
+    // amount column, which has none, the table), and a choice goes into the
+    // line and column that were clicked.
+    void gridColumnOpensItsChoices()
+    {
+        DialogQueue dialogs;
+        openFood();
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        TFrameSelecter *sel = page->FrSelecter;
+        openColumn(9);
+        setMode(1);
+        pick(u"りんご"_s);
+        pick(u"みかん"_s);
+        QTRY_COMPARE(lines->recordCount(), 2);
+        page->columnButton(1)->trigger();
+        QCOMPARE(page->PnLeftStack->currentWidget(), page->Hyou);
+
+        // kind 1: the table in front of the selector.
+        auto shows = [&](int kind, const QString &title, int choices) {
+            if (kind == 1) {
+                QCOMPARE(page->PnLeftStack->currentWidget(), page->Hyou);
+                QVERIFY(page->columnButton(1)->isChecked());
+                return;
+            }
+            QCOMPARE(page->PnLeftStack->currentWidget(), page->FrSelecter);
+            QVERIFY(sel->isVisible());
+            QCOMPARE(int(sel->SelectorKind), kind);
+            QCOMPARE(sel->BvlLbTitle->text(), title);
+            if (choices >= 0)
+                QCOMPARE(sel->choiceCount(), choices);
+            else // the template's persons and the one added
+                QVERIFY(sel->choiceCount() > 1 && sel->LocateName(u"花子"_s));
+            QCOMPARE(sel->ListCode, food);
+            QVERIFY(page->columnButton(kind)->isChecked());
+        };
+        const struct
+        {
+            const char *field;
+            int kind;
+            const char16_t *title;
+            int choices;
+        } cells[] = {{"HinmeiName", 9, u"品名", 2},
+                     {"ShopName", 10, u"店名", 2},
+                     {"KINGAKU", 1, u"", 0},
+                     {"PersonName", 12, u"使用者", -1},
+                     {"HinmeiName", 9, u"品名", 2}};
+        for (const auto &c : cells) {
+            clickGridCell(1, gridColumn(page, QString::fromLatin1(c.field)));
+            shows(c.kind, QString::fromUtf16(c.title), c.choices);
+            QVERIFY2(grid->hasFocus(), c.field);
+        }
+
+        // The keys: the arrows between cells, Tab out of a typed amount.
+        QCOMPARE(grid->currentIndex().column(), gridColumn(page, u"HinmeiName"_s));
+        QTest::keyClick(grid, Qt::Key_Right);
+        QCOMPARE(grid->currentIndex().column(), gridColumn(page, u"KINGAKU"_s));
+        shows(1, {}, 0);
+        QTest::keyClick(grid, Qt::Key_Left);
+        shows(9, u"品名"_s, 2);
+        typeInto(page, u"KINGAKU"_s, u"300"_s, Qt::Key_Tab);
+        QTRY_COMPARE(grid->currentIndex().column(), gridColumn(page, u"ShopName"_s));
+        shows(10, u"店名"_s, 2);
+        QCOMPARE(lineText(1, "KINGAKU"), u"300"_s);
+
+        // A shop picked after clicking the first line's shop cell is that line's shop.
+        clickGridCell(0, gridColumn(page, u"ShopName"_s));
+        QCOMPARE(lines->recNo(), 1);
+        pick(u"八百屋"_s);
+        QCOMPARE(lineText(0, "ShopName"), u"八百屋"_s);
+        QCOMPARE(lineText(1, "ShopName"), QString());
+        QCOMPARE(lines->recordCount(), 2);
+
+        // A date cell (the move mode lists the date) opens the calendar.
+        QVERIFY(page->SaveJournal());
+        page->ActionMove->trigger();
+        QTRY_COMPARE(lines->recordCount(), 2);
+        clickGridCell(0, gridColumn(page, u"RECDATE"_s));
+        QCOMPARE(page->PnLeftStack->currentWidget(), page->FrSelecter);
+        QVERIFY(sel->CalendarShown);
+        QVERIFY(sel->MyCalendar->isVisible());
+        QCOMPARE(sel->BvlLbTitle->text(), u"日付"_s);
+        QVERIFY(dialogs.done());
+        stop();
+    }
+
+    // On a receipt each line has its own category: a click on a line's item
+    // cell lists that category's items, also when the item column is open.
+    void slipLineListsItsCategorysItems()
+    {
+        DialogQueue dialogs;
+        openFood();
+        const int goods = GetHimokuCodeByName(u"日用品"_s, 2);
+        QVERIFY(goods > 0);
+        QVERIFY(AddHinmeiListItem(goods, -1, u"洗剤"_s, 3, 0, Currency::fromInt(300)));
+        QTest::mouseClick(page->FrBtnReceipt, Qt::LeftButton);
+        QTRY_COMPARE(page->inputMode(), 2);
+        QTest::mouseClick(page->SlipPanel->SpBtnNewReceipt, Qt::LeftButton);
+        TMeisaiClientDataSet *lines = MeisaiClt(*DatMod);
+        for (const char16_t *category : {u"食費", u"日用品"}) {
+            newLine(page);
+            typeInto(page, u"KARICODE"_s, QString::fromUtf16(category), Qt::Key_Tab);
+            lines->checkBrowseMode();
+        }
+        QCOMPARE(lines->recordCount(), 2);
+        TFrameSelecter *sel = page->FrSelecter;
+        const int item = gridColumn(page, u"HinmeiName"_s);
+        clickGridCell(0, item);
+        QCOMPARE(int(sel->SelectorKind), 9);
+        QCOMPARE(sel->ListCode, food);
+        QCOMPARE(sel->choiceCount(), 2);
+        clickGridCell(1, item);
+        QCOMPARE(sel->ListCode, goods);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceName(), u"洗剤"_s);
+        setMode(3);
+        pick(u"洗剤"_s);
+        QCOMPARE(lineText(1, "HinmeiName"), u"洗剤"_s);
+        QCOMPARE(lineText(0, "HinmeiName"), QString());
         QVERIFY(dialogs.done());
         stop();
     }

@@ -355,6 +355,7 @@ private slots:
         const QDate today = QDate::currentDate();
         showFoodDay(today);
         addLine(u"家"_s, u"1000000004574"_s);
+        showTable(page);
         const QString whole = u"1,000,000,004,574"_s;
         QTRY_COMPARE(page->Hyou->getValue(page->columnOfDate(today), page->rowOfCode(food)),
                      Currency::fromInt(1000000004574LL));

@@ -30,6 +30,9 @@ class TestPageClipboard : public QObject, public JournalPageDriver
 
     static void loadCell(TFrameDeru *page, int code, const QDate &date)
     {
+        // Typing may have left a column's choices in front of the table.
+        if (page->PnLeftStack->currentWidget() != page->Hyou)
+            showTable(page);
         clickCell(page, page->columnOfDate(date), page->rowOfCode(code));
         QTRY_VERIFY(page->curCode() == code && page->curDate() == date && !page->cellLoadPending());
         page->MyDbGridMeisai->setFocus();
