@@ -85,6 +85,19 @@ QColor TChartContents::SeriesColor(int rowIndex)
     return BgrColor(SeriesColors[((rowIndex % n) + n) % n]);
 }
 
+// The figures gathered for one drawing; the series and sets stay.
+void TChartContents::ClearFigures()
+{
+    m_wanted.clear();
+    m_overBudget.clear();
+    m_linePoints.clear();
+    m_lineWanted = false;
+    ValueStore.clear();
+    m_storeRow.clear();
+    Points.clear();
+    m_low = m_high = 0;
+}
+
 void TChartContents::FreeSeries()
 {
     m_chart->removeAllSeries();
@@ -104,14 +117,7 @@ void TChartContents::FreeSeries()
     m_sparePos.clear();
     m_spareNeg.clear();
     m_spareHoriz.clear();
-    m_wanted.clear();
-    m_overBudget.clear();
-    m_linePoints.clear();
-    m_lineWanted = false;
-    ValueStore.clear();
-    m_storeRow.clear();
-    Points.clear();
-    m_low = m_high = 0;
+    ClearFigures();
 }
 
 // ---- reuse between drawings ------------------------------------------------------
@@ -187,14 +193,7 @@ void TChartContents::BeginDraw(int content, const TChartOptions &options, BarKin
     m_sparePos = std::exchange(PosSeries, {});
     m_spareNeg = std::exchange(NegSeries, {});
     m_spareHoriz = std::exchange(HorizSeries, {});
-    m_wanted.clear();
-    m_overBudget.clear();
-    m_linePoints.clear();
-    m_lineWanted = false;
-    ValueStore.clear();
-    m_storeRow.clear();
-    Points.clear();
-    m_low = m_high = 0;
+    ClearFigures();
 }
 
 QBarSet *TChartContents::NextSet(QList<QBarSet *> &spare, QList<QBarSet *> &into)

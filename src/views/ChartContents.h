@@ -123,6 +123,7 @@ private:
     void DropLine();
     void PlaceAxes(bool horizontal);
     void Finish();
+    void ClearFigures();
 
     QChart *m_chart;
     BarKind m_kind = BarKind::Stacked;

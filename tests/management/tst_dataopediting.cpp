@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "BookFixture.h"
+#include "DataOpFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "data/DatMod.h"
@@ -37,14 +38,10 @@ const QString kBadCode = u"不正なコードです。"_s;
 
 // Editing in the grids of the data operations: choice-list rows, a live SQL
 // result, and the SQL memo's files, on books made from the shipped template.
-class TestDataOpEditing : public QObject, public BookFixture::BookPlace
+class TestDataOpEditing : public QObject, public DataOpPlace
 {
     Q_OBJECT
 
-    std::unique_ptr<TDatModSql> sql;
-    std::unique_ptr<TFormDataOperation> form;
-
-    Database &db() { return dm->MainDatabase; }
     int scalar(const QString &text, const QVariantList &params = {}) { return db().scalar(text, params).toInt(); }
     QString choice(int no)
     {
@@ -94,24 +91,12 @@ class TestDataOpEditing : public QObject, public BookFixture::BookPlace
 private slots:
     void init()
     {
-        openPlace();
-        const QString folder = makeBook(u"家計簿"_s);
-        QVERIFY(!folder.isEmpty());
-        dm->OnCheckHolidays = [] {};
-        QString f = folder;
-        QVERIFY(dm->OpenBook(u"家計簿"_s, f));
-        sql = std::make_unique<TDatModSql>(db());
-        DatModSql = sql.get();
-        LoadHimokuCaches(db());
-        form = std::make_unique<TFormDataOperation>(nullptr);
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        QVERIFY(openDataOpBook());
+        openDataOpForm();
     }
     void cleanup()
     {
-        form.reset();
-        DatModSql = nullptr;
-        sql.reset();
-        closePlace();
+        closeDataOpBook();
     }
 
     // A typed cell of a choice row is written at once when its code is one

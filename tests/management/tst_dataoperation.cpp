@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "BookFixture.h"
+#include "DataOpFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
 #include "controls/FrameBtn.h"
@@ -48,14 +49,9 @@ const QString kConfirm = u"実行すると元には戻せません。"_s;
 
 // The data operations on books made from the shipped template, through the
 // dialog's own routines and the messages a user answers.
-class TestDataOperation : public QObject, public BookFixture::BookPlace
+class TestDataOperation : public QObject, public DataOpPlace
 {
     Q_OBJECT
-
-    std::unique_ptr<TDatModSql> sql;
-    std::unique_ptr<TFormDataOperation> form;
-
-    Database &db() { return dm->MainDatabase; }
 
     void addLine(int no, const QString &date, int kari, int kasi, double amount = 1000, int item = 0, int shop = 0,
                  int person = 0)
@@ -104,26 +100,12 @@ class TestDataOperation : public QObject, public BookFixture::BookPlace
 private slots:
     void init()
     {
-        openPlace();
-        const QString folder = makeBook(u"家計簿"_s);
-        QVERIFY(!folder.isEmpty());
-        dm->OnCheckHolidays = [] {};
-        QString f = folder;
-        QVERIFY(dm->OpenBook(u"家計簿"_s, f));
-        sql = std::make_unique<TDatModSql>(db());
-        DatModSql = sql.get();
-        LoadHimokuCaches(db());
-        CurLockDate = QDate();
-        form = std::make_unique<TFormDataOperation>(nullptr);
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        QVERIFY(openDataOpBook());
+        openDataOpForm();
     }
     void cleanup()
     {
-        form.reset();
-        DatModSql = nullptr;
-        sql.reset();
-        CurLockDate = QDate();
-        closePlace();
+        closeDataOpBook();
     }
 
     // A category recode over a period: the lines of the period and side move,

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "BookFixture.h"
+#include "DataOpFixture.h"
 #include "DialogQueue.h"
 #include "PdfReader.h"
 #include "TestEnv.h"
@@ -54,14 +55,9 @@ int redPixels(const QString &pdf)
 // The data operations' 印刷 menu and the day colours of the journal grid, on a
 // book made from the shipped template: the grids printed through the report
 // preview into a PDF and exported into a workbook, both read back.
-class TestDataOpPrint : public QObject, public BookFixture::BookPlace
+class TestDataOpPrint : public QObject, public DataOpPlace
 {
     Q_OBJECT
-
-    std::unique_ptr<TDatModSql> sql;
-    std::unique_ptr<TFormDataOperation> form;
-
-    Database &db() { return dm->MainDatabase; }
 
     void addLine(int no, const QString &date, double amount, int shop = 0)
     {
@@ -122,16 +118,7 @@ class TestDataOpPrint : public QObject, public BookFixture::BookPlace
 private slots:
     void init()
     {
-        openPlace();
-        const QString folder = makeBook(u"家計簿"_s);
-        QVERIFY(!folder.isEmpty());
-        dm->OnCheckHolidays = [] {};
-        QString f = folder;
-        QVERIFY(dm->OpenBook(u"家計簿"_s, f));
-        sql = std::make_unique<TDatModSql>(db());
-        DatModSql = sql.get();
-        LoadHimokuCaches(db());
-        CurLockDate = QDate();
+        QVERIFY(openDataOpBook());
         Statement st(db(), u"INSERT INTO ShopMast (CODE, NAME) VALUES (?, ?)"_s);
         st.bind(1, Maruse);
         st.bind(2, u"丸正商店"_s);
@@ -141,16 +128,12 @@ private slots:
         addLine(1, u"2025-05-05"_s, 1200, Maruse);
         addLine(2, u"2025-05-07"_s, -300, Maruse);
         addLine(3, u"2025-05-10"_s, 450);
-        form = std::make_unique<TFormDataOperation>(nullptr);
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        openDataOpForm();
     }
     void cleanup()
     {
-        form.reset();
-        DatModSql = nullptr;
-        sql.reset();
         HoliDayList.clear();
-        closePlace();
+        closeDataOpBook();
     }
 
     // Each page prints its own grid under its own title; the grid is usable
