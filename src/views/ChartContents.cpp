@@ -127,7 +127,8 @@ void TChartContents::FreeSeries()
 // anew costs far more than its figures. A drawing of the same content as the
 // last one therefore keeps the series, its sets (row i stays in set i, with
 // its title and colour) and the axes, and puts in only the figures that
-// changed. Figures changed on a series that is on the chart lay out all its
+// changed; so does a drawing of another content with the same kind of
+// series. Figures changed on a series that is on the chart lay out all its
 // bars once per set, so with more than a few such sets the series leaves the
 // chart while they are filled and comes back in one go.
 
@@ -183,7 +184,10 @@ void TChartContents::DropLine()
 
 void TChartContents::BeginDraw(int content, const TChartOptions &options, BarKind kind)
 {
-    if (content != Content || kind != m_kind) {
+    // Contents drawn with the same kind of series (the two budgets, the
+    // income and expense categories, the accounts) share it: a set takes the
+    // title and colour of its new row like on a change of year.
+    if (kind != m_kind) {
         DropLine();
         DropBarSeries();
     }

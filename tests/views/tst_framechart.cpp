@@ -500,6 +500,10 @@ private slots:
             << Steps{{ccDeruYosan, 0, 2026, 1}, {ccDeruYosan, 0, 2026, 2}, {ccDeruYosan, 0, 2026, 1}};
         QTest::newRow("支出予算 比率, another month") << Steps{{ccDeruYosan, 1, 2026, 1}, {ccDeruYosan, 1, 2026, 2}};
         QTest::newRow("口座推移, another year") << Steps{{ccKouza, 0, 2026, 1}, {ccKouza, 0, 2025, 1}};
+        QTest::newRow("支出予算 to 収入予算") << Steps{{ccDeruYosan, 0, 2026, 1}, {ccIriYosan, 0, 2026, 1}};
+        QTest::newRow("収入予算 比率 to 支出予算 比率") << Steps{{ccIriYosan, 1, 2026, 1}, {ccDeruYosan, 1, 2026, 1}};
+        QTest::newRow("口座推移 to 支出実績, another year")
+            << Steps{{ccKouza, 0, 2026, 1}, {ccDeru, 0, 2025, 1}, {ccDeru, 0, 2026, 1}};
         QTest::newRow("支出予算, 収入予算, 支出実績")
             << Steps{{ccDeruYosan, 0, 2026, 1}, {ccIriYosan, 0, 2026, 1}, {ccDeru, 0, 2026, 1}};
     }
