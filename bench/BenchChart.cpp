@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
@@ -145,8 +146,16 @@ int MeasureCharts(const QString &book, int runs)
     CurYear = uint16_t(year);
     CurMonth = uint16_t(month);
 
-    QChart chart;
-    TChartContents series(&chart);
+    // The chart in a view of the page's size, as on the page: what it lays
+    // out when figures change is part of the drawing.
+    auto *chart = new QChart;
+    QChartView view(chart);
+    view.resize(1200, 760);
+    view.show();
+    QCoreApplication::processEvents();
+    if (chart->size().width() < 100)
+        throw std::runtime_error("the chart has no size");
+    TChartContents series(chart);
     TNenSyukeiData nen;
     TYosanJissekiData yosan;
     TChartOptions options;

@@ -128,13 +128,11 @@ void TChartContents::FreeSeries()
 // last one therefore keeps the series, its sets (row i stays in set i, with
 // its title and colour) and the axes, and puts in only the figures that
 // changed; so does a drawing of another content with the same kind of
-// series. Figures changed on a series that is on the chart lay out all its
-// bars once per set, so with more than a few such sets the series leaves the
-// chart while they are filled and comes back in one go.
+// series. Taking a series off the chart and back costs as much as a new one
+// (its legend entries and bars go and come), so the sets stay on the chart
+// and are filled quietly (see putQuietly).
 
 namespace {
-
-constexpr int FewSets = 4;
 
 QList<qreal> valuesOf(const QBarSet *set)
 {
@@ -150,6 +148,72 @@ void putValues(QBarSet *set, const QList<qreal> &values)
     if (set->count() > 0)
         set->remove(0, set->count());
     set->append(values);
+}
+
+// The object through which a set tells its series of changes: its own child.
+// Nullptr where the library keeps it elsewhere.
+QObject *notifierOf(QBarSet *set)
+{
+    for (QObject *child : set->children())
+        if (qstrcmp(child->metaObject()->className(), "QBarSetPrivate") == 0)
+            return child;
+    return nullptr;
+}
+
+// Puts the figures into sets on the chart. Every change a set tells lays out
+// all bars of the series again, and a change of count builds them anew: with
+// a year's figures in two hundred sets that is tens of thousands of bars. The
+// sets are therefore filled without telling, and only the last change is
+// told: the series then reads every set's values for one layout (one build
+// when a count changed). Where the notifier cannot be found, each change is
+// told as it is made, which is slower but draws the same.
+void putQuietly(const QList<QBarSet *> &sets, const QHash<QBarSet *, QList<qreal>> &wanted)
+{
+    if (sets.isEmpty())
+        return;
+    const bool quiet = std::all_of(sets.begin(), sets.end(), [](QBarSet *set) { return notifierOf(set) != nullptr; });
+    if (!quiet) {
+        for (QBarSet *set : sets)
+            putValues(set, wanted[set]);
+        return;
+    }
+    const bool recount = std::any_of(sets.begin(), sets.end(),
+                                     [&](QBarSet *set) { return set->count() != wanted[set].size(); });
+    // The last set tells: a count change by its last value added (or, when
+    // it ends empty, its last value taken off), else by its last differing
+    // value replaced. Sets in the list differ from what they show.
+    QBarSet *teller = sets.last();
+    const QList<qreal> &last = wanted[teller];
+    int told = -1;
+    if (!recount)
+        for (int i = 0; i < last.size(); ++i)
+            if (teller->at(i) != last[i])
+                told = i;
+    for (QBarSet *set : sets) {
+        const QList<qreal> &values = wanted[set];
+        const QSignalBlocker blockSet(set);
+        const QSignalBlocker blockNotifier(notifierOf(set));
+        if (set == teller && recount) {
+            if (last.isEmpty()) {
+                set->remove(1, set->count() - 1);
+            } else {
+                set->remove(0, set->count());
+                set->append(last.first(last.size() - 1));
+            }
+        } else if (set->count() == values.size()) {
+            for (int i = 0; i < values.size(); ++i)
+                if (set->at(i) != values[i] && !(set == teller && i == told))
+                    set->replace(i, values[i]);
+        } else {
+            putValues(set, values);
+        }
+    }
+    if (recount && last.isEmpty())
+        teller->remove(0, 1);
+    else if (recount)
+        teller->append(last.last());
+    else if (told >= 0)
+        teller->replace(told, last[told]);
 }
 
 } // namespace
@@ -463,10 +527,9 @@ void TChartContents::Finish()
             if (valuesOf(set) != m_wanted[set])
                 changed << set;
         const bool onChartNow = BarSeries && m_chart->series().contains(BarSeries);
-        if (onChartNow && BarSeries->barSets() == onChart && changed.size() <= FewSets) {
+        if (onChartNow && BarSeries->barSets() == onChart) {
             PlaceAxes(horizontal);
-            for (QBarSet *set : std::as_const(changed))
-                putValues(set, m_wanted[set]);
+            putQuietly(changed, m_wanted);
         } else {
             // The line follows the bars, in the legend as on a fresh chart.
             if (LineSeries && m_chart->series().contains(LineSeries))

@@ -114,6 +114,22 @@ class TestFrameChart : public QObject, public BookFixture::BookPlace
         return n;
     }
 
+    // Where the bars stand, sorted: two charts of the same figures and size
+    // draw them in the same places.
+    QStringList barPlaces(TFrameChart *p)
+    {
+        QStringList out;
+        for (QGraphicsItem *item : p->NenkanChart->scene()->items()) {
+            auto *rect = dynamic_cast<QGraphicsRectItem *>(item);
+            if (!rect || !rect->isVisible() || rect->brush().style() == Qt::NoBrush)
+                continue;
+            const QRect r = rect->mapRectToScene(rect->rect()).toRect();
+            out << u"%1 %2 %3 %4 %5"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).arg(rect->brush().color().name());
+        }
+        out.sort();
+        return out;
+    }
+
     // The chart drawn offscreen: pixels of the colour wanted inside the plot.
     int pixelsOf(TFrameChart *p, const QColor &colour)
     {
@@ -482,10 +498,15 @@ private slots:
     // figures shows.
     void redrawEqualsFresh_data()
     {
-        QTest::addColumn<QList<QList<int>>>("steps"); // content, 比率, year, month
+        QTest::addColumn<QList<QList<int>>>("steps"); // content, 比率, year, month[, axis frozen]
         using Steps = QList<QList<int>>;
         QTest::newRow("支出実績, another year and back")
             << Steps{{ccDeru, 0, 2026, 1}, {ccDeru, 0, 2025, 1}, {ccDeru, 0, 2026, 1}};
+        // The frozen axis keeps the range: only the figures move the bars.
+        QTest::newRow("支出実績, frozen axis, another year and back")
+            << Steps{{ccDeru, 0, 2026, 1, 1}, {ccDeru, 0, 2025, 1}, {ccDeru, 0, 2026, 1}};
+        QTest::newRow("支出予算, frozen axis, another month and back")
+            << Steps{{ccDeruYosan, 0, 2026, 1, 1}, {ccDeruYosan, 0, 2026, 2}, {ccDeruYosan, 0, 2026, 1}};
         QTest::newRow("支出実績 比率, another year")
             << Steps{{ccDeru, 1, 2026, 1}, {ccDeru, 1, 2025, 1}};
         QTest::newRow("支出実績, accounts, 支出実績")
@@ -517,6 +538,10 @@ private slots:
             p->SetContent(step[0]);
             p->SetHiritu(step[1] != 0);
             p->ChangeMonth(step[2], step[3]);
+            if (step.size() > 4) {
+                TChartView *view = p->NenkanChart;
+                (step[0] >= ccIriYosan ? view->MySpBtnXFix : view->MySpBtnYFix)->SetDown(step[4] != 0);
+            }
             QCOMPARE(p->Content(), step[0]);
             QCOMPARE(int(CurYear), step[2]);
         }
@@ -533,8 +558,9 @@ private slots:
         // The legend hides what does not fit once it is laid out: both are.
         QTRY_COMPARE(drawn(p), drawn(fresh.get()));
         QVERIFY(!drawn(p).filter(u"set "_s).isEmpty());
-        // And as many bars drawn, with a length.
+        // And as many bars drawn, with a length, in the same places.
         QTRY_COMPARE(visibleBars(p), visibleBars(fresh.get()));
+        QTRY_COMPARE(barPlaces(p), barPlaces(fresh.get()));
     }
 
     // Each content drawn offscreen: not blank, and as many bars with a
