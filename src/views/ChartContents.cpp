@@ -18,6 +18,7 @@
 #include <QValueAxis>
 
 #include "data/Utils.h"
+#include "views/ChartView.h"
 #include "views/NenSyukeiData.h"
 #include "views/YosanJissekiData.h"
 
@@ -639,6 +640,8 @@ void TChartContents::Finish()
             m_low = std::min(m_low, p.y());
         }
     }
+    if (ValueAxis->tickCount() != TChartView::DefaultTicks)
+        ValueAxis->setTickCount(TChartView::DefaultTicks);
     ValueAxis->setRange(m_low, m_high > m_low ? m_high : m_low + 1);
 }
 

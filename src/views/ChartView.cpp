@@ -97,7 +97,8 @@ void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const T
     if (top <= bottom)
         top = bottom + step;
     axis->setRange(bottom, top);
-    // Ticks on round figures.
+    // Ticks on round figures; the rounding starts from the axis's tick count.
+    axis->setTickCount(DefaultTicks);
     axis->applyNiceNumbers();
 }
 

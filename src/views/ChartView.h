@@ -46,6 +46,10 @@ public:
     // spare, in whole thousands (smaller steps for figures under a thousand); an axis whose freeze button is down keeps its
     // range.
     static void FitValueAxis(QValueAxis *axis, double low, double high, const TMySpeedButton *freeze = nullptr);
+    // The tick count of a new value axis. An axis kept between drawings is
+    // put back to it before its ticks are rounded, so it shows what a new
+    // one would whatever it showed before.
+    static constexpr int DefaultTicks = 5;
 
     // The zoom as a drag leaves it (the mouse handlers forward here).
     void DragZoom(const QPoint &from, const QPoint &to);

@@ -381,6 +381,7 @@ void TFrameChart::Redraw()
     if (Series.ValueAxis) {
         m_axisMin = Series.ValueAxis->min();
         m_axisMax = Series.ValueAxis->max();
+        m_axisTicks = Series.ValueAxis->tickCount();
         m_axisKnown = true;
     }
     NenkanChart->HideValueLabel();
@@ -436,10 +437,12 @@ void TFrameChart::Redraw()
     if (!o.Hiritu && Series.ValueAxis) {
         const bool budget = content >= ccIriYosan;
         TMySpeedButton *freeze = budget ? NenkanChart->MySpBtnXFix : NenkanChart->MySpBtnYFix;
-        if (freeze->down() && m_axisKnown)
+        if (freeze->down() && m_axisKnown) {
             Series.ValueAxis->setRange(m_axisMin, m_axisMax);
-        else
+            Series.ValueAxis->setTickCount(m_axisTicks);
+        } else {
             TChartView::FitValueAxis(Series.ValueAxis, Series.ValueLow(), Series.ValueHigh());
+        }
     }
     // The common display font on the title, both axes and the legend.
     QChart *chart = NenkanChart->chart();

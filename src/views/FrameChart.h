@@ -7,6 +7,7 @@
 
 #include "main/FrameInterface.h"
 #include "views/ChartContents.h"
+#include "views/ChartView.h"
 #include "views/NenSyukeiSwitches.h"
 #include "views/YosanJissekiData.h"
 
@@ -115,6 +116,7 @@ private:
     // The value axis's range the freeze buttons keep from one drawing to the next.
     double m_axisMin = 0;
     double m_axisMax = 0;
+    int m_axisTicks = TChartView::DefaultTicks;
     bool m_axisKnown = false;
     // The series whose clicks reach the value label (gone with the series).
     QPointer<QAbstractBarSeries> m_clickBars;

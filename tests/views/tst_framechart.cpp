@@ -155,7 +155,7 @@ class TestFrameChart : public QObject, public BookFixture::BookPlace
         if (s.CategoryAxis)
             out << u"points "_s + s.CategoryAxis->categories().join(u'|');
         if (s.ValueAxis)
-            out << u"range %1 %2"_s.arg(s.ValueAxis->min()).arg(s.ValueAxis->max());
+            out << u"range %1 %2 ticks %3"_s.arg(s.ValueAxis->min()).arg(s.ValueAxis->max()).arg(s.ValueAxis->tickCount());
         auto setText = [](QBarSet *set) {
             QStringList v;
             for (double x : values(set))
