@@ -1,8 +1,6 @@
 #include "management/DataOpSqlPage.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QCheckBox>
@@ -92,14 +90,13 @@ TDataOpSqlPage::TDataOpSqlPage(QWidget *parent) : QWidget(parent)
     FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     FileSaveAs1 = file->addAction(u"名前を付けて保存(&A)..."_s);
     // The edit commands stand in the bar itself beside the file menu. Their
-    // keys work anywhere on the page; in a text control the control's own
-    // keys come first (it claims them before any shortcut), so a key acts
-    // once and never meets a second shortcut of the same key.
+    // keys are the text controls' own keys: the actions only name them
+    // (bound to the bar, which never has the focus), so a key acts once, in
+    // the control that has it, and Delete on the grid never reaches the memo.
     const auto edit = [this](const QString &caption, const QKeySequence &key, EditCommand command) {
         QAction *a = MenuBar->addAction(caption);
         a->setShortcut(key);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(a);
+        a->setShortcutContext(Qt::WidgetShortcut);
         connect(a, &QAction::triggered, this, [this, command] { runEditCommand(command); });
         return a;
     };
@@ -702,28 +699,12 @@ void TDataOpSqlPage::rowNotFound(int row)
 
 void TDataOpSqlPage::runEditCommand(EditCommand command)
 {
-    // The window's focused control, which a click on the menu bar leaves
-    // where it was; only the page's own text controls are acted on.
+    // A result cell's editor when it has the focus (a click on the bar leaves
+    // the focus where it was); otherwise the memo, which also takes the focus
+    // when a button had it, so that what the command did is seen.
     QWidget *focused = window()->focusWidget();
-    if (!focused || !isAncestorOf(focused))
-        return;
-    if (auto *memo = qobject_cast<QPlainTextEdit *>(focused)) {
-        switch (command) {
-        case EditCommand::Cut: memo->cut(); break;
-        case EditCommand::Copy: memo->copy(); break;
-        case EditCommand::Paste: memo->paste(); break;
-        case EditCommand::SelectAll: memo->selectAll(); break;
-        case EditCommand::Undo: memo->undo(); break;
-        case EditCommand::Delete: memo->textCursor().removeSelectedText(); break;
-        }
-    } else if (focused == MyDBGridSql) {
-        // The grid itself (no cell being edited): the commands that make sense
-        // on cells, so its own Ctrl+A and Ctrl+C keep working.
-        if (command == EditCommand::SelectAll)
-            MyDBGridSql->selectAll();
-        else if (command == EditCommand::Copy && MyDBGridSql->currentIndex().isValid())
-            QApplication::clipboard()->setText(MyDBGridSql->currentIndex().data().toString());
-    } else if (auto *line = qobject_cast<QLineEdit *>(focused)) {
+    auto *line = focused && isAncestorOf(focused) ? qobject_cast<QLineEdit *>(focused) : nullptr;
+    if (line) {
         switch (command) {
         case EditCommand::Cut: line->cut(); break;
         case EditCommand::Copy: line->copy(); break;
@@ -735,6 +716,16 @@ void TDataOpSqlPage::runEditCommand(EditCommand command)
                 line->insert(QString());
             break;
         }
+        return;
+    }
+    MemoSQL->setFocus();
+    switch (command) {
+    case EditCommand::Cut: MemoSQL->cut(); break;
+    case EditCommand::Copy: MemoSQL->copy(); break;
+    case EditCommand::Paste: MemoSQL->paste(); break;
+    case EditCommand::SelectAll: MemoSQL->selectAll(); break;
+    case EditCommand::Undo: MemoSQL->undo(); break;
+    case EditCommand::Delete: MemoSQL->textCursor().removeSelectedText(); break;
     }
 }
 

@@ -38,8 +38,8 @@ public:
     QMenuBar *MenuBar = nullptr;
     QAction *FileOpen1 = nullptr;   // 開く(&O)...
     QAction *FileSaveAs1 = nullptr; // 名前を付けて保存(&A)...
-    // Edit commands on the focused text control of the page (the memo or a
-    // result cell's editor).
+    // Edit commands on a result cell's editor when it has the focus, else on
+    // the memo.
     QAction *EditCut1 = nullptr;       // 切り取り(&T)
     QAction *EditCopy1 = nullptr;      // コピー(&C)
     QAction *EditPaste1 = nullptr;     // 貼り付け(&P)

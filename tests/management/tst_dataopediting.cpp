@@ -452,17 +452,21 @@ private slots:
         QVERIFY(!p.Editing());
     }
 
-    // The edit commands act on the focused text control of the page, the
-    // memo or a result cell's editor, and the memo's own keys act once.
+    // The edit commands act on a result cell's editor when it has the focus,
+    // else on the memo; the keys act once, in the control that has the focus.
     void editCommands()
     {
         TDataOpSqlPage &p = sqlPage();
         form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QPlainTextEdit *memo = p.MemoSQL;
         memo->setPlainText(u"SELECT * FROM Master"_s);
-        memo->setFocus();
-        QTRY_COMPARE(form->focusWidget(), memo);
+        // After a run button had the focus, the commands go to the memo.
+        p.FrBtnDataSet->setFocus();
+        p.EditSelectAll1->trigger();
+        QCOMPARE(form->focusWidget(), memo);
+        QCOMPARE(memo->textCursor().selectedText(), memo->toPlainText());
         QTextCursor c = memo->textCursor();
         c.setPosition(7);
         c.setPosition(9, QTextCursor::KeepAnchor); // "* "
@@ -473,20 +477,24 @@ private slots:
         p.EditPaste1->trigger();
         QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
         p.EditSelectAll1->trigger();
-        QCOMPARE(memo->textCursor().selectedText(), memo->toPlainText());
         p.EditCopy1->trigger();
         QCOMPARE(QApplication::clipboard()->text(), u"SELECT * FROM Master"_s);
         p.EditDelete1->trigger();
         QCOMPARE(memo->toPlainText(), QString());
         p.EditUndo1->trigger();
         QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
-        // The same keys typed: the memo's own act, once.
+        // The keys typed: the memo's own, and the bar's letters.
         QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(memo->textCursor().selectedText(), memo->toPlainText());
         QTest::keyClick(memo, Qt::Key_Home);
         QTest::keyClick(memo, Qt::Key_Delete);
         QCOMPARE(memo->toPlainText(), u"ELECT * FROM Master"_s);
         QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
+        QTest::keyClick(memo, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(memo, Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(memo->toPlainText(), QString());
+        QTest::keyClick(memo, Qt::Key_U, Qt::AltModifier);
         QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
 
         // A cell editor of a live result.
@@ -506,6 +514,12 @@ private slots:
         p.EditPaste1->trigger();
         QCOMPARE(editor->text(), u"1100.0"_s);
         p.MyDBNavigator2->BtnPost->click();
+        QCOMPARE(journal(), u"1:1100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+        // Delete on the grid is no edit command: the memo keeps its text.
+        p.MyDBGridSql->setFocus();
+        memo->selectAll();
+        QTest::keyClick(p.MyDBGridSql, Qt::Key_Delete);
+        QCOMPARE(memo->toPlainText(), u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
         QCOMPARE(journal(), u"1:1100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
     }
 
