@@ -545,19 +545,21 @@ void TDataOpSqlPage::cellEdited(QStandardItem *item)
     const int column = item->column();
     if (m_filling || !m_live.editable || row >= m_live.values.size() || column >= m_live.columns.size())
         return;
+    QString refusal;
+    const QVariant value = typedValue(item->text(), m_live.types.value(column), m_live.sizes.value(column), refusal);
+    if (!refusal.isEmpty()) {
+        // Put back; a line not being edited does not start its edit.
+        MessageDlg(m_live.columns.at(column) + u": "_s + refusal, MsgDlgType::Warning, mbOK);
+        m_filling = true;
+        item->setText(m_editRow == row ? m_pendingTexts.value(column, m_live.texts.at(row).at(column))
+                                       : m_live.texts.at(row).at(column));
+        m_filling = false;
+        return;
+    }
     if (m_editRow != row) {
         if (m_editRow >= 0)
             PostRow();
         beginEdit(row);
-    }
-    QString refusal;
-    const QVariant value = typedValue(item->text(), m_live.types.value(column), m_live.sizes.value(column), refusal);
-    if (!refusal.isEmpty()) {
-        MessageDlg(m_live.columns.at(column) + u": "_s + refusal, MsgDlgType::Warning, mbOK);
-        m_filling = true;
-        item->setText(m_pendingTexts.value(column, m_live.texts.at(row).at(column)));
-        m_filling = false;
-        return;
     }
     m_pending[column] = value;
     m_pendingTexts.insert(column, item->text());
@@ -678,11 +680,15 @@ bool TDataOpSqlPage::DeleteRow()
 
 void TDataOpSqlPage::dropRow(int row)
 {
+    const int column = qMax(0, MyDBGridSql->currentIndex().column());
     m_filling = true;
     Model->removeRow(row);
     m_filling = false;
     m_live.values.removeAt(row);
     m_live.texts.removeAt(row);
+    // The line after it becomes the current one (the one before at the end).
+    if (Model->rowCount() > 0)
+        MyDBGridSql->setCurrentIndex(Model->index(qMin(row, Model->rowCount() - 1), column));
     BvlLbSQLCount->setText(u"データ数：　%1件"_s.arg(Model->rowCount()));
     MyDBNavigator2->updateButtons();
 }

@@ -303,6 +303,8 @@ private slots:
         if (!refusal.isEmpty())
             dialogs.answer(mrOk, refusal);
         p.Model->item(0, column)->setText(typed);
+        // A typed value refused at once starts no edit of the line.
+        QCOMPARE(p.Editing(), refusal.isEmpty() || refusal.startsWith(u"データを書き込め"_s));
         p.MyDBNavigator2->BtnPost->click();
         QVERIFY(dialogs.done());
         QVERIFY(!p.Editing());
@@ -390,6 +392,8 @@ private slots:
         if (p.Model->rowCount() > 1)
             shown << p.Model->item(1, 1)->text();
         QCOMPARE(shown, grid);
+        // The edited line stays current; after a delete the one before it.
+        QCOMPARE(p.MyDBGridSql->currentIndex().row(), p.Model->rowCount() - 1);
         QCOMPARE(p.BvlLbSQLCount->text(), u"データ数：　%1件"_s.arg(p.Model->rowCount()));
         QCOMPARE(dm->DataChanged, after != u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
     }
