@@ -496,14 +496,9 @@ void TDataOpJournalPage::showLines()
                                            : new QStandardItem(texts.at(c));
             if (c == 0 || c == 4 || c == 5)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (l.reserved)
-                item->setForeground(QColor(128, 128, 128));
-            else if (c == 5 && l.amount < 0)
-                item->setForeground(Qt::red);
-            else if (c == 1 && (l.date.dayOfWeek() == 7 || IsHoliday(l.date)))
-                item->setForeground(Qt::red);
-            else if (c == 1 && l.date.dayOfWeek() == 6)
-                item->setForeground(Qt::blue);
+            using Kind = TFormDataOperation::CellKind;
+            TFormDataOperation::DBGridMainDrawColumnCell(item, c == 1 ? Kind::Date : c == 5 ? Kind::Money : Kind::Plain,
+                                                         c == 1 ? QVariant(l.date) : QVariant(l.amount), l.reserved);
             Model->setItem(r, c, item);
         }
     }

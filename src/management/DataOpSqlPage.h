@@ -2,7 +2,11 @@
 
 #include <QVariant>
 #include <QVector>
+#include <QHash>
 #include <QWidget>
+
+#include "controls/MyDBNavigator.h"
+#include "management/FormDataOperation.h"
 
 class QAction;
 class Statement;
@@ -20,10 +24,12 @@ class QTableView;
 // the table list) runs on the open book, with or without a result shown.
 // A failing statement changes nothing and is told in Japanese, the engine's
 // text under it as detail. With 編集可能モードで実行する。 a result read from one
-// table whose key it shows can be edited in the grid: each typed cell is checked
-// against the column's type and written at once, by key, in its own
-// transaction.
-class TDataOpSqlPage : public QWidget
+// table whose key it shows can be edited in the grid and with the navigator:
+// each typed cell is checked against the column's type at once; the line is
+// written, by key, in its own transaction when it is posted (the navigator's
+// post, another line chosen, the result closed), and a line is deleted the
+// same way.
+class TDataOpSqlPage : public QWidget, public TNavigatorRows
 {
     Q_OBJECT
 public:
@@ -32,6 +38,14 @@ public:
     QMenuBar *MenuBar = nullptr;
     QAction *FileOpen1 = nullptr;   // 開く(&O)...
     QAction *FileSaveAs1 = nullptr; // 名前を付けて保存(&A)...
+    // Edit commands on a result cell's editor when it has the focus, else on
+    // the memo.
+    QAction *EditCut1 = nullptr;       // 切り取り(&T)
+    QAction *EditCopy1 = nullptr;      // コピー(&C)
+    QAction *EditPaste1 = nullptr;     // 貼り付け(&P)
+    QAction *EditSelectAll1 = nullptr; // すべてを選択(&A)
+    QAction *EditUndo1 = nullptr;      // 元に戻す(&U)
+    QAction *EditDelete1 = nullptr;    // 削除(&D)
     QPlainTextEdit *MemoSQL = nullptr;
     QCheckBox *ChkBoxRequestLive = nullptr;
     QPushButton *FrBtnNoDataSet = nullptr; // 結果セット『なし』 SQL実行
@@ -42,6 +56,7 @@ public:
     QStandardItemModel *Model = nullptr;
     QLabel *BvlLbSQLCount = nullptr;
     QLabel *BvlCanEditSQL = nullptr;
+    TMyDBNavigator *MyDBNavigator2 = nullptr;
 
     // Runs the memo's statement; true when the engine took it.
     bool RunWithoutResult();
@@ -51,8 +66,29 @@ public:
     void CloseQuery();
     // Whether the shown result can be edited.
     bool CanModify() const { return m_live.editable; }
-    // A result cell typed into: written to its row, or refused and put back.
+    // A result cell typed into: kept for its line's post, or refused and put
+    // back.
     void cellEdited(QStandardItem *item);
+    // The line being edited, if any: written (false when refused: the line
+    // then shows the book's values again), or given up.
+    bool PostRow();
+    void CancelRow();
+    // Starts editing the current line and opens its cell's editor.
+    void EditRow();
+    // Deletes the current line from its table (asked by the navigator).
+    bool DeleteRow();
+    bool Editing() const { return m_editRow >= 0; }
+
+    bool rowsActive() const override { return m_open; }
+    int rowsCount() const override;
+    int rowsCurrent() const override;
+    void rowsSetCurrent(int row) override;
+    bool rowsCanModify() const override { return m_live.editable; }
+    bool rowsEditing() const override { return Editing(); }
+    void rowsDelete() override { DeleteRow(); }
+    void rowsEdit() override { EditRow(); }
+    void rowsPost() override { PostRow(); }
+    void rowsCancel() override { CancelRow(); }
 
     // The memo from or to a text file, in the encodings of the program's other
     // text files (a file is written back in the encoding it was read in).
@@ -70,8 +106,23 @@ private:
         QList<int> sizes;           // text lengths (0: no limit)
         QList<int> keyColumns;      // result columns of the table's key
         QList<QVariantList> values; // each row's values as read or written
+        QList<QStringList> texts;   // and as the book shows them
     };
     void findLiveTable(const Statement &st);
+    void showRow(int row);
+    void beginEdit(int row);
+    void dropRow(int row);
+    void rowNotFound(int row);
+    // The table's row with these key values as read back: texts and values.
+    bool readRow(const QVariantList &rowValues, QStringList &texts, QVariantList &values) const;
+    QString keyCondition() const;
+    enum class EditCommand { Cut, Copy, Paste, SelectAll, Undo, Delete };
+    void runEditCommand(EditCommand command);
+    QList<TFormDataOperation::CellKind> m_kinds; // each result column's
+    bool m_open = false;
+    int m_editRow = -1;
+    QVariantList m_pending;              // the edited line's values
+    QHash<int, QString> m_pendingTexts;  // and the texts typed, by column
     void showEditState();
     QString fileStartPath() const;
     LiveResult m_live;

@@ -1,7 +1,9 @@
 #include "management/FormDataOperation.h"
 
+#include <QBrush>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDate>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "data/DatMod.h"
+#include "data/HimokuCache.h"
 #include "management/DataOpJournalPage.h"
 #include "management/DataOpListPage.h"
 #include "management/DataOpMasterPage.h"
@@ -226,6 +229,26 @@ void TFormDataOperation::ShowSortColumn(QStandardItemModel *model, const QString
         model->setHeaderData(c, Qt::Horizontal, caption);
         model->setHeaderData(c, Qt::Horizontal, font, Qt::FontRole);
     }
+}
+
+void TFormDataOperation::DBGridMainDrawColumnCell(QStandardItem *item, CellKind kind, const QVariant &value,
+                                                  bool reserved)
+{
+    QColor colour;
+    if (reserved) {
+        colour = QColor(128, 128, 128);
+    } else if (kind == CellKind::Money && !value.isNull() && value.toDouble() < 0) {
+        colour = Qt::red;
+    } else if (kind == CellKind::Date) {
+        const QDate d = value.typeId() == QMetaType::QDate ? value.toDate()
+                                                           : QDate::fromString(value.toString(), Qt::ISODate);
+        if (d.isValid() && (d.dayOfWeek() == 7 || IsHoliday(d)))
+            colour = Qt::red;
+        else if (d.isValid() && d.dayOfWeek() == 6)
+            colour = Qt::blue;
+    }
+    // No colour: the grid's own text colour, also after a cell was redrawn.
+    item->setData(colour.isValid() ? QVariant(QBrush(colour)) : QVariant(), Qt::ForegroundRole);
 }
 
 QString TFormDataOperation::LikePattern(QString text)

@@ -8,7 +8,9 @@ class QButtonGroup;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
+class QStandardItem;
 class QStandardItemModel;
+class QVariant;
 class QTableView;
 class TDataOpJournalPage;
 class TDataOpListPage;
@@ -80,6 +82,13 @@ public:
     // Captions of a grid's titles: labels, with " ↑" or " ↓" in bold after the
     // sorted column's.
     static void ShowSortColumn(QStandardItemModel *model, const QStringList &labels, int sortColumn, bool desc);
+    // What a cell of the journal or SQL result grid holds, for its colour.
+    enum class CellKind { Plain, Date, Money };
+    // The text colour of a journal or SQL result cell: a negative amount red;
+    // a date red on Sundays and holidays, blue on Saturdays; every cell of a
+    // journal line not yet booked (reserved) grey.
+    static void DBGridMainDrawColumnCell(QStandardItem *item, CellKind kind, const QVariant &value,
+                                         bool reserved = false);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

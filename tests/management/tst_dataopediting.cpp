@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,12 +8,15 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTextCursor>
+#include <QToolButton>
 #include <QtTest>
 
 #include "BookFixture.h"
 #include "DataOpFixture.h"
 #include "DialogQueue.h"
 #include "TestEnv.h"
+#include "controls/MyDBNavigator.h"
 #include "data/DatMod.h"
 #include "data/DatModSql.h"
 #include "data/HimokuCache.h"
@@ -96,6 +101,7 @@ private slots:
     }
     void cleanup()
     {
+        HoliDayList.clear();
         closeDataOpBook();
     }
 
@@ -243,14 +249,28 @@ private slots:
         QCOMPARE(p.CanModify(), editable);
         QCOMPARE(p.BvlCanEditSQL->text(), editable ? u"編集可能"_s : u"編集不可"_s);
         QCOMPARE(p.MyDBGridSql->editTriggers() != QAbstractItemView::NoEditTriggers, editable);
+        // The navigator moves through any result; it edits and deletes only
+        // where the grid may.
+        TMyDBNavigator *nav = p.MyDBNavigator2;
+        QVERIFY(!nav->BtnFirst->isEnabled());
+        QVERIFY(nav->BtnLast->isEnabled());
+        QCOMPARE(nav->BtnEdit->isEnabled(), editable);
+        QCOMPARE(nav->BtnDelete->isEnabled(), editable);
+        QVERIFY(!nav->BtnPost->isEnabled());
+        QVERIFY(!nav->BtnCancel->isEnabled());
+        nav->BtnLast->click();
+        QCOMPARE(p.MyDBGridSql->currentIndex().row(), p.Model->rowCount() - 1);
+        QVERIFY(!nav->BtnNext->isEnabled());
         p.MemoSQL->setPlainText(u"UPDATE Master SET KINGAKU = 1 WHERE DATANO = 0"_s);
         QVERIFY(p.RunWithoutResult());
         QCOMPARE(p.BvlCanEditSQL->text(), u"編集不可"_s);
+        for (QToolButton *b : {nav->BtnFirst, nav->BtnNext, nav->BtnDelete, nav->BtnEdit})
+            QVERIFY(!b->isEnabled());
     }
 
-    // A typed cell of a live result is checked against its column, written
-    // by the row's key in one transaction, and on any refusal the book and
-    // the cell stay as they were.
+    // A typed cell of a live result is checked against its column at once and
+    // written by the row's key in one transaction when the line is posted; on
+    // any refusal the book and the cell stay as they were.
     void liveResultCells_data()
     {
         QTest::addColumn<int>("column");
@@ -283,7 +303,11 @@ private slots:
         if (!refusal.isEmpty())
             dialogs.answer(mrOk, refusal);
         p.Model->item(0, column)->setText(typed);
+        // A typed value refused at once starts no edit of the line.
+        QCOMPARE(p.Editing(), refusal.isEmpty() || refusal.startsWith(u"データを書き込め"_s));
+        p.MyDBNavigator2->BtnPost->click();
         QVERIFY(dialogs.done());
+        QVERIFY(!p.Editing());
         QCOMPARE(journal(), after);
         if (!refusal.isEmpty()) {
             QCOMPARE(p.Model->item(0, column)->text(), shown);
@@ -300,8 +324,261 @@ private slots:
         QVERIFY(p.RunWithResult());
         p.Model->item(0, 0)->setText(u"9"_s);
         p.Model->item(0, 1)->setText(u"50"_s);
+        QCOMPARE(journal(), u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+        // Moving to the next line posts the edited one.
+        p.MyDBNavigator2->BtnNext->click();
         QCOMPARE(journal(), u"2:200.0:2026-01-06:108 9:50.0:2026-01-05:107"_s);
         QCOMPARE(p.Model->item(0, 1)->text(), u"50.0"_s);
+        p.Model->item(0, 1)->setText(u"60"_s);
+        p.MyDBNavigator2->BtnPost->click();
+        QCOMPARE(journal(), u"2:200.0:2026-01-06:108 9:60.0:2026-01-05:107"_s);
+    }
+
+    // The navigator's edit, post, cancel and delete on a live result, read
+    // back from the book; each write is one statement in its own transaction.
+    void navigatorActions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("answer"); // to the delete question
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QStringList>("grid");
+        const QString before = u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s;
+        QTest::newRow("post") << u"post"_s << 0 << u"1:100.0:2026-01-05:107 2:-75.0:2026-01-06:108"_s
+                              << QStringList{u"1"_s, u"2"_s, u"-75.0"_s};
+        QTest::newRow("cancel") << u"cancel"_s << 0 << before << QStringList{u"1"_s, u"2"_s, u"200.0"_s};
+        QTest::newRow("delete") << u"delete"_s << int(mrOk) << u"1:100.0:2026-01-05:107"_s
+                                << QStringList{u"1"_s};
+        QTest::newRow("delete declined") << u"delete"_s << int(mrCancel) << before
+                                         << QStringList{u"1"_s, u"2"_s, u"200.0"_s};
+        QTest::newRow("delete while editing") << u"edit and delete"_s << int(mrOk) << u"1:100.0:2026-01-05:107"_s
+                                              << QStringList{u"1"_s};
+    }
+    void navigatorActions()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, answer);
+        QFETCH(QString, after);
+        QFETCH(QStringList, grid);
+        TDataOpSqlPage &p = sqlPage();
+        p.ChkBoxRequestLive->setChecked(true);
+        p.MemoSQL->setPlainText(u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
+        QVERIFY(p.RunWithResult());
+        TMyDBNavigator *nav = p.MyDBNavigator2;
+        nav->BtnNext->click();
+        QCOMPARE(p.MyDBGridSql->currentIndex().row(), 1);
+        DialogQueue dialogs;
+        if (answer)
+            dialogs.answer(answer, u"レコードを削除してもよいですか？"_s);
+        if (action != u"delete") {
+            nav->BtnEdit->click();
+            QVERIFY(p.Editing());
+            QVERIFY(!nav->BtnEdit->isEnabled());
+            QVERIFY(nav->BtnPost->isEnabled() && nav->BtnCancel->isEnabled());
+            p.Model->item(1, 1)->setText(u"-75"_s);
+            QCOMPARE(journal(), u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+        }
+        if (action == u"post")
+            nav->BtnPost->click();
+        else if (action == u"cancel")
+            nav->BtnCancel->click();
+        else
+            nav->BtnDelete->click();
+        QVERIFY(dialogs.done());
+        QVERIFY(!p.Editing());
+        QCOMPARE(journal(), after);
+        QStringList shown;
+        for (int r = 0; r < p.Model->rowCount(); ++r)
+            shown << p.Model->item(r, 0)->text();
+        if (p.Model->rowCount() > 1)
+            shown << p.Model->item(1, 1)->text();
+        QCOMPARE(shown, grid);
+        // The edited line stays current; after a delete the one before it.
+        QCOMPARE(p.MyDBGridSql->currentIndex().row(), p.Model->rowCount() - 1);
+        QCOMPARE(p.BvlLbSQLCount->text(), u"データ数：　%1件"_s.arg(p.Model->rowCount()));
+        QCOMPARE(dm->DataChanged, after != u"1:100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+    }
+
+    // A write the book refuses is told in Japanese with the engine's reason
+    // inside, and the book and the grid stay as the book is.
+    void refusedWrites_data()
+    {
+        QTest::addColumn<QString>("guard"); // run on the page first
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("grid");
+        QTest::newRow("delete refused by the book")
+            << u"CREATE TRIGGER keep BEFORE DELETE ON Master BEGIN SELECT RAISE(ABORT, 'kept'); END"_s
+            << u"delete"_s << u"データを削除できませんでした。データは変更されていません。"_s
+            << QStringList{u"1"_s, u"100.0"_s, u"2"_s, u"200.0"_s};
+        QTest::newRow("amount refused by the book")
+            << u"CREATE TRIGGER keep BEFORE UPDATE ON Master WHEN NEW.KINGAKU < 0 BEGIN SELECT RAISE(ABORT, 'kept'); END"_s
+            << u"post"_s << u"データを書き込めませんでした。データは変更されていません。"_s
+            << QStringList{u"1"_s, u"100.0"_s, u"2"_s, u"200.0"_s};
+        QTest::newRow("line gone meanwhile") << u"DELETE FROM Master WHERE DATANO = 1"_s << u"post"_s
+                                             << u"この行は見つかりませんでした。"_s << QStringList{u"2"_s, u"200.0"_s};
+        QTest::newRow("line gone before its delete") << u"DELETE FROM Master WHERE DATANO = 1"_s << u"delete"_s
+                                                     << u"この行は見つかりませんでした。"_s
+                                                     << QStringList{u"2"_s, u"200.0"_s};
+    }
+    void refusedWrites()
+    {
+        QFETCH(QString, guard);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        QFETCH(QStringList, grid);
+        TDataOpSqlPage &p = sqlPage();
+        p.ChkBoxRequestLive->setChecked(true);
+        p.MemoSQL->setPlainText(u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
+        QVERIFY(p.RunWithResult());
+        // Another statement of the page, run behind the shown result.
+        exec(guard);
+        const QString book = journal();
+        dm->DataChanged = false;
+        DialogQueue dialogs;
+        if (action == u"delete") {
+            dialogs.answer(mrOk, u"レコードを削除してもよいですか？"_s);
+            dialogs.answer(mrOk, message);
+            p.MyDBNavigator2->BtnDelete->click();
+        } else {
+            p.Model->item(0, 1)->setText(u"-5"_s);
+            dialogs.answer(mrOk, message);
+            p.MyDBNavigator2->BtnPost->click();
+        }
+        QVERIFY(dialogs.done());
+        if (guard.startsWith(u"CREATE"_s))
+            QVERIFY(dialogs.shownTexts().constLast().contains(u"kept"_s));
+        QCOMPARE(journal(), book);
+        QVERIFY(!dm->DataChanged);
+        QStringList shown;
+        for (int r = 0; r < p.Model->rowCount(); ++r)
+            shown << p.Model->item(r, 0)->text() << p.Model->item(r, 1)->text();
+        QCOMPARE(shown, grid);
+        QVERIFY(!p.Editing());
+    }
+
+    // The edit commands act on a result cell's editor when it has the focus,
+    // else on the memo; the keys act once, in the control that has the focus.
+    void editCommands()
+    {
+        TDataOpSqlPage &p = sqlPage();
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QPlainTextEdit *memo = p.MemoSQL;
+        memo->setPlainText(u"SELECT * FROM Master"_s);
+        // After a run button had the focus, the commands go to the memo.
+        p.FrBtnDataSet->setFocus();
+        p.EditSelectAll1->trigger();
+        QCOMPARE(form->focusWidget(), memo);
+        QCOMPARE(memo->textCursor().selectedText(), memo->toPlainText());
+        QTextCursor c = memo->textCursor();
+        c.setPosition(7);
+        c.setPosition(9, QTextCursor::KeepAnchor); // "* "
+        memo->setTextCursor(c);
+        p.EditCut1->trigger();
+        QCOMPARE(memo->toPlainText(), u"SELECT FROM Master"_s);
+        QCOMPARE(QApplication::clipboard()->text(), u"* "_s);
+        p.EditPaste1->trigger();
+        QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
+        p.EditSelectAll1->trigger();
+        p.EditCopy1->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), u"SELECT * FROM Master"_s);
+        p.EditDelete1->trigger();
+        QCOMPARE(memo->toPlainText(), QString());
+        p.EditUndo1->trigger();
+        QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
+        // The keys typed: the memo's own, and the bar's letters.
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(memo->textCursor().selectedText(), memo->toPlainText());
+        QTest::keyClick(memo, Qt::Key_Home);
+        QTest::keyClick(memo, Qt::Key_Delete);
+        QCOMPARE(memo->toPlainText(), u"ELECT * FROM Master"_s);
+        QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
+        QTest::keyClick(memo, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(memo, Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(memo->toPlainText(), QString());
+        QTest::keyClick(memo, Qt::Key_U, Qt::AltModifier);
+        QCOMPARE(memo->toPlainText(), u"SELECT * FROM Master"_s);
+
+        // A cell editor of a live result.
+        memo->setPlainText(u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
+        p.ChkBoxRequestLive->setChecked(true);
+        QVERIFY(p.RunWithResult());
+        p.MyDBGridSql->setCurrentIndex(p.Model->index(0, 1));
+        p.MyDBNavigator2->BtnEdit->click();
+        QLineEdit *editor = nullptr;
+        QTRY_VERIFY((editor = qobject_cast<QLineEdit *>(form->focusWidget())));
+        p.EditSelectAll1->trigger();
+        p.EditCut1->trigger();
+        QCOMPARE(editor->text(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), u"100.0"_s);
+        editor->setText(u"1"_s);
+        editor->end(false);
+        p.EditPaste1->trigger();
+        QCOMPARE(editor->text(), u"1100.0"_s);
+        p.MyDBNavigator2->BtnPost->click();
+        QCOMPARE(journal(), u"1:1100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+        // Delete on the grid is no edit command: the memo keeps its text.
+        p.MyDBGridSql->setFocus();
+        memo->selectAll();
+        QTest::keyClick(p.MyDBGridSql, Qt::Key_Delete);
+        QCOMPARE(memo->toPlainText(), u"SELECT DATANO, KINGAKU FROM Master WHERE DATANO > 0 ORDER BY DATANO"_s);
+        QCOMPARE(journal(), u"1:1100.0:2026-01-05:107 2:200.0:2026-01-06:108"_s);
+    }
+
+    // Result cells are coloured as on the journal page: Sundays and holidays
+    // red, Saturdays blue, negative amounts red; a column is a date or an
+    // amount by the table column it comes from, a computed one a date by its
+    // values.
+    void resultColours_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QStringList>("colours"); // of column 1, by DATANO
+        const QStringList days{u"red"_s, u"blue"_s, u"red"_s, u"none"_s};
+        const QString rest = u" WHERE DATANO > 0 ORDER BY DATANO"_s;
+        QTest::newRow("dates") << u"SELECT DATANO, RECDATE FROM Master"_s + rest << days;
+        QTest::newRow("renamed, in a join")
+            << u"SELECT M.DATANO, M.RECDATE AS DAY FROM Master M, Himoku H\n"
+               "WHERE H.CODE = M.KARICODE AND M.DATANO > 0 ORDER BY M.DATANO"_s
+            << days;
+        QTest::newRow("computed dates") << u"SELECT DATANO, date(RECDATE) FROM Master"_s + rest << days;
+        QTest::newRow("amounts") << u"SELECT DATANO, KINGAKU FROM Master"_s + rest
+                                 << QStringList{u"none"_s, u"red"_s, u"none"_s, u"none"_s};
+        QTest::newRow("a computed number") << u"SELECT DATANO, KINGAKU * 1 FROM Master"_s + rest
+                                           << QStringList{u"none"_s, u"none"_s, u"none"_s, u"none"_s};
+        QTest::newRow("text that is no date") << u"SELECT DATANO, RECDATE || 'x' FROM Master"_s + rest
+                                              << QStringList{u"none"_s, u"none"_s, u"none"_s, u"none"_s};
+    }
+    void resultColours()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QStringList, colours);
+        // 2026-01-04 a Sunday, 01-03 a Saturday (and a refund), 01-12 a
+        // holiday on a Monday, 01-07 a plain Wednesday.
+        exec(u"INSERT INTO Master (DATANO, GYONO, RECDATE, KINGAKU, QUANTITY, KARICODE, KASICODE, RESERVED) VALUES "
+             "(1, 1, '2026-01-04', 100.0, 1, ?, 100, 0), (2, 1, '2026-01-03', -300.0, 1, ?, 100, 0), "
+             "(3, 1, '2026-01-12', 50.0, 1, ?, 100, 0), (4, 1, '2026-01-07', 0.0, 1, ?, 100, 0)"_s,
+             {Food, Food, Goods, Goods});
+        AddHoliday(u"成人の日"_s, QDate(2026, 1, 12));
+        DialogQueue dialogs;
+        dialogs.answer(mrOk, u"このページでは直接SQL文を発行して高度な操作を行います。"_s);
+        form->ShowOperationPage(form->FrBtnSQL);
+        TDataOpSqlPage &p = *form->TabSQL;
+        p.MemoSQL->setPlainText(statement);
+        QVERIFY(p.RunWithResult());
+        QCOMPARE(p.Model->rowCount(), 4);
+        const auto name = [](const QVariant &brush) {
+            if (!brush.isValid())
+                return u"none"_s;
+            const QColor c = brush.value<QBrush>().color();
+            return c == QColor(Qt::red) ? u"red"_s : c == QColor(Qt::blue) ? u"blue"_s : c.name();
+        };
+        QStringList shown;
+        for (int r = 0; r < 4; ++r)
+            shown << name(p.Model->index(r, 1).data(Qt::ForegroundRole));
+        QCOMPARE(shown, colours);
+        QVERIFY(dialogs.done());
     }
 
     // The memo is saved and opened again through its menu, each file in the
