@@ -187,6 +187,7 @@ TDataOpJournalPage::TDataOpJournalPage(QWidget *parent) : QWidget(parent)
     Model = new QStandardItemModel(0, kFields.size(), this);
     DBGridMain = new QTableView(this);
     DBGridMain->setModel(Model);
+    TFormDataOperation::SetUnfocusedSelection(DBGridMain);
     DBGridMain->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridMain->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGridMain->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -136,6 +136,7 @@ TDataOpSqlPage::TDataOpSqlPage(QWidget *parent) : QWidget(parent)
     Model = new QStandardItemModel(this);
     MyDBGridSql = new QTableView(bottom);
     MyDBGridSql->setModel(Model);
+    TFormDataOperation::SetUnfocusedSelection(MyDBGridSql);
     MyDBGridSql->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MyDBGridSql->verticalHeader()->setDefaultSectionSize(22);
     bl->addWidget(MyDBGridSql, 1);

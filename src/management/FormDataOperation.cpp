@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QPalette>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
@@ -249,6 +251,14 @@ void TFormDataOperation::DBGridMainDrawColumnCell(QStandardItem *item, CellKind 
     }
     // No colour: the grid's own text colour, also after a cell was redrawn.
     item->setData(colour.isValid() ? QVariant(QBrush(colour)) : QVariant(), Qt::ForegroundRole);
+}
+
+void TFormDataOperation::SetUnfocusedSelection(QTableView *grid)
+{
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(209, 228, 220));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Active, QPalette::Text));
+    grid->setPalette(palette);
 }
 
 QString TFormDataOperation::LikePattern(QString text)

@@ -89,6 +89,9 @@ public:
     // journal line not yet booked (reserved) grey.
     static void DBGridMainDrawColumnCell(QStandardItem *item, CellKind kind, const QVariant &value,
                                          bool reserved = false);
+    // The selected line of the journal or SQL result grid while another
+    // control has the focus: a pale green, so the line stays in sight.
+    static void SetUnfocusedSelection(QTableView *grid);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

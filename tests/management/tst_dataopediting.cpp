@@ -23,6 +23,7 @@
 #include "data/RecordNumbers.h"
 #include "data/Vocabulary.h"
 #include "management/DataOpListPage.h"
+#include "management/DataOpJournalPage.h"
 #include "management/DataOpSqlPage.h"
 #include "management/FormDataOperation.h"
 #include "platform/db/Database.h"
@@ -578,6 +579,10 @@ private slots:
         for (int r = 0; r < 4; ++r)
             shown << name(p.Model->index(r, 1).data(Qt::ForegroundRole));
         QCOMPARE(shown, colours);
+        // The selected line stays in sight, pale green, while the focus is
+        // elsewhere: on both grids that the shared drawing serves.
+        for (QTableView *grid : {p.MyDBGridSql, form->TabMain->DBGridMain})
+            QCOMPARE(grid->palette().color(QPalette::Inactive, QPalette::Highlight), QColor(209, 228, 220));
         QVERIFY(dialogs.done());
     }
 
