@@ -26,6 +26,7 @@
 #include "management/FrameDataKanri.h"
 #include "management/imexport/FormImExport.h"
 #include "management/imexport/FormImport.h"
+#include "controls/MyDBNavigator.h"
 #include "management/imexport/FormMatchList.h"
 #include "management/imexport/FormProgress.h"
 #include "management/imexport/FormSelectAite.h"
@@ -373,10 +374,11 @@ private slots:
                 if (f.DBGrid1->item(r, 0)->text() == u"給与")
                     f.DBGrid1->setCurrentCell(r, 1);
             deleted = f.DBGrid1->item(f.DBGrid1->currentRow(), 0)->text();
-            f.BtnDelete->click();
+            f.DBNavigator1->click(TMyDBNavigator::Delete);
             return int(mrOk);
         });
         DialogQueue dialogs;
+        dialogs.answer(mrOk, u"レコードを削除してもよいですか？"_s);
         dialogs.answer(mrOk, u"設定が変更されましたので戻します。"_s);
         form.ClrBtnExcangeListClick();
         QVERIFY(dialogs.done());
@@ -396,6 +398,49 @@ private slots:
             names << form.Import.HimokuConvert.ToName(row.entry(fHimokuCode));
         QCOMPARE(names, (QStringList{u"食費"_s, u"給与"_s, u"日用品"_s}));
         QCOMPARE(form.Review->Model->rowCount(), 3);
+    }
+
+    // The list's navigator: an entry's change is taken back by cancel, posted
+    // by moving on, and closing posts the entry still being edited; a
+    // declined delete keeps the entry.
+    void matchListNavigator()
+    {
+        TConvertPearArray list(1);
+        for (const char *name : {"給与", "食費", "日用品"}) {
+            TConvertPear p;
+            p.fromName = QString::fromUtf8(name);
+            p.toName = p.fromName;
+            p.kind = 2;
+            list << p;
+        }
+        TFormMatchList f(list, true, false);
+        TMyDBNavigator *nav = f.DBNavigator1;
+        QVERIFY(!nav->BtnPost->isEnabled() && nav->BtnEdit->isEnabled());
+        f.DBGrid1->item(0, 1)->setText(u"賞与"_s);
+        QVERIFY(nav->BtnPost->isEnabled() && nav->BtnCancel->isEnabled());
+        nav->click(TMyDBNavigator::Cancel);
+        QCOMPARE(f.DBGrid1->item(0, 1)->text(), u"給与"_s);
+        QVERIFY(!nav->BtnCancel->isEnabled());
+
+        static_cast<QComboBox *>(f.DBGrid1->cellWidget(0, 2))->setCurrentText(u"収入費目"_s);
+        nav->click(TMyDBNavigator::Next); // posts
+        QCOMPARE(f.DBGrid1->currentRow(), 1);
+        nav->click(TMyDBNavigator::Cancel); // nothing left to take back
+        QCOMPARE(static_cast<QComboBox *>(f.DBGrid1->cellWidget(0, 2))->currentText(), u"収入費目"_s);
+
+        DialogQueue dialogs;
+        dialogs.answer(mrCancel, u"レコードを削除してもよいですか？"_s);
+        nav->click(TMyDBNavigator::Delete);
+        QVERIFY(dialogs.done());
+        QCOMPARE(f.DBGrid1->rowCount(), 3);
+
+        nav->click(TMyDBNavigator::Last);
+        f.DBGrid1->item(2, 1)->setText(u"雑費"_s);
+        QVERIFY(f.Post());
+        QCOMPARE(list.size(), 4);
+        QCOMPARE(list.at(1).kind, 1);
+        QCOMPARE(list.at(2).toName, u"食費"_s);
+        QCOMPARE(list.at(3).toName, u"雑費"_s);
     }
 
     void overwriteIsAskedOnce_data()

@@ -9,6 +9,7 @@
 
 #include "data/ModalForm.h"
 #include "data/Vocabulary.h"
+#include "management/PickListDelegate.h"
 
 namespace {
 
@@ -22,6 +23,11 @@ QComboBox *pick(QWidget *parent, const QStringList &items, const QString &curren
     c->addItems(items);
     c->setCurrentText(current);
     return c;
+}
+
+QComboBox *comboAt(const QTableWidget *grid, int row, int column)
+{
+    return static_cast<QComboBox *>(grid->cellWidget(row, column));
 }
 
 } // namespace
@@ -48,19 +54,112 @@ TFormMatchList::TFormMatchList(TConvertPearArray &list, bool accountSide, bool t
     }
     DBGrid1->setColumnHidden(3, !accountSide);
     DBGrid1->setColumnHidden(4, taxColumn);
+    for (int r = 0; r < DBGrid1->rowCount(); ++r) {
+        m_posted << rowTexts(r);
+        for (int c = 2; c <= 4; ++c) {
+            QComboBox *combo = comboAt(DBGrid1, r, c);
+            connect(combo, &QComboBox::currentTextChanged, this, [this, combo] {
+                for (int row = 0; row < DBGrid1->rowCount(); ++row)
+                    for (int column = 2; column <= 4; ++column)
+                        if (DBGrid1->cellWidget(row, column) == combo)
+                            rowTouched(row);
+            });
+        }
+    }
     v->addWidget(DBGrid1);
     auto *buttons = new QHBoxLayout;
-    BtnDelete = new QPushButton(QStringLiteral("削除"), this);
-    buttons->addWidget(BtnDelete);
+    DBNavigator1 = new TMyDBNavigator(this);
+    DBNavigator1->showEditButtons(true);
+    DBNavigator1->setRows(this);
+    buttons->addWidget(DBNavigator1);
     buttons->addStretch();
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     buttons->addWidget(close);
     v->addLayout(buttons);
     if (DBGrid1->rowCount() > 0)
         DBGrid1->setCurrentCell(0, 1);
-    connect(BtnDelete, &QPushButton::clicked, this, &TFormMatchList::DeleteCurrent);
+    connect(DBGrid1, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) { rowTouched(item->row()); });
+    // Leaving an entry posts its changes, as a data-aware grid does.
+    connect(DBGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous) {
+        if (row != previous && m_editRow >= 0 && m_editRow == previous)
+            rowsPost();
+        DBNavigator1->updateButtons();
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    DBNavigator1->updateButtons();
     resize(640, 400);
+}
+
+TFormMatchList::RowTexts TFormMatchList::rowTexts(int row) const
+{
+    return {DBGrid1->item(row, 1)->text(), comboAt(DBGrid1, row, 2)->currentText(),
+            comboAt(DBGrid1, row, 3)->currentText(), comboAt(DBGrid1, row, 4)->currentText()};
+}
+
+void TFormMatchList::showTexts(int row, const RowTexts &texts)
+{
+    m_filling = true;
+    DBGrid1->item(row, 1)->setText(texts[0]);
+    for (int c = 2; c <= 4; ++c)
+        comboAt(DBGrid1, row, c)->setCurrentText(texts[c - 1]);
+    m_filling = false;
+}
+
+void TFormMatchList::rowTouched(int row)
+{
+    if (m_filling || row < 0)
+        return;
+    if (m_editRow >= 0 && m_editRow != row)
+        rowsPost();
+    m_editRow = row;
+    DBNavigator1->updateButtons();
+}
+
+int TFormMatchList::rowsCount() const
+{
+    return DBGrid1->rowCount();
+}
+
+int TFormMatchList::rowsCurrent() const
+{
+    return DBGrid1->currentRow();
+}
+
+void TFormMatchList::rowsSetCurrent(int row)
+{
+    DBGrid1->setCurrentCell(row, qMax(1, DBGrid1->currentColumn()));
+}
+
+void TFormMatchList::rowsEdit()
+{
+    const int row = DBGrid1->currentRow();
+    if (row < 0)
+        return;
+    m_editRow = row;
+    DBGrid1->setCurrentCell(row, 1);
+    DBGrid1->editItem(DBGrid1->item(row, 1));
+    DBNavigator1->updateButtons();
+}
+
+void TFormMatchList::rowsPost()
+{
+    CommitOpenEditor(DBGrid1);
+    if (m_editRow >= 0 && m_editRow < m_posted.size())
+        m_posted[m_editRow] = rowTexts(m_editRow);
+    m_editRow = -1;
+    DBNavigator1->updateButtons();
+}
+
+void TFormMatchList::rowsCancel()
+{
+    // An open cell editor is closed without handing its text on.
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (QWidget *editor = current.isValid() ? DBGrid1->indexWidget(current) : nullptr)
+        emit DBGrid1->itemDelegateForIndex(current)->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    if (m_editRow >= 0 && m_editRow < m_posted.size())
+        showTexts(m_editRow, m_posted.at(m_editRow));
+    m_editRow = -1;
+    DBNavigator1->updateButtons();
 }
 
 void TFormMatchList::DeleteCurrent()
@@ -68,12 +167,20 @@ void TFormMatchList::DeleteCurrent()
     const int row = DBGrid1->currentRow();
     if (row < 0 || row >= m_rows.size())
         return;
+    if (m_editRow == row)
+        m_editRow = -1;
+    else if (m_editRow > row)
+        --m_editRow;
     DBGrid1->removeRow(row);
     m_rows.removeAt(row);
+    m_posted.removeAt(row);
+    DBNavigator1->updateButtons();
 }
 
 bool TFormMatchList::Post()
 {
+    // Closing posts the entry being edited.
+    rowsPost();
     // A deleted entry is forgotten: its name is looked up afresh when the
     // rows are read again.
     bool changed = m_rows.size() != m_list.size() - 1;
