@@ -190,22 +190,9 @@ void TFrameDeru::TolBtn1Click(const TToolBtnRec &rec, bool focus, bool fromGrid)
 
 void TFrameDeru::ToggleSelecterAssist()
 {
-    if (!Attached || FrSelecter->CalendarShown || !TFrameSelecter::KindHasList(SelKind))
+    if (!Attached || !TFrameSelecter::KindHasList(SelKind))
         return;
-    if (FrSelecter->FilteredList) {
-        FrSelecter->SetAssist(false);
-        return;
-    }
-    QString text;
-    if (auto *editor = qobject_cast<QLineEdit *>(MyDbGridMeisai->inplaceEditor()))
-        text = editor->text();
-    else if (const QModelIndex cur = MyDbGridMeisai->currentIndex(); cur.isValid())
-        text = cur.data(Qt::DisplayRole).toString();
-    text = text.trimmed();
-    if (text.isEmpty())
-        return;
-    FrSelecter->AssistText = text;
-    FrSelecter->SetAssist(true);
+    FrSelecter->ToggleAssist(MyDbGridMeisai->currentCellText());
 }
 
 int TFrameDeru::selecterListCode() const

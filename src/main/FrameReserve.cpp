@@ -29,6 +29,7 @@
 #include "data/DataUtils.h"
 #include "data/FormCalender.h"
 #include "controls/FrameBtn.h"
+#include "printing/ExcelExport.h"
 #include "printing/ReportGrid.h"
 #include "printing/ReportPreView.h"
 #include "printing/ReportPrint.h"
@@ -299,7 +300,7 @@ void TFrameReserve::buildControls()
     BvLbGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     listBar->addWidget(BvLbGoukei);
     listBar->addStretch();
-    // 印刷 prints the card's lines as a report.
+    // 印刷 prints the card's lines as a report or writes them to a workbook.
     FrBtnPrint = new TFrameBtn(this);
     FrBtnPrint->setObjectName(u"FrBtnPrint"_s);
     FrBtnPrint->setText(u"印刷"_s);
@@ -307,6 +308,9 @@ void TFrameReserve::buildControls()
     QAction *meisaiPrint = printMenu->addAction(u"明細を印刷"_s);
     meisaiPrint->setObjectName(u"MenuPrintMeisei"_s);
     connect(meisaiPrint, &QAction::triggered, this, [this] { PrintLines(); });
+    QAction *meisaiExcel = printMenu->addAction(u"明細をエクセルへ"_s);
+    meisaiExcel->setObjectName(u"MenuPrintMeiseiExcel"_s);
+    connect(meisaiExcel, &QAction::triggered, this, [this] { ExportLines(); });
     connect(FrBtnPrint, &QAbstractButton::clicked, this,
             [this, printMenu] { printMenu->popup(FrBtnPrint->mapToGlobal(QPoint(0, FrBtnPrint->height()))); });
     listBar->addWidget(FrBtnPrint);
@@ -1249,6 +1253,13 @@ bool TFrameReserve::gridKeyDown(QKeyEvent *event)
         GoToNextLine();
         return true;
     }
+    // Alt narrows the card's choice list to the line's cell, as the journal
+    // pages' lists do; with no list shown for the card there is nothing to narrow.
+    if (key == Qt::Key_Alt) {
+        if (!event->isAutoRepeat() && m_lastEdit)
+            FrSelecter->ToggleAssist(MyDbGridMeisai->currentCellText());
+        return true;
+    }
     // Shift or Ctrl lets rows be selected, as for a cut or delete of several.
     if (key == Qt::Key_Shift || key == Qt::Key_Control)
         MyDbGridMeisai->setOptions(MyDbGridMeisai->options() | DBGridOption::dgMultiSelect);
@@ -1277,6 +1288,16 @@ void TFrameReserve::PrintLines()
     MyDbGridMeisai->setEnabled(false);
     ExecReportPreview(preview);
     MyDbGridMeisai->setEnabled(true);
+}
+
+void TFrameReserve::ExportLines()
+{
+    TDBGridExcelExport ex;
+    ex.DBGrid = MyDbGridMeisai;
+    ex.SheetName = u"予約の明細"_s;
+    // Dates as date values, so that the workbook sorts and sums them as dates.
+    ex.UseText = false;
+    RunExcelExport(ex, ex.SheetName);
 }
 
 void TFrameReserve::ShowTotal()

@@ -89,6 +89,9 @@ public:
     // 明細を印刷: the card's lines as a grid report under the card's name, with
     // the total; with no line the user is told there is nothing to print.
     void PrintLines();
+    // 明細をエクセルへ: the card's lines as the grid shows them into a workbook
+    // chosen by the user; with no line the user is told there is nothing.
+    void ExportLines();
 
     bool CardChanged() const;
     bool LinesChanged() const;

@@ -644,6 +644,21 @@ void TFrameSelecter::SetAssist(bool on)
     updateButtons();
 }
 
+void TFrameSelecter::ToggleAssist(const QString &cellText)
+{
+    if (CalendarShown)
+        return;
+    if (FilteredList) {
+        SetAssist(false);
+        return;
+    }
+    const QString text = cellText.trimmed();
+    if (text.isEmpty())
+        return;
+    AssistText = text;
+    SetAssist(true);
+}
+
 void TFrameSelecter::ChooseCode(int code, const QString &name, const QDate &date)
 {
     if (OnChoose)

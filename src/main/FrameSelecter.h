@@ -62,6 +62,10 @@ public:
     // Switches the typed filter off (clears it, the whole list comes back)
     // or on with the text the owner put into AssistText.
     void SetAssist(bool on);
+    // Alt in a line list: a narrowed list comes back whole, otherwise the list
+    // narrows to the text of the line's cell. Nothing over the calendar, and
+    // an empty cell has nothing to narrow by.
+    void ToggleAssist(const QString &cellText);
     // Reports a code typed into a slip field as if it had been chosen.
     void ChooseCode(int code, const QString &name, const QDate &date);
     // A choice from the item or shop sub-list window of this selector.

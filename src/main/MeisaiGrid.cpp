@@ -58,6 +58,16 @@ QWidget *TMeisaiGrid::inplaceEditor() const
     return nullptr;
 }
 
+QString TMeisaiGrid::currentCellText() const
+{
+    QString text;
+    if (auto *editor = qobject_cast<QLineEdit *>(inplaceEditor()))
+        text = editor->text();
+    else if (const QModelIndex cur = currentIndex(); cur.isValid())
+        text = cur.data(Qt::DisplayRole).toString();
+    return text.trimmed();
+}
+
 void TMeisaiGrid::keyPressEvent(QKeyEvent *event)
 {
     if (onKeyDown && onKeyDown(event)) {

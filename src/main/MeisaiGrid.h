@@ -32,6 +32,9 @@ public:
     bool postEditor();
     // The open in-place editor, or nullptr.
     QWidget *inplaceEditor() const;
+    // The current cell's text without surrounding blanks: what its editor
+    // holds while it is being typed, else what the cell shows.
+    QString currentCellText() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -9,6 +9,8 @@
 #include "DialogQueue.h"
 #include "ReservePageDriver.h"
 #include "PdfReader.h"
+#include "WorkbookReader.h"
+#include "printing/ExcelExport.h"
 #include "printing/ReportPreView.h"
 #include "controls/MyDBNavigator.h"
 #include "data/DatModEvents.h"
@@ -259,6 +261,91 @@ private slots:
         QVERIFY(text.contains(u"合計金額 : "_s + page->BvLbGoukei->text()));
         QCOMPARE(text.count(u"3,000"_s), 3);
         QVERIFY(PdfPageHasInk(file, 1));
+    }
+
+    // 明細をエクセルへ: the card's lines in a sheet named 予約の明細, the grid's
+    // columns in order, dates and amounts as values; a card without lines
+    // gives no file and the user is told.
+    void exportsTheCardsLines()
+    {
+        SetOpenExportedWorkbook(false);
+        savedCard();
+        QTRY_VERIFY(page->MyDbGridMeisai->model() && page->MyDbGridMeisai->model()->rowCount() == 3);
+        lines()->first();
+        const QDate first = lines()->fieldByName(u"RECDATE"_s)->asDate();
+        lines()->last();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"reserve.xlsx"_s);
+        DialogQueue dialogs;
+        dialogs.saveFile(file);
+        page->findChild<QAction *>(u"MenuPrintMeiseiExcel"_s)->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(lines()->recNo(), 3);   // the walk leaves the user on their line
+        QVERIFY(WorkbookXml(file, u"xl/workbook.xml"_s).contains(u"name=\"予約の明細\""_s));
+        // Numbers, not texts: the amounts and the first date's serial day.
+        const QString sheet = WorkbookXml(file, u"xl/worksheets/sheet1.xml"_s);
+        QVERIFY2(sheet.count(u"<v>3000</v>"_s) == 3, qPrintable(sheet.left(3000)));
+        QVERIFY2(sheet.contains(u"<v>%1</v>"_s.arg(QDate(1899, 12, 30).daysTo(first))), qPrintable(sheet.left(3000)));
+
+        // A new card has no lines yet.
+        page->NewCard();
+        QTRY_VERIFY(page->CardNo == 0 && lines()->isEmpty());
+        dialogs.answer(mrOk, u"出力するデータがありません。"_s);
+        page->findChild<QAction *>(u"MenuPrintMeiseiExcel"_s)->trigger();
+        QVERIFY(dialogs.done());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"reserve.xlsx"_s});
+
+        QString skip;
+        const QList<QStringList> rows = ReadWorkbooks({file}, &skip).value(u"reserve"_s);
+        if (!skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        QCOMPARE(rows.value(0).mid(0, 6),
+                 (QStringList{u"日付"_s, u"費 目"_s, u"出金口座"_s, u"品名"_s, u"店名"_s, u"金額"_s}));
+        QCOMPARE(SheetCell(rows, 2, 1), first.toString(u"yyyy/MM/dd"_s));
+        QCOMPARE(SheetCell(rows, 2, 4), u"保険"_s);
+        QCOMPARE(SheetCell(rows, 4, 6), u"3,000"_s);
+        QCOMPARE(SheetCell(rows, 5, 1), QString());
+    }
+
+    // Alt on a line's cell narrows the card's choice list to the cell's text,
+    // as on the journal pages, and pressed again brings the whole list back;
+    // an empty cell has nothing to narrow by, and a cell being typed narrows by
+    // its typed text. The key never reaches the line.
+    void altTogglesTheListFilter()
+    {
+        savedCard();
+        TFrameSelecter *sel = page->FrSelecter;
+        page->DBEditHimoku->setFocus();   // the card's category list
+        QTRY_VERIFY(sel->choiceCount() > 1);
+        const int all = sel->choiceCount();
+        TMeisaiGrid *grid = page->MyDbGridMeisai;
+        grid->setFocus();
+        grid->setCurrentIndex(grid->dataModel()->index(0, column(u"KARICODE"_s)));
+        QTest::keyClick(grid, Qt::Key_Alt);
+        QVERIFY(sel->FilteredList);
+        QCOMPARE(sel->EditAssist->text(), u"食費"_s);
+        QCOMPARE(sel->choiceCount(), 1);
+        QCOMPARE(sel->GetChoiceCode(), food);
+        QTest::keyClick(grid, Qt::Key_Alt);
+        QVERIFY(!sel->FilteredList);
+        QVERIFY(sel->EditAssist->text().isEmpty());
+        QCOMPARE(sel->choiceCount(), all);
+
+        grid->setCurrentIndex(grid->dataModel()->index(0, column(u"ShopName"_s)));
+        QTest::keyClick(grid, Qt::Key_Alt);
+        QVERIFY(!sel->FilteredList);
+        QCOMPARE(sel->choiceCount(), all);
+        QCOMPARE(lines()->changeCount(), 0);
+
+        // While a cell is being typed, its editor's text is what narrows.
+        QLineEdit *editor = openEditor(u"ShopName"_s, QString());
+        QVERIFY(editor);
+        editor->insert(u"食"_s);   // committed by the input method
+        QTest::keyClick(editor, Qt::Key_Alt);
+        QVERIFY(sel->FilteredList);
+        QCOMPARE(sel->EditAssist->text(), u"食"_s);
+        QCOMPARE(sel->GetChoiceCode(), food);
+        QCOMPARE(editor->text(), u"食"_s);
     }
 
     // The line menu on the card's lines: selected lines cut (削除 with a
