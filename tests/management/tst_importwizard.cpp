@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -433,6 +434,21 @@ private slots:
         nav->click(TMyDBNavigator::Delete);
         QVERIFY(dialogs.done());
         QCOMPARE(f.DBGrid1->rowCount(), 3);
+
+        // Typing into the cell's editor starts the edit at the first key:
+        // cancel takes it back before the text is handed in.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.DBGrid1->setCurrentCell(1, 1);
+        f.DBGrid1->editItem(f.DBGrid1->item(1, 1)); // as a double click does
+        auto *editor = f.DBGrid1->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QVERIFY(!nav->BtnCancel->isEnabled());
+        QTest::keyClicks(editor, u"xyz"_s);
+        QVERIFY(nav->BtnCancel->isEnabled());
+        nav->click(TMyDBNavigator::Cancel);
+        QCOMPARE(f.DBGrid1->item(1, 1)->text(), u"食費"_s);
+        QVERIFY(!nav->BtnCancel->isEnabled());
 
         nav->click(TMyDBNavigator::Last);
         f.DBGrid1->item(2, 1)->setText(u"雑費"_s);

@@ -1,8 +1,12 @@
 #include "management/imexport/FormMatchList.h"
 
+#include <functional>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -24,6 +28,29 @@ QComboBox *pick(QWidget *parent, const QStringList &items, const QString &curren
     c->setCurrentText(current);
     return c;
 }
+
+// The 変換名称 editor tells its row at the first key typed: the entry is being
+// edited from then on, so cancel can take it back before the text is handed in.
+class TouchingDelegate : public QStyledItemDelegate
+{
+public:
+    TouchingDelegate(std::function<void(int)> touched, QObject *parent)
+        : QStyledItemDelegate(parent), m_touched(std::move(touched))
+    {
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) {
+            const int row = index.row();
+            connect(line, &QLineEdit::textEdited, line, [touched = m_touched, row] { touched(row); });
+        }
+        return editor;
+    }
+
+private:
+    std::function<void(int)> m_touched;
+};
 
 QComboBox *comboAt(const QTableWidget *grid, int row, int column)
 {
@@ -79,6 +106,7 @@ TFormMatchList::TFormMatchList(TConvertPearArray &list, bool accountSide, bool t
     if (DBGrid1->rowCount() > 0)
         DBGrid1->setCurrentCell(0, 1);
     connect(DBGrid1, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) { rowTouched(item->row()); });
+    DBGrid1->setItemDelegate(new TouchingDelegate([this](int row) { rowTouched(row); }, DBGrid1));
     // Leaving an entry posts its changes, as a data-aware grid does.
     connect(DBGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous) {
         if (row != previous && m_editRow >= 0 && m_editRow == previous)
