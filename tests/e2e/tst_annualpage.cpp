@@ -8,6 +8,7 @@
 #include "DialogQueue.h"
 #include "JournalPageDriver.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "controls/CurrencyGrid.h"
 #include "controls/FrameBtn.h"
 #include "data/MyRegistryIniFile.h"
@@ -113,26 +114,10 @@ private slots:
 
         QTemporaryDir dir;
         const QString file = dir.filePath(u"lines.pdf"_s);
-        bool printed = false;
-        QString caption;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            caption = preview->windowTitle();
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = preview->EndPage = 1;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
-        QVERIFY(printed);
+        const PreviewPrint shown = PrintThroughPreview(page->findChild<QAction *>(u"MenuPrintMeisei"_s), file);
+        QVERIFY(shown.printed);
         QVERIFY(!FormLrpPreView);
-        QVERIFY2(caption.startsWith(u"通帳"_s), qPrintable(caption));
+        QVERIFY2(shown.caption.startsWith(u"通帳"_s), qPrintable(shown.caption));
         QVERIFY(page->PnlMeisai->DbGridMeisai->isEnabled());
         const QString text = PdfPageText(file, 1);
         QVERIFY2(text.contains(page->DeruHyou->cells(0, row).trimmed()), qPrintable(text));

@@ -14,6 +14,7 @@
 #include "BookFixture.h"
 #include "DialogQueue.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "printing/ReportPreView.h"
 #include "WorkbookReader.h"
 #include "printing/ExcelExport.h"
@@ -118,26 +119,10 @@ private slots:
         p->DTPEnd->setChecked(false);
         QTemporaryDir dir;
         const QString file = dir.filePath(u"extract.pdf"_s);
-        bool printed = false;
-        QString caption;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            caption = preview->windowTitle();
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = preview->EndPage = 1;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        p->findChild<QAction *>(u"MenuDeruPrint"_s)->trigger();
-        QVERIFY(printed);
+        const PreviewPrint shown = PrintThroughPreview(p->findChild<QAction *>(u"MenuDeruPrint"_s), file);
+        QVERIFY(shown.printed);
         QVERIFY(!FormLrpPreView);
-        QVERIFY2(caption.startsWith(u"抽出"_s), qPrintable(caption));
+        QVERIFY2(shown.caption.startsWith(u"抽出"_s), qPrintable(shown.caption));
         QVERIFY(p->DBGridDeru->isEnabled());
         const QString text = PdfPageText(file, 1);
         QVERIFY2(text.contains(u"支出"_s) && text.contains(u"抽出"_s), qPrintable(text));

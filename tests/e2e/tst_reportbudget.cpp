@@ -7,6 +7,7 @@
 
 #include "JournalPageDriver.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "controls/CurrencyGrid.h"
 #include "data/HimokuCache.h"
 #include "data/Utils.h"
@@ -89,25 +90,9 @@ private slots:
         p->SetSide(1);
         QTemporaryDir dir;
         const QString file = dir.filePath(u"budget.pdf"_s);
-        bool printed = false;
-        int pages = 0;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            pages = preview->PageCount;
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = preview->EndPage = 1;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        p->findChild<QAction *>(u"MenuPrintHyou"_s)->trigger();
-        QVERIFY(printed);
-        QCOMPARE(pages, 1);
+        const PreviewPrint shown = PrintThroughPreview(p->findChild<QAction *>(u"MenuPrintHyou"_s), file);
+        QVERIFY(shown.printed);
+        QCOMPARE(shown.pages, 1);
         QVERIFY(!FormLrpPreView);
         QCOMPARE(int(p->Side), 2);
         QVERIFY(p->FrBtnDeru->down());

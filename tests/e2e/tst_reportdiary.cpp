@@ -7,6 +7,7 @@
 
 #include "JournalPageDriver.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "controls/BevelLabel.h"
 #include "data/HimokuCache.h"
 #include "main/FrameMemoList.h"
@@ -175,26 +176,9 @@ private slots:
         page->RefreshPage();
         QTemporaryDir dir;
         const QString file = dir.filePath(u"diary.pdf"_s);
-        bool printed = false;
-        int shownKind = -1;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            shownKind = preview->ReportKind;
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = 1;
-            preview->EndPage = preview->PageCount;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        page->ActionPrint->trigger();
-        QVERIFY(printed);
-        QCOMPARE(shownKind, kind);
+        const PreviewPrint shown = PrintThroughPreview(page->ActionPrint, file, true);
+        QVERIFY(shown.printed);
+        QCOMPARE(shown.kind, kind);
         QVERIFY(!FormLrpPreView);
         QCOMPARE(page->DTPicker->date(), QDate(2026, 5, 11));
         const QString text = PdfPageText(file, 1);

@@ -9,6 +9,7 @@
 #include "DialogQueue.h"
 #include "ReservePageDriver.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "WorkbookReader.h"
 #include "printing/ExcelExport.h"
 #include "printing/ReportPreView.h"
@@ -234,26 +235,10 @@ private slots:
         QTRY_VERIFY(page->MyDbGridMeisai->model() && page->MyDbGridMeisai->model()->rowCount() == 3);
         QTemporaryDir dir;
         const QString file = dir.filePath(u"reserve.pdf"_s);
-        bool printed = false;
-        QString caption;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            caption = preview->windowTitle();
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = preview->EndPage = 1;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        page->findChild<QAction *>(u"MenuPrintMeisei"_s)->trigger();
-        QVERIFY(printed);
+        const PreviewPrint shown = PrintThroughPreview(page->findChild<QAction *>(u"MenuPrintMeisei"_s), file);
+        QVERIFY(shown.printed);
         QVERIFY(!FormLrpPreView);
-        QVERIFY2(caption.startsWith(u"予約"_s), qPrintable(caption));
+        QVERIFY2(shown.caption.startsWith(u"予約"_s), qPrintable(shown.caption));
         QVERIFY(page->MyDbGridMeisai->isEnabled());
         const QString text = PdfPageText(file, 1);
         QVERIFY2(text.contains(u"自動記帳: "_s + page->DBEditCardName->text()), qPrintable(text));

@@ -13,6 +13,7 @@
 #include "DataOpFixture.h"
 #include "DialogQueue.h"
 #include "PdfReader.h"
+#include "PreviewPrint.h"
 #include "TestEnv.h"
 #include "WorkbookReader.h"
 #include "data/DatMod.h"
@@ -89,25 +90,10 @@ class TestDataOpPrint : public QObject, public DataOpPlace
     // caption in *caption. False when no preview came.
     bool printShown(const QString &file, QString *caption = nullptr)
     {
-        bool printed = false;
-        QTimer::singleShot(0, [&] {
-            auto *preview = qobject_cast<TFormLrpPreView *>(QApplication::activeModalWidget());
-            if (!preview) {
-                if (QApplication::activeModalWidget())
-                    QApplication::activeModalWidget()->close();
-                return;
-            }
-            if (caption)
-                *caption = preview->windowTitle();
-            NkPrinter().SelectPrinter(TNkPrinter::PdfTargetName());
-            NkPrinter().SetPdfFile(file);
-            preview->StartPage = 1;
-            preview->EndPage = preview->PageCount;
-            printed = preview->PrintPages();
-            preview->reject();
-        });
-        menu("MenuPrintMeisai")->trigger();
-        return printed;
+        const PreviewPrint shown = PrintThroughPreview(menu("MenuPrintMeisai"), file, true);
+        if (caption)
+            *caption = shown.caption;
+        return shown.printed;
     }
     void showJournal()
     {
