@@ -112,12 +112,7 @@ void TChartContents::FreeSeries()
     LineSeries = nullptr;
     CategoryAxis = nullptr;
     ValueAxis = nullptr;
-    PosSeries.clear();
-    NegSeries.clear();
-    HorizSeries.clear();
-    m_sparePos.clear();
-    m_spareNeg.clear();
-    m_spareHoriz.clear();
+    ForgetSets();
     ClearFigures();
 }
 
@@ -229,6 +224,11 @@ void TChartContents::DropBarSeries()
     }
     qDeleteAll(m_offChart);
     m_offChart.clear();
+    ForgetSets();
+}
+
+void TChartContents::ForgetSets()
+{
     PosSeries.clear();
     NegSeries.clear();
     HorizSeries.clear();

@@ -120,6 +120,8 @@ private:
     void SetPoints(const QStringList &labels);
     void WantLine(const QString &title, QList<QPointF> points);
     void DropBarSeries();
+    // Forgets the lists of sets; who owns the sets has dealt with them.
+    void ForgetSets();
     void DropLine();
     void PlaceAxes(bool horizontal);
     void Finish();
