@@ -22,6 +22,7 @@
 #include "platform/db/Database.h"
 #include "platform/system/Exception.h"
 #include "views/ChartContents.h"
+#include "views/ContentCharts.h"
 #include "views/NenSyukeiData.h"
 #include "views/YosanJissekiData.h"
 
@@ -29,16 +30,18 @@ using namespace Qt::StringLiterals;
 
 // Each content is measured as the page draws it once its page is shown: the
 // calculator's computation for the year (the balances carried into the year
-// already kept from the first drawing) and the series built on a chart. The
-// page keeps the series of the content on the chart and changes only what
-// differs, so a drawing is timed right after the chart showed other figures:
-// the same content for the year before (the month before for the budget
-// contents), as when the year or month is switched, and another content, as
-// when the content is switched. Next to it the bare SQL a hand-written chart
-// would send for the same figures: for the annual contents one grouped
-// statement over the date index, months by debit and credit category; for
-// the budget contents the month's budgets and the month's actuals of the side
-// by category.
+// already kept from the first drawing) and the series on the content's own
+// chart in the page's view. Every content keeps its chart, series and sets
+// and changes only what differs, so a drawing is timed right after its chart
+// showed other figures: the same content for the year before (the month
+// before for the budget contents), as when the year or month is switched;
+// and with another content shown in between, as when the content is switched
+// (its chart still holding the year before: the worst such switch). The
+// content's first drawing on the page builds its series on an empty chart.
+// Next to it the bare SQL a hand-written chart would send for the same
+// figures: for the annual contents one grouped statement over the date index,
+// months by debit and credit category; for the budget contents the month's
+// budgets and the month's actuals of the side by category.
 
 namespace {
 
@@ -146,16 +149,15 @@ int MeasureCharts(const QString &book, int runs)
     CurYear = uint16_t(year);
     CurMonth = uint16_t(month);
 
-    // The chart in a view of the page's size, as on the page: what it lays
-    // out when figures change is part of the drawing.
-    auto *chart = new QChart;
-    QChartView view(chart);
+    // The charts in a view of the page's size, as on the page: what a chart
+    // lays out when figures change is part of the drawing.
+    QChartView view(new QChart);
     view.resize(1200, 760);
     view.show();
     QCoreApplication::processEvents();
-    if (chart->size().width() < 100)
+    if (view.chart()->size().width() < 100)
         throw std::runtime_error("the chart has no size");
-    TChartContents series(chart);
+    TContentCharts charts(&view, ccIri, {});
     TNenSyukeiData nen;
     TYosanJissekiData yosan;
     TChartOptions options;
@@ -173,6 +175,7 @@ int MeasureCharts(const QString &book, int runs)
     nen.Calculate(db, year); // the page's first drawing reads what lies before the year
 
     const auto draw = [&](int content, const TNenSyukeiData &annual, const TYosanJissekiData *budget) {
+        TChartContents &series = charts.Show(content);
         switch (content) {
         case ccIri: series.DrawCategoryContent(1, annual, options); break;
         case ccDeru: series.DrawCategoryContent(2, annual, options); break;
@@ -207,12 +210,20 @@ int MeasureCharts(const QString &book, int runs)
             }
         };
         const double switched = measureAfter(runs, repeat, [&] { drawBefore(content); }, page);
-        const double fresh = measureAfter(runs, repeat, [&] { drawBefore(other(content)); }, page);
+        const double switchedContent = measureAfter(runs, repeat, [&] {
+            drawBefore(content);
+            drawBefore(other(content));
+        }, page);
+        const double first = measureAfter(runs, repeat, [&] {
+            drawBefore(other(content));
+            charts.Show(content).FreeSeries();
+        }, page);
         // The series alone, on figures already computed.
         const double build = measureAfter(runs, repeat, [&] { drawBefore(content); },
                                           [&] { draw(content, nen, &yosan); });
         const double bare = budget ? measure(runs, 10, [&] { bareBudgetMonth(db, side, QDate(year, month, 1)); })
                                    : bareAnnual;
+        const TChartContents &series = charts.Show(content);
         const int sets = int(series.PosSeries.size() + series.HorizSeries.size());
         if (content != ccSyusi && sets == 0)
             throw std::runtime_error("a content drew no series");
@@ -220,14 +231,17 @@ int MeasureCharts(const QString &book, int runs)
         printRow(u"(e) グラフ %1 (%2 sets), after %3"_s.arg(QString::fromUtf8(names[content])).arg(sets).arg(after),
                  ms(switched));
         printRow(u"      of which the series"_s, ms(build));
-        printRow(u"(e') the same, after another content"_s, ms(fresh));
+        printRow(u"(e') the same, after another content"_s, ms(switchedContent));
+        printRow(u"(e'') the content's first drawing"_s, ms(first));
         printRow(u"(f)   the same figures (bare SQL)"_s, ms(bare));
         printRow(u"      (e) / (f), large book"_s, QString(), QString::number(switched / bare, 'f', 2), u"<= 2"_s,
                  switched <= 2 * bare ? u"met"_s : u"NOT MET"_s);
-        printRow(u"      (e') / (f), large book"_s, QString(), QString::number(fresh / bare, 'f', 2), u"<= 2"_s,
-                 fresh <= 2 * bare ? u"met"_s : u"NOT MET"_s);
+        printRow(u"      (e') / (f), large book"_s, QString(), QString::number(switchedContent / bare, 'f', 2),
+                 u"<= 2"_s, switchedContent <= 2 * bare ? u"met"_s : u"NOT MET"_s);
+        printRow(u"      (e'') / (f), large book"_s, QString(), QString::number(first / bare, 'f', 2), u"<= 2"_s,
+                 first <= 2 * bare ? u"met"_s : u"NOT MET"_s);
     }
-    series.FreeSeries();
+    charts.FreeAll();
     db.rollback();
     db.close();
     ClearHimokuCaches();

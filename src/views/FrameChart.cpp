@@ -76,10 +76,7 @@ TFrameChart::TFrameChart(QWidget *parent) : QFrame(parent)
     connect(IdleHook::instance(), &IdleHook::idle, this, &TFrameChart::IdleWork);
 }
 
-TFrameChart::~TFrameChart()
-{
-    FreeSeries();
-}
+TFrameChart::~TFrameChart() = default;
 
 void TFrameChart::buildUi()
 {
@@ -218,17 +215,18 @@ void TFrameChart::buildUi()
     PnlBarJyouken->hide();
     main->addWidget(PnlBarJyouken);
 
-    auto *chart = new QChart;
-    chart->setBackgroundBrush(ChartColor);
-    chart->setPlotAreaBackgroundBrush(Qt::white);
-    chart->setPlotAreaBackgroundVisible(true);
-    chart->setTitleBrush(QColor(0, 0, 0x80));
-    chart->legend()->setAlignment(Qt::AlignRight);
-    chart->legend()->setReverseMarkers(true);
-    chart->setAnimationOptions(QChart::GridAxisAnimations);
-    NenkanChart = new TChartView(chart, this);
+    NenkanChart = new TChartView(new QChart, this);
     NenkanChart->setObjectName(u"NenkanChart"_s);
-    Series.SetChart(chart);
+    m_charts = std::make_unique<TContentCharts>(NenkanChart, Content(), [](QChart *chart) {
+        chart->setBackgroundBrush(ChartColor);
+        chart->setPlotAreaBackgroundBrush(Qt::white);
+        chart->setPlotAreaBackgroundVisible(true);
+        chart->setTitleBrush(QColor(0, 0, 0x80));
+        chart->legend()->setAlignment(Qt::AlignRight);
+        chart->legend()->setReverseMarkers(true);
+        chart->setAnimationOptions(QChart::GridAxisAnimations);
+    });
+    Series = &m_charts->Current();
     main->addWidget(NenkanChart, 1);
 
     connect(NayouButtons, &QButtonGroup::idClicked, this, [this] {
@@ -252,12 +250,12 @@ void TFrameChart::buildUi()
     connect(SpBtnReserve, &QAbstractButton::clicked, this, &TFrameChart::ReserveClick);
     connect(SpBtnTokubetu, &QAbstractButton::clicked, this, &TFrameChart::TokubetuClick);
     connect(NenkanChart->MySpBtnYFix, &TMySpeedButton::downChanged, this, [this](bool down) {
-        if (!down && Series.ValueAxis && !Hiritu() && Content() < ccIriYosan)
-            TChartView::FitValueAxis(Series.ValueAxis, Series.ValueLow(), Series.ValueHigh());
+        if (!down && Series->ValueAxis && !Hiritu() && Content() < ccIriYosan)
+            TChartView::FitValueAxis(Series->ValueAxis, Series->ValueLow(), Series->ValueHigh());
     });
     connect(NenkanChart->MySpBtnXFix, &TMySpeedButton::downChanged, this, [this](bool down) {
-        if (!down && Series.ValueAxis && !Hiritu() && Content() >= ccIriYosan)
-            TChartView::FitValueAxis(Series.ValueAxis, Series.ValueLow(), Series.ValueHigh());
+        if (!down && Series->ValueAxis && !Hiritu() && Content() >= ccIriYosan)
+            TChartView::FitValueAxis(Series->ValueAxis, Series->ValueLow(), Series->ValueHigh());
     });
 }
 
@@ -335,7 +333,7 @@ void TFrameChart::SetHiritu(bool hiritu)
 
 void TFrameChart::FreeSeries()
 {
-    Series.FreeSeries();
+    Series->FreeSeries();
 }
 
 void TFrameChart::enableControls()
@@ -378,19 +376,20 @@ void TFrameChart::Redraw()
     EditMonth->setText(QString::number(CurMonth));
     m_filling = false;
 
-    if (Series.ValueAxis) {
-        m_axisMin = Series.ValueAxis->min();
-        m_axisMax = Series.ValueAxis->max();
-        m_axisTicks = Series.ValueAxis->tickCount();
+    if (Series->ValueAxis) {
+        m_axisMin = Series->ValueAxis->min();
+        m_axisMax = Series->ValueAxis->max();
+        m_axisTicks = Series->ValueAxis->tickCount();
         m_axisKnown = true;
     }
     NenkanChart->HideValueLabel();
+    const int content = Content();
+    Series = &m_charts->Show(content);
     NenkanChart->chart()->zoomReset();
     // No Free here: a drawing of the content on the chart keeps its series
     // and changes only the figures that differ.
     enableControls();
 
-    const int content = Content();
     TChartOptions o;
     o.Hiritu = Hiritu();
     o.IncludeReserved = IncludeReservedFlag;
@@ -407,25 +406,25 @@ void TFrameChart::Redraw()
             o.ChartHimoku = NenSyukeiData.JyoukenOn ? ChartHimoku : 0;
             NenSyukeiData.IncludeReserved = IncludeReservedFlag;
             NenSyukeiData.Calculate(CurYear);
-            Series.DrawCategoryContent(content == ccIri ? 1 : 2, NenSyukeiData, o);
+            Series->DrawCategoryContent(content == ccIri ? 1 : 2, NenSyukeiData, o);
             break;
         case ccSyusi:
             fillHimokuFilter(0);
             NenSyukeiData.IncludeReserved = IncludeReservedFlag;
             NenSyukeiData.Calculate(CurYear);
-            Series.DrawBalanceContent(NenSyukeiData, o);
+            Series->DrawBalanceContent(NenSyukeiData, o);
             break;
         case ccKouza:
             NenSyukeiData.IncludeReserved = IncludeReservedFlag;
             NenSyukeiData.Calculate(CurYear);
-            Series.DrawAccountContent(NenSyukeiData, o);
+            Series->DrawAccountContent(NenSyukeiData, o);
             break;
         default:
             // The chart's own calculator, so the budget page's figures of both
             // months stay as that page left them.
             ChartYosan.IncludeReserved = IncludeReservedFlag;
             ChartYosan.ChangeImaSide(CurYear, CurMonth, content == ccIriYosan ? 0 : 1);
-            Series.DrawBudgetContent(content == ccIriYosan ? 0 : 1, ChartYosan, o);
+            Series->DrawBudgetContent(content == ccIriYosan ? 0 : 1, ChartYosan, o);
             break;
         }
     } catch (const EDatabaseError &e) {
@@ -434,41 +433,46 @@ void TFrameChart::Redraw()
         throw Exception(DrawFailedText + u"\n\n"_s + e.message());
     }
 
-    if (!o.Hiritu && Series.ValueAxis) {
+    if (!o.Hiritu && Series->ValueAxis) {
         const bool budget = content >= ccIriYosan;
         TMySpeedButton *freeze = budget ? NenkanChart->MySpBtnXFix : NenkanChart->MySpBtnYFix;
         if (freeze->down() && m_axisKnown) {
-            Series.ValueAxis->setRange(m_axisMin, m_axisMax);
-            Series.ValueAxis->setTickCount(m_axisTicks);
+            Series->ValueAxis->setRange(m_axisMin, m_axisMax);
+            Series->ValueAxis->setTickCount(m_axisTicks);
         } else {
-            TChartView::FitValueAxis(Series.ValueAxis, Series.ValueLow(), Series.ValueHigh());
+            TChartView::FitValueAxis(Series->ValueAxis, Series->ValueLow(), Series->ValueHigh());
         }
     }
     // The common display font on the title, both axes and the legend.
     QChart *chart = NenkanChart->chart();
     QFont title = m_font;
     title.setBold(true);
-    chart->setTitleFont(title);
-    chart->legend()->setFont(m_font);
-    if (Series.CategoryAxis)
-        Series.CategoryAxis->setLabelsFont(m_font);
-    if (Series.ValueAxis)
-        Series.ValueAxis->setLabelsFont(m_font);
+    // Set only where it differs: a font set again lays the chart out again.
+    if (chart->titleFont() != title)
+        chart->setTitleFont(title);
+    if (chart->legend()->font() != m_font)
+        chart->legend()->setFont(m_font);
+    for (QAbstractAxis *axis : {static_cast<QAbstractAxis *>(Series->CategoryAxis),
+                                static_cast<QAbstractAxis *>(Series->ValueAxis)})
+        if (axis && axis->labelsFont() != m_font)
+            axis->setLabelsFont(m_font);
     connectClicks();
 }
 
 void TFrameChart::connectClicks()
 {
-    // A series kept from the last drawing is connected already.
-    if (Series.BarSeries && Series.BarSeries != m_clickBars) {
-        m_clickBars = Series.BarSeries;
-        connect(Series.BarSeries, &QAbstractBarSeries::clicked, this, [this](int index, QBarSet *set) {
+    // A series kept from the content's last drawing is connected already.
+    QPointer<QAbstractBarSeries> &clickBars = m_clickBars[m_charts->Shown()];
+    QPointer<QLineSeries> &clickLine = m_clickLine[m_charts->Shown()];
+    if (Series->BarSeries && Series->BarSeries != clickBars) {
+        clickBars = Series->BarSeries;
+        connect(Series->BarSeries, &QAbstractBarSeries::clicked, this, [this](int index, QBarSet *set) {
             NenkanChartClickSeries(set, index, NenkanChart->mapFromGlobal(QCursor::pos()));
         });
     }
-    if (Series.LineSeries && Series.LineSeries != m_clickLine) {
-        m_clickLine = Series.LineSeries;
-        connect(Series.LineSeries, &QLineSeries::clicked, this, [this](const QPointF &point) {
+    if (Series->LineSeries && Series->LineSeries != clickLine) {
+        clickLine = Series->LineSeries;
+        connect(Series->LineSeries, &QLineSeries::clicked, this, [this](const QPointF &point) {
             NenkanChartClickLine(qRound(point.x()), NenkanChart->mapFromGlobal(QCursor::pos()));
         });
     }
@@ -476,12 +480,12 @@ void TFrameChart::connectClicks()
 
 void TFrameChart::NenkanChartClickSeries(QBarSet *set, int index, const QPoint &at)
 {
-    NenkanChart->ShowValueLabel(Series.BarLabelText(set, index), at);
+    NenkanChart->ShowValueLabel(Series->BarLabelText(set, index), at);
 }
 
 void TFrameChart::NenkanChartClickLine(int index, const QPoint &at)
 {
-    NenkanChart->ShowValueLabel(Series.LineLabelText(index), at);
+    NenkanChart->ShowValueLabel(Series->LineLabelText(index), at);
 }
 
 // ---- year and month ----------------------------------------------------------------

@@ -5,9 +5,13 @@
 #include <QPoint>
 #include <QPointer>
 
+#include <array>
+#include <memory>
+
 #include "main/FrameInterface.h"
 #include "views/ChartContents.h"
 #include "views/ChartView.h"
+#include "views/ContentCharts.h"
 #include "views/NenSyukeiSwitches.h"
 #include "views/YosanJissekiData.h"
 
@@ -57,7 +61,8 @@ public:
     // ---- page state ---------------------------------------------------------
     bool FiltersPending = false;
     int ChartHimoku = 0; // contents 0 and 1: 0 all categories, -1 none, else one
-    TChartContents Series;
+    // What draws the content shown, on that content's own chart.
+    TChartContents *Series = nullptr;
     TYosanJissekiData ChartYosan;
 
     // ---- IFrameInterface ----------------------------------------------------
@@ -118,8 +123,9 @@ private:
     double m_axisMax = 0;
     int m_axisTicks = TChartView::DefaultTicks;
     bool m_axisKnown = false;
-    // The series whose clicks reach the value label (gone with the series).
-    QPointer<QAbstractBarSeries> m_clickBars;
-    QPointer<QLineSeries> m_clickLine;
+    std::unique_ptr<TContentCharts> m_charts;
+    // Each content's series whose clicks reach the value label (gone with the series).
+    std::array<QPointer<QAbstractBarSeries>, ccDeruYosan + 1> m_clickBars;
+    std::array<QPointer<QLineSeries>, ccDeruYosan + 1> m_clickLine;
     QFont m_font;
 };

@@ -50,7 +50,7 @@ private slots:
         QVERIFY(page);
         QTRY_VERIFY(page->isVisible());
         QCOMPARE(page->Content(), int(ccDeru));
-        QBarSet *food = page->Series.PosSeries.value(0);
+        QBarSet *food = page->Series->PosSeries.value(0);
         QVERIFY(food);
         QCOMPARE(food->label(), u"食費"_s);
         int index = -1;
@@ -62,7 +62,7 @@ private slots:
         // The middle of the bar, as the user sees it.
         TChartView *view = page->NenkanChart;
         QTRY_VERIFY(view->chart()->plotArea().height() > 50);
-        const QPointF inChart = view->chart()->mapToPosition(QPointF(index, 617), page->Series.BarSeries);
+        const QPointF inChart = view->chart()->mapToPosition(QPointF(index, 617), page->Series->BarSeries);
         const QPoint at = view->mapFromScene(view->chart()->mapToScene(inChart));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTRY_VERIFY(view->LB_Bunrui->isVisible());

@@ -150,7 +150,7 @@ class TestFrameChart : public QObject, public BookFixture::BookPlace
     {
         QStringList out;
         QChart *chart = p->NenkanChart->chart();
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         out << u"title "_s + chart->title();
         if (s.CategoryAxis)
             out << u"points "_s + s.CategoryAxis->categories().join(u'|');
@@ -244,7 +244,7 @@ private slots:
     void expenseByCategory()
     {
         TFrameChart *p = openPage(ccDeru);
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         QCOMPARE(s.Title, u"2026年度 支出実績　期間発生額　暦日集計 　単位（円）"_s);
         QCOMPARE(s.Points.size(), 12);
         QCOMPARE(s.Points.first(), u"1月"_s);
@@ -276,10 +276,10 @@ private slots:
         // Yearly mode: ten years, labelled with the years.
         p->FrBtnNenji->SetDown(true);
         p->GetujiClick();
-        QCOMPARE(p->Series.Points.size(), 10);
-        QCOMPARE(p->Series.Points.last(), u"2026年"_s);
-        QCOMPARE(p->Series.PosSeries[0]->at(9), 18000.0); // 10,000 + 9,000 - 1,000
-        QCOMPARE(p->Series.Title, u"支出実績　期間発生額　暦日集計 　単位（円）"_s);
+        QCOMPARE(p->Series->Points.size(), 10);
+        QCOMPARE(p->Series->Points.last(), u"2026年"_s);
+        QCOMPARE(p->Series->PosSeries[0]->at(9), 18000.0); // 10,000 + 9,000 - 1,000
+        QCOMPARE(p->Series->Title, u"支出実績　期間発生額　暦日集計 　単位（円）"_s);
     }
 
     // With the filter bar on, one category only; a stored category that the
@@ -293,24 +293,24 @@ private slots:
         p->CmbBoxHimoku->setCurrentIndex(p->CmbBoxHimoku->findData(Goods));
         QVERIFY(p->FiltersPending);
         p->ApplyFilters();
-        QCOMPARE(p->Series.PosSeries.size(), 1);
-        QCOMPARE(p->Series.PosSeries[0]->label(), u"日用品"_s);
-        QCOMPARE(p->Series.PosSeries[0]->color(), QColor(0, 255, 0)); // its own row's colour
+        QCOMPARE(p->Series->PosSeries.size(), 1);
+        QCOMPARE(p->Series->PosSeries[0]->label(), u"日用品"_s);
+        QCOMPARE(p->Series->PosSeries[0]->color(), QColor(0, 255, 0)); // its own row's colour
         p->SetContent(ccIri);
         QCOMPARE(p->ChartHimoku, -1);
-        QVERIFY(p->Series.PosSeries.isEmpty());
+        QVERIFY(p->Series->PosSeries.isEmpty());
         // With the filter bar off, the category left in its box narrows nothing.
         p->SetContent(ccDeru);
         p->FrBtnJyouken->SetDown(false);
         p->JyoukenClick();
-        QCOMPARE(p->Series.PosSeries.size(), 16);
+        QCOMPARE(p->Series->PosSeries.size(), 16);
     }
 
     // 収入と支出 side by side with the balance line; 比率 drops the line.
     void incomeAgainstExpense()
     {
         TFrameChart *p = openPage(ccSyusi);
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         QCOMPARE(s.Title, u"2026年度  月別 収支バランス　 単位（円）"_s);
         QCOMPARE(s.PosSeries.size(), 2);
         QCOMPARE(s.PosSeries[0]->label(), u"収入実績"_s);
@@ -325,8 +325,8 @@ private slots:
         QCOMPARE(s.LineSeries->at(2).y(), 301200.0);
         QCOMPARE(s.LineSeries->color(), QColor(255, 128, 192));
         p->SetHiritu(true);
-        QVERIFY(!p->Series.LineSeries);
-        QCOMPARE(p->Series.Title, u"2026年度  月別 収支バランス　 単位（％）"_s);
+        QVERIFY(!p->Series->LineSeries);
+        QCOMPARE(p->Series->Title, u"2026年度  月別 収支バランス　 単位（％）"_s);
     }
 
     // 口座推移: a liability is drawn below zero and keeps its own amount for
@@ -334,7 +334,7 @@ private slots:
     void accounts()
     {
         TFrameChart *p = openPage(ccKouza);
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         QVERIFY(s.Title.startsWith(u"2026年度 口座推移　期間発生額"_s));
         QVERIFY(!p->RadioGroup_Hyouji->isEnabled());
         const TNenSyukeiArray &rows = NenSyukeiData.Rows(3);
@@ -366,7 +366,7 @@ private slots:
         QVERIFY(p->EditMonth->isEnabled());
         QVERIFY(!p->FrBtnHassei->isEnabled());
         QVERIFY(!p->CmbBoxHimoku->isEnabled());
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         QCOMPARE(s.Title, u"2026年度 1月 予算と使用実績　単位（円）"_s);
         QCOMPARE(s.HorizSeries.size(), 2);
         QCOMPARE(s.HorizSeries[0]->label(), u"予算"_s);
@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(s.HorizSeries[0]->at(n - 2), 2000.0);
 
         p->SetHiritu(true);
-        const TChartContents &r = p->Series;
+        const TChartContents &r = *p->Series;
         QCOMPARE(r.Title, u"2026年度 1月 予算に対する使用率　単位（％）"_s);
         QCOMPARE(r.HorizSeries.size(), 1);
         QBarSet *set = r.HorizSeries[0];
@@ -398,7 +398,7 @@ private slots:
         p->StepMonth(false);
         QCOMPARE(int(CurYear), 2025);
         QCOMPARE(int(CurMonth), 12);
-        QCOMPARE(p->Series.Title, u"2025年度 12月 予算に対する使用率　単位（％）"_s);
+        QCOMPARE(p->Series->Title, u"2025年度 12月 予算に対する使用率　単位（％）"_s);
         // No such month, a year out of range: nothing changes, and the boxes
         // show the chart's year and month again.
         p->EditMonth->setText(u"13"_s);
@@ -418,7 +418,7 @@ private slots:
     {
         TFrameChart *p = openPage(ccDeru);
         TChartView *view = p->NenkanChart;
-        const TChartContents &s = p->Series;
+        const TChartContents &s = *p->Series;
         QVERIFY(view->HintShown());
         p->NenkanChartClickSeries(s.NegSeries[1], 1, QPoint(120, 200));
         QCOMPARE(view->LB_Bunrui->text(), u"日用品: -500円"_s);
@@ -436,7 +436,7 @@ private slots:
         QCOMPARE(s.BarLabelText(s.PosSeries[0], 3), QString()); // April: 0
 
         p->SetHiritu(true);
-        const TChartContents &r = p->Series;
+        const TChartContents &r = *p->Series;
         QCOMPARE(r.BarLabelText(r.PosSeries[0], 0), u"食費: 83.3％"_s);
         QCOMPARE(r.BarLabelText(r.PosSeries[1], 0), u"日用品: 16.7％"_s);
         QCOMPARE(r.BarLabelText(r.PosSeries[0], 1), u"食費: 100.0％"_s);
@@ -447,8 +447,48 @@ private slots:
 
         p->SetContent(ccSyusi);
         p->SetHiritu(false);
-        QCOMPARE(p->Series.LineLabelText(0), u"収支差額: -12,000円"_s);
-        QCOMPARE(p->Series.LineLabelText(3), QString());
+        QCOMPARE(p->Series->LineLabelText(0), u"収支差額: -12,000円"_s);
+        QCOMPARE(p->Series->LineLabelText(3), QString());
+    }
+
+    // Each content keeps its own chart: switched back, the content finds its
+    // chart and sets again, the view's scene holds the shown chart only, and
+    // a click on either chart reaches the value label.
+    void contentSwitchKeepsItsChart()
+    {
+        TFrameChart *p = openPage(ccDeru);
+        TChartView *view = p->NenkanChart;
+        QChart *expense = view->chart();
+        const QList<QBarSet *> expenseSets = p->Series->PosSeries;
+        QVERIFY(!expenseSets.isEmpty());
+
+        p->SetContent(ccKouza);
+        QChart *accounts = view->chart();
+        QVERIFY(accounts != expense);
+        QVERIFY(!view->scene()->items().contains(expense));
+        QCOMPARE(p->Series->Chart(), accounts);
+        QCOMPARE(p->Series->Content, int(ccKouza));
+        QVERIFY(p->Series->LineSeries);
+        // Another year on the accounts, then back to the expense of 2026.
+        p->ChangeMonth(2025, 1);
+        p->ChangeMonth(2026, 1);
+
+        p->SetContent(ccDeru);
+        QCOMPARE(view->chart(), expense);
+        QVERIFY(!view->scene()->items().contains(accounts));
+        QCOMPARE(p->Series->PosSeries, expenseSets);
+        QCOMPARE(p->Series->Title, u"2026年度 支出実績　期間発生額　暦日集計 　単位（円）"_s);
+        QCOMPARE(values(p->Series->PosSeries[0]), months({{1, 10000}, {2, 9000}}));
+
+        // A click on the expense chart, then on the accounts chart's line.
+        emit p->Series->BarSeries->clicked(0, p->Series->PosSeries[0]);
+        QVERIFY(!view->LB_Bunrui->isHidden());
+        QCOMPARE(view->LB_Bunrui->text(), u"食費: 10,000円"_s);
+        view->HideValueLabel();
+        p->SetContent(ccKouza);
+        QVERIFY(p->Series->LineSeries);
+        emit p->Series->LineSeries->clicked(QPointF(0, -12000));
+        QCOMPARE(view->LB_Bunrui->text(), u"資産・負債総合: -12,000円"_s);
     }
 
     // Freezing the value axis keeps its range over a redraw with other
@@ -461,35 +501,35 @@ private slots:
         TMySpeedButton *xFix = p->NenkanChart->MySpBtnXFix;
         QVERIFY(!yFix->isHidden());
         QVERIFY(xFix->isHidden());
-        const double max2026 = p->Series.ValueAxis->max();
+        const double max2026 = p->Series->ValueAxis->max();
         // 12,000 stacked in January and 1,200 of refunds below zero in March,
         // with a tenth to spare, on round ticks.
         QCOMPARE(max2026, 15000.0);
-        QCOMPARE(p->Series.ValueAxis->min(), -5000.0);
+        QCOMPARE(p->Series->ValueAxis->min(), -5000.0);
         yFix->SetDown(true);
         p->ChangeMonth(2025, 1); // an empty year
-        QCOMPARE(p->Series.ValueAxis->max(), max2026);
+        QCOMPARE(p->Series->ValueAxis->max(), max2026);
         yFix->SetDown(false);
-        QCOMPARE(p->Series.ValueAxis->max(), 1000.0);
+        QCOMPARE(p->Series->ValueAxis->max(), 1000.0);
         p->ChangeMonth(2026, 1);
-        QCOMPARE(p->Series.ValueAxis->max(), max2026);
+        QCOMPARE(p->Series->ValueAxis->max(), max2026);
 
         yFix->SetDown(true);
         p->SetHiritu(true);
         QVERIFY(yFix->isHidden());
         QVERIFY(!yFix->down());
-        QCOMPARE(p->Series.ValueAxis->max(), 100.0);
+        QCOMPARE(p->Series->ValueAxis->max(), 100.0);
 
         // Budget contents freeze the bottom axis instead.
         p->SetHiritu(false);
         p->SetContent(ccDeruYosan);
         QVERIFY(yFix->isHidden());
         QVERIFY(!xFix->isHidden());
-        const double budgetMax = p->Series.ValueAxis->max();
+        const double budgetMax = p->Series->ValueAxis->max();
         QCOMPARE(budgetMax, 15000.0); // 10,000 actual for 食費, on round ticks
         xFix->SetDown(true);
         p->StepMonth(true); // February: no budget, other actuals
-        QCOMPARE(p->Series.ValueAxis->max(), budgetMax);
+        QCOMPARE(p->Series->ValueAxis->max(), budgetMax);
     }
 
     // The page keeps the series of the content it shows and puts in only the
@@ -551,7 +591,7 @@ private slots:
         fresh->NayouButtons->button(steps.last()[0])->setChecked(true);
         fresh->HyoujiButtons->button(steps.last()[1])->setChecked(true);
         fresh->InitPage();
-        fresh->Series.FreeSeries();
+        fresh->Series->FreeSeries();
         fresh->Redraw();
         fresh->show();
         QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));

@@ -1,0 +1,61 @@
+#include "views/ContentCharts.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <QChart>
+#include <QChartView>
+
+TContentCharts::TContentCharts(QChartView *view, int firstContent, std::function<void(QChart *)> style)
+    : m_view(view), m_style(std::move(style))
+{
+    if (!view || !view->chart())
+        return;
+    m_shown = std::clamp(firstContent, 0, Count - 1);
+    m_charts[m_shown] = view->chart();
+    if (m_style)
+        m_style(view->chart());
+    m_contents[m_shown] = std::make_unique<TChartContents>(view->chart());
+}
+
+TContentCharts::~TContentCharts()
+{
+    // The chart in the view goes with the view's scene; the others are ours.
+    // Series on a chart go with it, sets kept off a chart with what drew it.
+    QChart *inView = m_view ? m_view->chart() : nullptr;
+    for (int i = 0; i < Count; ++i) {
+        m_contents[i].reset();
+        if (m_charts[i] && m_charts[i] != inView)
+            delete m_charts[i].data();
+    }
+}
+
+TChartContents &TContentCharts::Show(int content)
+{
+    content = std::clamp(content, 0, Count - 1);
+    if (!m_charts[content]) {
+        auto *chart = new QChart;
+        if (m_style)
+            m_style(chart);
+        m_charts[content] = chart;
+        m_contents[content] = std::make_unique<TChartContents>(chart);
+    }
+    // In the view before any figures change: a chart lays out what changed
+    // once it is shown, at the view's size.
+    if (m_view && m_view->chart() != m_charts[content])
+        m_view->setChart(m_charts[content]);
+    m_shown = content;
+    return *m_contents[content];
+}
+
+TChartContents &TContentCharts::Current()
+{
+    return m_shown < 0 ? Show(ccDeru) : *m_contents[m_shown];
+}
+
+void TContentCharts::FreeAll()
+{
+    for (auto &contents : m_contents)
+        if (contents)
+            contents->FreeSeries();
+}

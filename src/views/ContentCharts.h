@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QPointer>
+
+#include "views/ChartContents.h"
+
+class QChart;
+class QChartView;
+
+// One chart for each of the chart page's contents, made when the content is
+// first shown, and the view shows the chart of the content chosen. A content
+// switched back to finds its series, sets, legend entries and axes as it left
+// them and changes only its figures; building them again for every switch
+// costs several times what the figures do on a book of many categories.
+class TContentCharts
+{
+public:
+    // The view's chart becomes the chart of `firstContent`. `style` gives
+    // every chart, that one too, the page's look before its first drawing.
+    TContentCharts(QChartView *view, int firstContent, std::function<void(QChart *)> style);
+    ~TContentCharts();
+    TContentCharts(const TContentCharts &) = delete;
+    TContentCharts &operator=(const TContentCharts &) = delete;
+
+    // Puts the content's chart into the view (made on the first call) and
+    // answers what draws on it.
+    TChartContents &Show(int content);
+    // What draws on the chart in the view.
+    TChartContents &Current();
+    int Shown() const { return m_shown; }
+    // Every content's series and axes freed; the charts stay.
+    void FreeAll();
+
+private:
+    static constexpr int Count = ccDeruYosan + 1;
+
+    QPointer<QChartView> m_view;
+    std::function<void(QChart *)> m_style;
+    // Guarded: the chart in the view goes when the view goes.
+    std::array<QPointer<QChart>, Count> m_charts{};
+    std::array<std::unique_ptr<TChartContents>, Count> m_contents;
+    int m_shown = -1;
+};
