@@ -640,9 +640,13 @@ void TChartContents::Finish()
             m_low = std::min(m_low, p.y());
         }
     }
-    if (ValueAxis->tickCount() != TChartView::DefaultTicks)
-        ValueAxis->setTickCount(TChartView::DefaultTicks);
-    ValueAxis->setRange(m_low, m_high > m_low ? m_high : m_low + 1);
+    // The axis in one step: every change of its range lays out all bars.
+    if (m_kind == BarKind::Percent || Options.Hiritu)
+        TChartView::SetValueAxis(ValueAxis, m_low, m_high > m_low ? m_high : m_low + 1, TChartView::DefaultTicks);
+    else if (Options.AxisKept)
+        TChartView::SetValueAxis(ValueAxis, Options.AxisMin, Options.AxisMax, Options.AxisTicks);
+    else
+        TChartView::FitValueAxis(ValueAxis, m_low, m_high);
 }
 
 // ---- the value label ---------------------------------------------------------------

@@ -39,6 +39,12 @@ struct TChartOptions
     int ChartHimoku = 0;          // contents 0 and 1: 0 every category, -1 none, else one code
     QString YearText;             // the year box's text
     QString MonthText;            // the month box's text
+    // The value axis of amounts: fitted to the figures, or, frozen, kept at
+    // this range and tick count. Shares always have their own range.
+    bool AxisKept = false;
+    double AxisMin = 0;
+    double AxisMax = 0;
+    int AxisTicks = 5; // a new axis's
 };
 
 // Turns the figures of the annual totals calculator and of the budget

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QGraphicsScene>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRubberBand>
@@ -21,6 +22,10 @@ const QString &TChartView::HintText()
 TChartView::TChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
 {
     setRenderHint(QPainter::Antialiasing);
+    // New figures move most bars of a chart, and an indexed scene files every
+    // moved item anew; finding the bar under the mouse among a few thousand
+    // needs no index.
+    scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     // Clicks reach the bars through the rubber band, so a bar can be clicked
     // for its value on a chart that zooms by dragging.
     QChartView::RubberBands bands(QChartView::RectangleRubberBand);
@@ -96,10 +101,23 @@ void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const T
     const double bottom = std::floor(low * 1.1 / step) * step;
     if (top <= bottom)
         top = bottom + step;
-    axis->setRange(bottom, top);
-    // Ticks on round figures; the rounding starts from the axis's tick count.
-    axis->setTickCount(DefaultTicks);
-    axis->applyNiceNumbers();
+    // Ticks on round figures, rounded from a new axis's tick count, worked
+    // out on an axis of no chart so the chart's own axis changes once.
+    QValueAxis rounding;
+    rounding.setRange(bottom, top);
+    rounding.setTickCount(DefaultTicks);
+    rounding.applyNiceNumbers();
+    SetValueAxis(axis, rounding.min(), rounding.max(), rounding.tickCount());
+}
+
+void TChartView::SetValueAxis(QValueAxis *axis, double min, double max, int ticks)
+{
+    if (!axis)
+        return;
+    if (axis->tickCount() != ticks)
+        axis->setTickCount(ticks);
+    if (axis->min() != min || axis->max() != max)
+        axis->setRange(min, max);
 }
 
 void TChartView::DragZoom(const QPoint &from, const QPoint &to)

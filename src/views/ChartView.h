@@ -43,9 +43,12 @@ public:
     void HideValueLabel();
 
     // The automatic range of a value axis: from low to high with a tenth to
-    // spare, in whole thousands (smaller steps for figures under a thousand); an axis whose freeze button is down keeps its
-    // range.
+    // spare, in whole thousands (smaller steps for figures under a thousand),
+    // on round ticks; an axis whose freeze button is down keeps its range.
     static void FitValueAxis(QValueAxis *axis, double low, double high, const TMySpeedButton *freeze = nullptr);
+    // Puts a range and tick count on an axis, each only where it differs: a
+    // new range lays out every bar of the chart again.
+    static void SetValueAxis(QValueAxis *axis, double min, double max, int ticks);
     // The tick count of a new value axis. An axis kept between drawings is
     // put back to it before its ticks are rounded, so it shows what a new
     // one would whatever it showed before.

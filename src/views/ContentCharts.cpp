@@ -5,16 +5,30 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QLegend>
 
-TContentCharts::TContentCharts(QChartView *view, int firstContent, std::function<void(QChart *)> style)
-    : m_view(view), m_style(std::move(style))
+namespace {
+
+void lookOfThePage(QChart *chart)
+{
+    chart->setBackgroundBrush(QColor(0xFB, 0xF9, 0xF0));
+    chart->setPlotAreaBackgroundBrush(Qt::white);
+    chart->setPlotAreaBackgroundVisible(true);
+    chart->setTitleBrush(QColor(0, 0, 0x80));
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setReverseMarkers(true);
+    chart->setAnimationOptions(QChart::GridAxisAnimations);
+}
+
+} // namespace
+
+TContentCharts::TContentCharts(QChartView *view, int firstContent) : m_view(view)
 {
     if (!view || !view->chart())
         return;
     m_shown = std::clamp(firstContent, 0, Count - 1);
     m_charts[m_shown] = view->chart();
-    if (m_style)
-        m_style(view->chart());
+    lookOfThePage(view->chart());
     m_contents[m_shown] = std::make_unique<TChartContents>(view->chart());
 }
 
@@ -35,8 +49,7 @@ TChartContents &TContentCharts::Show(int content)
     content = std::clamp(content, 0, Count - 1);
     if (!m_charts[content]) {
         auto *chart = new QChart;
-        if (m_style)
-            m_style(chart);
+        lookOfThePage(chart);
         m_charts[content] = chart;
         m_contents[content] = std::make_unique<TChartContents>(chart);
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <memory>
 
 #include <QPointer>
@@ -19,9 +18,9 @@ class QChartView;
 class TContentCharts
 {
 public:
-    // The view's chart becomes the chart of `firstContent`. `style` gives
-    // every chart, that one too, the page's look before its first drawing.
-    TContentCharts(QChartView *view, int firstContent, std::function<void(QChart *)> style);
+    // The view's chart becomes the chart of `firstContent`. Every chart, that
+    // one too, gets the page's look before its first drawing.
+    TContentCharts(QChartView *view, int firstContent);
     ~TContentCharts();
     TContentCharts(const TContentCharts &) = delete;
     TContentCharts &operator=(const TContentCharts &) = delete;
@@ -39,7 +38,6 @@ private:
     static constexpr int Count = ccDeruYosan + 1;
 
     QPointer<QChartView> m_view;
-    std::function<void(QChart *)> m_style;
     // Guarded: the chart in the view goes when the view goes.
     std::array<QPointer<QChart>, Count> m_charts{};
     std::array<std::unique_ptr<TChartContents>, Count> m_contents;

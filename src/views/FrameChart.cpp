@@ -49,7 +49,6 @@ namespace {
 const QString AllText = u"すべて"_s;
 const QString DrawFailedText = u"グラフを描けませんでした。"_s;
 const QColor PanelColor(0xEE, 0xEB, 0xE3);
-const QColor ChartColor(0xFB, 0xF9, 0xF0);
 
 // Years typed outside this range are not applied.
 constexpr int FirstYear = 1900;
@@ -217,15 +216,7 @@ void TFrameChart::buildUi()
 
     NenkanChart = new TChartView(new QChart, this);
     NenkanChart->setObjectName(u"NenkanChart"_s);
-    m_charts = std::make_unique<TContentCharts>(NenkanChart, Content(), [](QChart *chart) {
-        chart->setBackgroundBrush(ChartColor);
-        chart->setPlotAreaBackgroundBrush(Qt::white);
-        chart->setPlotAreaBackgroundVisible(true);
-        chart->setTitleBrush(QColor(0, 0, 0x80));
-        chart->legend()->setAlignment(Qt::AlignRight);
-        chart->legend()->setReverseMarkers(true);
-        chart->setAnimationOptions(QChart::GridAxisAnimations);
-    });
+    m_charts = std::make_unique<TContentCharts>(NenkanChart, Content());
     Series = &m_charts->Current();
     main->addWidget(NenkanChart, 1);
 
@@ -396,6 +387,13 @@ void TFrameChart::Redraw()
     o.Suryou = NenSyukeiData.Suryou;
     o.YearText = CmbYear->currentText();
     o.MonthText = EditMonth->text();
+    // A frozen axis keeps the range it showed last, over another year,
+    // month or content.
+    TMySpeedButton *freeze = content >= ccIriYosan ? NenkanChart->MySpBtnXFix : NenkanChart->MySpBtnYFix;
+    o.AxisKept = !o.Hiritu && freeze->down() && m_axisKnown;
+    o.AxisMin = m_axisMin;
+    o.AxisMax = m_axisMax;
+    o.AxisTicks = m_axisTicks;
     try {
         switch (content) {
         case ccIri:
@@ -433,16 +431,6 @@ void TFrameChart::Redraw()
         throw Exception(DrawFailedText + u"\n\n"_s + e.message());
     }
 
-    if (!o.Hiritu && Series->ValueAxis) {
-        const bool budget = content >= ccIriYosan;
-        TMySpeedButton *freeze = budget ? NenkanChart->MySpBtnXFix : NenkanChart->MySpBtnYFix;
-        if (freeze->down() && m_axisKnown) {
-            Series->ValueAxis->setRange(m_axisMin, m_axisMax);
-            Series->ValueAxis->setTickCount(m_axisTicks);
-        } else {
-            TChartView::FitValueAxis(Series->ValueAxis, Series->ValueLow(), Series->ValueHigh());
-        }
-    }
     // The common display font on the title, both axes and the legend.
     QChart *chart = NenkanChart->chart();
     QFont title = m_font;
