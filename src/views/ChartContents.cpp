@@ -161,9 +161,11 @@ QObject *notifierOf(QBarSet *set)
 // a year's figures in two hundred sets that is tens of thousands of bars. The
 // sets are therefore filled without telling, and only the last change is
 // told: the series then reads every set's values for one layout (one build
-// when a count changed). Where the notifier cannot be found, each change is
-// told as it is made, which is slower but draws the same.
-void putQuietly(const QList<QBarSet *> &sets, const QHash<QBarSet *, QList<qreal>> &wanted)
+// when a count changed). When the axis is about to take a new range, which
+// lays out every bar from the sets' values by itself, nothing is told unless
+// a count changed. Where the notifier cannot be found, each change is told as
+// it is made, which is slower but draws the same.
+void putQuietly(const QList<QBarSet *> &sets, const QHash<QBarSet *, QList<qreal>> &wanted, bool tell)
 {
     if (sets.isEmpty())
         return;
@@ -175,6 +177,18 @@ void putQuietly(const QList<QBarSet *> &sets, const QHash<QBarSet *, QList<qreal
     }
     const bool recount = std::any_of(sets.begin(), sets.end(),
                                      [&](QBarSet *set) { return set->count() != wanted[set].size(); });
+    // Bars are built anew only when told of a change of count.
+    if (!tell && !recount) {
+        for (QBarSet *set : sets) {
+            const QSignalBlocker blockSet(set);
+            const QSignalBlocker blockNotifier(notifierOf(set));
+            const QList<qreal> &values = wanted[set];
+            for (int i = 0; i < values.size(); ++i)
+                if (set->at(i) != values[i])
+                    set->replace(i, values[i]);
+        }
+        return;
+    }
     // The last set tells: a count change by its last value added (or, when
     // it ends empty, its last value taken off), else by its last differing
     // value replaced. Sets in the list differ from what they show.
@@ -517,6 +531,22 @@ void TChartContents::Finish()
     }
     onChart << PosSeries << HorizSeries;
 
+    // The value axis this drawing ends with: a share's own range, the frozen
+    // range, or one fitted to the figures.
+    FindRange(!onChart.isEmpty());
+    double axisMin = 0, axisMax = 0;
+    int axisTicks = TChartView::DefaultTicks;
+    if (m_kind == BarKind::Percent || Options.Hiritu) {
+        axisMin = m_low;
+        axisMax = m_high > m_low ? m_high : m_low + 1;
+    } else if (Options.AxisKept) {
+        axisMin = Options.AxisMin;
+        axisMax = Options.AxisMax;
+        axisTicks = Options.AxisTicks;
+    } else {
+        TChartView::FitRange(m_low, m_high, axisMin, axisMax, axisTicks);
+    }
+
     if (onChart.isEmpty()) {
         // Nothing to draw: the series goes with what it and this object held.
         DropBarSeries();
@@ -530,7 +560,11 @@ void TChartContents::Finish()
         const bool onChartNow = BarSeries && m_chart->series().contains(BarSeries);
         if (onChartNow && BarSeries->barSets() == onChart) {
             PlaceAxes(horizontal);
-            putQuietly(changed, m_wanted);
+            // A new range lays out every bar from the sets' values anyway:
+            // then the sets need not tell of theirs.
+            // (The chart compares ranges as loosely as this.)
+            const bool rangeMoves = !qFuzzyCompare(ValueAxis->min(), axisMin) || !qFuzzyCompare(ValueAxis->max(), axisMax);
+            putQuietly(changed, m_wanted, !rangeMoves);
         } else {
             // The line follows the bars, in the legend as on a fresh chart.
             if (LineSeries && m_chart->series().contains(LineSeries))
@@ -604,16 +638,24 @@ void TChartContents::Finish()
         }
     }
 
-    // The range the values need, for the automatic value axis.
+    TChartView::SetValueAxis(ValueAxis, axisMin, axisMax, axisTicks);
+}
+
+void TChartContents::FindRange(bool anyBars)
+{
+    // From the figures this drawing puts into the sets.
+    const auto values = [this](const QBarSet *set) -> const QList<qreal> & {
+        return m_wanted[const_cast<QBarSet *>(set)];
+    };
     m_low = m_high = 0;
-    if (m_kind == BarKind::Percent && BarSeries) {
+    if (m_kind == BarKind::Percent && anyBars) {
         m_high = 100;
     } else if (Options.Hiritu) {
         // Shares of the budget: 100 always in view, and room past the longest bar.
         double top = 100;
         for (const QBarSet *set : std::as_const(HorizSeries))
-            for (int i = 0; i < set->count(); ++i)
-                top = std::max(top, set->at(i));
+            for (qreal v : values(set))
+                top = std::max(top, v);
         m_high = std::ceil(top * 1.1 / 10.0) * 10.0;
     } else {
         const bool stacked = m_kind == BarKind::Stacked;
@@ -621,12 +663,13 @@ void TChartContents::Finish()
             double up = 0, down = 0;
             for (const QList<QBarSet *> *sets : {&NegSeries, &PosSeries, &HorizSeries}) {
                 for (const QBarSet *set : *sets) {
-                    const double v = i < set->count() ? set->at(i) : 0.0;
+                    const QList<qreal> &v = values(set);
+                    const double x = i < v.size() ? v[i] : 0.0;
                     if (stacked) {
-                        (v < 0 ? down : up) += v;
+                        (x < 0 ? down : up) += x;
                     } else {
-                        up = std::max(up, v);
-                        down = std::min(down, v);
+                        up = std::max(up, x);
+                        down = std::min(down, x);
                     }
                 }
             }
@@ -634,19 +677,12 @@ void TChartContents::Finish()
             m_low = std::min(m_low, down);
         }
     }
-    if (LineSeries) {
+    if (m_lineWanted) {
         for (const QPointF &p : std::as_const(m_linePoints)) {
             m_high = std::max(m_high, p.y());
             m_low = std::min(m_low, p.y());
         }
     }
-    // The axis in one step: every change of its range lays out all bars.
-    if (m_kind == BarKind::Percent || Options.Hiritu)
-        TChartView::SetValueAxis(ValueAxis, m_low, m_high > m_low ? m_high : m_low + 1, TChartView::DefaultTicks);
-    else if (Options.AxisKept)
-        TChartView::SetValueAxis(ValueAxis, Options.AxisMin, Options.AxisMax, Options.AxisTicks);
-    else
-        TChartView::FitValueAxis(ValueAxis, m_low, m_high);
 }
 
 // ---- the value label ---------------------------------------------------------------

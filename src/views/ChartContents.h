@@ -131,6 +131,8 @@ private:
     void DropLine();
     void PlaceAxes(bool horizontal);
     void Finish();
+    // The range of the figures this drawing puts in (ValueLow, ValueHigh).
+    void FindRange(bool anyBars);
     void ClearFigures();
 
     QChart *m_chart;

@@ -92,6 +92,14 @@ void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const T
 {
     if (!axis || (freeze && freeze->down()))
         return;
+    double min = 0, max = 0;
+    int ticks = DefaultTicks;
+    FitRange(low, high, min, max, ticks);
+    SetValueAxis(axis, min, max, ticks);
+}
+
+void TChartView::FitRange(double low, double high, double &min, double &max, int &ticks)
+{
     // Whole thousands, or a smaller power of ten for small figures (quantities).
     double step = 1000.0;
     const double largest = std::max(std::abs(low), std::abs(high)) * 1.1;
@@ -102,12 +110,14 @@ void TChartView::FitValueAxis(QValueAxis *axis, double low, double high, const T
     if (top <= bottom)
         top = bottom + step;
     // Ticks on round figures, rounded from a new axis's tick count, worked
-    // out on an axis of no chart so the chart's own axis changes once.
+    // out on an axis of no chart so that a chart's axis changes once.
     QValueAxis rounding;
     rounding.setRange(bottom, top);
     rounding.setTickCount(DefaultTicks);
     rounding.applyNiceNumbers();
-    SetValueAxis(axis, rounding.min(), rounding.max(), rounding.tickCount());
+    min = rounding.min();
+    max = rounding.max();
+    ticks = rounding.tickCount();
 }
 
 void TChartView::SetValueAxis(QValueAxis *axis, double min, double max, int ticks)

@@ -46,6 +46,8 @@ public:
     // spare, in whole thousands (smaller steps for figures under a thousand),
     // on round ticks; an axis whose freeze button is down keeps its range.
     static void FitValueAxis(QValueAxis *axis, double low, double high, const TMySpeedButton *freeze = nullptr);
+    // The range and tick count FitValueAxis puts on an axis.
+    static void FitRange(double low, double high, double &min, double &max, int &ticks);
     // Puts a range and tick count on an axis, each only where it differs: a
     // new range lays out every bar of the chart again.
     static void SetValueAxis(QValueAxis *axis, double min, double max, int ticks);

@@ -184,6 +184,27 @@ class TestFrameChart : public QObject, public BookFixture::BookPlace
         return out;
     }
 
+    // The page as drawn after its steps against a page that drew the same
+    // content and year at once.
+    void compareWithFresh(TFrameChart *p, int content, bool hiritu)
+    {
+        auto fresh = std::make_unique<TFrameChart>();
+        fresh->resize(p->size());
+        fresh->NayouButtons->button(content)->setChecked(true);
+        fresh->HyoujiButtons->button(hiritu ? 1 : 0)->setChecked(true);
+        fresh->InitPage();
+        fresh->Series->FreeSeries();
+        fresh->Redraw();
+        fresh->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));
+        // The legend hides what does not fit once it is laid out: both are.
+        QTRY_COMPARE(drawn(p), drawn(fresh.get()));
+        QVERIFY(!drawn(p).filter(u"set "_s).isEmpty());
+        // And as many bars drawn, with a length, in the same places.
+        QTRY_COMPARE(visibleBars(p), visibleBars(fresh.get()));
+        QTRY_COMPARE(barPlaces(p), barPlaces(fresh.get()));
+    }
+
 private slots:
     void init()
     {
@@ -586,21 +607,27 @@ private slots:
             QCOMPARE(int(CurYear), step[2]);
         }
 
-        auto fresh = std::make_unique<TFrameChart>();
-        fresh->resize(p->size());
-        fresh->NayouButtons->button(steps.last()[0])->setChecked(true);
-        fresh->HyoujiButtons->button(steps.last()[1])->setChecked(true);
-        fresh->InitPage();
-        fresh->Series->FreeSeries();
-        fresh->Redraw();
-        fresh->show();
-        QVERIFY(QTest::qWaitForWindowExposed(fresh.get()));
-        // The legend hides what does not fit once it is laid out: both are.
-        QTRY_COMPARE(drawn(p), drawn(fresh.get()));
-        QVERIFY(!drawn(p).filter(u"set "_s).isEmpty());
-        // And as many bars drawn, with a length, in the same places.
-        QTRY_COMPARE(visibleBars(p), visibleBars(fresh.get()));
-        QTRY_COMPARE(barPlaces(p), barPlaces(fresh.get()));
+        compareWithFresh(p, steps.last()[0], steps.last()[1] != 0);
+    }
+
+    // New figures under the same axis range: the bars move all the same.
+    void sameRangeOtherFigures()
+    {
+        // Refunds of both categories, as in 2026: the same sets stay on the chart.
+        addLine(u"2024-02-10"_s, 11000, Food, Cash);
+        addLine(u"2024-03-05"_s, -300, Food, Cash);
+        addLine(u"2024-03-06"_s, -1100, Goods, Cash);
+        TFrameChart *p = openPage(ccDeru);
+        p->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        const QList<qreal> range{p->Series->ValueAxis->min(), p->Series->ValueAxis->max()};
+        const QStringList before = barPlaces(p);
+        p->ChangeMonth(2024, 1);
+        QCOMPARE((QList<qreal>{p->Series->ValueAxis->min(), p->Series->ValueAxis->max()}), range);
+        QCOMPARE(p->NenkanChart->chart()->series().size(), 1);
+        QCOMPARE(p->Series->BarSeries->count(), 18); // sixteen categories and two with refunds
+        QVERIFY(barPlaces(p) != before);
+        compareWithFresh(p, ccDeru, false);
     }
 
     // Each content drawn offscreen: not blank, and as many bars with a
