@@ -1,7 +1,6 @@
 #include "views/ContentCharts.h"
 
 #include <algorithm>
-#include <utility>
 
 #include <QChart>
 #include <QChartView>
