@@ -585,21 +585,23 @@ void TChartContents::Finish()
                     BarSeries = new QStackedBarSeries;
                 BarSeries->setLabelsVisible(false);
             }
-            if (BarSeries->barSets() != onChart) {
-                const QList<QBarSet *> current = BarSeries->barSets();
-                // A set taken off keeps the series as its parent until told.
-                for (QBarSet *set : current) {
-                    BarSeries->take(set);
-                    set->setParent(nullptr);
-                }
-                m_offChart << current;
-                for (QBarSet *set : std::as_const(onChart))
-                    m_offChart.removeOne(set);
-                BarSeries->append(onChart);
+            // The series goes on the chart empty, takes its axes and their
+            // range, and only then its sets: their legend entries and bars
+            // are built and laid out once, not again for every step.
+            const QList<QBarSet *> current = BarSeries->barSets();
+            // A set taken off keeps the series as its parent until told.
+            for (QBarSet *set : current) {
+                BarSeries->take(set);
+                set->setParent(nullptr);
             }
+            m_offChart << current;
+            for (QBarSet *set : std::as_const(onChart))
+                m_offChart.removeOne(set);
             m_chart->addSeries(BarSeries);
             BarSeries->attachAxis(CategoryAxis);
             BarSeries->attachAxis(ValueAxis);
+            TChartView::SetValueAxis(ValueAxis, axisMin, axisMax, axisTicks);
+            BarSeries->append(onChart);
             const QSet<const QBarSet *> negative(NegSeries.cbegin(), NegSeries.cend());
             for (QLegendMarker *marker : m_chart->legend()->markers(BarSeries)) {
                 auto *bar = qobject_cast<QBarLegendMarker *>(marker);
