@@ -561,9 +561,10 @@ void TChartContents::Finish()
         if (onChartNow && BarSeries->barSets() == onChart) {
             PlaceAxes(horizontal);
             // A new range lays out every bar from the sets' values anyway:
-            // then the sets need not tell of theirs.
-            // (The chart compares ranges as loosely as this.)
-            const bool rangeMoves = !qFuzzyCompare(ValueAxis->min(), axisMin) || !qFuzzyCompare(ValueAxis->max(), axisMax);
+            // then the sets need not tell of theirs. (The chart compares
+            // ranges as loosely as this.)
+            const bool rangeMoves =
+                !qFuzzyCompare(ValueAxis->min(), axisMin) || !qFuzzyCompare(ValueAxis->max(), axisMax);
             putQuietly(changed, m_wanted, !rangeMoves);
         } else {
             // The line follows the bars, in the legend as on a fresh chart.
@@ -646,8 +647,10 @@ void TChartContents::Finish()
 void TChartContents::FindRange(bool anyBars)
 {
     // From the figures this drawing puts into the sets.
+    static const QList<qreal> none;
     const auto values = [this](const QBarSet *set) -> const QList<qreal> & {
-        return m_wanted[const_cast<QBarSet *>(set)];
+        const auto it = m_wanted.constFind(const_cast<QBarSet *>(set));
+        return it == m_wanted.cend() ? none : *it;
     };
     m_low = m_high = 0;
     if (m_kind == BarKind::Percent && anyBars) {
