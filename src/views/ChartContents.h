@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "platform/db/Currency.h"
+#include "views/ChartView.h"
 
 class QAbstractBarSeries;
 class QBarCategoryAxis;
@@ -44,7 +45,7 @@ struct TChartOptions
     bool AxisKept = false;
     double AxisMin = 0;
     double AxisMax = 0;
-    int AxisTicks = 5; // a new axis's
+    int AxisTicks = TChartView::DefaultTicks;
 };
 
 // Turns the figures of the annual totals calculator and of the budget
@@ -61,8 +62,7 @@ struct TChartOptions
 class TChartContents
 {
 public:
-    explicit TChartContents(QChart *chart = nullptr);
-    void SetChart(QChart *chart) { m_chart = chart; }
+    explicit TChartContents(QChart *chart);
     QChart *Chart() const { return m_chart; }
     ~TChartContents();
     TChartContents(const TChartContents &) = delete;

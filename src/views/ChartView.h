@@ -51,9 +51,9 @@ public:
     // Puts a range and tick count on an axis, each only where it differs: a
     // new range lays out every bar of the chart again.
     static void SetValueAxis(QValueAxis *axis, double min, double max, int ticks);
-    // The tick count of a new value axis. An axis kept between drawings is
-    // put back to it before its ticks are rounded, so it shows what a new
-    // one would whatever it showed before.
+    // The tick count of a new value axis. Fitted ticks are always rounded
+    // from it, so an axis kept between drawings shows what a new one would
+    // whatever it showed before.
     static constexpr int DefaultTicks = 5;
 
     // The zoom as a drag leaves it (the mouse handlers forward here).
