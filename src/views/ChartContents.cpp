@@ -299,15 +299,25 @@ void TChartContents::SetLook(QBarSet *set, const QString &label, const QColor &c
 void TChartContents::SetPoints(const QStringList &labels)
 {
     // The category axis keeps one entry per distinct text; two categories of
-    // the same name still get a place each.
+    // the same name still get a place each. The labels seldom change between
+    // drawings, and telling a few hundred of them apart cost a budget drawing
+    // about as much as all its other work: what they gave is kept.
+    if (labels == m_pointLabels) {
+        Points = m_distinctPoints;
+        return;
+    }
     Points.clear();
+    Points.reserve(labels.size());
     QSet<QString> seen;
+    seen.reserve(labels.size());
     for (QString label : labels) {
         while (seen.contains(label))
             label += QChar(0x200B);
         seen.insert(label);
         Points << label;
     }
+    m_pointLabels = labels;
+    m_distinctPoints = Points;
 }
 
 void TChartContents::WantLine(const QString &title, QList<QPointF> points)

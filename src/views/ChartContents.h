@@ -148,6 +148,8 @@ private:
     QHash<QBarSet *, QList<qreal>> m_wanted;
     QList<int> m_overBudget;
     QList<QPointF> m_linePoints;
+    QStringList m_pointLabels;    // the labels SetPoints was last given
+    QStringList m_distinctPoints; // and the distinct texts it made of them
     bool m_lineWanted = false;
     bool m_horizontal = false;
     double m_low = 0;

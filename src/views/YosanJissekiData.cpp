@@ -1,5 +1,7 @@
 #include "views/YosanJissekiData.h"
 
+#include <algorithm>
+
 #include <QList>
 #include <QVariant>
 
@@ -202,6 +204,25 @@ void TYosanJissekiData::rebuildRows()
     };
     IriRows = build(IriHimokuArray);
     DeruRows = build(DeruHimokuArray);
+    auto index = [](const TYosanJissekiArray &rows) {
+        QList<std::pair<int, int>> byCode;
+        byCode.reserve(rows.size());
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            byCode.append({rows[i].Code, int(i)});
+        // A code twice in a cache is found at its first row, as the caches' own lookup finds it.
+        std::stable_sort(byCode.begin(), byCode.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        return byCode;
+    };
+    m_iriIndex = index(IriRows);
+    m_deruIndex = index(DeruRows);
+}
+
+int TYosanJissekiData::rowOf(const QList<std::pair<int, int>> &index, int code)
+{
+    const auto it = std::lower_bound(index.cbegin(), index.cend(), code,
+                                     [](const std::pair<int, int> &entry, int c) { return entry.first < c; });
+    return it != index.cend() && it->first == code ? it->second : -1;
 }
 
 void TYosanJissekiData::addBudgets(Database &db, const Window windows[4])
@@ -235,8 +256,8 @@ void TYosanJissekiData::addBudgets(Database &db, const Window windows[4])
         const int code = int(st.intValue(1));
         const qlonglong bunrui = st.intValue(2);
         const Currency amount = Currency::fromRaw(st.intValue(3));
-        const int iri = FindHimokuIndex(code, &IriHimokuArray);
-        const int deru = FindHimokuIndex(code, &DeruHimokuArray);
+        const int iri = rowOf(m_iriIndex, code);
+        const int deru = rowOf(m_deruIndex, code);
         // A budget stored under the other side of its category can only come
         // from a category that changed sides; it is removed, never counted.
         if ((iri >= 0 && bunrui == 2) || (deru >= 0 && bunrui == 1)) {
@@ -290,8 +311,8 @@ void TYosanJissekiData::addActuals(Database &db, const Window windows[4])
     const QString reserved = IncludeReserved ? QString() : u" AND COALESCE(RESERVED, 0) = 0"_s;
     const QString sql = u"SELECT %1, %2 FROM Master WHERE RECDATE BETWEEN ? AND ?%3 GROUP BY %1"_s;
 
-    auto add = [&](int windowIndex, const QString &codeColumn, const THimokuArray &cache, TYosanJissekiArray &rows,
-                   bool kako) {
+    auto add = [&](int windowIndex, const QString &codeColumn, const QList<std::pair<int, int>> &index,
+                   TYosanJissekiArray &rows, bool kako) {
         const Window &w = windows[windowIndex];
         if (!w.valid())
             return;
@@ -301,17 +322,17 @@ void TYosanJissekiData::addActuals(Database &db, const Window windows[4])
         while (st.next()) {
             if (st.isNull(0) || st.isNull(1))
                 continue;
-            const int index = FindHimokuIndex(int(st.intValue(0)), &cache);
-            if (index < 0)
+            const int row = rowOf(index, int(st.intValue(0)));
+            if (row < 0)
                 continue;
             const Currency amount = Currency::fromRaw(st.intValue(1));
-            (kako ? rows[index].KakoJisseki : rows[index].ImaJisseki) += amount;
+            (kako ? rows[row].KakoJisseki : rows[row].ImaJisseki) += amount;
         }
     };
-    add(IriKako, u"KASICODE"_s, IriHimokuArray, IriRows, true);
-    add(IriIma, u"KASICODE"_s, IriHimokuArray, IriRows, false);
-    add(DeruKako, u"KARICODE"_s, DeruHimokuArray, DeruRows, true);
-    add(DeruIma, u"KARICODE"_s, DeruHimokuArray, DeruRows, false);
+    add(IriKako, u"KASICODE"_s, m_iriIndex, IriRows, true);
+    add(IriIma, u"KASICODE"_s, m_iriIndex, IriRows, false);
+    add(DeruKako, u"KARICODE"_s, m_deruIndex, DeruRows, true);
+    add(DeruIma, u"KARICODE"_s, m_deruIndex, DeruRows, false);
 }
 
 void TYosanJissekiData::sumTotals()

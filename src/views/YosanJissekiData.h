@@ -107,9 +107,18 @@ private:
     // so on); the others stay at zero.
     void compute(Database &db, int kakoYear, int kakoMonth, int imaYear, int imaMonth, unsigned windowMask);
     void rebuildRows();
+    // The row of a category code on one side, -1 for none.
+    static int rowOf(const QList<std::pair<int, int>> &index, int code);
     void addBudgets(Database &db, const Window windows[4]);
     void addActuals(Database &db, const Window windows[4]);
     void sumTotals();
+
+    // Each side's rows by category code, sorted by code: the figures of a
+    // month come as a few hundred rows, each looked up on both sides, and
+    // walking the category caches for every one of them costs more than the
+    // statements themselves.
+    QList<std::pair<int, int>> m_iriIndex;
+    QList<std::pair<int, int>> m_deruIndex;
 };
 
 // The one calculator of the program, alive for the whole run.

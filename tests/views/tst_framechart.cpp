@@ -432,6 +432,35 @@ private slots:
         QCOMPARE(p->CmbYear->currentText(), u"2025"_s);
     }
 
+    // Two categories of one name each keep a row of the budget chart, and a
+    // name changed between drawings reaches the axis.
+    void sameNamesKeepTheirRows()
+    {
+        TFrameChart *p = openPage(ccDeruYosan);
+        const int n = int(p->Series->Points.size());
+        const auto rename = [this, p](int code, const QString &name) {
+            Statement st(db(), u"UPDATE Himoku SET NAME = ? WHERE CODE = ?"_s);
+            st.bind(1, name);
+            st.bind(2, code);
+            st.exec();
+            LoadHimokuCaches(db());
+            p->Redraw();
+        };
+        rename(Goods, u"食費"_s);
+        const QStringList points = p->Series->Points;
+        QCOMPARE(points.size(), n);
+        QCOMPARE(QSet<QString>(points.begin(), points.end()).size(), n);
+        QCOMPARE(points[n - 2], u"食費"_s);
+        QCOMPARE(points[n - 1], u"食費"_s + QChar(0x200B));
+        QCOMPARE(p->Series->CategoryAxis->categories(), points);
+        QCOMPARE(p->Series->HorizSeries[0]->at(n - 2), 2000.0);
+
+        rename(Goods, u"雑貨"_s);
+        QCOMPARE(p->Series->Points[n - 2], u"雑貨"_s);
+        QCOMPARE(p->Series->Points[n - 1], u"食費"_s);
+        QCOMPARE(p->Series->CategoryAxis->categories(), p->Series->Points);
+    }
+
     // The click label: the stored amount, nothing for zero, the share among
     // the positive bars, nothing where no bar is positive; hidden by its
     // three-second timer, which also switched the hint off.
