@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QChart>
-#include <QChartView>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QChart>
 #include <QGraphicsScene>
 #include <QLabel>
 #include <QMouseEvent>
@@ -19,18 +20,18 @@ const QString &TChartView::HintText()
     return text;
 }
 
-TChartView::TChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
+TChartView::TChartView(QChart *chart, QWidget *parent) : QGraphicsView(parent)
 {
+    setFrameShape(QFrame::NoFrame);
+    setBackgroundRole(QPalette::Window);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setRenderHint(QPainter::Antialiasing);
-    // New figures move most bars of a chart, and an indexed scene files every
-    // moved item anew; finding the bar under the mouse among a few thousand
-    // needs no index.
-    scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     // Clicks reach the bars through the rubber band, so a bar can be clicked
     // for its value on a chart that zooms by dragging.
-    QChartView::RubberBands bands(QChartView::RectangleRubberBand);
-    bands |= QChartView::ClickThroughRubberBand;
-    setRubberBand(bands);
+    m_band = new QRubberBand(QRubberBand::Rectangle, viewport());
+    m_band->hide();
     setToolTip(HintText());
 
     auto freeze = [this](const QString &name, const QString &caption) {
@@ -61,9 +62,54 @@ TChartView::TChartView(QChart *chart, QWidget *parent) : QChartView(chart, paren
     LabelTimer.setInterval(LabelMillis);
     connect(&LabelTimer, &QTimer::timeout, this, &TChartView::HideValueLabel);
     placeButtons();
+    setChart(chart);
 }
 
-TChartView::~TChartView() = default;
+TChartView::~TChartView()
+{
+    // The scenes, and the charts in them, go after this object's own members.
+    for (auto it = m_scenes.cbegin(); it != m_scenes.cend(); ++it)
+        disconnect(it.key(), &QObject::destroyed, this, nullptr);
+}
+
+void TChartView::setChart(QChart *chart)
+{
+    if (!chart || chart == m_chart)
+        return;
+    QGraphicsScene *own = m_scenes.value(chart);
+    if (!own) {
+        own = new QGraphicsScene(this);
+        // New figures move most bars of a chart, and an indexed scene files
+        // every moved item anew; finding the bar under the mouse among a few
+        // thousand needs no index.
+        own->setItemIndexMethod(QGraphicsScene::NoIndex);
+        own->addItem(chart);
+        m_scenes.insert(chart, own);
+        // A chart deleted elsewhere leaves its scene; the scene goes with it.
+        connect(chart, &QObject::destroyed, this, [this, chart] {
+            if (QGraphicsScene *left = m_scenes.take(chart)) {
+                if (scene() == left)
+                    setScene(nullptr);
+                left->deleteLater();
+            }
+        });
+    }
+    m_chart = chart;
+    m_band->hide();
+    setScene(own);
+    fitChart();
+}
+
+void TChartView::fitChart()
+{
+    if (!m_chart)
+        return;
+    // A chart not shown at the last resize takes the view's size now.
+    if (m_chart->size() != QSizeF(size()))
+        m_chart->resize(size());
+    setMinimumSize(m_chart->minimumSize().toSize().expandedTo(minimumSize()));
+    setSceneRect(m_chart->geometry());
+}
 
 void TChartView::SetHintShown(bool shown) { setToolTip(shown ? HintText() : QString()); }
 
@@ -147,30 +193,50 @@ void TChartView::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
     m_pressAt = event->position().toPoint();
-    QChartView::mousePressEvent(event);
+    // A drag that starts on the plot area shows the dragged rectangle.
+    if (m_pressed && m_chart && m_chart->plotArea().contains(event->position())) {
+        m_band->setGeometry(QRect(m_pressAt, QSize()));
+        m_band->show();
+    }
+    // The scene gets the press too: a bar counts a press and a release as a click.
+    QGraphicsView::mousePressEvent(event);
+}
+
+void TChartView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_band->isVisible() && m_chart) {
+        const QRect plot = m_chart->plotArea().toRect();
+        const QPoint at(std::clamp(event->position().toPoint().x(), plot.left(), plot.right()),
+                        std::clamp(event->position().toPoint().y(), plot.top(), plot.bottom()));
+        m_band->setGeometry(QRect(m_pressAt, at).normalized());
+    }
+    QGraphicsView::mouseMoveEvent(event);
 }
 
 void TChartView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton && m_chart) {
+        m_chart->zoomOut();
+        QGraphicsView::mouseReleaseEvent(event);
+        return;
+    }
     if (!m_pressed || event->button() != Qt::LeftButton) {
-        QChartView::mouseReleaseEvent(event);
+        QGraphicsView::mouseReleaseEvent(event);
         return;
     }
     m_pressed = false;
-    // The library's own rubber band would zoom into any dragged rectangle;
-    // the direction of the drag decides here.
-    if (auto *band = findChild<QRubberBand *>())
-        band->hide();
+    // The direction of the drag decides between zooming in and undoing the zoom.
+    m_band->hide();
     const QPoint to = event->position().toPoint();
     if ((to - m_pressAt).manhattanLength() > 4)
         DragZoom(m_pressAt, to);
-    // The scene still gets the release: a bar counts a press and a release as a click.
     QGraphicsView::mouseReleaseEvent(event);
 }
 
 void TChartView::resizeEvent(QResizeEvent *event)
 {
-    QChartView::resizeEvent(event);
+    QGraphicsView::resizeEvent(event);
+    fitChart();
     placeButtons();
 }
 

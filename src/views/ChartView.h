@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QChartView>
+#include <QChart>
+#include <QGraphicsView>
+#include <QHash>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 
+class QGraphicsScene;
 class QLabel;
+class QRubberBand;
 class QValueAxis;
 class TMySpeedButton;
 
@@ -13,7 +18,11 @@ class TMySpeedButton;
 // right zooms into the dragged rectangle and the reverse drag undoes the zoom,
 // with the hint that says so. It carries the freeze buttons of the value axes
 // and the small value label that a click on a bar shows for three seconds.
-class TChartView : public QChartView
+//
+// A view that shows one of several charts in turn keeps each chart in a scene
+// of its own: switching moves no item, where taking a chart of a few thousand
+// bars out of a shared scene and putting another in visits every item of both.
+class TChartView : public QGraphicsView
 {
     Q_OBJECT
 public:
@@ -22,6 +31,11 @@ public:
 
     explicit TChartView(QChart *chart, QWidget *parent = nullptr);
     ~TChartView() override;
+
+    // The chart shown, sized to the view. A chart once shown belongs to the
+    // view (with its scene) until it is deleted.
+    QChart *chart() const { return m_chart; }
+    void setChart(QChart *chart);
 
     // Toggle buttons on the chart, hidden until a page shows them: the left
     // (value) axis near the top left corner, the bottom axis 3 pixels from the
@@ -61,12 +75,17 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitChart();
     void placeButtons();
 
+    QPointer<QChart> m_chart;
+    QHash<const QChart *, QGraphicsScene *> m_scenes;
+    QRubberBand *m_band = nullptr;
     QPoint m_pressAt;
     bool m_pressed = false;
 };

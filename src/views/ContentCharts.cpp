@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include <QChart>
-#include <QChartView>
 #include <QLegend>
+
+#include "views/ChartView.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void lookOfThePage(QChart *chart)
 
 } // namespace
 
-TContentCharts::TContentCharts(QChartView *view, int firstContent) : m_view(view)
+TContentCharts::TContentCharts(TChartView *view, int firstContent) : m_view(view)
 {
     if (!view || !view->chart())
         return;
@@ -33,12 +34,12 @@ TContentCharts::TContentCharts(QChartView *view, int firstContent) : m_view(view
 
 TContentCharts::~TContentCharts()
 {
-    // The chart in the view goes with the view's scene; the others are ours.
-    // Series on a chart go with it, sets kept off a chart with what drew it.
-    QChart *inView = m_view ? m_view->chart() : nullptr;
+    // A chart the view has shown goes with the view, in its scene; the
+    // others are ours. Series on a chart go with it, sets kept off a chart
+    // with what drew it.
     for (int i = 0; i < Count; ++i) {
         m_contents[i].reset();
-        if (m_charts[i] && m_charts[i] != inView)
+        if (m_charts[i] && !m_charts[i]->scene())
             delete m_charts[i].data();
     }
 }

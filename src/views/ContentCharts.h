@@ -8,7 +8,7 @@
 #include "views/ChartContents.h"
 
 class QChart;
-class QChartView;
+class TChartView;
 
 // One chart for each of the chart page's contents, made when the content is
 // first shown, and the view shows the chart of the content chosen. A content
@@ -20,7 +20,7 @@ class TContentCharts
 public:
     // The view's chart becomes the chart of `firstContent`. Every chart, that
     // one too, gets the page's look before its first drawing.
-    TContentCharts(QChartView *view, int firstContent);
+    TContentCharts(TChartView *view, int firstContent);
     ~TContentCharts();
     TContentCharts(const TContentCharts &) = delete;
     TContentCharts &operator=(const TContentCharts &) = delete;
@@ -37,7 +37,7 @@ public:
 private:
     static constexpr int Count = ccDeruYosan + 1;
 
-    QPointer<QChartView> m_view;
+    QPointer<TChartView> m_view;
     // Guarded: the chart in the view goes when the view goes.
     std::array<QPointer<QChart>, Count> m_charts{};
     std::array<std::unique_ptr<TChartContents>, Count> m_contents;

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeAxis>

@@ -14,7 +14,6 @@
 class QAction;
 class QButtonGroup;
 class QChart;
-class QChartView;
 class QComboBox;
 class QDateEdit;
 class QDateTimeAxis;

@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>

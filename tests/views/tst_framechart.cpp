@@ -509,6 +509,7 @@ private slots:
         TFrameChart *p = openPage(ccDeru);
         TChartView *view = p->NenkanChart;
         QChart *expense = view->chart();
+        QGraphicsScene *expenseScene = view->scene();
         const QList<QBarSet *> expenseSets = p->Series->PosSeries;
         QVERIFY(!expenseSets.isEmpty());
 
@@ -516,6 +517,13 @@ private slots:
         QChart *accounts = view->chart();
         QVERIFY(accounts != expense);
         QVERIFY(!view->scene()->items().contains(expense));
+        QCOMPARE(expense->scene(), expenseScene);
+        // The view resized while the accounts show: the expense chart takes
+        // the new size when it is shown again.
+        p->show();
+        const QSize before = view->size();
+        view->resize(before + QSize(40, 30));
+        QCOMPARE(accounts->size(), QSizeF(view->size()));
         QCOMPARE(p->Series->Chart(), accounts);
         QCOMPARE(p->Series->Content, int(ccKouza));
         QVERIFY(p->Series->LineSeries);
@@ -525,6 +533,9 @@ private slots:
 
         p->SetContent(ccDeru);
         QCOMPARE(view->chart(), expense);
+        QCOMPARE(view->scene(), expenseScene);
+        QCOMPARE(expense->size(), QSizeF(view->size()));
+        QCOMPARE(view->sceneRect(), expense->geometry());
         QVERIFY(!view->scene()->items().contains(accounts));
         QCOMPARE(p->Series->PosSeries, expenseSets);
         QCOMPARE(p->Series->Title, u"2026年度 支出実績　期間発生額　暦日集計 　単位（円）"_s);
