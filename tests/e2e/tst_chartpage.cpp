@@ -2,6 +2,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QLabel>
+#include <QValueAxis>
 #include <QtTest>
 
 #include "DialogQueue.h"
@@ -70,6 +71,50 @@ private slots:
         QVERIFY(view->LabelTimer.isActive());
         // A click is no zoom.
         QVERIFY(!view->chart()->isZoomed());
+    }
+
+    // A drag over the plot area from top left to bottom right zooms the chart
+    // shown, the reverse drag undoes it, a right click zooms back out; also on
+    // a content's chart shown after another.
+    void dragZoomsTheChartShown()
+    {
+        QVERIFY(start());
+        QVERIFY(window->SelectPage(pgChart));
+        auto *page = qobject_cast<TFrameChart *>(window->frameOf(pgChart));
+        QVERIFY(page);
+        QTRY_VERIFY(page->isVisible());
+        TChartView *view = page->NenkanChart;
+        const auto drag = [view](QPointF fromShare, QPointF toShare) {
+            const QRectF plot = view->chart()->plotArea();
+            const auto at = [&](QPointF share) {
+                return view->mapFromScene(view->chart()->mapToScene(
+                    plot.topLeft() + QPointF(plot.width() * share.x(), plot.height() * share.y())));
+            };
+            QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at(fromShare));
+            QTest::mouseMove(view->viewport(), at((fromShare + toShare) / 2));
+            QTest::mouseMove(view->viewport(), at(toShare));
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at(toShare));
+        };
+        QTRY_VERIFY(view->chart()->plotArea().height() > 50);
+        QChart *expense = view->chart();
+        drag({0.2, 0.2}, {0.6, 0.7});
+        QVERIFY(expense->isZoomed());
+        drag({0.6, 0.7}, {0.2, 0.2});
+        QVERIFY(!expense->isZoomed());
+
+        page->SetContent(ccDeruYosan);
+        QChart *budget = view->chart();
+        QVERIFY(budget != expense);
+        QTRY_VERIFY(budget->plotArea().height() > 50);
+        const auto span = [page] { return page->Series->ValueAxis->max() - page->Series->ValueAxis->min(); };
+        const double whole = span();
+        drag({0.1, 0.1}, {0.5, 0.5});
+        QVERIFY(budget->isZoomed());
+        QVERIFY(!expense->isZoomed());
+        const double zoomed = span();
+        QVERIFY(zoomed < whole * 0.6);
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->rect().center());
+        QVERIFY(span() > zoomed * 1.5);
     }
 };
 
