@@ -260,8 +260,12 @@ int MeasureCharts(const QString &book, int runs)
                 states[s]();
             }, bareOnce);
         }
-        // The calculator alone, and the series alone on figures already computed.
-        const double figures = measureAfter(runs, repeat, states[0], [&] {
+        // The calculator alone, and the series alone on figures already
+        // computed, from the state of (e).
+        const double figures = measureAfter(runs, repeat, [&] {
+            drawNow(content);
+            states[0]();
+        }, [&] {
             if (budget)
                 yosan.ChangeImaSide(db, year, month, side);
             else
