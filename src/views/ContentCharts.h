@@ -38,7 +38,7 @@ private:
     static constexpr int Count = ccDeruYosan + 1;
 
     QPointer<TChartView> m_view;
-    // Guarded: the chart in the view goes when the view goes.
+    // Guarded: a chart the view has shown goes when the view goes.
     std::array<QPointer<QChart>, Count> m_charts{};
     std::array<std::unique_ptr<TChartContents>, Count> m_contents;
     int m_shown = -1;

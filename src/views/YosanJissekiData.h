@@ -115,8 +115,8 @@ private:
 
     // Each side's rows by category code, sorted by code: the figures of a
     // month come as a few hundred rows, each looked up on both sides, and
-    // walking the category caches for every one of them costs more than the
-    // statements themselves.
+    // walking the category caches for each of them would visit every
+    // category of the side once per row.
     QList<std::pair<int, int>> m_iriIndex;
     QList<std::pair<int, int>> m_deruIndex;
 };
