@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QChart>
+#include <QCoreApplication>
 #include <QGraphicsScene>
 #include <QLabel>
 #include <QMouseEvent>
@@ -84,6 +85,12 @@ void TChartView::setChart(QChart *chart)
         // thousand needs no index.
         own->setItemIndexMethod(QGraphicsScene::NoIndex);
         own->addItem(chart);
+        // A scene counts the views that show it in an active window and, when
+        // that count comes to or leaves zero, sorts all its items to tell the
+        // charts of it; a chart looks the same either way. Counted once here,
+        // the scene stays active, and a switch of charts walks no bars.
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(own, &activate);
         m_scenes.insert(chart, own);
         // A chart deleted elsewhere leaves its scene; the scene goes with it.
         connect(chart, &QObject::destroyed, this, [this, chart] {
