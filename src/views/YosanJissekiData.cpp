@@ -191,6 +191,19 @@ int TYosanJissekiData::RowCount(int side) const
 
 void TYosanJissekiData::rebuildRows()
 {
+    // The caches change only as a whole (a new list or an emptied one), and a
+    // change to a list shared with the copy kept here gives it data of its
+    // own: while both still share, the rows and their index stand, and only
+    // their figures go back to zero.
+    if (IriHimokuArray.isSharedWith(m_iriSource) && DeruHimokuArray.isSharedWith(m_deruSource)
+        && IriRows.size() == IriHimokuArray.size() && DeruRows.size() == DeruHimokuArray.size()) {
+        for (TYosanJissekiArray *rows : {&IriRows, &DeruRows})
+            for (TYosanJissekiRec &r : *rows)
+                r.KakoYosan = r.KakoJisseki = r.ImaYosan = r.ImaJisseki = Currency();
+        return;
+    }
+    m_iriSource = IriHimokuArray;
+    m_deruSource = DeruHimokuArray;
     auto build = [](const THimokuArray &cache) {
         TYosanJissekiArray rows;
         rows.reserve(cache.size());

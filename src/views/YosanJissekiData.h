@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include "data/HimokuCache.h"
 #include "platform/db/Currency.h"
 
 class Database;
@@ -119,6 +120,9 @@ private:
     // category of the side once per row.
     QList<std::pair<int, int>> m_iriIndex;
     QList<std::pair<int, int>> m_deruIndex;
+    // The category caches the rows were built from.
+    THimokuArray m_iriSource;
+    THimokuArray m_deruSource;
 };
 
 // The one calculator of the program, alive for the whole run.

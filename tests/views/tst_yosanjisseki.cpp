@@ -219,6 +219,43 @@ private slots:
         QCOMPARE(m_data.IriImaDate, QDate(2026, 11, 1));
     }
 
+    void rowsFollowTheCaches()
+    {
+        Database &db = m_book.db;
+        addBudget(db, u"2026-11-01"_s, 202, 4000, 2);
+        LoadHimokuCaches(db);
+        m_data.ChangeMonths(db, 2026, 10, 2026, 11);
+        QCOMPARE(m_data.RowCount(1), 2);
+        const Currency actual = row(m_data.DeruRows, 202).ImaJisseki;
+
+        // The same caches again: the figures are computed anew, not added to
+        // those of the last computation.
+        m_data.ChangeImaSide(db, 2026, 11, 1);
+        m_data.ChangeImaSide(db, 2026, 11, 1);
+        QCOMPARE(row(m_data.DeruRows, 202).ImaYosan, yen("4000"));
+        QCOMPARE(row(m_data.DeruRows, 202).ImaJisseki, actual);
+        QCOMPARE(m_data.DeruImaYosan, yen("4000"));
+
+        // Renamed, shown and hidden categories reach the rows once the caches
+        // are loaded again, with the figures in the right rows.
+        Statement(db, u"UPDATE Himoku SET NAME = '生活用品' WHERE CODE = 202"_s).exec();
+        Statement(db, u"UPDATE Himoku SET VISIBLE = 1 WHERE CODE = 203"_s).exec();
+        Statement(db, u"UPDATE Himoku SET VISIBLE = 0 WHERE CODE = 201"_s).exec();
+        LoadHimokuCaches(db);
+        m_data.ChangeImaSide(db, 2026, 11, 1);
+        QCOMPARE(m_data.RowCount(1), 2);
+        QCOMPARE(row(m_data.DeruRows, 201).Code, -1);
+        QCOMPARE(row(m_data.DeruRows, 202).Name, u"生活用品"_s);
+        QCOMPARE(row(m_data.DeruRows, 202).ImaYosan, yen("4000"));
+        QCOMPARE(row(m_data.DeruRows, 203).ImaJisseki, yen("50"));
+
+        // Emptied caches leave no rows behind.
+        ClearHimokuCaches();
+        m_data.ChangeImaSide(db, 2026, 11, 1);
+        QCOMPARE(m_data.RowCount(1), 0);
+        QCOMPARE(m_data.DeruImaJisseki, Currency());
+    }
+
     void readsOnlyTheMonthsThroughTheDateIndex()
     {
         LoadHimokuCaches(db());
