@@ -122,21 +122,24 @@ int bareYear(Database &db, const QDate &start, const QDate &end)
     return int(cells.size());
 }
 
+// One side's budgets and actuals of a month, summed exactly as the year's
+// figures above and the program's own statements are.
 int bareBudgetMonth(Database &db, int side, const QDate &first)
 {
     QHash<int, std::pair<Currency, Currency>> figures;
-    Statement budgets(db, u"SELECT HIMOKUCODE, SUM(KINGAKU) FROM Yosan WHERE RECDATE = ? AND BUNRUI = ? "
-                          "GROUP BY HIMOKUCODE"_s);
+    Statement budgets(db, u"SELECT HIMOKUCODE, SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER)) FROM Yosan "
+                          "WHERE RECDATE = ? AND BUNRUI = ? GROUP BY HIMOKUCODE"_s);
     budgets.bind(1, first);
     budgets.bind(2, side + 1);
     while (budgets.next())
-        figures[int(budgets.intValue(0))].first += Currency::fromDouble(budgets.doubleValue(1));
-    Statement actuals(db, u"SELECT %1, SUM(KINGAKU) FROM Master WHERE RECDATE BETWEEN ? AND ? "
-                          "AND COALESCE(RESERVED, 0) = 0 GROUP BY %1"_s.arg(side == 0 ? u"KASICODE"_s : u"KARICODE"_s));
+        figures[int(budgets.intValue(0))].first += Currency::fromRaw(budgets.intValue(1));
+    Statement actuals(db, u"SELECT %1, SUM(CAST(ROUND(KINGAKU * 10000) AS INTEGER)) FROM Master "
+                          "WHERE RECDATE BETWEEN ? AND ? AND COALESCE(RESERVED, 0) = 0 GROUP BY %1"_s
+                              .arg(side == 0 ? u"KASICODE"_s : u"KARICODE"_s));
     actuals.bind(1, first);
     actuals.bind(2, first.addMonths(1).addDays(-1));
     while (actuals.next())
-        figures[int(actuals.intValue(0))].second += Currency::fromDouble(actuals.doubleValue(1));
+        figures[int(actuals.intValue(0))].second += Currency::fromRaw(actuals.intValue(1));
     return int(figures.size());
 }
 
