@@ -16,8 +16,9 @@ class TMySpeedButton;
 // The chart widget of the pages that draw charts (the chart page, the
 // passbook's balance chart): antialiased, a drag from top left to bottom
 // right zooms into the dragged rectangle and the reverse drag undoes the zoom
-// (a right click zooms back out a step), with the hint that says so. It carries the freeze buttons of the value axes
-// and the small value label that a click on a bar shows for three seconds.
+// (a right click zooms back out a step), with the hint that says so. It
+// carries the freeze buttons of the value axes and the small value label that
+// a click on a bar shows for three seconds.
 //
 // A view that shows one of several charts in turn keeps each chart in a scene
 // of its own: switching moves no item, where taking a chart of a few thousand

@@ -18,6 +18,8 @@ class TChartView;
 class TContentCharts
 {
 public:
+    static constexpr int Count = ccDeruYosan + 1; // the page's contents
+
     // The view's chart becomes the chart of `firstContent`. Every chart, that
     // one too, gets the page's look before its first drawing.
     TContentCharts(TChartView *view, int firstContent);
@@ -35,8 +37,6 @@ public:
     void FreeAll();
 
 private:
-    static constexpr int Count = ccDeruYosan + 1;
-
     QPointer<TChartView> m_view;
     // Guarded: a chart the view has shown goes when the view goes.
     std::array<QPointer<QChart>, Count> m_charts{};

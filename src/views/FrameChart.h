@@ -125,7 +125,7 @@ private:
     bool m_axisKnown = false;
     std::unique_ptr<TContentCharts> m_charts;
     // Each content's series whose clicks reach the value label (gone with the series).
-    std::array<QPointer<QAbstractBarSeries>, ccDeruYosan + 1> m_clickBars;
-    std::array<QPointer<QLineSeries>, ccDeruYosan + 1> m_clickLine;
+    std::array<QPointer<QAbstractBarSeries>, TContentCharts::Count> m_clickBars;
+    std::array<QPointer<QLineSeries>, TContentCharts::Count> m_clickLine;
     QFont m_font;
 };
